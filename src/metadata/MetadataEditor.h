@@ -1,0 +1,147 @@
+#pragma once
+// The metadata editor interface.
+//
+// The window and the command-line tool reach a file's header only through
+// these interfaces. They keep the shapes of the Windows Media metadata
+// editor: UTF-16 names, caller-supplied buffers with in/out lengths, stream 0
+// for file-level attributes, and a 32-bit result where 0 is success. Callers
+// only ever compare a result with S_OK; the named failures exist for
+// messages and tests.
+//
+// Interfaces are held as counted references (TRef). QueryInterface hands out
+// another interface of the same object and throws EInterfaceNotSupported
+// when the object does not offer it.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace Quillmark {
+
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using QWORD = std::uint64_t;
+using HRESULT = std::int32_t;
+
+constexpr HRESULT S_OK = 0;
+constexpr HRESULT E_BUFFER_TOO_SMALL = static_cast<HRESULT>(0xC00D0BD3);
+constexpr HRESULT E_NOT_FOUND = static_cast<HRESULT>(0xC00D07F0);
+constexpr HRESULT E_INVALID_REQUEST = static_cast<HRESULT>(0xC00D002B);
+constexpr HRESULT E_INVALID_STATE = static_cast<HRESULT>(0xC00D07F5);
+constexpr HRESULT E_INVALID_ARGUMENT = static_cast<HRESULT>(0x80070057);
+constexpr HRESULT E_FILE_LOCKED = static_cast<HRESULT>(0x80070020);
+constexpr HRESULT E_CORRUPT_HEADER = static_cast<HRESULT>(0xC00D07D1);
+constexpr HRESULT E_IO_FAILURE = static_cast<HRESULT>(0x8007001F);
+constexpr HRESULT E_OUT_OF_MEMORY = static_cast<HRESULT>(0x8007000E);
+constexpr HRESULT E_FILE_CHANGED = static_cast<HRESULT>(0xC00D0FA0);
+
+// A short English name of a result, for messages of the command-line tool.
+std::string ResultName(HRESULT Result);
+
+// Attribute types of the interface. These are not the type codes stored in
+// the file; the engine maps between the two through one table.
+enum WMT_ATTR_DATATYPE : std::uint32_t {
+  WMT_TYPE_DWORD = 0,
+  WMT_TYPE_STRING = 1,
+  WMT_TYPE_BINARY = 2,
+  WMT_TYPE_BOOL = 3,
+  WMT_TYPE_QWORD = 4,
+  WMT_TYPE_WORD = 5,
+  WMT_TYPE_GUID = 6,
+};
+
+constexpr DWORD GENERIC_READ = 0x80000000U;
+constexpr DWORD GENERIC_WRITE = 0x40000000U;
+
+template <class T>
+using TRef = std::shared_ptr<T>;
+
+class EInterfaceNotSupported : public std::runtime_error {
+public:
+  EInterfaceNotSupported() : std::runtime_error("Interface not supported") {}
+};
+
+// Common base of every interface, so one object can be queried for another.
+class IInterface {
+public:
+  virtual ~IInterface() = default;
+};
+
+template <class TWanted, class THeld>
+TRef<TWanted> QueryInterface(const TRef<THeld>& Object)
+{
+  TRef<TWanted> Result = std::dynamic_pointer_cast<TWanted>(Object);
+  if (!Result) {
+    throw EInterfaceNotSupported();
+  }
+  return Result;
+}
+
+class IWMMetadataEditor : public virtual IInterface {
+public:
+  // Opens for reading and writing with no sharing.
+  virtual HRESULT Open(const char16_t* FileName) = 0;
+  // Discards every change and lets go of the file.
+  virtual HRESULT Close() = 0;
+  // Writes the changed header to the file and lets go of it.
+  virtual HRESULT Flush() = 0;
+};
+
+class IWMMetadataEditor2 : public IWMMetadataEditor {
+public:
+  // Share mode 0 with GENERIC_WRITE holds the file exclusively.
+  virtual HRESULT OpenEx(const char16_t* FileName, DWORD DesiredAccess, DWORD ShareMode) = 0;
+};
+
+// Attribute access with 16-bit lengths. A call with no value buffer reports
+// the length needed; a buffer too small fails with E_BUFFER_TOO_SMALL and
+// reports the length needed.
+class IWMHeaderInfo : public virtual IInterface {
+public:
+  virtual HRESULT GetAttributeCount(WORD StreamNum, WORD* Attributes) = 0;
+  virtual HRESULT GetAttributeByIndex(WORD Index, WORD* StreamNum, char16_t* Name, WORD* NameLen,
+                                      WMT_ATTR_DATATYPE* Type, BYTE* Value, WORD* Length) = 0;
+  virtual HRESULT GetAttributeByName(WORD* StreamNum, const char16_t* Name, WMT_ATTR_DATATYPE* Type,
+                                     BYTE* Value, WORD* Length) = 0;
+  // Replaces every instance of the name in the stream with one value.
+  virtual HRESULT SetAttribute(WORD StreamNum, const char16_t* Name, WMT_ATTR_DATATYPE Type,
+                               const BYTE* Value, WORD Length) = 0;
+};
+
+// Attribute access by index with 32-bit lengths and languages.
+class IWMHeaderInfo3 : public IWMHeaderInfo {
+public:
+  virtual HRESULT GetAttributeCountEx(WORD StreamNum, WORD* Attributes) = 0;
+  // Indices of every instance of the name, in descending order. LangIndex
+  // null means any language. With Indices null, or Count too small, the
+  // count is reported (the second case fails with E_BUFFER_TOO_SMALL).
+  virtual HRESULT GetAttributeIndices(WORD StreamNum, const char16_t* Name, const WORD* LangIndex,
+                                      WORD* Indices, WORD* Count) = 0;
+  virtual HRESULT GetAttributeByIndexEx(WORD StreamNum, WORD Index, char16_t* Name, WORD* NameLen,
+                                        WMT_ATTR_DATATYPE* Type, WORD* LangIndex, BYTE* Value,
+                                        DWORD* DataLength) = 0;
+  virtual HRESULT ModifyAttribute(WORD StreamNum, WORD Index, WMT_ATTR_DATATYPE Type, WORD LangIndex,
+                                  const BYTE* Value, DWORD Length) = 0;
+  // Adds one more instance; duplicate names are allowed.
+  virtual HRESULT AddAttribute(WORD StreamNum, const char16_t* Name, WORD* Index,
+                               WMT_ATTR_DATATYPE Type, WORD LangIndex, const BYTE* Value,
+                               DWORD Length) = 0;
+  // Removes one instance; every higher index moves down by one.
+  virtual HRESULT DeleteAttribute(WORD StreamNum, WORD Index) = 0;
+};
+
+// Progress of a save that copies the file: bytes done of bytes in all.
+using TProgressCallback = std::function<void(QWORD Done, QWORD Total)>;
+
+// Offered by this program's editor in addition to the interfaces above.
+class IQuillmarkSaveProgress : public virtual IInterface {
+public:
+  virtual void SetProgressCallback(TProgressCallback Callback) = 0;
+};
+
+// Creates a new editor with no file open.
+HRESULT WMCreateEditor(TRef<IWMMetadataEditor>& Editor);
+
+} // namespace Quillmark
