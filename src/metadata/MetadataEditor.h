@@ -54,6 +54,9 @@ enum WMT_ATTR_DATATYPE : std::uint32_t {
 
 constexpr DWORD GENERIC_READ = 0x80000000U;
 constexpr DWORD GENERIC_WRITE = 0x40000000U;
+constexpr DWORD FILE_SHARE_READ = 0x1U;
+constexpr DWORD FILE_SHARE_WRITE = 0x2U;
+constexpr DWORD FILE_SHARE_DELETE = 0x4U;
 
 template <class T>
 using TRef = std::shared_ptr<T>;
