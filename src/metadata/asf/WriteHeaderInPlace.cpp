@@ -5,6 +5,7 @@
 #include "metadata/asf/CheckedMath.h"
 #include "metadata/asf/HeaderVerify.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -50,11 +51,10 @@ TBytes ReadBack(int Descriptor, std::size_t Size)
 
 void AppendPaddingObject(TBytes& Header, std::uint64_t PaddingSize)
 {
-  TByteWriter Writer;
-  Writer.Guid(Guids::Padding);
-  Writer.Qword(PaddingSize);
-  Header.insert(Header.end(), Writer.Bytes().begin(), Writer.Bytes().end());
-  Header.resize(Header.size() + ToSize(PaddingSize - ObjectHeaderSize), 0);
+  std::size_t At = Header.size();
+  Header.resize(At + ToSize(PaddingSize), 0);
+  std::copy(Guids::Padding.Bytes.begin(), Guids::Padding.Bytes.end(), Header.begin() + static_cast<std::ptrdiff_t>(At));
+  StoreQword(Header, At + 16, PaddingSize);
   StoreQword(Header, 16, Header.size());
   StoreDword(Header, 24, LoadDword(Header, 24) + 1);
 }
