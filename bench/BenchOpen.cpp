@@ -21,13 +21,14 @@ std::string MakeFile(std::uint64_t Size)
 {
   TAsfBuilder Builder;
   Builder.Add(ContentDescriptionObject({u"A title", u"An author", u"(c)", u"A description"}));
-  Builder.Add(ExtendedContentObject({StringRecord(u"StereoscopicLayout", u"SideBySideLF"), BoolRecord(u"Stereoscopic", 1, 4),
+  Builder.Add(ExtendedContentObject({StringRecord(u"StereoscopicLayout", u"SideBySideLF"),
+                                     BoolRecord(u"Stereoscopic", 1, 4),
                                      BinaryRecord(u"StereoscopicPreview", TBytes(9000, 0xD8))}));
   Builder.AddToExtension(LibraryObject({BinaryRecord(u"StereoDiscTitlePoster", TBytes(200000, 0xD9))}));
   Builder.Add(PaddingObject(4096));
   TBytes Bytes = Builder.File();
-  std::string Path = (std::filesystem::temp_directory_path() / ("quillmark-bench-" + std::to_string(getpid()) + "-" +
-                                                                std::to_string(Size) + ".wmv"))
+  std::string Path = (std::filesystem::temp_directory_path() /
+                      ("quillmark-bench-" + std::to_string(getpid()) + "-" + std::to_string(Size) + ".wmv"))
                          .string();
   int File = open(Path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   if (File < 0 || write(File, Bytes.data(), Bytes.size()) != static_cast<ssize_t>(Bytes.size()) ||

@@ -21,12 +21,14 @@ void ReadAttribute(Asf::TMetadataEditor& Editor, WORD Stream, WORD Index)
   WMT_ATTR_DATATYPE Type{};
   WORD Lang = 0;
   DWORD Length = 0;
-  if (Editor.GetAttributeByIndexEx(Stream, Index, nullptr, &NameLen, &Type, &Lang, nullptr, &Length) != S_OK) {
+  if (Editor.GetAttributeByIndexEx(Stream, Index, nullptr, &NameLen, &Type, &Lang, nullptr, &Length) !=
+      S_OK) {
     std::abort();
   }
   std::u16string Name(NameLen, u'\0');
   std::vector<BYTE> Value(Length);
-  if (Editor.GetAttributeByIndexEx(Stream, Index, Name.data(), &NameLen, &Type, &Lang, Value.data(), &Length) != S_OK) {
+  if (Editor.GetAttributeByIndexEx(Stream, Index, Name.data(), &NameLen, &Type, &Lang, Value.data(),
+                                   &Length) != S_OK) {
     std::abort();
   }
   Name.resize(NameLen - 1U);
@@ -34,7 +36,8 @@ void ReadAttribute(Asf::TMetadataEditor& Editor, WORD Stream, WORD Index)
   WORD StreamIn = Stream;
   Editor.GetAttributeByName(&StreamIn, Name.c_str(), &Type, nullptr, &Short);
   std::vector<BYTE> Small(Short / 2U);
-  Editor.GetAttributeByName(&StreamIn, Name.c_str(), &Type, Small.data(), &(Short = static_cast<WORD>(Small.size())));
+  Editor.GetAttributeByName(&StreamIn, Name.c_str(), &Type, Small.data(),
+                            &(Short = static_cast<WORD>(Small.size())));
   Editor.GetAttributeByIndex(Index, &StreamIn, nullptr, &NameLen, &Type, nullptr, &Short);
   WORD Indices[4];
   WORD Count = 4;
@@ -69,7 +72,8 @@ void Edit(Asf::TMetadataEditor& Editor, BYTE Choice)
                         static_cast<WORD>(Text.size()));
   }
   if ((Choice & 16) != 0) {
-    Editor.AddAttribute(0, u"Poster", nullptr, WMT_TYPE_BINARY, 0, Big.data(), static_cast<DWORD>(Big.size()));
+    Editor.AddAttribute(0, u"Poster", nullptr, WMT_TYPE_BINARY, 0, Big.data(),
+                        static_cast<DWORD>(Big.size()));
   }
   if ((Choice & 32) != 0) {
     Editor.AddAttribute(Choice & 3, u"Id", nullptr, WMT_TYPE_GUID, 0, Guid.data(), 16);

@@ -29,8 +29,9 @@ int main(int argc, char** argv)
   Save(Folder, "no-extension", TAsfBuilder().WithoutExtension().Add(PaddingObject(40)).Header());
   TAsfBuilder Full;
   Full.Add(ContentDescriptionObject({u"Title", u"Author", u"", std::nullopt, u"R"}));
-  Full.Add(ExtendedContentObject({StringRecord(u"Genre", u"Jazz"), BoolRecord(u"B", 1, 4), DwordRecord(u"D", 7),
-                                  QwordRecord(u"Q", 9), WordRecord(u"W", 3), BinaryRecord(u"Bin", {1, 2, 3})}));
+  Full.Add(
+      ExtendedContentObject({StringRecord(u"Genre", u"Jazz"), BoolRecord(u"B", 1, 4), DwordRecord(u"D", 7),
+                             QwordRecord(u"Q", 9), WordRecord(u"W", 3), BinaryRecord(u"Bin", {1, 2, 3})}));
   Full.Add(UnknownObject(1, 8)).Add(PaddingObject(64));
   Full.AddToExtension(LanguageListObject({u"en-us", u"fr"}));
   Full.AddToExtension(MetadataObject({DwordRecord(u"S", 1, 1), BoolRecord(u"MB", 1, 2)}));
@@ -39,7 +40,8 @@ int main(int argc, char** argv)
                                      GuidRecord(u"G", Quillmark::Asf::Guids::Data, 2)}));
   Save(Folder, "full", Full.Header());
   TAsfBuilder Large;
-  Large.AddToExtension(LibraryObject({BinaryRecord(u"Poster", TBytes(66000, 0xD8)), StringRecord(u"After", u"a")}));
+  Large.AddToExtension(
+      LibraryObject({BinaryRecord(u"Poster", TBytes(66000, 0xD8)), StringRecord(u"After", u"a")}));
   Save(Folder, "large-library-value", Large.Header());
   Save(Folder, "broadcast-file", TAsfBuilder().Broadcast().File());
   return 0;

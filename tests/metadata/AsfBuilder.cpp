@@ -22,8 +22,9 @@ TBytes MetadataRecords(const std::vector<TRecord>& Records)
   TBytes Payload = Le16(static_cast<std::uint16_t>(Records.size()));
   for (const TRecord& R : Records) {
     TBytes Name = Utf16z(R.Name);
-    Payload = Concat({Payload, Le16(R.Language), Le16(R.Stream), Le16(static_cast<std::uint16_t>(Name.size())),
-                      Le16(R.DiskType), Le32(static_cast<std::uint32_t>(R.Value.size())), Name, R.Value});
+    Payload =
+        Concat({Payload, Le16(R.Language), Le16(R.Stream), Le16(static_cast<std::uint16_t>(Name.size())),
+                Le16(R.DiskType), Le32(static_cast<std::uint32_t>(R.Value.size())), Name, R.Value});
   }
   return Payload;
 }
@@ -66,7 +67,8 @@ TBytes Concat(const std::vector<TBytes>& Parts)
   return Out;
 }
 
-TRecord StringRecord(std::u16string Name, std::u16string_view Text, std::uint16_t Stream, std::uint16_t Language)
+TRecord StringRecord(std::u16string Name, std::u16string_view Text, std::uint16_t Stream,
+                     std::uint16_t Language)
 {
   return {std::move(Name), 0, Utf16z(Text), Stream, Language};
 }
@@ -112,10 +114,10 @@ TBytes FilePropertiesObject(std::uint64_t FileSize, std::uint32_t Flags, std::ui
                             std::uint64_t Packets)
 {
   TBytes FileId(16, 0x5A);
-  return MakeObject(Guids::FileProperties,
-                    Concat({FileId, Le64(FileSize), Le64(0x01D0000000000000ULL), Le64(Packets), Le64(20000000),
-                            Le64(10000000), Le64(3000), Le32(Flags), Le32(PacketSize), Le32(PacketSize),
-                            Le32(128000)}));
+  return MakeObject(
+      Guids::FileProperties,
+      Concat({FileId, Le64(FileSize), Le64(0x01D0000000000000ULL), Le64(Packets), Le64(20000000),
+              Le64(10000000), Le64(3000), Le32(Flags), Le32(PacketSize), Le32(PacketSize), Le32(128000)}));
 }
 
 TBytes StreamPropertiesObject(std::uint16_t Stream)
@@ -124,8 +126,8 @@ TBytes StreamPropertiesObject(std::uint16_t Stream)
   TBytes Correction(16, 0x22);
   TBytes TypeData(8, 0x33);
   return MakeObject(Guids::StreamProperties, Concat({StreamType, Correction, Le64(0),
-                                                     Le32(static_cast<std::uint32_t>(TypeData.size())), Le32(0),
-                                                     Le16(Stream), Le32(0), TypeData}));
+                                                     Le32(static_cast<std::uint32_t>(TypeData.size())),
+                                                     Le32(0), Le16(Stream), Le32(0), TypeData}));
 }
 
 TBytes ContentDescriptionObject(const std::array<std::optional<std::u16string>, 5>& Fields)
@@ -191,15 +193,15 @@ TBytes UnknownObject(std::uint8_t Seed, std::size_t PayloadSize)
 TBytes HeaderExtensionObject(const std::vector<TBytes>& Children)
 {
   TBytes Data = Concat(Children);
-  return MakeObject(Guids::HeaderExtension,
-                    Concat({GuidBytes(Guids::Reserved1), Le16(6), Le32(static_cast<std::uint32_t>(Data.size())), Data}));
+  return MakeObject(Guids::HeaderExtension, Concat({GuidBytes(Guids::Reserved1), Le16(6),
+                                                    Le32(static_cast<std::uint32_t>(Data.size())), Data}));
 }
 
 TBytes HeaderObject(const std::vector<TBytes>& Children)
 {
   TBytes Data = Concat(Children);
-  return Concat({GuidBytes(Guids::Header), Le64(30 + Data.size()), Le32(static_cast<std::uint32_t>(Children.size())),
-                 TBytes{1, 2}, Data});
+  return Concat({GuidBytes(Guids::Header), Le64(30 + Data.size()),
+                 Le32(static_cast<std::uint32_t>(Children.size())), TBytes{1, 2}, Data});
 }
 
 TBytes DataObject(std::uint64_t Packets, std::uint32_t PacketSize)

@@ -99,87 +99,122 @@ const std::vector<TDamage>& Damages()
       {"child size 23", [] { return Patched(ValidFile(), 30 + 16, Le64(23)); }},
       {"child size past its parent", [] { return Patched(ValidFile(), 30 + 16, Le64(1ULL << 33)); }},
       {"child size of 2^64-1", [] { return Patched(ValidFile(), 30 + 16, Le64(~0ULL)); }},
-      {"no Data Object after the header", [] {
+      {"no Data Object after the header",
+       [] {
          TBytes File = ValidFile();
          return Patched(File, ParseHeader(TMemorySource(File)).Size, {0xFF});
        }},
-      {"extension data size one short", [] {
+      {"extension data size one short",
+       [] {
          TBytes File = ValidFile();
          std::size_t At = Find(File, Guids::HeaderExtension);
-         std::uint32_t Size = static_cast<std::uint32_t>(File[At + 42] | File[At + 43] << 8 | File[At + 44] << 16);
+         std::uint32_t Size =
+             static_cast<std::uint32_t>(File[At + 42] | File[At + 43] << 8 | File[At + 44] << 16);
          return Patched(File, At + 42, Le32(Size - 1));
        }},
-      {"extension smaller than 46", [] {
+      {"extension smaller than 46",
+       [] {
          TAsfBuilder Builder;
          Builder.WithoutExtension().Add(MakeObject(Guids::HeaderExtension, TBytes(10, 0)));
          return Builder.File();
        }},
-      {"extension child size 8", [] {
+      {"extension child size 8",
+       [] {
          TBytes File = ValidFile();
          return Patched(File, Find(File, Guids::LanguageList) + 16, Le64(8));
        }},
-      {"two Content Descriptions", [] {
+      {"two Content Descriptions",
+       [] {
          TAsfBuilder Builder;
          Builder.Add(ContentDescriptionObject({u"a"})).Add(ContentDescriptionObject({u"b"}));
          return Builder.File();
        }},
-      {"two Metadata Libraries", [] {
+      {"two Metadata Libraries",
+       [] {
          TAsfBuilder Builder;
          Builder.AddToExtension(LibraryObject({})).AddToExtension(LibraryObject({}));
          return Builder.File();
        }},
-      {"File Properties cut short", [] {
+      {"File Properties cut short",
+       [] {
          TAsfBuilder Builder;
          Builder.Add(MakeObject(Guids::FileProperties, TBytes(20, 0)));
          return Builder.File();
        }},
-      {"content length past the object", [] {
+      {"content length past the object",
+       [] {
          TBytes File = ValidFile();
          return Patched(File, Find(File, Guids::ContentDescription) + 24, Le16(900));
        }},
-      {"content string of odd length", [] {
+      {"content string of odd length",
+       [] {
          TAsfBuilder Builder;
-         Builder.Add(MakeObject(Guids::ContentDescription, Concat({Le16(3), Le16(0), Le16(0), Le16(0), Le16(0), {65, 0, 0}})));
+         Builder.Add(MakeObject(Guids::ContentDescription,
+                                Concat({Le16(3), Le16(0), Le16(0), Le16(0), Le16(0), {65, 0, 0}})));
          return Builder.File();
        }},
-      {"content string without terminator", [] {
+      {"content string without terminator",
+       [] {
          TAsfBuilder Builder;
-         Builder.Add(MakeObject(Guids::ContentDescription, Concat({Le16(2), Le16(0), Le16(0), Le16(0), Le16(0), {65, 0}})));
+         Builder.Add(MakeObject(Guids::ContentDescription,
+                                Concat({Le16(2), Le16(0), Le16(0), Le16(0), Le16(0), {65, 0}})));
          return Builder.File();
        }},
       {"descriptor count of 65535", [] { return WithExtendedContent(Le16(0xFFFF)); }},
-      {"descriptor name of odd length", [] {
+      {"descriptor name of odd length",
+       [] {
          return WithExtendedContent(Concat({Le16(1), Le16(3), {65, 0, 0}, Le16(3), Le16(4), Le32(1)}));
        }},
-      {"descriptor name without terminator", [] {
+      {"descriptor name without terminator",
+       [] {
          return WithExtendedContent(Concat({Le16(1), Le16(2), {65, 0}, Le16(3), Le16(4), Le32(1)}));
        }},
-      {"descriptor name empty", [] { return WithExtendedContent(Concat({Le16(1), Le16(2), {0, 0}, Le16(3), Le16(4), Le32(1)})); }},
-      {"descriptor name of length 0", [] { return WithExtendedContent(Concat({Le16(1), Le16(0), Le16(3), Le16(4), Le32(1)})); }},
-      {"descriptor type code 7", [] {
+      {"descriptor name empty",
+       [] {
+         return WithExtendedContent(Concat({Le16(1), Le16(2), {0, 0}, Le16(3), Le16(4), Le32(1)}));
+       }},
+      {"descriptor name of length 0",
+       [] {
+         return WithExtendedContent(Concat({Le16(1), Le16(0), Le16(3), Le16(4), Le32(1)}));
+       }},
+      {"descriptor type code 7",
+       [] {
          return WithExtendedContent(Concat({Le16(1), Le16(4), Utf16z(u"A"), Le16(7), Le16(4), Le32(1)}));
        }},
-      {"descriptor DWORD of 3 bytes", [] {
+      {"descriptor DWORD of 3 bytes",
+       [] {
          return WithExtendedContent(Concat({Le16(1), Le16(4), Utf16z(u"A"), Le16(3), Le16(3), {1, 2, 3}}));
        }},
-      {"descriptor BOOL of 2 bytes", [] {
+      {"descriptor BOOL of 2 bytes",
+       [] {
          return WithExtendedContent(Concat({Le16(1), Le16(4), Utf16z(u"A"), Le16(2), Le16(2), {1, 0}}));
        }},
-      {"descriptor string without terminator", [] {
+      {"descriptor string without terminator",
+       [] {
          return WithExtendedContent(Concat({Le16(1), Le16(4), Utf16z(u"A"), Le16(0), Le16(2), {66, 0}}));
        }},
-      {"bytes after the descriptors", [] { return WithExtendedContent(Concat({Le16(0), {0}})); }},
-      {"record data length of 4 GiB", [] {
-         return WithLibrary(Concat({Le16(1), Le16(0), Le16(0), Le16(4), Le16(1), Le32(0xFFFFFFFF), Utf16z(u"A")}));
+      {"bytes after the descriptors",
+       [] {
+         return WithExtendedContent(Concat({Le16(0), {0}}));
        }},
-      {"record BOOL of 4 bytes", [] {
-         return WithLibrary(Concat({Le16(1), Le16(0), Le16(0), Le16(4), Le16(2), Le32(4), Utf16z(u"A"), Le32(1)}));
+      {"record data length of 4 GiB",
+       [] {
+         return WithLibrary(
+             Concat({Le16(1), Le16(0), Le16(0), Le16(4), Le16(1), Le32(0xFFFFFFFF), Utf16z(u"A")}));
        }},
-      {"record stream 128", [] {
-         return WithLibrary(Concat({Le16(1), Le16(0), Le16(128), Le16(4), Le16(3), Le32(4), Utf16z(u"A"), Le32(1)}));
+      {"record BOOL of 4 bytes",
+       [] {
+         return WithLibrary(
+             Concat({Le16(1), Le16(0), Le16(0), Le16(4), Le16(2), Le32(4), Utf16z(u"A"), Le32(1)}));
+       }},
+      {"record stream 128",
+       [] {
+         return WithLibrary(
+             Concat({Le16(1), Le16(0), Le16(128), Le16(4), Le16(3), Le32(4), Utf16z(u"A"), Le32(1)}));
        }},
       {"record count above what fits", [] { return WithLibrary(Le16(2)); }},
-      {"language length past the object", [] {
+      {"language length past the object",
+       [] {
          TAsfBuilder Builder;
          Builder.AddToExtension(MakeObject(Guids::LanguageList, Concat({Le16(1), {200}})));
          return Builder.File();

@@ -16,13 +16,17 @@ using namespace Quillmark::Asf;
 TEST(AsfGuids, OnDiskBytesMatchTheFormat)
 {
   // Data1..Data3 little-endian, then the last eight bytes in text order.
-  TBytes Header = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
-  TBytes Library = {0x94, 0x1C, 0x23, 0x44, 0x98, 0x94, 0xD1, 0x49, 0xA1, 0x41, 0x1D, 0x13, 0x4E, 0x45, 0x70, 0x54};
-  TBytes Encryption = {0x14, 0xE6, 0x8A, 0x29, 0x22, 0x26, 0x17, 0x4C, 0xB9, 0x35, 0xDA, 0xE0, 0x7E, 0xE9, 0x28, 0x9C};
+  TBytes Header = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
+                   0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+  TBytes Library = {0x94, 0x1C, 0x23, 0x44, 0x98, 0x94, 0xD1, 0x49,
+                    0xA1, 0x41, 0x1D, 0x13, 0x4E, 0x45, 0x70, 0x54};
+  TBytes Encryption = {0x14, 0xE6, 0x8A, 0x29, 0x22, 0x26, 0x17, 0x4C,
+                       0xB9, 0x35, 0xDA, 0xE0, 0x7E, 0xE9, 0x28, 0x9C};
   EXPECT_EQ(TBytes(Guids::Header.Bytes.begin(), Guids::Header.Bytes.end()), Header);
   EXPECT_EQ(TBytes(Guids::MetadataLibrary.Bytes.begin(), Guids::MetadataLibrary.Bytes.end()), Library);
-  EXPECT_EQ(TBytes(Guids::ExtendedContentEncryption.Bytes.begin(), Guids::ExtendedContentEncryption.Bytes.end()),
-            Encryption);
+  EXPECT_EQ(
+      TBytes(Guids::ExtendedContentEncryption.Bytes.begin(), Guids::ExtendedContentEncryption.Bytes.end()),
+      Encryption);
   EXPECT_EQ(GuidToText(Guids::Padding), "1806D474-CADF-4509-A4BA-9AABCB96AAE8");
 }
 
@@ -30,14 +34,17 @@ TBytes FullHeaderFile()
 {
   TAsfBuilder Builder;
   Builder.AddToExtension(LanguageListObject({u"en-us", u"de-de"}));
-  Builder.AddToExtension(MetadataObject({DwordRecord(u"Stream1Value", 7, 1), StringRecord(u"FileLevel", u"m")}));
+  Builder.AddToExtension(
+      MetadataObject({DwordRecord(u"Stream1Value", 7, 1), StringRecord(u"FileLevel", u"m")}));
   Builder.AddToExtension(PaddingObject(40));
-  Builder.AddToExtension(LibraryObject({StringRecord(u"Author", u"Second"), StringRecord(u"WM/Lyrics", u"Hallo", 0, 1),
-                                        BoolRecord(u"LibBool", 0xFFFF, 2), GuidRecord(u"WM/MediaClassPrimaryID", Guids::Data),
-                                        BinaryRecord(u"Big", TBytes(70000, 0xAB))}));
+  Builder.AddToExtension(
+      LibraryObject({StringRecord(u"Author", u"Second"), StringRecord(u"WM/Lyrics", u"Hallo", 0, 1),
+                     BoolRecord(u"LibBool", 0xFFFF, 2), GuidRecord(u"WM/MediaClassPrimaryID", Guids::Data),
+                     BinaryRecord(u"Big", TBytes(70000, 0xAB))}));
   Builder.AddToExtension(UnknownObject(3, 10));
-  Builder.Add(ExtendedContentObject({StringRecord(u"WM/AlbumTitle", u"Album"), BoolRecord(u"EcdBool", 0xFFFFFFFF, 4),
-                                     QwordRecord(u"Q", 1ULL << 40), WordRecord(u"W", 9)}));
+  Builder.Add(
+      ExtendedContentObject({StringRecord(u"WM/AlbumTitle", u"Album"), BoolRecord(u"EcdBool", 0xFFFFFFFF, 4),
+                             QwordRecord(u"Q", 1ULL << 40), WordRecord(u"W", 9)}));
   Builder.Add(UnknownObject(1, 33));
   Builder.Add(ContentDescriptionObject({u"Title", u"Author", std::nullopt, u"", std::nullopt}));
   Builder.Add(PaddingObject(100));
@@ -49,10 +56,9 @@ TEST(AsfParse, GathersStreamZeroFromEveryObjectInOneList)
   auto Editor = OpenBytes(FullHeaderFile());
   std::vector<TSeenAttribute> Stream0 = ListStream(*Editor, 0);
   // Content Description first, then Extended Content Description, Metadata, Library.
-  std::vector<std::u16string> Expected = {u"Title",     u"Author",  u"Description",
-                                          u"WM/AlbumTitle", u"EcdBool", u"Q",
-                                          u"W",         u"FileLevel", u"Author",
-                                          u"WM/Lyrics", u"LibBool", u"WM/MediaClassPrimaryID",
+  std::vector<std::u16string> Expected = {u"Title",   u"Author",    u"Description", u"WM/AlbumTitle",
+                                          u"EcdBool", u"Q",         u"W",           u"FileLevel",
+                                          u"Author",  u"WM/Lyrics", u"LibBool",     u"WM/MediaClassPrimaryID",
                                           u"Big"};
   EXPECT_EQ(Names(Stream0), Expected);
   EXPECT_EQ(Stream0[2].Value, StringValue(u"")); // present and empty
@@ -90,9 +96,10 @@ TEST(AsfParse, KeepsEveryObjectInItsPlace)
   for (const TAsfObject& Object : Header.Objects) {
     Top.push_back(Object.Kind);
   }
-  std::vector<TObjectKind> Expected = {TObjectKind::FileProperties, TObjectKind::Unknown, TObjectKind::HeaderExtension,
-                                       TObjectKind::ExtendedContentDescription, TObjectKind::Unknown,
-                                       TObjectKind::ContentDescription, TObjectKind::Padding};
+  std::vector<TObjectKind> Expected = {TObjectKind::FileProperties,  TObjectKind::Unknown,
+                                       TObjectKind::HeaderExtension, TObjectKind::ExtendedContentDescription,
+                                       TObjectKind::Unknown,         TObjectKind::ContentDescription,
+                                       TObjectKind::Padding};
   EXPECT_EQ(Top, Expected);
   EXPECT_EQ(Header.ExtensionChildren.size(), 5U);
   EXPECT_EQ(Header.ExtensionChildren[2].Kind, TObjectKind::Padding);
@@ -103,7 +110,8 @@ TEST(AsfParse, InvalidUtf16IsData)
 {
   std::u16string Lone = {u'A', char16_t(0xD800), u'B'};
   TAsfBuilder Builder;
-  Builder.Add(ExtendedContentObject({StringRecord(u"Odd", Lone), StringRecord(std::u16string(1, char16_t(0xDFFF)), u"x")}));
+  Builder.Add(ExtendedContentObject(
+      {StringRecord(u"Odd", Lone), StringRecord(std::u16string(1, char16_t(0xDFFF)), u"x")}));
   auto Editor = OpenBytes(Builder.File());
   std::vector<TSeenAttribute> A = ListStream(*Editor, 0);
   ASSERT_EQ(A.size(), 2U);

@@ -40,7 +40,8 @@ TEST(Corpus, RealFilesRenderBackObjectForObject)
     TBytes Bytes = ReadFileBytes(File);
     Asf::TAsfHeader Header = Asf::ParseHeader(Asf::TMemorySource(Bytes));
     Asf::TAsfHeader Rendered = Asf::ParseHeaderBytes(Asf::RenderHeader(Header).Bytes);
-    std::erase_if(Header.Objects, [](const auto& Object) { return Object.Kind == Asf::TObjectKind::Padding; });
+    std::erase_if(Header.Objects,
+                  [](const auto& Object) { return Object.Kind == Asf::TObjectKind::Padding; });
     ASSERT_EQ(Rendered.Objects.size(), Header.Objects.size()) << File;
     for (std::size_t I = 0; I < Header.Objects.size(); ++I) {
       EXPECT_EQ(Rendered.Objects[I].Bytes, Header.Objects[I].Bytes) << File << " object " << I;
@@ -80,7 +81,9 @@ TEST(Corpus, InPlaceEditIsSeenByMutagen)
     if (HaveMutagen) {
       std::string Out;
       RunCommand("/usr/bin/python3 -c 'import sys,mutagen.asf; t=mutagen.asf.ASF(sys.argv[1]).tags; "
-                 "print(t[\"Title\"][0], \"WMFSDKNeeded\" in t)' '" + Copy.string() + "'", &Out);
+                 "print(t[\"Title\"][0], \"WMFSDKNeeded\" in t)' '" +
+                     Copy.string() + "'",
+                 &Out);
       EXPECT_EQ(Out, "Q False\n") << File;
     }
   }

@@ -12,10 +12,12 @@ using namespace Quillmark;
 TBytes SampleFile()
 {
   TAsfBuilder Builder;
-  Builder.Add(ContentDescriptionObject({u"My Title", std::nullopt, std::nullopt, std::nullopt, std::nullopt}));
+  Builder.Add(
+      ContentDescriptionObject({u"My Title", std::nullopt, std::nullopt, std::nullopt, std::nullopt}));
   Builder.Add(ExtendedContentObject({StringRecord(u"Genre", u"Jazz"), DwordRecord(u"Count", 5)}));
-  Builder.AddToExtension(LibraryObject({StringRecord(u"Genre", u"Blues"), BinaryRecord(u"Big", TBytes(70000, 7)),
-                                        StringRecord(u"Genre", u"Soul")}));
+  Builder.AddToExtension(
+      LibraryObject({StringRecord(u"Genre", u"Blues"), BinaryRecord(u"Big", TBytes(70000, 7)),
+                     StringRecord(u"Genre", u"Soul")}));
   return Builder.File();
 }
 
@@ -43,7 +45,8 @@ TEST(EditorContract, EveryCallWithoutAnOpenFileFailsWithInvalidState)
   EXPECT_EQ(Editor.GetAttributeCount(0, &Count), E_INVALID_STATE);
   EXPECT_EQ(Editor.GetAttributeByName(&Stream, u"Title", &Type, nullptr, &Length), E_INVALID_STATE);
   EXPECT_EQ(Editor.GetAttributeIndices(0, u"Title", nullptr, nullptr, &Count), E_INVALID_STATE);
-  EXPECT_EQ(Editor.GetAttributeByIndexEx(0, 0, nullptr, &Length, &Type, nullptr, nullptr, &Length32), E_INVALID_STATE);
+  EXPECT_EQ(Editor.GetAttributeByIndexEx(0, 0, nullptr, &Length, &Type, nullptr, nullptr, &Length32),
+            E_INVALID_STATE);
   EXPECT_EQ(Editor.SetAttribute(0, u"Title", WMT_TYPE_DWORD, Value, 4), E_INVALID_STATE);
   EXPECT_EQ(Editor.AddAttribute(0, u"Title", nullptr, WMT_TYPE_DWORD, 0, Value, 4), E_INVALID_STATE);
   EXPECT_EQ(Editor.DeleteAttribute(0, 0), E_INVALID_STATE);
@@ -88,7 +91,8 @@ TEST(EditorContract, NameBuffersCountCharactersWithTheTerminator)
   EXPECT_EQ(Lang, 0);
   char16_t Name[6] = {};
   NameLen = 5;
-  EXPECT_EQ(Editor->GetAttributeByIndexEx(0, 0, Name, &NameLen, &Type, &Lang, nullptr, &Length), E_BUFFER_TOO_SMALL);
+  EXPECT_EQ(Editor->GetAttributeByIndexEx(0, 0, Name, &NameLen, &Type, &Lang, nullptr, &Length),
+            E_BUFFER_TOO_SMALL);
   EXPECT_EQ(NameLen, 6);
   ASSERT_EQ(Editor->GetAttributeByIndexEx(0, 0, Name, &NameLen, &Type, &Lang, nullptr, &Length), S_OK);
   EXPECT_EQ(std::u16string(Name), u"Title");
@@ -96,8 +100,10 @@ TEST(EditorContract, NameBuffersCountCharactersWithTheTerminator)
   WORD Length16 = 0;
   ASSERT_EQ(Editor->GetAttributeByIndex(1, &Stream, Name, &NameLen, &Type, nullptr, &Length16), S_OK);
   EXPECT_EQ(std::u16string(Name), u"Genre");
-  EXPECT_EQ(Editor->GetAttributeByIndex(40, &Stream, nullptr, &NameLen, &Type, nullptr, &Length16), E_NOT_FOUND);
-  EXPECT_EQ(Editor->GetAttributeByIndexEx(0, 40, nullptr, &NameLen, &Type, &Lang, nullptr, &Length), E_INVALID_REQUEST);
+  EXPECT_EQ(Editor->GetAttributeByIndex(40, &Stream, nullptr, &NameLen, &Type, nullptr, &Length16),
+            E_NOT_FOUND);
+  EXPECT_EQ(Editor->GetAttributeByIndexEx(0, 40, nullptr, &NameLen, &Type, &Lang, nullptr, &Length),
+            E_INVALID_REQUEST);
 }
 
 TEST(EditorContract, SixteenBitCallsCannotCarryLargeValues)
@@ -112,7 +118,8 @@ TEST(EditorContract, SixteenBitCallsCannotCarryLargeValues)
   ASSERT_EQ(Editor->GetAttributeIndices(0, u"Big", nullptr, &Index, &Count), S_OK);
   WORD NameLen = 0;
   DWORD Length32 = 0;
-  ASSERT_EQ(Editor->GetAttributeByIndexEx(0, Index, nullptr, &NameLen, &Type, nullptr, nullptr, &Length32), S_OK);
+  ASSERT_EQ(Editor->GetAttributeByIndexEx(0, Index, nullptr, &NameLen, &Type, nullptr, nullptr, &Length32),
+            S_OK);
   EXPECT_EQ(Length32, 70000U);
 }
 
@@ -156,14 +163,16 @@ TEST(EditorContract, AddAllowsDuplicatesAndSetReplacesEveryInstance)
   auto Editor = OpenBytes(SampleFile());
   TBytes Rock = StringValue(u"Rock");
   WORD Index = 0;
-  ASSERT_EQ(Editor->AddAttribute(0, u"Genre", &Index, WMT_TYPE_STRING, 0, Rock.data(), static_cast<DWORD>(Rock.size())),
+  ASSERT_EQ(Editor->AddAttribute(0, u"Genre", &Index, WMT_TYPE_STRING, 0, Rock.data(),
+                                 static_cast<DWORD>(Rock.size())),
             S_OK);
   EXPECT_EQ(Index, 6);
   WORD Count = 0;
   ASSERT_EQ(Editor->GetAttributeIndices(0, u"Genre", nullptr, nullptr, &Count), S_OK);
   EXPECT_EQ(Count, 4);
   TBytes Pop = StringValue(u"Pop");
-  ASSERT_EQ(Editor->SetAttribute(0, u"Genre", WMT_TYPE_STRING, Pop.data(), static_cast<WORD>(Pop.size())), S_OK);
+  ASSERT_EQ(Editor->SetAttribute(0, u"Genre", WMT_TYPE_STRING, Pop.data(), static_cast<WORD>(Pop.size())),
+            S_OK);
   std::vector<TSeenAttribute> A = ListStream(*Editor, 0);
   ASSERT_EQ(Names(A), (std::vector<std::u16string>{u"Title", u"Genre", u"Count", u"Big"}));
   EXPECT_EQ(A[1].Value, Pop); // in the place of the first instance
@@ -205,7 +214,8 @@ TEST(EditorContract, RefusesValuesThatDoNotSuitTheirType)
   EXPECT_EQ(Editor->SetAttribute(0, u"", WMT_TYPE_BINARY, Two, 2), E_INVALID_ARGUMENT);
   EXPECT_EQ(Editor->SetAttribute(0, nullptr, WMT_TYPE_BINARY, Two, 2), E_INVALID_ARGUMENT);
   EXPECT_EQ(Editor->SetAttribute(0, u"X", WMT_TYPE_BINARY, nullptr, 2), E_INVALID_ARGUMENT);
-  EXPECT_EQ(Editor->AddAttribute(0, u"X", nullptr, WMT_TYPE_BINARY, 1, Two, 2), E_INVALID_ARGUMENT); // no languages
+  EXPECT_EQ(Editor->AddAttribute(0, u"X", nullptr, WMT_TYPE_BINARY, 1, Two, 2),
+            E_INVALID_ARGUMENT); // no languages
   EXPECT_EQ(Editor->AddAttribute(200, u"X", nullptr, WMT_TYPE_BINARY, 0, Two, 2), E_INVALID_REQUEST);
   EXPECT_EQ(ListStream(*Editor, 0).size(), 6U);
   EXPECT_FALSE(Editor->Changed());

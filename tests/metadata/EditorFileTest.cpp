@@ -25,7 +25,10 @@ std::u16string Wide(const std::filesystem::path& Path)
 class EditorFileTest : public ::testing::Test {
 protected:
   void Write(const TBytes& Bytes) { WriteFileBytes(FPath, Bytes); }
-  HRESULT Open(Asf::TMetadataEditor& Editor) { return Editor.OpenEx(Wide(FPath).c_str(), GENERIC_READ | GENERIC_WRITE, 0); }
+  HRESULT Open(Asf::TMetadataEditor& Editor)
+  {
+    return Editor.OpenEx(Wide(FPath).c_str(), GENERIC_READ | GENERIC_WRITE, 0);
+  }
 
   TTempDir FDir;
   std::filesystem::path FPath = FDir.File("video.wmv");
@@ -68,14 +71,16 @@ TEST_F(EditorFileTest, RefusesWhatCannotBeOpenedForWriting)
   EXPECT_EQ(Open(Editor), E_IO_FAILURE); // missing
   EXPECT_EQ(Editor.OpenEx(Wide(FDir.Path()).c_str(), GENERIC_READ | GENERIC_WRITE, 0), E_IO_FAILURE);
   Write(PaddedFile(0));
-  EXPECT_EQ(Editor.OpenEx(Wide(FPath).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ), E_INVALID_ARGUMENT);
+  EXPECT_EQ(Editor.OpenEx(Wide(FPath).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ),
+            E_INVALID_ARGUMENT);
   EXPECT_EQ(Editor.OpenEx(Wide(FPath).c_str(), GENERIC_WRITE, 0), E_INVALID_ARGUMENT);
   if (geteuid() != 0) {
     chmod(FPath.c_str(), 0444);
     EXPECT_EQ(Open(Editor), E_IO_FAILURE);
   }
   WriteFileBytes(FDir.File("text.wmv"), TBytes(1000, 'x'));
-  EXPECT_EQ(Editor.OpenEx(Wide(FDir.File("text.wmv")).c_str(), GENERIC_READ | GENERIC_WRITE, 0), E_CORRUPT_HEADER);
+  EXPECT_EQ(Editor.OpenEx(Wide(FDir.File("text.wmv")).c_str(), GENERIC_READ | GENERIC_WRITE, 0),
+            E_CORRUPT_HEADER);
 }
 
 TEST_F(EditorFileTest, FlushWithoutChangesLeavesTheFileAsItWas)
@@ -102,7 +107,8 @@ TEST_F(EditorFileTest, ShrinkingSaveWritesInPlaceAndKeepsTheData)
   ASSERT_EQ(Open(Editor), S_OK);
   std::size_t HeaderSize = Editor.OriginalHeader().size();
   TBytes Short = StringValue(u"T");
-  ASSERT_EQ(Editor.SetAttribute(0, u"Title", WMT_TYPE_STRING, Short.data(), static_cast<WORD>(Short.size())), S_OK);
+  ASSERT_EQ(Editor.SetAttribute(0, u"Title", WMT_TYPE_STRING, Short.data(), static_cast<WORD>(Short.size())),
+            S_OK);
   ASSERT_EQ(Editor.DeleteAttribute(0, 1), S_OK); // Author
   ASSERT_EQ(Editor.Flush(), S_OK);
   TBytes Now = ReadFileBytes(FPath);

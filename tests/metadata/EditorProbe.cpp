@@ -24,7 +24,8 @@ std::vector<TSeenAttribute> ListStream(IWMHeaderInfo3& Info, WORD Stream)
     Seen.Stream = Stream;
     WORD NameLen = 0;
     DWORD Length = 0;
-    EXPECT_EQ(Info.GetAttributeByIndexEx(Stream, Index, nullptr, &NameLen, &Seen.Type, &Seen.Language, nullptr, &Length),
+    EXPECT_EQ(Info.GetAttributeByIndexEx(Stream, Index, nullptr, &NameLen, &Seen.Type, &Seen.Language,
+                                         nullptr, &Length),
               S_OK);
     std::u16string Name(NameLen, u'\0');
     Seen.Value.resize(Length);

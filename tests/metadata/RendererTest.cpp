@@ -1,11 +1,11 @@
 // Rendering: untouched objects go back byte for byte; changed attributes land
 // in the objects the placement rules give, and read back as the model.
+#include "metadata/asf/Renderer.h"
 #include "metadata/AsfBuilder.h"
 #include "metadata/EditorProbe.h"
 #include "metadata/asf/ByteReader.h"
 #include "metadata/asf/HeaderParser.h"
 #include "metadata/asf/HeaderVerify.h"
-#include "metadata/asf/Renderer.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -22,7 +22,8 @@ TAsfBuilder RichBuilder(bool WithPadding)
   Builder.AddToExtension(LanguageListObject({u"en-us", u"fr"}));
   Builder.AddToExtension(MetadataObject({DwordRecord(u"S", 1, 1)}));
   Builder.AddToExtension(PaddingObject(50));
-  Builder.AddToExtension(LibraryObject({BinaryRecord(u"Big", TBytes(70000, 5)), StringRecord(u"Small", u"s")}));
+  Builder.AddToExtension(
+      LibraryObject({BinaryRecord(u"Big", TBytes(70000, 5)), StringRecord(u"Small", u"s")}));
   Builder.Add(UnknownObject(9, 17));
   Builder.Add(ContentDescriptionObject({u"T", u"A", std::nullopt, std::nullopt, std::nullopt}));
   if (WithPadding) {
@@ -104,8 +105,12 @@ TEST(Renderer, EditsReadBackAsTheModel)
   auto Reread = OpenBytes(Image.Bytes);
   std::vector<TSeenAttribute> Before = ListAll(*Editor);
   std::vector<TSeenAttribute> After = ListAll(*Reread);
-  std::sort(Before.begin(), Before.end(), [](auto& A, auto& B) { return std::tie(A.Stream, A.Name, A.Value) < std::tie(B.Stream, B.Name, B.Value); });
-  std::sort(After.begin(), After.end(), [](auto& A, auto& B) { return std::tie(A.Stream, A.Name, A.Value) < std::tie(B.Stream, B.Name, B.Value); });
+  std::sort(Before.begin(), Before.end(), [](auto& A, auto& B) {
+    return std::tie(A.Stream, A.Name, A.Value) < std::tie(B.Stream, B.Name, B.Value);
+  });
+  std::sort(After.begin(), After.end(), [](auto& A, auto& B) {
+    return std::tie(A.Stream, A.Name, A.Value) < std::tie(B.Stream, B.Name, B.Value);
+  });
   EXPECT_EQ(Before, After);
 }
 
@@ -122,7 +127,8 @@ class PlacementTest : public ::testing::Test {
 protected:
   PlacementTest() : FEditor(OpenBytes(TAsfBuilder().WithoutExtension().File())) {}
 
-  void Add(const std::u16string& Name, WMT_ATTR_DATATYPE Type, const TBytes& Value, WORD Stream = 0, WORD Lang = 0)
+  void Add(const std::u16string& Name, WMT_ATTR_DATATYPE Type, const TBytes& Value, WORD Stream = 0,
+           WORD Lang = 0)
   {
     ASSERT_EQ(FEditor->AddAttribute(Stream, Name.c_str(), nullptr, Type, Lang, Value.data(),
                                     static_cast<DWORD>(Value.size())),
@@ -177,8 +183,10 @@ TEST_F(PlacementTest, StreamValuesGoToMetadataOnceAndLargeValuesLast)
   for (const TAttribute& A : Rendered.Attributes.All()) {
     Seen.emplace_back(A.Name, A.Origin->Store);
   }
-  std::vector<std::pair<std::u16string, TStore>> Expected = {
-      {u"S", TStore::Metadata}, {u"Z", TStore::Metadata}, {u"S", TStore::Library}, {u"Huge", TStore::Library}};
+  std::vector<std::pair<std::u16string, TStore>> Expected = {{u"S", TStore::Metadata},
+                                                             {u"Z", TStore::Metadata},
+                                                             {u"S", TStore::Library},
+                                                             {u"Huge", TStore::Library}};
   EXPECT_EQ(Seen, Expected);
   // A Header Extension was made for them, with its data size right.
   ASSERT_TRUE(Rendered.ExtensionIndex.has_value());

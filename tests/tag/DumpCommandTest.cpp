@@ -38,9 +38,11 @@ protected:
   DumpCommand()
   {
     TAsfBuilder Builder;
-    Builder.Add(ContentDescriptionObject({u"Caf\u00e9 \U0001F600", std::nullopt, std::nullopt, u"line1\r\nline2"}));
-    Builder.Add(ExtendedContentObject({BoolRecord(u"Stereoscopic", 1, 4), QwordRecord(u"StereoscopicSkip", 25000000),
-                                       DwordRecord(u"StereoscopicHorizontalParallax", 0xFFFFFFF6)}));
+    Builder.Add(
+        ContentDescriptionObject({u"Caf\u00e9 \U0001F600", std::nullopt, std::nullopt, u"line1\r\nline2"}));
+    Builder.Add(
+        ExtendedContentObject({BoolRecord(u"Stereoscopic", 1, 4), QwordRecord(u"StereoscopicSkip", 25000000),
+                               DwordRecord(u"StereoscopicHorizontalParallax", 0xFFFFFFF6)}));
     Builder.AddToExtension(LanguageListObject({u"en-us", u"de"}));
     Builder.AddToExtension(LibraryObject({BinaryRecord(u"Poster", {'a', 'b', 'c'}),
                                           GuidRecord(u"Id", Quillmark::Asf::Guids::Header, 2),
@@ -56,16 +58,17 @@ TEST_F(DumpCommand, ListsEveryAttributeAsText)
 {
   TRun R = RunTool({"dump", FFile.string()});
   ASSERT_EQ(R.Status, 0) << R.Err;
-  EXPECT_EQ(R.Out, FFile.string() + "\n"
-                   "  stream 0  language 0  STRING  Title = Caf\xC3\xA9 \xF0\x9F\x98\x80\n"
-                   "  stream 0  language 0  STRING  Description = line1\\r\\nline2\n"
-                   "  stream 0  language 0  BOOL  Stereoscopic = true\n"
-                   "  stream 0  language 0  QWORD  StereoscopicSkip = 25000000\n"
-                   "  stream 0  language 0  DWORD  StereoscopicHorizontalParallax = 4294967286\n"
-                   "  stream 0  language 0  BINARY  Poster = 3 bytes, sha256 "
-                   "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad\n"
-                   "  stream 0  language 1  STRING  Lyrics = Hallo\n"
-                   "  stream 2  language 0  GUID  Id = 75B22630-668E-11CF-A6D9-00AA0062CE6C\n");
+  EXPECT_EQ(R.Out, FFile.string() +
+                       "\n"
+                       "  stream 0  language 0  STRING  Title = Caf\xC3\xA9 \xF0\x9F\x98\x80\n"
+                       "  stream 0  language 0  STRING  Description = line1\\r\\nline2\n"
+                       "  stream 0  language 0  BOOL  Stereoscopic = true\n"
+                       "  stream 0  language 0  QWORD  StereoscopicSkip = 25000000\n"
+                       "  stream 0  language 0  DWORD  StereoscopicHorizontalParallax = 4294967286\n"
+                       "  stream 0  language 0  BINARY  Poster = 3 bytes, sha256 "
+                       "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad\n"
+                       "  stream 0  language 1  STRING  Lyrics = Hallo\n"
+                       "  stream 2  language 0  GUID  Id = 75B22630-668E-11CF-A6D9-00AA0062CE6C\n");
 }
 
 TEST_F(DumpCommand, ListsEveryAttributeAsJson)
@@ -89,9 +92,11 @@ TEST_F(DumpCommand, ListsEveryAttributeAsJson)
 TEST_F(DumpCommand, NamesTheFileThatDoesNotOpenAndGoesOn)
 {
   WriteFileBytes(FDir.File("broken.wmv"), TBytes(100, 7));
-  TRun R = RunTool({"dump", FDir.File("broken.wmv").string(), FDir.File("missing.wmv").string(), FFile.string()});
+  TRun R =
+      RunTool({"dump", FDir.File("broken.wmv").string(), FDir.File("missing.wmv").string(), FFile.string()});
   EXPECT_EQ(R.Status, 1);
-  EXPECT_EQ(R.Err, "quillmark-tag: " + FDir.File("broken.wmv").string() + ": the file's header is damaged or not ASF\n" +
+  EXPECT_EQ(R.Err, "quillmark-tag: " + FDir.File("broken.wmv").string() +
+                       ": the file's header is damaged or not ASF\n" +
                        "quillmark-tag: " + FDir.File("missing.wmv").string() + ": input/output error\n");
   EXPECT_NE(R.Out.find("Stereoscopic"), std::string::npos);
 }

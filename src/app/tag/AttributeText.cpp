@@ -67,14 +67,15 @@ HRESULT ListStream(IWMHeaderInfo3& Info, WORD Stream, std::vector<TListedAttribu
     A.Stream = Stream;
     WORD NameLen = 0;
     DWORD Length = 0;
-    Result = Info.GetAttributeByIndexEx(Stream, Index, nullptr, &NameLen, &A.Type, &A.Language, nullptr, &Length);
+    Result =
+        Info.GetAttributeByIndexEx(Stream, Index, nullptr, &NameLen, &A.Type, &A.Language, nullptr, &Length);
     if (Result != S_OK) {
       break;
     }
     std::u16string Name(NameLen, u'\0');
     A.Value.resize(Length);
-    Result = Info.GetAttributeByIndexEx(Stream, Index, Name.data(), &NameLen, &A.Type, &A.Language, A.Value.data(),
-                                        &Length);
+    Result = Info.GetAttributeByIndexEx(Stream, Index, Name.data(), &NameLen, &A.Type, &A.Language,
+                                        A.Value.data(), &Length);
     Name.resize(NameLen > 0 ? NameLen - 1U : 0U);
     A.Name = Asf::Utf16ToUtf8(Name);
     Attributes.push_back(std::move(A));
@@ -106,13 +107,20 @@ HRESULT ListAttributes(const std::string& File, std::vector<TListedAttribute>& A
 const char* TypeName(WMT_ATTR_DATATYPE Type)
 {
   switch (Type) {
-  case WMT_TYPE_DWORD: return "DWORD";
-  case WMT_TYPE_STRING: return "STRING";
-  case WMT_TYPE_BINARY: return "BINARY";
-  case WMT_TYPE_BOOL: return "BOOL";
-  case WMT_TYPE_QWORD: return "QWORD";
-  case WMT_TYPE_WORD: return "WORD";
-  case WMT_TYPE_GUID: return "GUID";
+  case WMT_TYPE_DWORD:
+    return "DWORD";
+  case WMT_TYPE_STRING:
+    return "STRING";
+  case WMT_TYPE_BINARY:
+    return "BINARY";
+  case WMT_TYPE_BOOL:
+    return "BOOL";
+  case WMT_TYPE_QWORD:
+    return "QWORD";
+  case WMT_TYPE_WORD:
+    return "WORD";
+  case WMT_TYPE_GUID:
+    return "GUID";
   }
   return "UNKNOWN";
 }
@@ -120,22 +128,32 @@ const char* TypeName(WMT_ATTR_DATATYPE Type)
 std::string ValueText(const TListedAttribute& A)
 {
   switch (A.Type) {
-  case WMT_TYPE_STRING: return EscapeText(Utf8Of(A.Value));
-  case WMT_TYPE_BINARY: return std::to_string(A.Value.size()) + " bytes, sha256 " + Sha256Hex(A.Value);
-  case WMT_TYPE_BOOL: return Unsigned(A.Value) != 0 ? "true" : "false";
-  case WMT_TYPE_GUID: return GuidText(A.Value);
-  default: return std::to_string(Unsigned(A.Value));
+  case WMT_TYPE_STRING:
+    return EscapeText(Utf8Of(A.Value));
+  case WMT_TYPE_BINARY:
+    return std::to_string(A.Value.size()) + " bytes, sha256 " + Sha256Hex(A.Value);
+  case WMT_TYPE_BOOL:
+    return Unsigned(A.Value) != 0 ? "true" : "false";
+  case WMT_TYPE_GUID:
+    return GuidText(A.Value);
+  default:
+    return std::to_string(Unsigned(A.Value));
   }
 }
 
 nlohmann::json ValueJson(const TListedAttribute& A)
 {
   switch (A.Type) {
-  case WMT_TYPE_STRING: return Utf8Of(A.Value);
-  case WMT_TYPE_BINARY: return {{"length", A.Value.size()}, {"sha256", Sha256Hex(A.Value)}};
-  case WMT_TYPE_BOOL: return Unsigned(A.Value) != 0;
-  case WMT_TYPE_GUID: return GuidText(A.Value);
-  default: return Unsigned(A.Value);
+  case WMT_TYPE_STRING:
+    return Utf8Of(A.Value);
+  case WMT_TYPE_BINARY:
+    return {{"length", A.Value.size()}, {"sha256", Sha256Hex(A.Value)}};
+  case WMT_TYPE_BOOL:
+    return Unsigned(A.Value) != 0;
+  case WMT_TYPE_GUID:
+    return GuidText(A.Value);
+  default:
+    return Unsigned(A.Value);
   }
 }
 

@@ -53,7 +53,8 @@ void AppendPaddingObject(TBytes& Header, std::uint64_t PaddingSize)
 {
   std::size_t At = Header.size();
   Header.resize(At + ToSize(PaddingSize), 0);
-  std::copy(Guids::Padding.Bytes.begin(), Guids::Padding.Bytes.end(), Header.begin() + static_cast<std::ptrdiff_t>(At));
+  std::copy(Guids::Padding.Bytes.begin(), Guids::Padding.Bytes.end(),
+            Header.begin() + static_cast<std::ptrdiff_t>(At));
   StoreQword(Header, At + 16, PaddingSize);
   StoreQword(Header, 16, Header.size());
   StoreDword(Header, 24, LoadDword(Header, 24) + 1);
