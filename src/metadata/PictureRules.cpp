@@ -1,5 +1,7 @@
 #include "metadata/PictureRules.h"
 
+#include <exception>
+
 #include "metadata/FileSize.h"
 #include "metadata/TextConversion.h"
 
@@ -21,6 +23,18 @@ std::string LowerCaseAscii(std::string_view Text)
 TPictureLoadResult Rejected(TPictureKind Kind)
 {
   return {TPictureLoad::Rejected, nullptr, PictureRejectedMessage(Kind)};
+}
+
+// The stream library throws when a read fails midway (a directory opens as
+// a file but cannot be read) and memory may run out on a huge poster: both
+// are a file that cannot be read.
+TJpegImage::TFileLoad LoadFile(TJpegImage& Image, const std::string& Path)
+{
+  try {
+    return Image.LoadFromFile(Path);
+  } catch (const std::exception&) {
+    return TJpegImage::TFileLoad::CannotRead;
+  }
 }
 
 } // namespace
@@ -70,7 +84,7 @@ TPictureLoadResult LoadPictureFile(TPictureKind Kind, const std::string& Path)
     return Rejected(Kind);
   }
   auto Image = std::make_shared<TJpegImage>();
-  if (Image->LoadFromFile(Path) != TJpegImage::TFileLoad::Ok) {
+  if (LoadFile(*Image, Path) != TJpegImage::TFileLoad::Ok) {
     return {TPictureLoad::CannotOpen, nullptr, CouldNotOpenMessage(Path)};
   }
   // The size is tested again on what was read: the file may have grown

@@ -69,9 +69,9 @@ TEST(CatalogueReading, EmptyHeaderGivesEveryDefault)
   const TCatalogueValues& Values = Result.Values;
   EXPECT_FALSE(Values.Stereo || Values.HalfWidth || Values.HalfHeight);
   EXPECT_EQ(Values.LayoutIndex, -1);
-  for (const std::u16string* Text : {&Values.Duration, &Values.Parallax, &Values.TitleIndex, &Values.Source,
-                                     &Values.Title, &Values.Author, &Values.Copyright, &Values.Description,
-                                     &Values.DiscName, &Values.TitleName}) {
+  for (const std::u16string* Text :
+       {&Values.Duration, &Values.Parallax, &Values.TitleIndex, &Values.Source, &Values.Title, &Values.Author,
+        &Values.Copyright, &Values.Description, &Values.DiscName, &Values.TitleName}) {
     EXPECT_TRUE(Text->empty());
   }
   EXPECT_EQ(Values.Preview, nullptr);
@@ -84,7 +84,7 @@ TEST(CatalogueReading, FullHeaderFillsEveryValue)
   const TRead Result = Read(File);
   ASSERT_TRUE(Result.Ok);
   const TCatalogueValues& Values = Result.Values;
-  EXPECT_TRUE(Values.Stereo);  // a stored 1 is true
+  EXPECT_TRUE(Values.Stereo); // a stored 1 is true
   EXPECT_TRUE(Values.HalfWidth);
   EXPECT_FALSE(Values.HalfHeight);
   EXPECT_EQ(Values.LayoutIndex, 3);
@@ -107,7 +107,8 @@ TEST(CatalogueReading, DurationUsesTheLocalesSeparator)
   const TRead Result = Read({QwordAttribute(u"StereoscopicSkip", 25000000)}, DecimalSeparator());
   SetDecimalSeparator(u'.');
   EXPECT_EQ(Result.Values.Duration, u"2,5");
-  EXPECT_EQ(Read({QwordAttribute(u"StereoscopicSkip", static_cast<QWORD>(-25000000))}).Values.Duration, u"-2.5");
+  EXPECT_EQ(Read({QwordAttribute(u"StereoscopicSkip", static_cast<QWORD>(-25000000))}).Values.Duration,
+            u"-2.5");
 }
 
 TEST(CatalogueReading, LayoutMatchesKeysExactly)
@@ -127,8 +128,8 @@ TEST(CatalogueReading, LayoutMatchesKeysExactly)
 
 TEST(CatalogueReading, WrongTypeOfABooleanOrTextReadsAsDefault)
 {
-  const TRead Result = Read(With(With(FullFile(), DwordAttribute(u"Stereoscopic", 1)),
-                                 DwordAttribute(u"Title", 7)));
+  const TRead Result =
+      Read(With(With(FullFile(), DwordAttribute(u"Stereoscopic", 1)), DwordAttribute(u"Title", 7)));
   ASSERT_TRUE(Result.Ok);
   EXPECT_FALSE(Result.Values.Stereo);
   EXPECT_TRUE(Result.Values.Title.empty());
@@ -198,7 +199,8 @@ TEST(CatalogueReading, OversizedPreviewIsNeverFetched)
       MakeOpenFakeEditor({BinaryAttribute(u"StereoscopicPreview", MakeJpeg(160, 120, 10241))}));
   TCatalogueValues Values;
   ASSERT_TRUE(ReadCatalogue(Faulty, Values, u'.'));
-  EXPECT_EQ(std::count(Faulty->Log().begin(), Faulty->Log().end(), "GetAttributeByName StereoscopicPreview"), 1);
+  EXPECT_EQ(std::count(Faulty->Log().begin(), Faulty->Log().end(), "GetAttributeByName StereoscopicPreview"),
+            1);
 }
 
 TEST(CatalogueReading, PosterRules)
@@ -231,7 +233,7 @@ TEST(CatalogueReading, OnlyATerminatingNullIsDropped)
 {
   TFakeAttribute Bare{0, u"Title", WMT_TYPE_STRING, 0, {'a', 0, 'b', 0}};
   EXPECT_EQ(Read({Bare}).Values.Title, u"ab");
-  Bare.Value.push_back('c');  // an odd length drops the stray byte
+  Bare.Value.push_back('c'); // an odd length drops the stray byte
   EXPECT_EQ(Read({Bare}).Values.Title, u"ab");
   EXPECT_EQ(Read({StringAttribute(u"Title", u"x")}).Values.Title, u"x");
   EXPECT_EQ(Read({TFakeAttribute{0, u"Title", WMT_TYPE_STRING, 0, {}}}).Values.Title, u"");
@@ -241,7 +243,7 @@ TEST(CatalogueReading, FailedCallsLeaveDefaultsAndReadingGoesOn)
 {
   auto Faulty = std::make_shared<TFaultyEditor>(MakeOpenFakeEditor(FullFile()));
   Faulty->Fail({TCall::GetAttributeByName, std::u16string(u"StereoscopicSkip")});
-  Faulty->Fail({TCall::GetAttributeByName, std::u16string(u"Title"), 1});  // the value, not the length
+  Faulty->Fail({TCall::GetAttributeByName, std::u16string(u"Title"), 1}); // the value, not the length
   Faulty->Fail({TCall::GetAttributeByIndexEx, std::u16string(u"StereoDiscTitlePoster"), 1});
   TCatalogueValues Values;
   ASSERT_TRUE(ReadCatalogue(Faulty, Values, u'.'));

@@ -92,7 +92,8 @@ TEST(CatalogueWriting, StoresEachValueInItsForm)
   EXPECT_FALSE(Result.Reported);
   EXPECT_EQ(Editor->Find(u"Stereoscopic"),
             std::vector{DwordAttribute(u"Stereoscopic", 0xFFFFFFFFU, WMT_TYPE_BOOL)});
-  EXPECT_EQ(Editor->Find(u"StereoscopicLayout"), std::vector{StringAttribute(u"StereoscopicLayout", u"Mono")});
+  EXPECT_EQ(Editor->Find(u"StereoscopicLayout"),
+            std::vector{StringAttribute(u"StereoscopicLayout", u"Mono")});
   EXPECT_EQ(Editor->Find(u"StereoscopicSkip"), std::vector{QwordAttribute(u"StereoscopicSkip", 25000000)});
   EXPECT_EQ(Editor->Find(u"StereoscopicHorizontalParallax"),
             std::vector{DwordAttribute(u"StereoscopicHorizontalParallax", 0xFFFFFFF4U)});
@@ -119,11 +120,12 @@ TEST(CatalogueWriting, CallsComeInTheirOrder)
   ASSERT_TRUE(Save(Faulty, Values).Ok);
   std::vector<std::string> Expected;
   for (const TCatalogueEntry& Entry : Catalogue) {
-    Expected.push_back("GetAttributeIndices " + std::string(Entry.Name, Entry.Name + std::u16string_view(Entry.Name).size()));
+    Expected.push_back("GetAttributeIndices " +
+                       std::string(Entry.Name, Entry.Name + std::u16string_view(Entry.Name).size()));
   }
-  for (const char* Name : {"Title", "Author", "Description", "Source", "Stereoscopic", "StereoscopicHalfHeight",
-                           "StereoscopicLayout", "StereoscopicSkip", "StereoscopicHorizontalParallax",
-                           "StereoscopicPreview", "StereoDiscTitleIndex"}) {
+  for (const char* Name : {"Title", "Author", "Description", "Source", "Stereoscopic",
+                           "StereoscopicHalfHeight", "StereoscopicLayout", "StereoscopicSkip",
+                           "StereoscopicHorizontalParallax", "StereoscopicPreview", "StereoDiscTitleIndex"}) {
     Expected.push_back(std::string("SetAttribute ") + Name);
   }
   Expected.push_back("AddAttribute StereoDiscTitlePoster");
@@ -179,9 +181,9 @@ TEST(CatalogueWriting, UntickedStereoIgnoresAndRemovesTheStereoRows)
   Values.HalfWidth = true;
   Values.HalfHeight = false;
   ASSERT_TRUE(Save(Editor, Values).Ok);
-  for (const char16_t* Name : {u"Stereoscopic", u"StereoscopicLayout", u"StereoscopicSkip",
-                               u"StereoscopicHorizontalParallax", u"StereoscopicHalfWidth",
-                               u"StereoscopicHalfHeight"}) {
+  for (const char16_t* Name :
+       {u"Stereoscopic", u"StereoscopicLayout", u"StereoscopicSkip", u"StereoscopicHorizontalParallax",
+        u"StereoscopicHalfWidth", u"StereoscopicHalfHeight"}) {
     EXPECT_TRUE(Editor->Find(Name).empty());
   }
   EXPECT_EQ(Editor->Find(u"Source").size(), 1U);
