@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
+#include "common/TestFiles.h"
 #include "metadata/DecimalSeparator.h"
 #include "metadata/NumberFormat.h"
 #include "metadata/NumberSyntax.h"
@@ -75,19 +78,56 @@ TEST(DecimalSeparator, SetterOverridesTheLocale)
   EXPECT_EQ(DecimalSeparator(), Saved);
 }
 
-TEST(DecimalSeparator, ReadFromTheEnvironmentsLocale)
-{
-  const char* Saved = std::getenv("LC_ALL");
-  const std::string Kept = Saved != nullptr ? Saved : "";
-  setenv("LC_ALL", "C", 1);
-  EXPECT_EQ(LocaleDecimalSeparator(), u'.');
-  setenv("LC_ALL", "no_such_locale.UTF-8", 1);
-  EXPECT_EQ(LocaleDecimalSeparator(), u'.');
-  if (Saved != nullptr) {
-    setenv("LC_ALL", Kept.c_str(), 1);
-  } else {
-    unsetenv("LC_ALL");
+namespace {
+
+// Sets an environment variable for one scope.
+class TEnvironment {
+public:
+  TEnvironment(const char* Name, const std::string& Value) : FName(Name)
+  {
+    const char* Old = std::getenv(Name);
+    FHad = Old != nullptr;
+    FOld = FHad ? Old : "";
+    setenv(Name, Value.c_str(), 1);
   }
+  ~TEnvironment()
+  {
+    if (FHad) {
+      setenv(FName, FOld.c_str(), 1);
+    } else {
+      unsetenv(FName);
+    }
+  }
+  TEnvironment(const TEnvironment&) = delete;
+  TEnvironment& operator=(const TEnvironment&) = delete;
+
+private:
+  const char* FName;
+  std::string FOld;
+  bool FHad = false;
+};
+
+} // namespace
+
+TEST(DecimalSeparator, GermanLocaleGivesACommaWithoutChangingTheProcess)
+{
+  TTempDir Locales;
+  if (RunCommand("localedef -i de_DE -f UTF-8 '" + Locales.File("de_DE.UTF-8").string() + "' 2>/dev/null") !=
+      0) {
+    GTEST_SKIP() << "localedef cannot build de_DE";
+  }
+  const TEnvironment Path("LOCPATH", Locales.Path().string());
+  const TEnvironment All("LC_ALL", "de_DE.UTF-8");
+  EXPECT_EQ(LocaleDecimalSeparator(), u',');
+  EXPECT_EQ(std::string(std::localeconv()->decimal_point), ".");
+}
+
+TEST(DecimalSeparator, UnknownLocaleGivesAFullStop)
+{
+  const TEnvironment All("LC_ALL", "no_such_locale.UTF-8");
+  EXPECT_EQ(LocaleDecimalSeparator(), u'.');
+  const TEnvironment Plain("LC_ALL", "C");
+  EXPECT_EQ(LocaleDecimalSeparator(), u'.');
 }
 
 } // namespace QuillmarkTest
