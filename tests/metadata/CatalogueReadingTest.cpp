@@ -101,6 +101,31 @@ TEST(CatalogueReading, FullHeaderFillsEveryValue)
   EXPECT_EQ(Values.Poster->Height(), 640);
 }
 
+TEST(CatalogueReading, CallsComeInTheirOrder)
+{
+  auto Faulty = std::make_shared<TFaultyEditor>(MakeOpenFakeEditor(FullFile()));
+  TCatalogueValues Values;
+  ASSERT_TRUE(ReadCatalogue(Faulty, Values, u'.'));
+  const std::string ByName = "GetAttributeByName ";
+  std::vector<std::string> Expected = {ByName + "Stereoscopic",
+                                       ByName + "StereoscopicLayout",
+                                       ByName + "StereoscopicLayout",
+                                       ByName + "StereoscopicSkip",
+                                       ByName + "StereoscopicHorizontalParallax",
+                                       ByName + "StereoscopicPreview",
+                                       ByName + "StereoscopicPreview"};
+  for (const char* Name :
+       {"Source", "Title", "Author", "Copyright", "Description", "StereoDiscName", "StereoDiscTitleName"}) {
+    Expected.insert(Expected.end(), 2, ByName + Name); // length, then text
+  }
+  Expected.push_back(ByName + "StereoscopicHalfWidth");
+  Expected.push_back(ByName + "StereoscopicHalfHeight");
+  Expected.push_back(ByName + "StereoDiscTitleIndex");
+  Expected.push_back("GetAttributeIndices StereoDiscTitlePoster");
+  Expected.insert(Expected.end(), 2, "GetAttributeByIndexEx StereoDiscTitlePoster");
+  EXPECT_EQ(Faulty->Log(), Expected);
+}
+
 TEST(CatalogueReading, DurationUsesTheLocalesSeparator)
 {
   SetDecimalSeparator(u',');

@@ -10,6 +10,7 @@
 #include "metadata/Catalogue.h"
 #include "metadata/CatalogueReading.h"
 #include "metadata/CatalogueWriting.h"
+#include "metadata/PictureRules.h"
 
 namespace QuillmarkTest {
 
@@ -290,6 +291,18 @@ TEST(CatalogueWriting, LongestTextIsStored)
   Values.DiscName.push_back(u'n');
   EXPECT_EQ(Save(Editor, Values).Reporter.Refusals,
             std::vector<std::u16string>{TextTooLongRefusal(u"disc name")});
+}
+
+TEST(CatalogueWriting, PreviewTooLongForItsLengthFieldIsRefused)
+{
+  auto Faulty = std::make_shared<TFaultyEditor>(MakeOpenFakeEditor());
+  TCatalogueValues Values;
+  Values.Preview = Picture(160, 120, 65536);
+  const TSave Result = Save(Faulty, Values);
+  EXPECT_FALSE(Result.Ok);
+  EXPECT_TRUE(Result.Reported);
+  EXPECT_EQ(Result.Reporter.Refusals, std::vector{PictureRejectedMessage(TPictureKind::Preview)});
+  EXPECT_TRUE(Faulty->Log().empty());
 }
 
 TEST(CatalogueWriting, FailedDeletionIsReportedAndStops)
