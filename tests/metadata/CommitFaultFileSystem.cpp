@@ -29,6 +29,7 @@ void TFaultFileSystem::Reset()
   FCalls = 0;
   std::fill(std::begin(FCallsOf), std::end(FCallsOf), 0);
   FCrashed = false;
+  FCrashPending = false;
 }
 
 void TFaultFileSystem::CloseLeftovers()
@@ -48,10 +49,16 @@ bool TFaultFileSystem::Matches(const TFault& Fault, TFsCall Kind) const
   return Fault.Nth == 0 || Fault.Nth == Count;
 }
 
+// Close runs in destructors, where a throw would end the program, so a crash
+// at a close happens after it, at the next call.
 int TFaultFileSystem::Enter(TFsCall Kind)
 {
   if (FCrashed) {
     return EIO;
+  }
+  if (FCrashPending && Kind != TFsCall::Close) {
+    FCrashed = true;
+    throw ESimulatedCrash();
   }
   ++FCalls;
   ++FCallsOf[static_cast<int>(Kind)];
@@ -59,6 +66,10 @@ int TFaultFileSystem::Enter(TFsCall Kind)
   for (const TFault& Fault : FFaults) {
     if (!Matches(Fault, Kind)) {
       continue;
+    }
+    if (Fault.Crash && Kind == TFsCall::Close) {
+      FCrashPending = true;
+      return 0;
     }
     if (Fault.Crash) {
       FCrashed = true;

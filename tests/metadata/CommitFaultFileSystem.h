@@ -34,7 +34,7 @@ public:
 
   int Calls() const { return FCalls; }
   int CallsOf(TFsCall Kind) const { return FCallsOf[static_cast<int>(Kind)]; }
-  bool Crashed() const { return FCrashed; }
+  bool Crashed() const { return FCrashed || FCrashPending; }
   const std::vector<TFsCall>& Log() const { return FLog; }
 
   int Open(const std::string& Path, int Flags, mode_t Mode, int& Fd) override;
@@ -75,6 +75,7 @@ private:
   int FCalls = 0;
   int FCallsOf[Quillmark::Asf::FsCallKinds] = {};
   bool FCrashed = false;
+  bool FCrashPending = false;
 };
 
 } // namespace QuillmarkTest
