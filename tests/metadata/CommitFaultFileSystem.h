@@ -27,6 +27,8 @@ public:
   void FailNth(int Nth, int Errno, std::optional<TFsCall> Kind = std::nullopt);
   void FailEvery(TFsCall Kind, int Errno);
   void CrashAtNth(int Nth, std::optional<TFsCall> Kind = std::nullopt);
+  // fstatfs reports this many blocks free (to the caller and to all).
+  void ReportFreeBlocks(fsblkcnt_t Blocks) { FFreeBlocks = Blocks; }
   // Forgets faults, counts and the crash.
   void Reset();
   // Closes every descriptor opened through it and not closed (a crash leaves some).
@@ -76,6 +78,7 @@ private:
   int FCallsOf[Quillmark::Asf::FsCallKinds] = {};
   bool FCrashed = false;
   bool FCrashPending = false;
+  std::optional<fsblkcnt_t> FFreeBlocks;
 };
 
 } // namespace QuillmarkTest

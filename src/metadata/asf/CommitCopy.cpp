@@ -10,12 +10,18 @@ namespace Quillmark::Asf {
 
 namespace {
 
-// Reserving the whole length first makes a full disk fail at once rather
-// than after gigabytes; file systems that cannot reserve just go on.
-int Reserve(IFileSystem& Fs, int Fd, std::uint64_t Length)
+// A copy that cannot fit fails at once rather than after gigabytes. Space
+// kept for the superuser is not counted, so a save never fills the disk to
+// the last block; a disk that fills up meanwhile fails the copy later.
+HRESULT CheckSpace(IFileSystem& Fs, int Fd, std::uint64_t Length)
 {
-  int Error = Fs.FAllocate(Fd, 0, 0, static_cast<off_t>(Length));
-  return Error == EOPNOTSUPP || Error == ENOSYS || Error == EINVAL ? 0 : Error;
+  struct statfs Info {};
+  if (Fs.FStatFs(Fd, Info) != 0 || Info.f_frsize <= 0) {
+    return S_OK;
+  }
+  std::uint64_t Free = static_cast<std::uint64_t>(Info.f_bavail) * static_cast<std::uint64_t>(Info.f_frsize);
+  constexpr std::uint64_t Slack = 1024 * 1024; // the file system's own blocks for the new extents
+  return Free < Length + Slack ? E_DISK_FULL : S_OK;
 }
 
 // Mode last: changing the owner clears set-user-ID and set-group-ID bits.
@@ -36,8 +42,8 @@ HRESULT FillCopy(TCommitContext& Context, int To, const std::vector<std::uint8_t
   IFileSystem& Fs = Context.Fs;
   std::uint64_t Old = Context.Request.OldHeaderSize;
   std::uint64_t Rest = Context.FileSize() - Old;
-  if (int Error = Reserve(Fs, To, Header.size() + Rest); Error != 0) {
-    return ErrnoResult(Error);
+  if (HRESULT Result = CheckSpace(Fs, To, Header.size() + Rest); Result != S_OK) {
+    return Result;
   }
   if (int Error = WriteExact(Fs, To, Header.data(), Header.size(), 0); Error != 0) {
     return ErrnoResult(Error);

@@ -85,8 +85,10 @@ bool InsertRoom(TCommitContext& Context, const TJournal& Journal, HRESULT& Resul
     Result = Abandon(Context, Journal, ErrnoResult(Error));
     return false;
   }
-  if ((Error = RemoveJournal(Context.Fs, Context.Names)) != 0) {
-    Result = ErrnoResult(Error);
+  int Cleanup = RemoveJournal(Context.Fs, Context.Names);
+  // A full disk ends the save here: a copy would need far more room.
+  if (Cleanup != 0 || ErrnoResult(Error) == E_DISK_FULL) {
+    Result = ErrnoResult(Cleanup != 0 ? Cleanup : Error);
   }
   return false;
 }

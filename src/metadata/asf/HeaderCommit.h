@@ -14,7 +14,8 @@
 //   at the last block boundary at or before the Data Object, then the same
 //   journalled overwrite. The journal records the insert, so a rollback
 //   collapses the room again.
-// - By copying, when it must grow and inserting is not possible: a new
+// - By copying, when it must grow and inserting is not possible (for any
+//   reason but a full disk, which ends the save): a new
 //   hidden file beside the video gets the new header and then the Data
 //   Object and everything after it, unchanged (copy_file_range, or 4 MiB
 //   buffers); it is synced, checked, given the video's mode, owner (where
