@@ -154,7 +154,14 @@ int TFaultFileSystem::FStat(int Fd, struct stat& Info)
 }
 int TFaultFileSystem::FStatFs(int Fd, struct statfs& Info)
 {
-  QUILLMARK_FORWARD(FStatFs, FStatFs(Fd, Info));
+  if (int Error = Enter(TFsCall::FStatFs)) {
+    return Error;
+  }
+  int Error = FReal.FStatFs(Fd, Info);
+  if (Error == 0 && FFreeBlocks) {
+    Info.f_bavail = Info.f_bfree = *FFreeBlocks;
+  }
+  return Error;
 }
 
 int TFaultFileSystem::CopyFileRange(int From, off_t& FromOffset, int To, off_t& ToOffset, std::size_t Count,

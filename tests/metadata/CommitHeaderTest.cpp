@@ -211,6 +211,15 @@ TEST_F(CommitHeaderTest, FullDiskFailsOnEveryPathLeavingTheFileAsItWas)
   }
 }
 
+TEST_F(CommitHeaderTest, CopyThatCannotFitOnTheDiskIsNotStarted)
+{
+  TFaultFileSystem Fs;
+  Fs.ReportFreeBlocks(10);
+  EXPECT_EQ(Save(MakeImage(9000), false, &Fs), E_DISK_FULL);
+  EXPECT_EQ(Fs.CallsOf(TFsCall::PWrite), 0);
+  ExpectUnchanged();
+}
+
 TEST_F(CommitHeaderTest, HeaderRefusedByTheEngineAfterWritingIsUndone)
 {
   for (std::size_t Payload : {1000U, 9000U}) {
