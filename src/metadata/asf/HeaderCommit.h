@@ -85,8 +85,10 @@ struct TCommitRequest {
   IFileSystem* Fs = nullptr;    // nullptr: the real file system
 };
 
-// After success the video holds the new header and the caller closes Fd.
-// After a copying save Fd refers to the old, now unlinked, file.
+// Fd must hold the editor's write lock for the whole call: RecoverJournal
+// relies on it. After success the video holds the new header and the caller
+// closes Fd. After a copying save Fd (and its lock) refers to the old, now
+// unlinked, file.
 // E_FILE_CHANGED when the file or its path changed since StampAtOpen (size,
 // modification time, device, inode), E_INVALID_ARGUMENT for a request that
 // does not describe a Header Object, E_CORRUPT_HEADER when no Header Object
