@@ -62,6 +62,10 @@ constexpr HRESULT E_CORRUPT_HEADER = static_cast<HRESULT>(0xC00D07D1);
 constexpr HRESULT E_IO_FAILURE = static_cast<HRESULT>(0x8007001F);
 constexpr HRESULT E_OUT_OF_MEMORY = static_cast<HRESULT>(0x8007000E);
 constexpr HRESULT E_FILE_CHANGED = static_cast<HRESULT>(0xC00D0FA0);
+constexpr HRESULT E_DISK_FULL = static_cast<HRESULT>(0x80070070);
+// A header that must grow by rewriting the file, which would cut the file's
+// other hard links off from the new contents.
+constexpr HRESULT E_FILE_HARD_LINKED = static_cast<HRESULT>(0xC00D0FA1);
 
 // A short English name of a result, for messages of the command-line tool.
 std::string ResultName(HRESULT Result);
