@@ -5,7 +5,8 @@
 #include "metadata/asf/HeaderParser.h"
 #include "metadata/asf/Renderer.h"
 #include "metadata/asf/Utf16.h"
-#include "metadata/asf/WriteHeaderInPlace.h"
+#include "metadata/asf/HeaderCommit.h"
+#include "metadata/asf/HeaderVerify.h"
 
 namespace Quillmark {
 
@@ -52,6 +53,21 @@ void TMetadataEditor::RequireWritable() const
   }
 }
 
+namespace {
+
+TFileStamp StampAtOpen(const TFileIdentity& Identity)
+{
+  TFileStamp Stamp;
+  Stamp.Device = Identity.Device;
+  Stamp.Inode = Identity.Inode;
+  Stamp.Size = static_cast<off_t>(Identity.Size);
+  Stamp.ModTime.tv_sec = static_cast<time_t>(Identity.ModifiedSeconds);
+  Stamp.ModTime.tv_nsec = static_cast<long>(Identity.ModifiedNanoseconds);
+  return Stamp;
+}
+
+} // namespace
+
 void TMetadataEditor::Release()
 {
   FFile.reset();
@@ -80,6 +96,12 @@ HRESULT TMetadataEditor::OpenEx(const char16_t* FileName, DWORD DesiredAccess, D
     try {
       bool Writable = DesiredAccess == ReadWrite;
       FFile = std::make_unique<TLockedFile>(Utf16ToUtf8(FileName), Writable);
+      // A save interrupted by a crash left its journal: put the old header
+      // back before anything is read. The lock proves no save is under way.
+      HRESULT Recovered = RecoverJournal(FFile->Path());
+      if (Recovered != S_OK) {
+        throw EAsfError(Recovered, "an interrupted save could not be rolled back");
+      }
       TFileSource Source(FFile->Descriptor());
       FOriginalHeader = ReadHeaderBytes(Source, TParseOptions{});
       FHeader = ParseHeaderBytes(FOriginalHeader);
@@ -138,8 +160,20 @@ void TMetadataEditor::CommitChanges()
   if (!FFile) {
     throw EAsfError(E_INVALID_REQUEST, "a header opened from memory has no file to write");
   }
-  THeaderImage Image = RenderHeader(FHeader);
-  WriteHeaderInPlace(*FFile, Image, FHeader, FOriginalHeader, FProgress);
+  TCommitRequest Request;
+  Request.Path = FFile->Path();
+  Request.Fd = FFile->Descriptor();
+  Request.StampAtOpen = StampAtOpen(FFile->Identity());
+  Request.OldHeaderSize = FHeader.Size;
+  Request.NewHeader = RenderHeader(FHeader);
+  Request.Progress = FProgress;
+  Request.Verify = [this](const std::vector<std::uint8_t>& Written) {
+    return VerifyWrittenHeader(Written, FHeader);
+  };
+  HRESULT Result = CommitHeader(Request);
+  if (Result != S_OK) {
+    throw EAsfError(Result, "the header could not be saved");
+  }
 }
 
 void TMetadataEditor::SetProgressCallback(TProgressCallback Callback)
