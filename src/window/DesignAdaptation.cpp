@@ -1,0 +1,65 @@
+#include "window/DesignAdaptation.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMainWindow>
+#include <QStackedWidget>
+#include <QVariant>
+#include <cmath>
+
+namespace Quillmark {
+
+QFont DesignFont(const QString& Family, int DesignPixelHeight, int Ppi)
+{
+  QFont Font(Family);
+  Font.setPixelSize(static_cast<int>(std::lround(DesignPixelHeight * Ppi / 96.0)));
+  return Font;
+}
+
+int DigitHeight(const QFont& Font)
+{
+  return QFontMetrics(Font).height();
+}
+
+int ScaleDesigned(int Value, int Measured, int Designed)
+{
+  return static_cast<int>(std::lround(static_cast<double>(Value) * Measured / Designed));
+}
+
+QRect ScaleDesigned(const QRect& Geometry, int Measured, int Designed)
+{
+  return {ScaleDesigned(Geometry.x(), Measured, Designed), ScaleDesigned(Geometry.y(), Measured, Designed),
+          ScaleDesigned(Geometry.width(), Measured, Designed),
+          ScaleDesigned(Geometry.height(), Measured, Designed)};
+}
+
+namespace {
+
+bool PlacedByContainer(const QWidget& Widget)
+{
+  const QWidget* Parent = Widget.parentWidget();
+  return qobject_cast<const QStackedWidget*>(Parent) != nullptr ||
+         qobject_cast<const QMainWindow*>(Parent) != nullptr;
+}
+
+} // namespace
+
+void ScaleDesign(QWidget& Form, int Measured, int Designed)
+{
+  for (QWidget* Widget : Form.findChildren<QWidget*>()) {
+    if (Widget->property("tag").isValid() && !PlacedByContainer(*Widget)) {
+      Widget->setGeometry(ScaleDesigned(Widget->geometry(), Measured, Designed));
+    }
+  }
+}
+
+void FitLabels(QWidget& Form)
+{
+  for (QLabel* Label : Form.findChildren<QLabel*>()) {
+    if (Label->property("autoSize").toBool()) {
+      Label->resize(Label->sizeHint());
+    }
+  }
+}
+
+} // namespace Quillmark

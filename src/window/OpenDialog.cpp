@@ -1,0 +1,25 @@
+#include "window/OpenDialog.h"
+
+#include <QVariant>
+#include <QWidget>
+
+namespace Quillmark {
+
+TOpenDialog::TOpenDialog(IPlatform& Platform, QWidget* Owner, const QString& Name, const QString& Filter)
+    : QObject(Owner), FPlatform(Platform), FOwner(Owner), FFilter(Filter)
+{
+  setObjectName(Name);
+  setProperty("tag", 0);
+}
+
+bool TOpenDialog::Execute()
+{
+  std::optional<QString> Chosen = FPlatform.ChooseOpenFile({FOwner, FFilter, FTitle});
+  if (!Chosen) {
+    return false;
+  }
+  FFileName = *Chosen;
+  return true;
+}
+
+} // namespace Quillmark
