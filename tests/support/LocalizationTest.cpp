@@ -271,17 +271,5 @@ TEST_F(Localization, TagsOfZeroOrLessAreNeverLookedUp)
   EXPECT_EQ(ComponentTag(F.Label), 0);
 }
 
-TEST(LocalizationSearch, FirstMatchInListOrder)
-{
-  TFormTable Form{5, {{1, {Text(0, u"a"_s), Text(0, u"b"_s)}}, {1, {Text(0, u"c"_s)}}, {2, {Integer(1, 3)}}}};
-  TLocalizationTables Tables{{{5, {}}, Form}};
-  EXPECT_TRUE(FindFormTable(Tables, 5)->Components.empty());
-  EXPECT_EQ(FindFormTable(Tables, 6), nullptr);
-  EXPECT_EQ(FindProperty(Form, 1, 0)->TextValue, u"a"_s);
-  EXPECT_EQ(FindProperty(Form, 2, 1)->IntegerValue, 3);
-  EXPECT_EQ(FindProperty(Form, 2, 0), nullptr);
-  EXPECT_EQ(FindProperty(Form, 3, 0), nullptr);
-}
-
 } // namespace
 } // namespace QuillmarkTest
