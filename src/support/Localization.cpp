@@ -133,12 +133,18 @@ void ApplyToComboBox(QComboBox* ComboBox, const TPropertyEntry& Entry)
   }
 }
 
-void ApplyToDialog(ILocalizableDialog* Dialog, const TPropertyEntry& Entry)
+bool IsFileOpenDialog(const QObject* Component)
+{
+  const QMetaObject* Meta = Component->metaObject();
+  return Meta->indexOfProperty("title") >= 0 && Meta->indexOfProperty("filter") >= 0;
+}
+
+void ApplyToDialog(QObject* Dialog, const TPropertyEntry& Entry)
 {
   if (Entry.Index == CaptionIndex) {
-    Dialog->SetTitle(GetText(Entry));
+    Dialog->setProperty("title", GetText(Entry));
   } else if (Entry.Index == WidthIndex) {
-    Dialog->SetFilter(GetText(Entry));
+    Dialog->setProperty("filter", GetText(Entry));
   }
 }
 
@@ -152,8 +158,8 @@ void ApplyEntry(QObject* Component, const TPropertyEntry& Entry, int ScreenPpi)
   }
   if (auto* ComboBox = qobject_cast<QComboBox*>(Component)) {
     ApplyToComboBox(ComboBox, Entry);
-  } else if (auto* Dialog = dynamic_cast<ILocalizableDialog*>(Component)) {
-    ApplyToDialog(Dialog, Entry);
+  } else if (IsFileOpenDialog(Component)) {
+    ApplyToDialog(Component, Entry);
   }
 }
 

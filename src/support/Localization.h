@@ -20,11 +20,13 @@
 //   check box  QCheckBox                            setText
 //   tab page   a page widget of a QTabWidget        the page's tab text
 //   menu item  QAction, or a QMenu (its title)      setText / setTitle
-//   panel      a QFrame carrying a `caption` property (declare
-//              Q_PROPERTY(QString caption ...) on the panel class; a
-//              dynamic property is set just the same)
+//   panel      a QFrame carrying a `caption` property, declared or
+//              dynamic (the window's TPanel is a QLabel and is served
+//              as a label)
 // - Combo box: QComboBox; index 100 + n is item n.
-// - File-open dialog: any QObject that also implements ILocalizableDialog.
+// - File-open dialog: a QObject whose class declares the QString properties
+//   `title` and `filter` (TOpenDialog of the main window); index 0 sets the
+//   title, index 1 the filter string in its stored form "Name|*.a;*.b|...".
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -75,15 +77,6 @@ struct TLocalizationTables {
 // The program's table set; none from start-up, and nothing in the program
 // assigns one.
 extern std::unique_ptr<TLocalizationTables> LocalizationTables;
-
-// A non-widget dialog object (the window's file-open dialogs) whose title and
-// filter string tables may replace. Implement it beside QObject.
-class ILocalizableDialog {
-public:
-  virtual ~ILocalizableDialog() = default;
-  virtual void SetTitle(const QString& Title) = 0;
-  virtual void SetFilter(const QString& Filter) = 0; // stored form "Name|*.a;*.b|..."
-};
 
 // Sets "MS Shell Dlg" as the font family of the form and of every label on
 // it, then applies LocalizationTables when present. ScreenPpi scales width

@@ -52,17 +52,5 @@ TEST_F(WriteLogTest, EachWriteIsOneLineEndedByCrLf)
   EXPECT_EQ(Written(), std::string("\r\nends in a break\r\n\r\nnul\0inside\r\n", 33));
 }
 
-TEST_F(WriteLogTest, WriteErrorsAreIgnored)
-{
-  LogFileHandle = FHandle;
-  ::close(FHandle);
-  FHandle = ::open("/dev/null", O_RDONLY);
-  LogFileHandle = FHandle;
-  WriteLog("to a descriptor open for reading");
-  LogFileHandle = 100000;
-  WriteLog("to no descriptor at all");
-  SUCCEED();
-}
-
 } // namespace
 } // namespace QuillmarkTest

@@ -4,7 +4,9 @@
 #include "support/IconFiles.h"
 #include "support/Platform.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageReader>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -284,7 +286,7 @@ TEST(CreateIconForDepth, SurvivesRandomDamage)
   }
 }
 
-TEST(TIconResource, FromFileReadsTheWholeFile)
+TEST(ApplicationIcon, ChoiceAndDecodingOfTheRealIcon)
 {
   EXPECT_TRUE(TIconResource::FromFile(QStringLiteral("/nonexistent/quillmark.ico")).IsEmpty());
   const QString Path = QStringLiteral(QUILLMARK_SOURCE_DIR "/resources/quillmark.ico");
@@ -300,9 +302,29 @@ TEST(TIconResource, FromFileReadsTheWholeFile)
   TDisplayIcon Large = CreateIconForDepth(Icon, 64, 32);
   EXPECT_EQ(Large.ChosenIndex, 2);
   EXPECT_EQ(Large.Image.size(), QSize(64, 64));
+  // Every image decodes as Qt's own icon reader sees it.
+  QByteArray Bytes = Icon.Bytes;
+  QBuffer Buffer(&Bytes);
+  QImageReader Reader(&Buffer, "ico");
   for (int Index = 0; Index < 9; ++Index) {
+    SCOPED_TRACE(Index);
     const TIconDirEntry& Entry = (*Entries)[static_cast<std::size_t>(Index)];
-    EXPECT_FALSE(DecodeIconImage(Icon.Bytes.mid(Entry.ImageOffset, Entry.BytesInRes)).isNull()) << Index;
+    const QImage Ours = DecodeIconImage(Icon.Bytes.mid(Entry.ImageOffset, Entry.BytesInRes));
+    ASSERT_EQ(Ours.size(), QSize(Entry.Width, Entry.Height));
+    ASSERT_TRUE(Reader.jumpToImage(Index));
+    // Qt reads the icon premultiplied; compare in that form, without the
+    // rounding of converting back.
+    const QImage Theirs = Reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    ASSERT_EQ(Theirs.size(), Ours.size());
+    int Different = 0;
+    for (int Y = 0; Y < Ours.height(); ++Y) {
+      for (int X = 0; X < Ours.width(); ++X) {
+        const QRgb A = Ours.pixel(X, Y);
+        const QRgb B = reinterpret_cast<const QRgb*>(Theirs.constScanLine(Y))[X];
+        Different += qPremultiply(A) != B;
+      }
+    }
+    EXPECT_EQ(Different, 0);
   }
 }
 

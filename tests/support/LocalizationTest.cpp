@@ -1,7 +1,10 @@
 #include "support/Localization.h"
 
+#include "common/ScriptedPlatform.h"
 #include "common/TestFiles.h"
 #include "support/Debug.h"
+#include "window/OpenDialog.h"
+#include "window/Panel.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -32,15 +35,6 @@ TPropertyEntry Integer(std::int32_t Index, std::int32_t Value)
   return {Index, TPropertyKind::Integer, Value, {}};
 }
 
-class TOpenDialogDouble : public QObject, public ILocalizableDialog {
-public:
-  using QObject::QObject;
-  void SetTitle(const QString& Title) override { FTitle = Title; }
-  void SetFilter(const QString& Filter) override { FFilter = Filter; }
-  QString FTitle;
-  QString FFilter;
-};
-
 template <typename T> T* Tagged(T* Component, int Tag)
 {
   Component->setProperty("tag", Tag);
@@ -69,11 +63,13 @@ struct TTestForm {
     ComboBox = Tagged(new QComboBox(&Form), 8);
     ComboBox->addItems({u"One"_s, u"Two"_s, u"Three"_s});
     ComboBox->setGeometry(50, 60, 120, 21);
-    Dialog = Tagged(new TOpenDialogDouble(&Form), 9);
+    Dialog = Tagged(new TOpenDialog(Platform, &Form, u"OpenDialog"_s, u"All|*.*"_s), 9);
+    WindowPanel = Tagged(new TPanel(u"No image available"_s, &Form), 13);
     Radio = Tagged(new QRadioButton(u"Radio"_s, &Form), 10);
     Plain = Tagged(new QFrame(&Form), 11);
   }
 
+  TScriptedPlatform Platform;
   QWidget Form;
   QLabel* Label;
   QGroupBox* GroupBox;
@@ -85,7 +81,8 @@ struct TTestForm {
   QMenu* Menu;
   QFrame* Panel;
   QComboBox* ComboBox;
-  TOpenDialogDouble* Dialog;
+  TOpenDialog* Dialog;
+  TPanel* WindowPanel;
   QRadioButton* Radio;
   QFrame* Plain;
 };
@@ -176,6 +173,7 @@ TEST_F(Localization, CaptionsOfEveryKind)
       {6, {Text(0, u"Aktion"_s)}},
       {12, {Text(0, u"Menü"_s)}},
       {7, {Text(0, u"Tafel"_s)}},
+      {13, {Text(0, u"Kein Bild"_s)}},
       {10, {Text(0, u"Radio changed"_s)}},
       {11, {Text(0, u"Plain changed"_s)}},
       {8, {Text(0, u"Combo changed"_s), Text(5, u"Combo changed"_s)}},
@@ -190,6 +188,7 @@ TEST_F(Localization, CaptionsOfEveryKind)
   EXPECT_EQ(F.Action->text(), u"Aktion"_s);
   EXPECT_EQ(F.Menu->title(), u"Menü"_s);
   EXPECT_EQ(F.Panel->property("caption").toString(), u"Tafel"_s);
+  EXPECT_EQ(F.WindowPanel->text(), u"Kein Bild"_s);
   // Kinds the tables do not know keep everything.
   EXPECT_EQ(F.Radio->text(), u"Radio"_s);
   EXPECT_FALSE(F.Plain->property("caption").isValid());
@@ -217,8 +216,8 @@ TEST_F(Localization, FileOpenDialogTitleAndFilter)
 {
   SetTables({{9, {Text(0, u"Bild öffnen"_s), Text(1, u"JPEG|*.jpg;*.jpeg"_s), Text(2, u"ignored"_s)}}});
   LocalizeForm(&F.Form, 96);
-  EXPECT_EQ(F.Dialog->FTitle, u"Bild öffnen"_s);
-  EXPECT_EQ(F.Dialog->FFilter, u"JPEG|*.jpg;*.jpeg"_s);
+  EXPECT_EQ(F.Dialog->Title(), u"Bild öffnen"_s);
+  EXPECT_EQ(F.Dialog->Filter(), u"JPEG|*.jpg;*.jpeg"_s);
 }
 
 TEST_F(Localization, WrongKindStopsEverythingAfterIt)
@@ -270,18 +269,6 @@ TEST_F(Localization, TagsOfZeroOrLessAreNeverLookedUp)
   EXPECT_EQ(F.Form.windowTitle(), u"Titel"_s);
   F.Label->setProperty("tag", u"one"_s);
   EXPECT_EQ(ComponentTag(F.Label), 0);
-}
-
-TEST(LocalizationSearch, FirstMatchInListOrder)
-{
-  TFormTable Form{5, {{1, {Text(0, u"a"_s), Text(0, u"b"_s)}}, {1, {Text(0, u"c"_s)}}, {2, {Integer(1, 3)}}}};
-  TLocalizationTables Tables{{{5, {}}, Form}};
-  EXPECT_TRUE(FindFormTable(Tables, 5)->Components.empty());
-  EXPECT_EQ(FindFormTable(Tables, 6), nullptr);
-  EXPECT_EQ(FindProperty(Form, 1, 0)->TextValue, u"a"_s);
-  EXPECT_EQ(FindProperty(Form, 2, 1)->IntegerValue, 3);
-  EXPECT_EQ(FindProperty(Form, 2, 0), nullptr);
-  EXPECT_EQ(FindProperty(Form, 3, 0), nullptr);
 }
 
 } // namespace
