@@ -208,6 +208,8 @@ void TMainForm::FormCreate()
   SetLeft(DeletePosterButton, LoadPosterButton->x());
   SetWidth(PosterPanel, LoadPosterButton->x() - PosterPanel->x() - M(14));
   SetHeight(PosterPanel, Page.height() - PosterPanel->y() - PosterPanel->x());
+  // The scroll box fills the panel inside its one-pixel bevel.
+  PosterScrollBox->setGeometry(1, 1, PosterPanel->width() - 2, PosterPanel->height() - 2);
 
   SetClientSize(2 * PageControl->x() + PageControl->width(),
                 2 * PageControl->y() + PageControl->height() + StatusBar->height());

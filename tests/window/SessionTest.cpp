@@ -14,6 +14,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QLabel>
+#include <QTabWidget>
 #include <QStatusBar>
 #include <gtest/gtest.h>
 
@@ -326,6 +330,45 @@ TEST_F(SessionTest, PicturesFollowTheAcceptanceRules)
   Form.SaveFile();
   Form.CloseFile();
   EXPECT_EQ(Find(Stored(), u"StereoscopicPreview"), nullptr);
+}
+
+TEST_F(SessionTest, ALargerPosterScrollsToItsFarCorner)
+{
+  Write(FileWith({}));
+  TSessionForm Form(FPlatform);
+  Form.show(); // a hidden scroll box learns its content's size only when shown
+  Form.OpenFile(QPath());
+  const std::filesystem::path Small = FDir.File("small.jpg");
+  const std::filesystem::path Large = FDir.File("large.jpg");
+  WriteFileBytes(Small, MakeJpeg(480, 480));
+  WriteFileBytes(Large, MakeJpeg(1920, 1080));
+  FPlatform.FChosenFiles = {QString::fromStdString(Small.string()), QString::fromStdString(Large.string())};
+  Form.LoadPosterButtonClick();
+  Form.LoadPosterButtonClick();
+  EXPECT_TRUE(FPlatform.FMessages.empty());
+  Form.Get<QTabWidget>("PageControl")->setCurrentIndex(2);
+  auto* Box = Form.Get<QScrollArea>("PosterScrollBox");
+  EXPECT_EQ(Box->size(), Form.Get<QWidget>("PosterPanel")->size() - QSize(2, 2));
+  auto* Poster = Form.Get<QLabel>("PosterImage");
+  EXPECT_EQ(Poster->size(), QSize(1920, 1080));
+  EXPECT_EQ(Poster->pixmap().size(), QSize(1920, 1080));
+  Box->horizontalScrollBar()->setValue(Box->horizontalScrollBar()->maximum());
+  Box->verticalScrollBar()->setValue(Box->verticalScrollBar()->maximum());
+  EXPECT_EQ(Box->horizontalScrollBar()->value() + Box->viewport()->width(), 1920);
+  EXPECT_EQ(Box->verticalScrollBar()->value() + Box->viewport()->height(), 1080);
+}
+
+TEST_F(SessionTest, CommandLineOpensAnExistingFileOnlyOnce)
+{
+  Write(FileWith({StringRecord(u"Title", u"From the command line")}));
+  TSessionForm Form(FPlatform);
+  Form.SetCommandLine({u"quillmark"_s, QString::fromStdString(FDir.Path().string())});
+  Form.AfterShowTimerTimer(); // a folder is ignored
+  EXPECT_TRUE(Form.FFileName.isEmpty());
+  Form.SetCommandLine({u"quillmark"_s, QPath(), u"ignored"_s});
+  Form.AfterShowTimerTimer();
+  EXPECT_EQ(Form.Get<QLineEdit>("TitleEdit")->text(), u"From the command line"_s);
+  EXPECT_TRUE(FPlatform.FMessages.empty());
 }
 
 } // namespace
