@@ -9,6 +9,7 @@ int main(int argc, char** argv)
   Quillmark::TApplication Application(argc, argv, Platform);
   Quillmark::TMainForm MainForm(Platform);
   Quillmark::TApplication::setWindowIcon(MainForm.windowIcon());
+  MainForm.SetCommandLine(Quillmark::TApplication::arguments());
   MainForm.show();
   return Quillmark::TApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "metadata/JpegImage.h"
 
 #include <csetjmp>
+#include <exception>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -103,12 +104,18 @@ bool TJpegImage::LoadFromBytes(std::vector<std::uint8_t> Bytes)
 
 TJpegImage::TFileLoad TJpegImage::LoadFromFile(const std::string& Path)
 {
-  std::ifstream In(Path, std::ios::binary);
-  if (!In) {
-    return TFileLoad::CannotRead;
-  }
-  std::vector<std::uint8_t> Bytes{std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
-  if (In.bad()) {
+  std::vector<std::uint8_t> Bytes;
+  try {
+    std::ifstream In(Path, std::ios::binary);
+    if (!In) {
+      return TFileLoad::CannotRead;
+    }
+    // A folder, or a read error part way, throws from the stream buffer.
+    Bytes.assign(std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>());
+    if (In.bad()) {
+      return TFileLoad::CannotRead;
+    }
+  } catch (const std::exception&) {
     return TFileLoad::CannotRead;
   }
   return LoadFromBytes(std::move(Bytes)) ? TFileLoad::Ok : TFileLoad::BadHeader;

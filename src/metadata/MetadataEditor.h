@@ -11,6 +11,32 @@
 // Interfaces are held as counted references (TRef). QueryInterface hands out
 // another interface of the same object and throws EInterfaceNotSupported
 // when the object does not offer it.
+//
+// Rules of this editor where the platform's documentation leaves a choice:
+// - Streams are 0 (the file level) to 127; any other stream number fails with
+//   E_INVALID_REQUEST (there is no "all streams" number). Each stream has its
+//   own indices 0..count-1. After opening, stream 0 lists the Content
+//   Description fields, then the Extended Content Description, then Metadata
+//   and Metadata Library records; other streams their Metadata and Library
+//   records. Added attributes go to the end of their stream.
+// - Names are compared exactly, case included. A name is at least one and at
+//   most 32,766 characters (its stored length is 16-bit); name lengths count
+//   characters including the terminator.
+// - Values: DWORD, QWORD, WORD, BOOL and GUID must be 4, 8, 2, 4 and 16 bytes;
+//   a string must be UTF-16LE of even length ending in its null. Anything else
+//   fails with E_INVALID_ARGUMENT and changes nothing. BOOL is 4 bytes here
+//   whatever object stores it; any non-zero value is stored, and read back,
+//   as 1.
+// - Languages: 0 (the default language) or an index into the file's Language
+//   List; any other fails with E_INVALID_ARGUMENT.
+// - Reading with a buffer too small fails with E_BUFFER_TOO_SMALL, reports
+//   the lengths needed (and the type and language) and writes no buffer. A
+//   value longer than a 16-bit length can say cannot be read through the
+//   16-bit calls: they fail with E_INVALID_REQUEST and report nothing.
+// - A file opened for reading only refuses every change (E_INVALID_REQUEST).
+// - A header that does not parse soundly (sizes that do not add up, a record
+//   cut short, an unknown type code, an odd or unterminated name or string)
+//   makes the open fail with E_CORRUPT_HEADER: such a file is never written.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -36,6 +62,10 @@ constexpr HRESULT E_CORRUPT_HEADER = static_cast<HRESULT>(0xC00D07D1);
 constexpr HRESULT E_IO_FAILURE = static_cast<HRESULT>(0x8007001F);
 constexpr HRESULT E_OUT_OF_MEMORY = static_cast<HRESULT>(0x8007000E);
 constexpr HRESULT E_FILE_CHANGED = static_cast<HRESULT>(0xC00D0FA0);
+constexpr HRESULT E_DISK_FULL = static_cast<HRESULT>(0x80070070);
+// A header that must grow by rewriting the file, which would cut the file's
+// other hard links off from the new contents.
+constexpr HRESULT E_FILE_HARD_LINKED = static_cast<HRESULT>(0xC00D0FA1);
 
 // A short English name of a result, for messages of the command-line tool.
 std::string ResultName(HRESULT Result);
@@ -54,9 +84,11 @@ enum WMT_ATTR_DATATYPE : std::uint32_t {
 
 constexpr DWORD GENERIC_READ = 0x80000000U;
 constexpr DWORD GENERIC_WRITE = 0x40000000U;
+constexpr DWORD FILE_SHARE_READ = 0x1U;
+constexpr DWORD FILE_SHARE_WRITE = 0x2U;
+constexpr DWORD FILE_SHARE_DELETE = 0x4U;
 
-template <class T>
-using TRef = std::shared_ptr<T>;
+template <class T> using TRef = std::shared_ptr<T>;
 
 class EInterfaceNotSupported : public std::runtime_error {
 public:
@@ -69,8 +101,7 @@ public:
   virtual ~IInterface() = default;
 };
 
-template <class TWanted, class THeld>
-TRef<TWanted> QueryInterface(const TRef<THeld>& Object)
+template <class TWanted, class THeld> TRef<TWanted> QueryInterface(const TRef<THeld>& Object)
 {
   TRef<TWanted> Result = std::dynamic_pointer_cast<TWanted>(Object);
   if (!Result) {
@@ -81,17 +112,28 @@ TRef<TWanted> QueryInterface(const TRef<THeld>& Object)
 
 class IWMMetadataEditor : public virtual IInterface {
 public:
-  // Opens for reading and writing with no sharing.
+  // Opens for reading and writing with no sharing, as OpenEx does.
   virtual HRESULT Open(const char16_t* FileName) = 0;
-  // Discards every change and lets go of the file.
+  // Discards every change and lets go of the file; always S_OK.
   virtual HRESULT Close() = 0;
-  // Writes the changed header to the file and lets go of it.
+  // Writes the changed header to the file and lets go of it; with no change
+  // it lets go without writing. On failure (E_FILE_CHANGED when another
+  // program changed the file since it was opened, E_INVALID_REQUEST when the
+  // new header cannot be written, E_IO_FAILURE) the file stays open and held
+  // with every change still in the editor.
   virtual HRESULT Flush() = 0;
 };
 
 class IWMMetadataEditor2 : public IWMMetadataEditor {
 public:
-  // Share mode 0 with GENERIC_WRITE holds the file exclusively.
+  // GENERIC_READ | GENERIC_WRITE with share mode 0 holds the file
+  // exclusively (no other open, in this process or another, succeeds: they
+  // fail with E_FILE_LOCKED). GENERIC_READ alone needs FILE_SHARE_READ and/or
+  // FILE_SHARE_DELETE and shares the file with other readers. Other
+  // combinations fail with E_INVALID_ARGUMENT, an editor with a file open
+  // with E_INVALID_STATE, a file that cannot be opened with the access asked
+  // with E_IO_FAILURE, one that is not ASF with E_CORRUPT_HEADER. Only the
+  // header is read.
   virtual HRESULT OpenEx(const char16_t* FileName, DWORD DesiredAccess, DWORD ShareMode) = 0;
 };
 
@@ -101,11 +143,18 @@ public:
 class IWMHeaderInfo : public virtual IInterface {
 public:
   virtual HRESULT GetAttributeCount(WORD StreamNum, WORD* Attributes) = 0;
+  // *StreamNum names the stream; the index is the same as in IWMHeaderInfo3.
+  // No attribute there: E_NOT_FOUND.
   virtual HRESULT GetAttributeByIndex(WORD Index, WORD* StreamNum, char16_t* Name, WORD* NameLen,
                                       WMT_ATTR_DATATYPE* Type, BYTE* Value, WORD* Length) = 0;
+  // The first instance (lowest index) of the name in stream *StreamNum
+  // (0: file level). None: E_NOT_FOUND.
   virtual HRESULT GetAttributeByName(WORD* StreamNum, const char16_t* Name, WMT_ATTR_DATATYPE* Type,
                                      BYTE* Value, WORD* Length) = 0;
-  // Replaces every instance of the name in the stream with one value.
+  // Replaces every instance of the name in the stream with one value in
+  // language 0: the first instance takes the value in its place and the
+  // others are removed; with none, the value is added at the end. GUID
+  // values are refused (E_INVALID_ARGUMENT): use AddAttribute.
   virtual HRESULT SetAttribute(WORD StreamNum, const char16_t* Name, WMT_ATTR_DATATYPE Type,
                                const BYTE* Value, WORD Length) = 0;
 };
@@ -115,20 +164,25 @@ class IWMHeaderInfo3 : public IWMHeaderInfo {
 public:
   virtual HRESULT GetAttributeCountEx(WORD StreamNum, WORD* Attributes) = 0;
   // Indices of every instance of the name, in descending order. LangIndex
-  // null means any language. With Indices null, or Count too small, the
-  // count is reported (the second case fails with E_BUFFER_TOO_SMALL).
+  // null means any language; Name null means every attribute of the
+  // language. With Indices null, or Count too small, the count is reported
+  // (the second case fails with E_BUFFER_TOO_SMALL).
   virtual HRESULT GetAttributeIndices(WORD StreamNum, const char16_t* Name, const WORD* LangIndex,
                                       WORD* Indices, WORD* Count) = 0;
+  // No attribute at the index: E_INVALID_REQUEST.
   virtual HRESULT GetAttributeByIndexEx(WORD StreamNum, WORD Index, char16_t* Name, WORD* NameLen,
                                         WMT_ATTR_DATATYPE* Type, WORD* LangIndex, BYTE* Value,
                                         DWORD* DataLength) = 0;
+  // Gives one instance a new type, language and value; its name and index stay.
   virtual HRESULT ModifyAttribute(WORD StreamNum, WORD Index, WMT_ATTR_DATATYPE Type, WORD LangIndex,
                                   const BYTE* Value, DWORD Length) = 0;
-  // Adds one more instance; duplicate names are allowed.
-  virtual HRESULT AddAttribute(WORD StreamNum, const char16_t* Name, WORD* Index,
-                               WMT_ATTR_DATATYPE Type, WORD LangIndex, const BYTE* Value,
-                               DWORD Length) = 0;
-  // Removes one instance; every higher index moves down by one.
+  // Adds one more instance at the end of the stream and reports its index
+  // (Index may be null); duplicate names are allowed.
+  virtual HRESULT AddAttribute(WORD StreamNum, const char16_t* Name, WORD* Index, WMT_ATTR_DATATYPE Type,
+                               WORD LangIndex, const BYTE* Value, DWORD Length) = 0;
+  // Removes one instance; every higher index moves down by one, so deleting
+  // the indices GetAttributeIndices returned, in its order, deletes exactly
+  // those instances. No attribute at the index: E_INVALID_REQUEST.
   virtual HRESULT DeleteAttribute(WORD StreamNum, WORD Index) = 0;
 };
 

@@ -16,6 +16,9 @@ std::string ResultName(HRESULT Result)
   case E_IO_FAILURE: return "input/output error";
   case E_OUT_OF_MEMORY: return "out of memory";
   case E_FILE_CHANGED: return "the file was changed by another program";
+  case E_DISK_FULL: return "the disk is full";
+  case E_FILE_HARD_LINKED:
+    return "the file has other hard links, and its header can grow only by rewriting the file";
   default: return "unknown failure";
   }
 }

@@ -98,6 +98,7 @@ TMainForm::TMainForm(IPlatform& Platform, QWidget* Parent) : QMainWindow(Parent)
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   CreateComponents();
+  ConnectCommands();
   LoadApplicationIcon();
   AdaptDesign();
   FormCreate();
@@ -118,6 +119,21 @@ void TMainForm::CreateComponents()
   AfterShowTimer->setProperty("tag", 0);
   AfterShowTimer->setInterval(1);
   AfterShowTimer->setSingleShot(true);
+}
+
+void TMainForm::ConnectCommands()
+{
+  connect(OpenMenuItem, &QAction::triggered, this, &TMainForm::OpenMenuItemClick);
+  connect(SaveMenuItem, &QAction::triggered, this, &TMainForm::SaveMenuItemClick);
+  connect(CloseMenuItem, &QAction::triggered, this, &TMainForm::CloseMenuItemClick);
+  connect(ExitMenuItem, &QAction::triggered, this, &TMainForm::ExitMenuItemClick);
+  connect(Website1, &QAction::triggered, this, &TMainForm::Website1Click);
+  connect(AboutMenuItem, &QAction::triggered, this, &TMainForm::AboutMenuItemClick);
+  connect(LoadButton, &QPushButton::clicked, this, &TMainForm::LoadButtonClick);
+  connect(DeleteButton, &QPushButton::clicked, this, &TMainForm::DeleteButtonClick);
+  connect(LoadPosterButton, &QPushButton::clicked, this, &TMainForm::LoadPosterButtonClick);
+  connect(DeletePosterButton, &QPushButton::clicked, this, &TMainForm::DeletePosterButtonClick);
+  connect(AfterShowTimer, &QTimer::timeout, this, &TMainForm::AfterShowTimerTimer);
 }
 
 void TMainForm::LoadApplicationIcon()
@@ -222,6 +238,7 @@ void TMainForm::showEvent(QShowEvent* Event)
       Frame.moveCenter(Screen->availableGeometry().center());
       move(Frame.topLeft());
     }
+    FormShow();
   }
   QMainWindow::showEvent(Event);
 }

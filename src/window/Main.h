@@ -4,12 +4,15 @@
 // are the editing model: reading a file fills them, saving reads them back.
 #include "metadata/JpegImage.h"
 #include "metadata/MetadataEditor.h"
+#include "metadata/PictureRules.h"
 #include "support/Platform.h"
 #include "ui_MainForm.h"
 
 #include <QByteArray>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <memory>
 
 class QTimer;
@@ -35,7 +38,35 @@ public:
   // the file's path into the status bar and clears FModified.
   void UpdateControls();
 
+  // The file session.
+  void OpenFile(const QString& Path);
+  void SaveFile();
+  void CloseFile();
+  bool ReadMetadata();
+  bool WriteMetadata(bool& Reported);
+
+  // True when the caller may go on and replace the window's content; asks
+  // to save unsaved changes first.
+  bool QuerySave();
+  // The program's arguments; the first, when it names an existing file, is
+  // opened once the window has been shown.
+  void SetCommandLine(const QStringList& Arguments);
+  // The files of a drop, in the order given.
+  void WMDropFiles(const QStringList& Names);
+
 public slots:
+  void OpenMenuItemClick();
+  void SaveMenuItemClick();
+  void CloseMenuItemClick();
+  void ExitMenuItemClick();
+  void Website1Click();
+  void AboutMenuItemClick();
+  void LoadButtonClick();
+  void DeleteButtonClick();
+  void LoadPosterButtonClick();
+  void DeletePosterButtonClick();
+  void AfterShowTimerTimer();
+
   // Text change of the eight text controls with a stored attribute.
   void EditChange();
   // Change and click of LayoutComboBox.
@@ -45,6 +76,14 @@ public slots:
 
 protected:
   void showEvent(QShowEvent* Event) override;
+  void closeEvent(QCloseEvent* Event) override;
+  void dragEnterEvent(QDragEnterEvent* Event) override;
+  void dropEvent(QDropEvent* Event) override;
+  void FormShow();
+  bool FormCloseQuery();
+
+  // Creates the metadata editor of each open; tests put another in.
+  std::function<HRESULT(TRef<IWMMetadataEditor>&)> FCreateEditor = WMCreateEditor;
 
   // The controls hold changes that are not saved.
   bool FModified = false;
@@ -52,10 +91,15 @@ protected:
   // exactly while this is not empty.
   QString FFileName;
   TRef<IWMMetadataEditor2> FEditor;
-  std::unique_ptr<TJpegImage> FPreviewImage;
-  std::unique_ptr<TJpegImage> FPosterImage;
+  // A picture never changes once made, so the window and a save share it.
+  std::shared_ptr<const TJpegImage> FPreviewImage;
+  std::shared_ptr<const TJpegImage> FPosterImage;
 
 private:
+  void Warn(const QString& Text, TMessageIcon Icon);
+  void ShowPoster();
+  std::shared_ptr<const TJpegImage> ChoosePicture(TOpenDialog* Dialog, TPictureKind Kind);
+  void ConnectCommands();
   void CreateComponents();
   void LoadApplicationIcon();
   void AdaptDesign();
@@ -70,6 +114,7 @@ private:
   QTimer* AfterShowTimer;
   QByteArray FIconFile;
   bool FShownBefore = false;
+  QStringList FArguments;
 };
 
 } // namespace Quillmark

@@ -26,10 +26,13 @@ public:
   std::optional<QString> ChooseOpenFile(const Quillmark::TOpenDialogRequest& Request) override
   {
     FDialogs.push_back(Request);
-    if (FChosenFiles.empty()) {
+    if (FChosenFiles.empty() || !FChosenFiles.front().has_value()) {
+      if (!FChosenFiles.empty()) {
+        FChosenFiles.pop_front();
+      }
       return std::nullopt;
     }
-    std::optional<QString> Chosen = FChosenFiles.front();
+    QString Chosen = *FChosenFiles.front();
     FChosenFiles.pop_front();
     return Chosen;
   }

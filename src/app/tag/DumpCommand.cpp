@@ -1,0 +1,60 @@
+#include "tag/DumpCommand.h"
+
+#include "tag/AttributeText.h"
+
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+namespace Quillmark {
+
+namespace {
+
+void PrintText(const std::string& File, const std::vector<TListedAttribute>& Attributes, std::ostream& Out)
+{
+  Out << File << '\n';
+  for (const TListedAttribute& A : Attributes) {
+    Out << "  stream " << A.Stream << "  language " << A.Language << "  " << TypeName(A.Type) << "  "
+        << EscapeText(A.Name) << " = " << ValueText(A) << '\n';
+  }
+}
+
+nlohmann::json FileJson(const std::string& File, const std::vector<TListedAttribute>& Attributes)
+{
+  nlohmann::json List = nlohmann::json::array();
+  for (const TListedAttribute& A : Attributes) {
+    List.push_back({{"name", A.Name},
+                    {"stream", A.Stream},
+                    {"language", A.Language},
+                    {"type", TypeName(A.Type)},
+                    {"value", ValueJson(A)}});
+  }
+  return {{"file", File}, {"attributes", List}};
+}
+
+} // namespace
+
+int RunDump(const TDumpOptions& Options, std::ostream& Out, std::ostream& Err)
+{
+  int Status = 0;
+  nlohmann::json Files = nlohmann::json::array();
+  for (const std::string& File : Options.Files) {
+    std::vector<TListedAttribute> Attributes;
+    HRESULT Result = ListAttributes(File, Attributes);
+    if (Result != S_OK) {
+      Err << "quillmark-tag: " << File << ": " << ResultName(Result) << '\n';
+      Status = 1;
+      continue;
+    }
+    if (Options.Json) {
+      Files.push_back(FileJson(File, Attributes));
+    } else {
+      PrintText(File, Attributes, Out);
+    }
+  }
+  if (Options.Json) {
+    Out << Files.dump(2) << '\n';
+  }
+  return Status;
+}
+
+} // namespace Quillmark

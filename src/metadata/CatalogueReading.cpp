@@ -1,0 +1,232 @@
+#include "metadata/CatalogueReading.h"
+
+#include <algorithm>
+#include <array>
+#include <new>
+#include <optional>
+#include <vector>
+
+#include "metadata/Catalogue.h"
+#include "metadata/NumberFormat.h"
+#include "metadata/PictureRules.h"
+
+namespace Quillmark {
+
+namespace {
+
+// A fixed-size number read by name: none when the call fails, the type
+// apart from the value so the caller can test it.
+template <std::size_t Size> struct TFixedValue {
+  WMT_ATTR_DATATYPE Type = WMT_TYPE_DWORD;
+  std::array<BYTE, Size> Bytes{};
+};
+
+template <std::size_t Size>
+std::optional<TFixedValue<Size>> ReadFixed(IWMHeaderInfo& Header, TAttribute Attribute)
+{
+  TFixedValue<Size> Value;
+  WORD Stream = 0;
+  WORD Length = Size;
+  if (Header.GetAttributeByName(&Stream, AttributeName(Attribute), &Value.Type, Value.Bytes.data(),
+                                &Length) != S_OK) {
+    return std::nullopt;
+  }
+  return Value;
+}
+
+template <std::size_t Size> std::uint64_t LittleEndian(const std::array<BYTE, Size>& Bytes)
+{
+  std::uint64_t Value = 0;
+  for (std::size_t Index = Size; Index-- > 0;) {
+    Value = (Value << 8) | Bytes[Index];
+  }
+  return Value;
+}
+
+// One outcome of a step of reading: go on, or stop with failure.
+enum class TStep { GoOn, Fail };
+
+TStep ReadDuration(IWMHeaderInfo& Header, TCatalogueValues& Values, char16_t Separator)
+{
+  const auto Value = ReadFixed<8>(Header, TAttribute::StereoscopicSkip);
+  if (!Value) {
+    return TStep::GoOn;
+  }
+  if (Value->Type != WMT_TYPE_QWORD) {
+    return TStep::Fail;
+  }
+  Values.Duration = FormatDuration(static_cast<std::int64_t>(LittleEndian(Value->Bytes)), Separator);
+  return TStep::GoOn;
+}
+
+// A DWORD attribute through Format into Text.
+TStep ReadDword(IWMHeaderInfo& Header, TAttribute Attribute, std::u16string (*Format)(std::uint32_t),
+                std::u16string& Text)
+{
+  const auto Value = ReadFixed<4>(Header, Attribute);
+  if (!Value) {
+    return TStep::GoOn;
+  }
+  if (Value->Type != WMT_TYPE_DWORD) {
+    return TStep::Fail;
+  }
+  Text = Format(static_cast<std::uint32_t>(LittleEndian(Value->Bytes)));
+  return TStep::GoOn;
+}
+
+// The preview is fetched only after its length passed the size rule.
+TStep ReadPreview(IWMHeaderInfo& Header, TCatalogueValues& Values)
+{
+  const char16_t* Name = AttributeName(TAttribute::StereoscopicPreview);
+  WORD Stream = 0;
+  WMT_ATTR_DATATYPE Type = WMT_TYPE_BINARY;
+  WORD Length = 0;
+  if (Header.GetAttributeByName(&Stream, Name, &Type, nullptr, &Length) != S_OK) {
+    return TStep::GoOn;
+  }
+  if (Type != WMT_TYPE_BINARY) {
+    return TStep::Fail;
+  }
+  if (!PreviewByteSizeFits(Length) || Length == 0) {
+    return TStep::GoOn;
+  }
+  std::vector<BYTE> Bytes(Length);
+  if (Header.GetAttributeByName(&Stream, Name, &Type, Bytes.data(), &Length) != S_OK) {
+    return TStep::GoOn;
+  }
+  Bytes.resize(std::min<std::size_t>(Bytes.size(), Length));
+  Values.Preview = AcceptStoredPicture(TPictureKind::Preview, std::move(Bytes));
+  return TStep::GoOn;
+}
+
+// Bytes of the single poster instance; none when absent, stored more than
+// once, or a call fails. Sets WrongType when the instance is not binary.
+std::optional<std::vector<BYTE>> FetchPoster(IWMHeaderInfo3& Header, bool& WrongType)
+{
+  const char16_t* Name = AttributeName(TAttribute::StereoDiscTitlePoster);
+  WORD Index = 0;
+  WORD Count = 1;
+  if (Header.GetAttributeIndices(0, Name, nullptr, &Index, &Count) != S_OK || Count != 1) {
+    return std::nullopt;
+  }
+  // The call wants a writable name buffer: the name's 21 characters and its
+  // terminator.
+  std::array<char16_t, 22> NameBuffer{};
+  std::char_traits<char16_t>::copy(NameBuffer.data(), Name, NameBuffer.size() - 1);
+  WORD NameLength = NameBuffer.size();
+  WMT_ATTR_DATATYPE Type = WMT_TYPE_BINARY;
+  WORD Language = 0;
+  DWORD Length = 0;
+  if (Header.GetAttributeByIndexEx(0, Index, NameBuffer.data(), &NameLength, &Type, &Language, nullptr,
+                                   &Length) != S_OK) {
+    return std::nullopt;
+  }
+  if (Type != WMT_TYPE_BINARY) {
+    WrongType = true;
+    return std::nullopt;
+  }
+  std::vector<BYTE> Bytes;
+  try {
+    Bytes.resize(Length);
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+  NameLength = NameBuffer.size();
+  if (Header.GetAttributeByIndexEx(0, Index, NameBuffer.data(), &NameLength, &Type, &Language, Bytes.data(),
+                                   &Length) != S_OK) {
+    return std::nullopt;
+  }
+  Bytes.resize(std::min<std::size_t>(Bytes.size(), Length));
+  return Bytes;
+}
+
+TStep ReadPoster(IWMHeaderInfo3& Header, TCatalogueValues& Values)
+{
+  bool WrongType = false;
+  std::optional<std::vector<BYTE>> Bytes = FetchPoster(Header, WrongType);
+  if (WrongType) {
+    return TStep::Fail;
+  }
+  if (Bytes && !Bytes->empty()) {
+    Values.Poster = AcceptStoredPicture(TPictureKind::Poster, std::move(*Bytes));
+  }
+  return TStep::GoOn;
+}
+
+void ReadTexts(IWMHeaderInfo& Header, TCatalogueValues& Values)
+{
+  Values.Source = ReadStringAttribute(Header, AttributeName(TAttribute::Source));
+  Values.Title = ReadStringAttribute(Header, AttributeName(TAttribute::Title));
+  Values.Author = ReadStringAttribute(Header, AttributeName(TAttribute::Author));
+  Values.Copyright = ReadStringAttribute(Header, AttributeName(TAttribute::Copyright));
+  Values.Description = ReadStringAttribute(Header, AttributeName(TAttribute::Description));
+  Values.DiscName = ReadStringAttribute(Header, AttributeName(TAttribute::StereoDiscName));
+  Values.TitleName = ReadStringAttribute(Header, AttributeName(TAttribute::StereoDiscTitleName));
+}
+
+} // namespace
+
+std::u16string ReadStringAttribute(IWMHeaderInfo& Header, const char16_t* Name)
+{
+  WORD Stream = 0;
+  WMT_ATTR_DATATYPE Type = WMT_TYPE_STRING;
+  WORD Length = 0;
+  if (Header.GetAttributeByName(&Stream, Name, &Type, nullptr, &Length) != S_OK || Type != WMT_TYPE_STRING) {
+    return {};
+  }
+  if (Length == 0) {
+    return {};
+  }
+  std::vector<BYTE> Bytes(Length);
+  if (Header.GetAttributeByName(&Stream, Name, &Type, Bytes.data(), &Length) != S_OK ||
+      Type != WMT_TYPE_STRING) {
+    return {};
+  }
+  std::u16string Text;
+  const std::size_t Count = std::min<std::size_t>(Bytes.size(), Length) / 2;
+  Text.reserve(Count);
+  for (std::size_t Index = 0; Index < Count; ++Index) {
+    Text.push_back(static_cast<char16_t>(Bytes[2 * Index] | (Bytes[2 * Index + 1] << 8)));
+  }
+  if (!Text.empty() && Text.back() == u'\0') {
+    Text.pop_back();
+  }
+  return Text;
+}
+
+bool ReadBoolAttribute(IWMHeaderInfo& Header, const char16_t* Name)
+{
+  std::array<BYTE, 4> Bytes{};
+  WORD Stream = 0;
+  WMT_ATTR_DATATYPE Type = WMT_TYPE_BOOL;
+  WORD Length = Bytes.size();
+  if (Header.GetAttributeByName(&Stream, Name, &Type, Bytes.data(), &Length) != S_OK) {
+    return false;
+  }
+  return Type == WMT_TYPE_BOOL && LittleEndian(Bytes) != 0;
+}
+
+bool ReadCatalogue(const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Values, char16_t Separator)
+{
+  Values = TCatalogueValues();
+  const TRef<IWMHeaderInfo3> Header = QueryInterface<IWMHeaderInfo3>(Editor);
+  Values.Stereo = ReadBoolAttribute(*Header, AttributeName(TAttribute::Stereoscopic));
+  Values.LayoutIndex =
+      LayoutIndexOfKey(ReadStringAttribute(*Header, AttributeName(TAttribute::StereoscopicLayout)));
+  if (ReadDuration(*Header, Values, Separator) == TStep::Fail ||
+      ReadDword(*Header, TAttribute::StereoscopicHorizontalParallax, FormatParallax, Values.Parallax) ==
+          TStep::Fail ||
+      ReadPreview(*Header, Values) == TStep::Fail) {
+    return false;
+  }
+  ReadTexts(*Header, Values);
+  Values.HalfWidth = ReadBoolAttribute(*Header, AttributeName(TAttribute::StereoscopicHalfWidth));
+  Values.HalfHeight = ReadBoolAttribute(*Header, AttributeName(TAttribute::StereoscopicHalfHeight));
+  if (ReadDword(*Header, TAttribute::StereoDiscTitleIndex, FormatTitleIndex, Values.TitleIndex) ==
+      TStep::Fail) {
+    return false;
+  }
+  return ReadPoster(*Header, Values) != TStep::Fail;
+}
+
+} // namespace Quillmark

@@ -1,0 +1,263 @@
+#include "metadata/CatalogueWriting.h"
+
+#include <array>
+#include <limits>
+#include <optional>
+#include <vector>
+
+#include "metadata/Catalogue.h"
+#include "metadata/NumberSyntax.h"
+#include "metadata/PictureRules.h"
+
+namespace Quillmark {
+
+namespace {
+
+constexpr DWORD BoolTrue = 0xFFFFFFFFU;
+
+template <class T> std::array<BYTE, sizeof(T)> LittleEndian(T Value)
+{
+  std::array<BYTE, sizeof(T)> Bytes{};
+  auto Bits = static_cast<std::uint64_t>(Value);
+  for (BYTE& Byte : Bytes) {
+    Byte = static_cast<BYTE>(Bits & 0xFFU);
+    Bits >>= 8;
+  }
+  return Bytes;
+}
+
+// What the checks worked out, for one call.
+struct TChecked {
+  bool Stereo = false;
+  std::int64_t Duration = 0;
+  std::int32_t Parallax = 0;
+  const char16_t* Layout = nullptr;
+  std::optional<std::int32_t> TitleIndex;
+};
+
+struct TTextField {
+  TAttribute Attribute;
+  std::u16string TCatalogueValues::*Text;
+  const char16_t* Field; // for the message of a text too long
+};
+
+// The order in which the texts are written.
+constexpr std::array<TTextField, 7> TextFields = {{
+    {TAttribute::Title, &TCatalogueValues::Title, u"title"},
+    {TAttribute::Author, &TCatalogueValues::Author, u"author"},
+    {TAttribute::Copyright, &TCatalogueValues::Copyright, u"copyright"},
+    {TAttribute::Description, &TCatalogueValues::Description, u"description"},
+    {TAttribute::Source, &TCatalogueValues::Source, u"source"},
+    {TAttribute::StereoDiscName, &TCatalogueValues::DiscName, u"disc name"},
+    {TAttribute::StereoDiscTitleName, &TCatalogueValues::TitleName, u"title name"},
+}};
+
+// The first refusal, in the order the user is told of them; none when the
+// record may be written.
+std::optional<std::u16string> Check(const TCatalogueValues& Values, char16_t Separator, TChecked& Checked)
+{
+  Checked.Stereo = Values.Stereo;
+  if (Checked.Stereo && !IsBlank(Values.Duration)) {
+    const std::optional<std::int64_t> Units = ParseDurationUnits(Values.Duration, Separator);
+    if (!Units || *Units < 0) {
+      return DurationRefusal;
+    }
+    Checked.Duration = *Units;
+  }
+  if (Checked.Stereo && !IsBlank(Values.Parallax)) {
+    const std::optional<std::int32_t> Parallax = ParseInteger(Values.Parallax);
+    if (!Parallax) {
+      return ParallaxRefusal;
+    }
+    Checked.Parallax = *Parallax;
+  }
+  if (Checked.Stereo) {
+    Checked.Layout = LayoutKeyAt(Values.LayoutIndex);
+    if (Checked.Layout == nullptr) {
+      return LayoutRefusal;
+    }
+  }
+  if (!IsBlank(Values.TitleIndex)) {
+    Checked.TitleIndex = ParseInteger(Values.TitleIndex);
+    if (!Checked.TitleIndex || *Checked.TitleIndex < 0) {
+      return TitleIndexRefusal;
+    }
+  }
+  for (const TTextField& Text : TextFields) {
+    if (Trimmed(Values.*Text.Text).size() > MaxTextCharacters) {
+      return TextTooLongRefusal(Text.Field);
+    }
+  }
+  // Held pictures obey their rules, so these cannot be hit; were one ever
+  // too long for its length field, it would be refused rather than cut.
+  if (Values.Preview && Values.Preview->Bytes().size() > std::numeric_limits<WORD>::max()) {
+    return PictureRejectedMessage(TPictureKind::Preview);
+  }
+  if (Values.Poster && Values.Poster->Bytes().size() > std::numeric_limits<DWORD>::max()) {
+    return PictureRejectedMessage(TPictureKind::Poster);
+  }
+  return std::nullopt;
+}
+
+bool DeleteAll(const TRef<IWMMetadataEditor2>& Editor, ICatalogueReporter& Reporter)
+{
+  for (const TCatalogueEntry& Entry : Catalogue) {
+    if (!DeleteNamedAttribute(Editor, Entry.Name, Reporter)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+template <class T> bool SetNumber(const TRef<IWMMetadataEditor2>& Editor, TAttribute Attribute, T Value)
+{
+  const auto Bytes = LittleEndian(Value);
+  return QueryInterface<IWMHeaderInfo>(Editor)->SetAttribute(0, AttributeName(Attribute),
+                                                             Entry(Attribute).Type, Bytes.data(),
+                                                             static_cast<WORD>(Bytes.size())) == S_OK;
+}
+
+bool WriteStereo(const TRef<IWMMetadataEditor2>& Editor, const TCatalogueValues& Values,
+                 const TChecked& Checked)
+{
+  if (!Checked.Stereo) {
+    return true;
+  }
+  if (!WriteBoolAttribute(Editor, AttributeName(TAttribute::Stereoscopic), true) ||
+      !WriteBoolAttribute(Editor, AttributeName(TAttribute::StereoscopicHalfWidth), Values.HalfWidth) ||
+      !WriteBoolAttribute(Editor, AttributeName(TAttribute::StereoscopicHalfHeight), Values.HalfHeight) ||
+      !WriteStringAttribute(Editor, AttributeName(TAttribute::StereoscopicLayout), Checked.Layout)) {
+    return false;
+  }
+  if (Checked.Duration > 0 &&
+      !SetNumber(Editor, TAttribute::StereoscopicSkip, static_cast<QWORD>(Checked.Duration))) {
+    return false;
+  }
+  return Checked.Parallax == 0 ||
+         SetNumber(Editor, TAttribute::StereoscopicHorizontalParallax, static_cast<DWORD>(Checked.Parallax));
+}
+
+// The picture's bytes go through a copy of their own, as the editor takes a
+// value buffer and the picture keeps its bytes unchanged.
+bool WritePictures(const TRef<IWMMetadataEditor2>& Editor, const TCatalogueValues& Values,
+                   const TChecked& Checked)
+{
+  if (Values.Preview) {
+    const std::vector<BYTE> Bytes = Values.Preview->Bytes();
+    if (QueryInterface<IWMHeaderInfo>(Editor)->SetAttribute(0, AttributeName(TAttribute::StereoscopicPreview),
+                                                            WMT_TYPE_BINARY, Bytes.data(),
+                                                            static_cast<WORD>(Bytes.size())) != S_OK) {
+      return false;
+    }
+  }
+  if (Checked.TitleIndex &&
+      !SetNumber(Editor, TAttribute::StereoDiscTitleIndex, static_cast<DWORD>(*Checked.TitleIndex))) {
+    return false;
+  }
+  if (Values.Poster) {
+    const std::vector<BYTE> Bytes = Values.Poster->Bytes();
+    WORD Index = 0;
+    if (QueryInterface<IWMHeaderInfo3>(Editor)->AddAttribute(
+            0, AttributeName(TAttribute::StereoDiscTitlePoster), &Index, WMT_TYPE_BINARY, 0, Bytes.data(),
+            static_cast<DWORD>(Bytes.size())) != S_OK) {
+      return false;
+    }
+  }
+  return true;
+}
+
+} // namespace
+
+std::u16string TextTooLongRefusal(std::u16string_view Field)
+{
+  return u"The " + std::u16string(Field) +
+         u" is too long to be saved. Please shorten it to 32766 characters or fewer.";
+}
+
+bool DeleteNamedAttribute(const TRef<IWMMetadataEditor2>& Editor, const char16_t* Name,
+                          ICatalogueReporter& Reporter)
+{
+  const TRef<IWMHeaderInfo3> Header = QueryInterface<IWMHeaderInfo3>(Editor);
+  WORD Count = 0;
+  if (Header->GetAttributeIndices(0, Name, nullptr, nullptr, &Count) != S_OK) {
+    return false;
+  }
+  if (Count == 0) {
+    return true;
+  }
+  std::vector<WORD> Indices(Count);
+  if (Header->GetAttributeIndices(0, Name, nullptr, Indices.data(), &Count) != S_OK) {
+    return false;
+  }
+  // The editor hands out indices in descending order, so deleting one never
+  // moves those still to come.
+  Indices.resize(std::min<std::size_t>(Indices.size(), Count));
+  for (const WORD Index : Indices) {
+    if (Header->DeleteAttribute(0, Index) != S_OK) {
+      Reporter.DeleteFailed(Name);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool WriteStringAttribute(const TRef<IWMMetadataEditor2>& Editor, const char16_t* Name,
+                          std::u16string_view Text)
+{
+  if (Text.empty()) {
+    return true;
+  }
+  if (Text.size() > MaxTextCharacters) {
+    return false;
+  }
+  std::vector<BYTE> Bytes;
+  Bytes.reserve((Text.size() + 1) * 2);
+  for (const char16_t Char : Text) {
+    Bytes.push_back(static_cast<BYTE>(Char & 0xFFU));
+    Bytes.push_back(static_cast<BYTE>(Char >> 8));
+  }
+  Bytes.push_back(0);
+  Bytes.push_back(0);
+  return QueryInterface<IWMHeaderInfo>(Editor)->SetAttribute(0, Name, WMT_TYPE_STRING, Bytes.data(),
+                                                             static_cast<WORD>(Bytes.size())) == S_OK;
+}
+
+bool WriteBoolAttribute(const TRef<IWMMetadataEditor2>& Editor, const char16_t* Name, bool Value)
+{
+  if (!Value) {
+    return true;
+  }
+  const auto Bytes = LittleEndian(BoolTrue);
+  return QueryInterface<IWMHeaderInfo>(Editor)->SetAttribute(0, Name, WMT_TYPE_BOOL, Bytes.data(),
+                                                             static_cast<WORD>(Bytes.size())) == S_OK;
+}
+
+bool WriteCatalogue(const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Values,
+                    ICatalogueReporter& Reporter, bool& Reported, char16_t Separator)
+{
+  Reported = false;
+  if (!Editor) {
+    return false;
+  }
+  if (Values.HalfWidth && Values.HalfHeight) {
+    Values.HalfWidth = false;
+    Values.HalfHeight = false;
+  }
+  TChecked Checked;
+  if (const std::optional<std::u16string> Refusal = Check(Values, Separator, Checked)) {
+    Reporter.Refuse(*Refusal);
+    Reported = true;
+    return false;
+  }
+  if (!DeleteAll(Editor, Reporter)) {
+    return false;
+  }
+  for (const TTextField& Text : TextFields) {
+    if (!WriteStringAttribute(Editor, AttributeName(Text.Attribute), Trimmed(Values.*Text.Text))) {
+      return false;
+    }
+  }
+  return WriteStereo(Editor, Values, Checked) && WritePictures(Editor, Values, Checked);
+}
+
+} // namespace Quillmark

@@ -1,0 +1,58 @@
+#pragma once
+// Checking the window's record and writing it into an editor's header.
+#include <string>
+#include <string_view>
+
+#include "metadata/CatalogueValues.h"
+#include "metadata/MetadataEditor.h"
+
+namespace Quillmark {
+
+// Where writing tells the user why it stopped.
+class ICatalogueReporter {
+public:
+  virtual ~ICatalogueReporter() = default;
+  // A value was refused before the header was changed.
+  virtual void Refuse(const std::u16string& Text) = 0;
+  // An instance of Name could not be deleted: "Could not delete " + Name.
+  virtual void DeleteFailed(const std::u16string& Name) = 0;
+};
+
+inline constexpr char16_t DurationRefusal[] = u"Please enter a valid 2D intro duration!";
+inline constexpr char16_t ParallaxRefusal[] = u"Please enter a valid parallax correction!";
+inline constexpr char16_t LayoutRefusal[] = u"Please select a stereoscopic layout!";
+inline constexpr char16_t TitleIndexRefusal[] = u"Please enter a valid title index!";
+
+// A string's byte length is 16-bit: 32,766 characters and the terminator.
+inline constexpr std::size_t MaxTextCharacters = 32766;
+
+// "The <field> is too long to be saved. Please shorten it to 32766
+// characters or fewer." Field is the lower-case name of the field, as
+// "description" or "disc name".
+std::u16string TextTooLongRefusal(std::u16string_view Field);
+
+// Removes every instance of Name from stream 0; true also when there is
+// none. A failed deletion goes to Reporter.DeleteFailed and stops.
+bool DeleteNamedAttribute(const TRef<IWMMetadataEditor2>& Editor, const char16_t* Name,
+                          ICatalogueReporter& Reporter);
+
+// Sets a string attribute (UTF-16 with a terminating null); writes nothing
+// for an empty text. The text must fit a 16-bit length.
+bool WriteStringAttribute(const TRef<IWMMetadataEditor2>& Editor, const char16_t* Name,
+                          std::u16string_view Text);
+
+// Sets a boolean attribute to 0xFFFFFFFF when Value holds; writes nothing
+// otherwise.
+bool WriteBoolAttribute(const TRef<IWMMetadataEditor2>& Editor, const char16_t* Name, bool Value);
+
+// Checks the record, then replaces the sixteen attributes in the editor's
+// header by those the record calls for. Reported is true when Reporter was
+// given a refusal; every refusal comes before the first change to the
+// header. When both half boxes are ticked, both are unticked in Values, also
+// when a check then refuses. No editor: false at once. A failed call during
+// the changes: false, leaving the header partly changed. Throws
+// EInterfaceNotSupported when the editor lacks a header interface.
+bool WriteCatalogue(const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Values,
+                    ICatalogueReporter& Reporter, bool& Reported, char16_t Separator);
+
+} // namespace Quillmark

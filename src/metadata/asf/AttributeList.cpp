@@ -1,0 +1,127 @@
+#include "metadata/asf/AttributeList.h"
+
+#include "metadata/asf/AsfError.h"
+
+#include <algorithm>
+
+namespace Quillmark::Asf {
+
+std::size_t TAttributeList::Count(std::uint16_t Stream) const
+{
+  return static_cast<std::size_t>(std::count_if(
+      FItems.begin(), FItems.end(), [Stream](const TAttribute& A) { return A.Stream == Stream; }));
+}
+
+std::optional<std::size_t> TAttributeList::Position(std::uint16_t Stream, std::size_t Index) const
+{
+  std::size_t Seen = 0;
+  for (std::size_t I = 0; I < FItems.size(); ++I) {
+    if (FItems[I].Stream != Stream) {
+      continue;
+    }
+    if (Seen == Index) {
+      return I;
+    }
+    ++Seen;
+  }
+  return std::nullopt;
+}
+
+const TAttribute* TAttributeList::At(std::uint16_t Stream, std::size_t Index) const
+{
+  std::optional<std::size_t> At = Position(Stream, Index);
+  return At ? &FItems[*At] : nullptr;
+}
+
+TAttribute* TAttributeList::At(std::uint16_t Stream, std::size_t Index)
+{
+  std::optional<std::size_t> At = Position(Stream, Index);
+  return At ? &FItems[*At] : nullptr;
+}
+
+std::vector<std::uint16_t> TAttributeList::IndicesOf(std::uint16_t Stream, const std::u16string& Name,
+                                                     const std::uint16_t* Language) const
+{
+  std::vector<std::uint16_t> Result;
+  std::size_t Index = 0;
+  for (const TAttribute& A : FItems) {
+    if (A.Stream != Stream) {
+      continue;
+    }
+    if (A.Name == Name && (Language == nullptr || A.Language == *Language)) {
+      Result.push_back(static_cast<std::uint16_t>(Index));
+    }
+    ++Index;
+  }
+  std::reverse(Result.begin(), Result.end());
+  return Result;
+}
+
+std::vector<std::uint16_t> TAttributeList::IndicesOf(std::uint16_t Stream,
+                                                     const std::uint16_t* Language) const
+{
+  std::vector<std::uint16_t> Result;
+  std::size_t Index = 0;
+  for (const TAttribute& A : FItems) {
+    if (A.Stream != Stream) {
+      continue;
+    }
+    if (Language == nullptr || A.Language == *Language) {
+      Result.push_back(static_cast<std::uint16_t>(Index));
+    }
+    ++Index;
+  }
+  std::reverse(Result.begin(), Result.end());
+  return Result;
+}
+
+std::optional<std::size_t> TAttributeList::FirstOf(std::uint16_t Stream, const std::u16string& Name) const
+{
+  std::size_t Index = 0;
+  for (const TAttribute& A : FItems) {
+    if (A.Stream != Stream) {
+      continue;
+    }
+    if (A.Name == Name) {
+      return Index;
+    }
+    ++Index;
+  }
+  return std::nullopt;
+}
+
+std::size_t TAttributeList::Add(TAttribute Attribute)
+{
+  std::size_t Index = Count(Attribute.Stream);
+  if (Index >= MaxAttributesPerStream) {
+    throw EAsfError(E_INVALID_REQUEST, "the stream holds the most attributes it can");
+  }
+  FItems.push_back(std::move(Attribute));
+  return Index;
+}
+
+bool TAttributeList::Delete(std::uint16_t Stream, std::size_t Index)
+{
+  std::optional<std::size_t> At = Position(Stream, Index);
+  if (!At) {
+    return false;
+  }
+  FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(*At));
+  return true;
+}
+
+void TAttributeList::Set(TAttribute Attribute)
+{
+  std::uint16_t Stream = Attribute.Stream;
+  std::u16string Name = Attribute.Name;
+  auto Same = [&](const TAttribute& A) { return A.Stream == Stream && A.Name == Name; };
+  auto First = std::find_if(FItems.begin(), FItems.end(), Same);
+  if (First == FItems.end()) {
+    Add(std::move(Attribute));
+    return;
+  }
+  *First = std::move(Attribute);
+  FItems.erase(std::remove_if(First + 1, FItems.end(), Same), FItems.end());
+}
+
+} // namespace Quillmark::Asf

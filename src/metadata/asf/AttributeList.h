@@ -1,0 +1,69 @@
+#pragma once
+// The attributes of a header as one list, indexed per stream the way the
+// editor interface counts them: the index of an attribute is its position
+// among the attributes of its stream.
+#include "metadata/asf/AttributeTypes.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Quillmark::Asf {
+
+// The objects that hold attributes.
+enum class TStore : std::uint8_t { ContentDescription, ExtendedContent, Metadata, Library };
+
+// Where an unchanged attribute was read from: its object and its position
+// there (for Content Description, the field number 0..4).
+struct TOrigin {
+  TStore Store;
+  std::uint32_t Ordinal;
+  bool operator==(const TOrigin&) const = default;
+};
+
+struct TAttribute {
+  std::u16string Name; // without its terminator
+  std::uint16_t Stream = 0;
+  std::uint16_t Language = 0;
+  WMT_ATTR_DATATYPE Type = WMT_TYPE_BINARY;
+  TBytes Value;                  // interface form
+  std::optional<TOrigin> Origin; // none once changed or when added
+};
+
+// Largest count of attributes in one stream: indices and counts are WORDs.
+constexpr std::size_t MaxAttributesPerStream = 0xFFFF;
+
+class TAttributeList {
+public:
+  const std::vector<TAttribute>& All() const { return FItems; }
+  std::vector<TAttribute>& All() { return FItems; }
+
+  std::size_t Count(std::uint16_t Stream) const;
+  // The attribute at a stream's index, or null.
+  const TAttribute* At(std::uint16_t Stream, std::size_t Index) const;
+  TAttribute* At(std::uint16_t Stream, std::size_t Index);
+  // Stream indices of a name, highest first; Language null means any.
+  std::vector<std::uint16_t> IndicesOf(std::uint16_t Stream, const std::u16string& Name,
+                                       const std::uint16_t* Language) const;
+  // Stream indices of every attribute in a language (any when null), highest first.
+  std::vector<std::uint16_t> IndicesOf(std::uint16_t Stream, const std::uint16_t* Language) const;
+  // Index of the first instance of a name in a stream.
+  std::optional<std::size_t> FirstOf(std::uint16_t Stream, const std::u16string& Name) const;
+
+  // Appends; returns the new attribute's stream index. Throws E_INVALID_REQUEST
+  // when the stream is full.
+  std::size_t Add(TAttribute Attribute);
+  // Removes one; every higher index of the stream moves down by one.
+  bool Delete(std::uint16_t Stream, std::size_t Index);
+  // Gives the first instance of the name the new value and removes the other
+  // instances; appends when there is none.
+  void Set(TAttribute Attribute);
+
+private:
+  std::optional<std::size_t> Position(std::uint16_t Stream, std::size_t Index) const;
+
+  std::vector<TAttribute> FItems;
+};
+
+} // namespace Quillmark::Asf

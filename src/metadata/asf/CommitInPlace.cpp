@@ -1,0 +1,138 @@
+#include "metadata/asf/CommitImage.h"
+#include "metadata/asf/CommitPaths.h"
+#include "metadata/asf/Journal.h"
+#include "metadata/asf/PaddingPolicy.h"
+
+#include <cerrno>
+#include <linux/falloc.h>
+
+namespace Quillmark::Asf {
+
+namespace {
+
+TJournal MakeJournal(const TCommitContext& Context)
+{
+  TJournal Journal;
+  Journal.Device = static_cast<std::uint64_t>(Context.Info.st_dev);
+  Journal.Inode = static_cast<std::uint64_t>(Context.Info.st_ino);
+  Journal.OriginalSize = Context.FileSize();
+  Journal.OldHeader = Context.OldHeader;
+  return Journal;
+}
+
+// The save failed after the journal was written: put the old header back.
+// If even that fails the journal stays, and the next open rolls back.
+HRESULT Abandon(TCommitContext& Context, const TJournal& Journal, HRESULT Failure)
+{
+  if (RollBack(Context.Fs, Context.Request.Fd, Journal) == 0) {
+    RemoveJournal(Context.Fs, Context.Names);
+  }
+  return Failure;
+}
+
+// Writes, checks and syncs the new header with the journal already in
+// place; removing the journal is the moment the save takes effect.
+HRESULT OverwriteHeader(TCommitContext& Context, const TJournal& Journal,
+                        const std::vector<std::uint8_t>& Header)
+{
+  int Fd = Context.Request.Fd;
+  if (int Error = WriteExact(Context.Fs, Fd, Header.data(), Header.size(), 0); Error != 0) {
+    return Abandon(Context, Journal, ErrnoResult(Error));
+  }
+  if (HRESULT Result = VerifyWritten(Context, Fd, Header); Result != S_OK) {
+    return Abandon(Context, Journal, Result);
+  }
+  if (int Error = Context.Fs.FDataSync(Fd); Error != 0) {
+    return Abandon(Context, Journal, ErrnoResult(Error));
+  }
+  if (int Error = RemoveJournal(Context.Fs, Context.Names); Error != 0) {
+    return Abandon(Context, Journal, ErrnoResult(Error));
+  }
+  return S_OK;
+}
+
+struct TInsertPlan {
+  std::uint64_t Offset = 0;
+  std::uint64_t Length = 0;
+};
+
+bool PlanInsert(const TCommitContext& Context, TInsertPlan& Plan)
+{
+  struct statfs FsInfo {};
+  if (Context.Fs.FStatFs(Context.Request.Fd, FsInfo) != 0 || FsInfo.f_bsize <= 0) {
+    return false;
+  }
+  auto Block = static_cast<std::uint64_t>(FsInfo.f_bsize);
+  std::uint64_t Old = Context.Request.OldHeaderSize;
+  std::uint64_t Needed = Context.NewSize() + GrowthPadding(Context.FileSize()) - Old;
+  Plan.Offset = Old / Block * Block;
+  Plan.Length = (Needed + Block - 1) / Block * Block;
+  return true;
+}
+
+// Inserts the room; false when it is not there afterwards. A failed insert
+// that still changed the size is rolled back through the journal.
+bool InsertRoom(TCommitContext& Context, const TJournal& Journal, HRESULT& Result)
+{
+  int Fd = Context.Request.Fd;
+  int Error = Context.Fs.FAllocate(Fd, FALLOC_FL_INSERT_RANGE, static_cast<off_t>(Journal.InsertOffset),
+                                   static_cast<off_t>(Journal.InsertLength));
+  if (Error == 0) {
+    return true;
+  }
+  struct stat Info {};
+  if (Context.Fs.FStat(Fd, Info) != 0 || static_cast<std::uint64_t>(Info.st_size) != Journal.OriginalSize) {
+    Result = Abandon(Context, Journal, ErrnoResult(Error));
+    return false;
+  }
+  int Cleanup = RemoveJournal(Context.Fs, Context.Names);
+  // A full disk ends the save here: a copy would need far more room.
+  if (Cleanup != 0 || ErrnoResult(Error) == E_DISK_FULL) {
+    Result = ErrnoResult(Cleanup != 0 ? Cleanup : Error);
+  }
+  return false;
+}
+
+} // namespace
+
+HRESULT CommitInPlace(TCommitContext& Context)
+{
+  std::uint64_t Old = Context.Request.OldHeaderSize;
+  std::vector<std::uint8_t> Header =
+      ComposeHeader(Context.Request.NewHeader, Old - Context.NewSize(), Context.FileSize());
+  TJournal Journal = MakeJournal(Context);
+  if (int Error = WriteJournal(Context.Fs, Context.Names, Journal); Error != 0) {
+    return ErrnoResult(Error);
+  }
+  return OverwriteHeader(Context, Journal, Header);
+}
+
+HRESULT CommitByInsert(TCommitContext& Context, bool& Settled)
+{
+  Settled = false;
+  TInsertPlan Plan;
+  if (!PlanInsert(Context, Plan)) {
+    return S_OK;
+  }
+  TJournal Journal = MakeJournal(Context);
+  Journal.Kind = TJournalKind::InsertRange;
+  Journal.InsertOffset = Plan.Offset;
+  Journal.InsertLength = Plan.Length;
+  std::uint64_t NewTotal = Context.Request.OldHeaderSize + Plan.Length;
+  std::vector<std::uint8_t> Header = ComposeHeader(Context.Request.NewHeader, NewTotal - Context.NewSize(),
+                                                   Context.FileSize() + Plan.Length);
+  if (int Error = WriteJournal(Context.Fs, Context.Names, Journal); Error != 0) {
+    Settled = true;
+    return ErrnoResult(Error);
+  }
+  HRESULT Result = S_OK;
+  if (!InsertRoom(Context, Journal, Result)) {
+    // Only a clean refusal lets the copy go ahead; a failed cleanup ends the save.
+    Settled = Result != S_OK;
+    return Result;
+  }
+  Settled = true;
+  return OverwriteHeader(Context, Journal, Header);
+}
+
+} // namespace Quillmark::Asf

@@ -1,0 +1,39 @@
+#pragma once
+// The three ways a header is written, behind CommitHeader. Internal to the
+// save code.
+#include "metadata/asf/FileIo.h"
+#include "metadata/asf/HeaderCommit.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace Quillmark::Asf {
+
+struct TCommitContext {
+  const TCommitRequest& Request;
+  IFileSystem& Fs;
+  TSaveNames Names;
+  struct stat Info {};                 // the video, as found when the save began
+  std::vector<std::uint8_t> OldHeader; // the file up to the Data Object
+  std::vector<std::uint8_t> DataHead;  // the Data Object's GUID and size
+
+  std::uint64_t FileSize() const { return static_cast<std::uint64_t>(Info.st_size); }
+  std::uint64_t NewSize() const { return Request.NewHeader.Bytes.size(); }
+};
+
+HRESULT CommitInPlace(TCommitContext& Context);
+
+// Settled is false when the file system could not insert room; the video
+// and the folder are then as they were, and the caller copies instead.
+HRESULT CommitByInsert(TCommitContext& Context, bool& Settled);
+
+HRESULT CommitByCopy(TCommitContext& Context);
+
+// Reads Header.size() + 24 bytes from offset 0 of Fd and checks they are the
+// header written and then the Data Object's head, and asks the engine.
+HRESULT VerifyWritten(const TCommitContext& Context, int Fd, const std::vector<std::uint8_t>& Header);
+
+// Whether the video is still the file opened, unchanged, at its path.
+HRESULT CheckStamp(const TCommitContext& Context);
+
+} // namespace Quillmark::Asf

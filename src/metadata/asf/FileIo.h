@@ -1,0 +1,54 @@
+#pragma once
+// Small helpers of the save code over the file-system seam: whole reads and
+// writes, folder syncs, result mapping, the names of our side files and a
+// descriptor that closes itself.
+#include "metadata/MetadataEditor.h"
+#include "metadata/asf/FileSystem.h"
+
+#include <cstdint>
+#include <string>
+
+namespace Quillmark::Asf {
+
+// E_DISK_FULL for a full disk or quota, E_IO_FAILURE for anything else.
+HRESULT ErrnoResult(int Error);
+
+// Reads exactly Count bytes; ENODATA when the file ends first.
+int ReadExact(IFileSystem& Fs, int Fd, void* Buffer, std::size_t Count, std::uint64_t Offset);
+int WriteExact(IFileSystem& Fs, int Fd, const void* Buffer, std::size_t Count, std::uint64_t Offset);
+
+// Makes the creation, removal or renaming of a folder's entries durable.
+int SyncFolder(IFileSystem& Fs, const std::string& Folder);
+
+// A video's real location and the hidden files that sit beside it while it
+// is saved: ".<name>.quillmark-journal" (the rollback journal of an in-place
+// save) and ".<name>.quillmark-new" (the copy a rewriting save builds).
+struct TSaveNames {
+  std::string Target;
+  std::string Folder;
+  std::string Journal;
+  std::string Temp;
+};
+
+// Resolves symbolic links and relative parts of Path first, so the names
+// belong to the file itself, not to a link.
+int ResolveSaveNames(IFileSystem& Fs, const std::string& Path, TSaveNames& Names);
+
+class TScopedFd {
+public:
+  explicit TScopedFd(IFileSystem& Fs, int Fd = -1) : FFs(Fs), FFd(Fd) {}
+  ~TScopedFd() { Reset(); }
+  TScopedFd(const TScopedFd&) = delete;
+  TScopedFd& operator=(const TScopedFd&) = delete;
+
+  int Get() const { return FFd; }
+  int& Out() { return FFd; }
+  // Closes now; the result matters only where data was written unsynced.
+  int Reset();
+
+private:
+  IFileSystem& FFs;
+  int FFd;
+};
+
+} // namespace Quillmark::Asf

@@ -1,0 +1,83 @@
+#include "metadata/asf/FileLock.h"
+
+#include "metadata/asf/AsfError.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Quillmark::Asf {
+
+namespace {
+
+TFileIdentity IdentityOf(int Descriptor)
+{
+  struct stat Status {};
+  if (fstat(Descriptor, &Status) != 0) {
+    throw EAsfError(E_IO_FAILURE, std::string("cannot query the file: ") + std::strerror(errno));
+  }
+  TFileIdentity Identity;
+  Identity.Device = Status.st_dev;
+  Identity.Inode = Status.st_ino;
+  Identity.Size = static_cast<std::uint64_t>(Status.st_size);
+  Identity.ModifiedSeconds = Status.st_mtim.tv_sec;
+  Identity.ModifiedNanoseconds = Status.st_mtim.tv_nsec;
+  return Identity;
+}
+
+void Lock(int Descriptor, bool Exclusive)
+{
+  struct flock Request {};
+  Request.l_type = static_cast<short>(Exclusive ? F_WRLCK : F_RDLCK);
+  Request.l_whence = SEEK_SET;
+  if (fcntl(Descriptor, F_OFD_SETLK, &Request) == 0) {
+    return;
+  }
+  int Error = errno;
+  if (Error == EAGAIN || Error == EACCES) {
+    throw EAsfError(E_FILE_LOCKED, "the file is in use by another program");
+  }
+  // File systems without record locks: the file opens unheld rather than not at all.
+  if (Error == ENOLCK || Error == EOPNOTSUPP || Error == EINVAL) {
+    return;
+  }
+  throw EAsfError(E_IO_FAILURE, std::string("cannot lock the file: ") + std::strerror(Error));
+}
+
+} // namespace
+
+TLockedFile::TLockedFile(const std::string& Path, bool Writable) : FWritable(Writable), FPath(Path)
+{
+  // Non-blocking so that a FIFO or device cannot stall the open; it is refused below.
+  int Flags = (Writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+  FDescriptor = open(Path.c_str(), Flags);
+  if (FDescriptor < 0) {
+    throw EAsfError(E_IO_FAILURE, std::string("cannot open the file: ") + std::strerror(errno));
+  }
+  try {
+    struct stat Status {};
+    if (fstat(FDescriptor, &Status) != 0 || !S_ISREG(Status.st_mode)) {
+      throw EAsfError(E_IO_FAILURE, "not a regular file");
+    }
+    Lock(FDescriptor, Writable);
+    FIdentity = IdentityOf(FDescriptor);
+  } catch (...) {
+    close(FDescriptor);
+    throw;
+  }
+}
+
+TLockedFile::~TLockedFile()
+{
+  // Closing the last descriptor of the open file description releases its lock.
+  close(FDescriptor);
+}
+
+TFileIdentity TLockedFile::CurrentIdentity() const
+{
+  return IdentityOf(FDescriptor);
+}
+
+} // namespace Quillmark::Asf

@@ -1,0 +1,49 @@
+#pragma once
+// A file held open for the editor, with an open-file-description lock on the
+// whole file: exclusive for reading and writing, shared for reading only. The
+// lock belongs to this open, so a second open of the same file conflicts with
+// it in this process as in any other.
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <sys/types.h>
+
+namespace Quillmark::Asf {
+
+// What the file was when it was opened, to notice a change by another program
+// before writing.
+struct TFileIdentity {
+  dev_t Device = 0;
+  ino_t Inode = 0;
+  std::uint64_t Size = 0;
+  std::int64_t ModifiedSeconds = 0;
+  std::int64_t ModifiedNanoseconds = 0;
+  bool operator==(const TFileIdentity&) const = default;
+};
+
+class TLockedFile {
+public:
+  // Throws EAsfError: E_FILE_LOCKED when another open holds a conflicting
+  // lock, E_IO_FAILURE when the file cannot be opened with the access asked
+  // or is not a regular file.
+  TLockedFile(const std::string& Path, bool Writable);
+  ~TLockedFile();
+  TLockedFile(const TLockedFile&) = delete;
+  TLockedFile& operator=(const TLockedFile&) = delete;
+
+  int Descriptor() const { return FDescriptor; }
+  bool Writable() const { return FWritable; }
+  const std::string& Path() const { return FPath; }
+  // As recorded at open.
+  const TFileIdentity& Identity() const { return FIdentity; }
+  // As the file is now.
+  TFileIdentity CurrentIdentity() const;
+
+private:
+  int FDescriptor = -1;
+  bool FWritable = false;
+  std::string FPath;
+  TFileIdentity FIdentity;
+};
+
+} // namespace Quillmark::Asf

@@ -1,0 +1,68 @@
+#pragma once
+// The file-system seam of the save code. Every call the save makes on a
+// file or folder goes through IFileSystem, so tests can fail any one of them
+// or stop dead at it as a crash would. Each method returns 0 on success or
+// the errno value of the failure; nothing else is reported.
+#include <cstddef>
+#include <string>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/types.h>
+
+namespace Quillmark::Asf {
+
+// The kinds of call, for fault injection and counting.
+enum class TFsCall {
+  Open,
+  Close,
+  PRead,
+  PWrite,
+  FSync,
+  FDataSync,
+  FAllocate,
+  Rename,
+  Unlink,
+  Stat,
+  FStat,
+  FStatFs,
+  CopyFileRange,
+  FChmod,
+  FChown,
+  CopyXattrs,
+  RealPath,
+};
+constexpr int FsCallKinds = static_cast<int>(TFsCall::RealPath) + 1;
+
+const char* FsCallName(TFsCall Call);
+
+class IFileSystem {
+public:
+  virtual ~IFileSystem() = default;
+  virtual int Open(const std::string& Path, int Flags, mode_t Mode, int& Fd) = 0;
+  virtual int Close(int Fd) = 0;
+  // One pread/pwrite; Done may be short. A pread at or past the end is 0 with Done 0.
+  virtual int PRead(int Fd, void* Buffer, std::size_t Count, off_t Offset, std::size_t& Done) = 0;
+  virtual int PWrite(int Fd, const void* Buffer, std::size_t Count, off_t Offset, std::size_t& Done) = 0;
+  virtual int FSync(int Fd) = 0;
+  virtual int FDataSync(int Fd) = 0;
+  virtual int FAllocate(int Fd, int Mode, off_t Offset, off_t Length) = 0;
+  virtual int Rename(const std::string& From, const std::string& To) = 0;
+  virtual int Unlink(const std::string& Path) = 0;
+  // Follows symbolic links.
+  virtual int Stat(const std::string& Path, struct stat& Info) = 0;
+  virtual int FStat(int Fd, struct stat& Info) = 0;
+  virtual int FStatFs(int Fd, struct statfs& Info) = 0;
+  // One copy_file_range call from and to explicit offsets, which it advances.
+  virtual int CopyFileRange(int From, off_t& FromOffset, int To, off_t& ToOffset, std::size_t Count,
+                            std::size_t& Done) = 0;
+  virtual int FChmod(int Fd, mode_t Mode) = 0;
+  virtual int FChown(int Fd, uid_t Owner, gid_t Group) = 0;
+  // Copies every extended attribute the caller may read and write.
+  virtual int CopyXattrs(int From, int To) = 0;
+  virtual int RealPath(const std::string& Path, std::string& Resolved) = 0;
+};
+
+// The real POSIX implementation (one shared instance, no state).
+IFileSystem& PosixFileSystem();
+
+} // namespace Quillmark::Asf

@@ -1,0 +1,26 @@
+#pragma once
+// Runs one editor call and turns the engine's error into its result code, so
+// no exception crosses the interface.
+#include "metadata/asf/AsfError.h"
+
+#include <new>
+#include <stdexcept>
+
+namespace Quillmark::Asf {
+
+template <class TCall> HRESULT Guarded(TCall&& Call) noexcept
+{
+  try {
+    return Call();
+  } catch (const EAsfError& Error) {
+    return Error.Result();
+  } catch (const std::bad_alloc&) {
+    return E_OUT_OF_MEMORY;
+  } catch (const std::length_error&) {
+    return E_OUT_OF_MEMORY;
+  } catch (...) {
+    return E_INVALID_REQUEST;
+  }
+}
+
+} // namespace Quillmark::Asf

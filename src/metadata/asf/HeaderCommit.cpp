@@ -1,0 +1,142 @@
+#include "metadata/asf/HeaderCommit.h"
+
+#include "metadata/asf/CommitImage.h"
+#include "metadata/asf/CommitPaths.h"
+#include "metadata/asf/Journal.h"
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+namespace Quillmark::Asf {
+
+namespace {
+
+bool SameStamp(const struct stat& Info, const TFileStamp& Stamp)
+{
+  return Info.st_dev == Stamp.Device && Info.st_ino == Stamp.Inode && Info.st_size == Stamp.Size &&
+         Info.st_mtim.tv_sec == Stamp.ModTime.tv_sec && Info.st_mtim.tv_nsec == Stamp.ModTime.tv_nsec;
+}
+
+HRESULT ReadOldRegion(TCommitContext& Context)
+{
+  std::uint64_t Old = Context.Request.OldHeaderSize;
+  if (Old < HeaderObjectFixedSize || Old > Context.FileSize() || Context.FileSize() - Old < 24) {
+    return E_INVALID_ARGUMENT;
+  }
+  std::vector<std::uint8_t> Region(Old + 24);
+  if (int Error = ReadExact(Context.Fs, Context.Request.Fd, Region.data(), Region.size(), 0); Error != 0) {
+    return Error == ENODATA ? E_FILE_CHANGED : ErrnoResult(Error);
+  }
+  if (std::memcmp(Region.data(), HeaderObjectGuid, 16) != 0 ||
+      std::memcmp(Region.data() + Old, DataObjectGuid, 16) != 0) {
+    return E_CORRUPT_HEADER;
+  }
+  Context.DataHead.assign(Region.begin() + static_cast<long>(Old), Region.end());
+  Region.resize(Old);
+  Context.OldHeader = std::move(Region);
+  return S_OK;
+}
+
+// A journal of this very video means it was opened without recovery, and
+// its header may be half written: the save refuses. Any other file at the
+// journal's name is stale and goes.
+HRESULT ClearStaleJournal(TCommitContext& Context)
+{
+  TJournal Journal;
+  int Error = ReadJournal(Context.Fs, Context.Names.Journal, Journal);
+  if (Error == ENOENT) {
+    return S_OK;
+  }
+  if (Error == 0 && JournalBelongsTo(Journal, Context.Info)) {
+    return E_INVALID_STATE;
+  }
+  if (Error != 0 && Error != EBADMSG) {
+    return ErrnoResult(Error);
+  }
+  Error = Context.Fs.Unlink(Context.Names.Journal);
+  return Error == 0 || Error == ENOENT ? S_OK : ErrnoResult(Error);
+}
+
+HRESULT Prepare(TCommitContext& Context)
+{
+  if (!ValidHeaderImage(Context.Request.NewHeader) || Context.Request.Fd < 0) {
+    return E_INVALID_ARGUMENT;
+  }
+  if (int Error = ResolveSaveNames(Context.Fs, Context.Request.Path, Context.Names); Error != 0) {
+    return Error == ENOENT || Error == ENOTDIR ? E_FILE_CHANGED : ErrnoResult(Error);
+  }
+  if (int Error = Context.Fs.FStat(Context.Request.Fd, Context.Info); Error != 0) {
+    return ErrnoResult(Error);
+  }
+  if (HRESULT Result = CheckStamp(Context); Result != S_OK) {
+    return Result;
+  }
+  if (HRESULT Result = ReadOldRegion(Context); Result != S_OK) {
+    return Result;
+  }
+  return ClearStaleJournal(Context);
+}
+
+bool FitsInPlace(const TCommitContext& Context)
+{
+  std::uint64_t Old = Context.Request.OldHeaderSize;
+  return Context.NewSize() == Old || Context.NewSize() + 24 <= Old;
+}
+
+HRESULT Commit(TCommitContext& Context)
+{
+  if (HRESULT Result = Prepare(Context); Result != S_OK) {
+    return Result;
+  }
+  if (FitsInPlace(Context)) {
+    return CommitInPlace(Context);
+  }
+  if (Context.Request.AllowInsertRange) {
+    bool Settled = false;
+    HRESULT Result = CommitByInsert(Context, Settled);
+    if (Settled) {
+      return Result;
+    }
+  }
+  return CommitByCopy(Context);
+}
+
+} // namespace
+
+HRESULT CheckStamp(const TCommitContext& Context)
+{
+  struct stat Now {};
+  struct stat AtPath {};
+  if (int Error = Context.Fs.FStat(Context.Request.Fd, Now); Error != 0) {
+    return ErrnoResult(Error);
+  }
+  if (int Error = Context.Fs.Stat(Context.Names.Target, AtPath); Error != 0) {
+    return Error == ENOENT ? E_FILE_CHANGED : ErrnoResult(Error);
+  }
+  bool SameFile = AtPath.st_dev == Now.st_dev && AtPath.st_ino == Now.st_ino;
+  return SameFile && S_ISREG(Now.st_mode) && SameStamp(Now, Context.Request.StampAtOpen) ? S_OK
+                                                                                         : E_FILE_CHANGED;
+}
+
+HRESULT CommitHeader(const TCommitRequest& Request)
+{
+  TCommitContext Context{Request, Request.Fs != nullptr ? *Request.Fs : PosixFileSystem(), {}, {}, {}, {}};
+  try {
+    return Commit(Context);
+  } catch (const std::bad_alloc&) {
+    return E_OUT_OF_MEMORY;
+  }
+}
+
+HRESULT StampOf(int Fd, TFileStamp& Stamp, IFileSystem* Fs)
+{
+  struct stat Info {};
+  if (int Error = (Fs != nullptr ? *Fs : PosixFileSystem()).FStat(Fd, Info); Error != 0) {
+    return ErrnoResult(Error);
+  }
+  Stamp = {Info.st_dev, Info.st_ino, Info.st_size, Info.st_mtim};
+  return S_OK;
+}
+
+} // namespace Quillmark::Asf

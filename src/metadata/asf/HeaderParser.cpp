@@ -1,0 +1,181 @@
+#include "metadata/asf/HeaderParser.h"
+
+#include "metadata/asf/AsfError.h"
+#include "metadata/asf/AttributeObjects.h"
+#include "metadata/asf/ByteReader.h"
+#include "metadata/asf/CheckedMath.h"
+
+#include <algorithm>
+#include <map>
+
+namespace Quillmark::Asf {
+
+namespace {
+
+// Attributes by object while the children are walked; joined in this order.
+struct TGathered {
+  std::vector<TAttribute> Content, Extended, Metadata, Library;
+};
+
+TAsfObject NextObject(TByteReader& Reader, TObjectKind (*KindOf)(const TGuid&))
+{
+  Require(Reader.Remaining() >= ObjectHeaderSize, "object header cut short");
+  std::span<const std::uint8_t> Head = Reader.Take(ObjectHeaderSize);
+  TByteReader HeadReader(Head);
+  TAsfObject Object;
+  Object.Guid = HeadReader.Guid();
+  std::uint64_t Size = HeadReader.Qword();
+  Require(Size >= ObjectHeaderSize, "object smaller than its own header");
+  Require(Size - ObjectHeaderSize <= Reader.Remaining(), "object larger than its parent");
+  std::span<const std::uint8_t> Payload = Reader.Take(Size - ObjectHeaderSize);
+  Object.Kind = KindOf(Object.Guid);
+  Object.Bytes.reserve(ToSize(Size));
+  Object.Bytes.assign(Head.begin(), Head.end());
+  Object.Bytes.insert(Object.Bytes.end(), Payload.begin(), Payload.end());
+  return Object;
+}
+
+std::span<const std::uint8_t> PayloadOf(const TAsfObject& Object)
+{
+  return std::span<const std::uint8_t>(Object.Bytes).subspan(ObjectHeaderSize);
+}
+
+// Objects the format allows once per parent.
+void RequireOnce(std::map<TObjectKind, int>& Seen, TObjectKind Kind)
+{
+  if (Kind == TObjectKind::Unknown || Kind == TObjectKind::Padding) {
+    return;
+  }
+  Require(++Seen[Kind] == 1, "an object that may appear once appears twice");
+}
+
+void ParseExtension(TAsfHeader& Header, const TAsfObject& Object, TGathered& Gathered)
+{
+  Require(Object.Bytes.size() >= ExtensionFixedSize, "Header Extension cut short");
+  TByteReader Reader(PayloadOf(Object));
+  std::span<const std::uint8_t> Reserved = Reader.Take(18);
+  Header.ExtensionReserved.assign(Reserved.begin(), Reserved.end());
+  std::uint32_t DataSize = Reader.Dword();
+  Require(DataSize == Reader.Remaining(), "Header Extension data size disagrees with its object size");
+  std::map<TObjectKind, int> Seen;
+  while (Reader.Remaining() > 0) {
+    Require(Header.ExtensionChildren.size() < MaxObjectCount, "too many Header Extension objects");
+    TAsfObject Child = NextObject(Reader, ExtensionKind);
+    RequireOnce(Seen, Child.Kind);
+    if (Child.Kind == TObjectKind::Metadata) {
+      Gathered.Metadata = ReadMetadataRecords(PayloadOf(Child), TStore::Metadata);
+      Header.Layout.MetadataCount = static_cast<std::uint32_t>(Gathered.Metadata.size());
+    } else if (Child.Kind == TObjectKind::MetadataLibrary) {
+      Gathered.Library = ReadMetadataRecords(PayloadOf(Child), TStore::Library);
+      Header.Layout.LibraryCount = static_cast<std::uint32_t>(Gathered.Library.size());
+    } else if (Child.Kind == TObjectKind::LanguageList) {
+      Header.LanguageCount = ReadLanguageList(PayloadOf(Child));
+    }
+    Header.ExtensionChildren.push_back(std::move(Child));
+  }
+}
+
+void ParseTopLevel(TAsfHeader& Header, const TAsfObject& Object, TGathered& Gathered)
+{
+  switch (Object.Kind) {
+  case TObjectKind::FileProperties:
+    Require(Object.Bytes.size() >= FilePropertiesSize, "File Properties cut short");
+    break;
+  case TObjectKind::HeaderExtension:
+    Header.ExtensionIndex = Header.Objects.size();
+    ParseExtension(Header, Object, Gathered);
+    break;
+  case TObjectKind::ContentDescription:
+    Gathered.Content = ReadContentDescription(PayloadOf(Object));
+    for (const TAttribute& Field : Gathered.Content) {
+      Header.Layout.ContentFields[Field.Origin->Ordinal] = true;
+    }
+    break;
+  case TObjectKind::ExtendedContentDescription:
+    Gathered.Extended = ReadExtendedContent(PayloadOf(Object));
+    Header.Layout.ExtendedCount = static_cast<std::uint32_t>(Gathered.Extended.size());
+    break;
+  default:
+    break;
+  }
+}
+
+void JoinAttributes(TAsfHeader& Header, TGathered& Gathered)
+{
+  std::vector<TAttribute>& All = Header.Attributes.All();
+  for (std::vector<TAttribute>* Part :
+       {&Gathered.Content, &Gathered.Extended, &Gathered.Metadata, &Gathered.Library}) {
+    std::move(Part->begin(), Part->end(), std::back_inserter(All));
+  }
+  std::map<std::uint16_t, std::size_t> PerStream;
+  for (const TAttribute& Attribute : All) {
+    Require(++PerStream[Attribute.Stream] <= MaxAttributesPerStream,
+            "more attributes in a stream than can be indexed");
+  }
+}
+
+} // namespace
+
+TBytes ReadHeaderBytes(const TByteSource& Source, const TParseOptions& Options)
+{
+  std::uint64_t Length = Source.Length();
+  Require(Length >= HeaderObjectFixedSize, "too short for an ASF header");
+  TBytes Bytes(static_cast<std::size_t>(std::min<std::uint64_t>(Length, FirstReadSize)));
+  Source.ReadAt(0, Bytes);
+  TByteReader Reader(Bytes);
+  Require(Reader.Guid() == Guids::Header, "not an ASF file");
+  std::uint64_t Size = Reader.Qword();
+  Require(Size >= HeaderObjectFixedSize, "Header Object smaller than its fixed part");
+  Require(Size <= MaxHeaderSize, "Header Object larger than this program accepts");
+  Require(Size <= Length, "Header Object larger than the file");
+  // The header and the Data Object's GUID and size, which must follow it.
+  std::uint64_t Wanted = std::min(Length, CheckedAdd(Size, ObjectHeaderSize));
+  std::size_t Have = Bytes.size();
+  if (Wanted > Have) {
+    Bytes.resize(ToSize(Wanted));
+    Source.ReadAt(Have, std::span<std::uint8_t>(Bytes).subspan(Have));
+  }
+  if (Length > Size) {
+    Require(Length - Size >= ObjectHeaderSize, "bytes after the header that are no Data Object");
+    TByteReader Data(std::span<const std::uint8_t>(Bytes).subspan(ToSize(Size)));
+    Require(Data.Guid() == Guids::Data, "the header is not followed by the Data Object");
+  } else {
+    Require(!Options.RequireDataObject, "no Data Object after the header");
+  }
+  Bytes.resize(ToSize(Size));
+  return Bytes;
+}
+
+TAsfHeader ParseHeaderBytes(std::span<const std::uint8_t> Bytes)
+{
+  TByteReader Reader(Bytes);
+  Require(Reader.Guid() == Guids::Header, "not an ASF file");
+  TAsfHeader Header;
+  Header.Size = Reader.Qword();
+  Require(Header.Size == Bytes.size(), "Header Object size disagrees with its bytes");
+  std::uint32_t Count = Reader.Dword();
+  Header.Reserved1 = Reader.Byte();
+  Header.Reserved2 = Reader.Byte();
+  Require(Header.Reserved2 == 2, "Header Object reserved byte is not 2");
+  Require(Count <= MaxObjectCount, "too many header objects");
+  TGathered Gathered;
+  std::map<TObjectKind, int> Seen;
+  while (Reader.Remaining() > 0) {
+    Require(Header.Objects.size() < Count, "more header objects than the header counts");
+    TAsfObject Object = NextObject(Reader, TopLevelKind);
+    RequireOnce(Seen, Object.Kind);
+    ParseTopLevel(Header, Object, Gathered);
+    Header.Objects.push_back(std::move(Object));
+  }
+  Require(Header.Objects.size() == Count, "fewer header objects than the header counts");
+  JoinAttributes(Header, Gathered);
+  return Header;
+}
+
+TAsfHeader ParseHeader(const TByteSource& Source, const TParseOptions& Options)
+{
+  TBytes Bytes = ReadHeaderBytes(Source, Options);
+  return ParseHeaderBytes(Bytes);
+}
+
+} // namespace Quillmark::Asf

@@ -1,0 +1,30 @@
+#pragma once
+// Reading a Header Object from a byte source. Throws EAsfError: E_CORRUPT_HEADER
+// for anything that is not a sound ASF header, E_IO_FAILURE when the source
+// cannot be read.
+#include "metadata/asf/AsfError.h"
+#include "metadata/asf/AsfHeader.h"
+#include "metadata/asf/ByteSource.h"
+
+#include <span>
+
+namespace Quillmark::Asf {
+
+// Bytes read first; a header larger than this takes one more read.
+constexpr std::size_t FirstReadSize = 64 * 1024;
+
+struct TParseOptions {
+  // A file must go on with a Data Object; a header alone (a test, a fuzz
+  // input, a header read back after a save) need not. Bytes that follow the
+  // header must begin a Data Object either way.
+  bool RequireDataObject = true;
+};
+
+// The Header Object's bytes, in at most two reads, after checking its size
+// against the source and MaxHeaderSize.
+TBytes ReadHeaderBytes(const TByteSource& Source, const TParseOptions& Options);
+// Parses exactly one Header Object held in Bytes.
+TAsfHeader ParseHeaderBytes(std::span<const std::uint8_t> Bytes);
+TAsfHeader ParseHeader(const TByteSource& Source, const TParseOptions& Options = {});
+
+} // namespace Quillmark::Asf

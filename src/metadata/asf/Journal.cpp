@@ -1,0 +1,172 @@
+#include "metadata/asf/Journal.h"
+
+#include "metadata/asf/Crc32.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/falloc.h>
+#include <new>
+
+namespace Quillmark::Asf {
+
+namespace {
+
+constexpr std::uint8_t Magic[8] = {'Q', 'M', 'K', 'J', 'R', 'N', 'L', 0x1A};
+constexpr std::uint32_t Version = 1;
+
+void PutLe(std::vector<std::uint8_t>& Out, std::uint64_t Value, int Bytes)
+{
+  for (int Index = 0; Index < Bytes; ++Index) {
+    Out.push_back(static_cast<std::uint8_t>(Value >> (8 * Index)));
+  }
+}
+
+std::uint64_t GetLe(const std::uint8_t* In, int Bytes)
+{
+  std::uint64_t Value = 0;
+  for (int Index = Bytes - 1; Index >= 0; --Index) {
+    Value = (Value << 8) | In[Index];
+  }
+  return Value;
+}
+
+bool ValidFixedPart(const std::vector<std::uint8_t>& Bytes)
+{
+  if (Bytes.size() < JournalFixedSize + 4 || std::memcmp(Bytes.data(), Magic, sizeof Magic) != 0 ||
+      GetLe(Bytes.data() + 8, 4) != Version) {
+    return false;
+  }
+  std::uint64_t Kind = GetLe(Bytes.data() + 12, 4);
+  std::uint64_t HeaderSize = GetLe(Bytes.data() + 56, 8);
+  return (Kind == 1 || Kind == 2) && HeaderSize == Bytes.size() - JournalFixedSize - 4;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> EncodeJournal(const TJournal& Journal)
+{
+  std::vector<std::uint8_t> Out(std::begin(Magic), std::end(Magic));
+  Out.reserve(JournalFixedSize + Journal.OldHeader.size() + 4);
+  PutLe(Out, Version, 4);
+  PutLe(Out, static_cast<std::uint32_t>(Journal.Kind), 4);
+  PutLe(Out, Journal.Device, 8);
+  PutLe(Out, Journal.Inode, 8);
+  PutLe(Out, Journal.OriginalSize, 8);
+  PutLe(Out, Journal.InsertOffset, 8);
+  PutLe(Out, Journal.InsertLength, 8);
+  PutLe(Out, Journal.OldHeader.size(), 8);
+  Out.insert(Out.end(), Journal.OldHeader.begin(), Journal.OldHeader.end());
+  PutLe(Out, Crc32(Out.data(), Out.size()), 4);
+  return Out;
+}
+
+std::optional<TJournal> DecodeJournal(const std::vector<std::uint8_t>& Bytes)
+{
+  if (!ValidFixedPart(Bytes)) {
+    return std::nullopt;
+  }
+  std::size_t CrcAt = Bytes.size() - 4;
+  if (Crc32(Bytes.data(), CrcAt) != GetLe(Bytes.data() + CrcAt, 4)) {
+    return std::nullopt;
+  }
+  TJournal Journal;
+  Journal.Kind = static_cast<TJournalKind>(GetLe(Bytes.data() + 12, 4));
+  Journal.Device = GetLe(Bytes.data() + 16, 8);
+  Journal.Inode = GetLe(Bytes.data() + 24, 8);
+  Journal.OriginalSize = GetLe(Bytes.data() + 32, 8);
+  Journal.InsertOffset = GetLe(Bytes.data() + 40, 8);
+  Journal.InsertLength = GetLe(Bytes.data() + 48, 8);
+  Journal.OldHeader.assign(Bytes.begin() + JournalFixedSize, Bytes.begin() + static_cast<long>(CrcAt));
+  return Journal;
+}
+
+bool JournalBelongsTo(const TJournal& Journal, const struct stat& Info)
+{
+  auto Size = static_cast<std::uint64_t>(Info.st_size);
+  bool Inserted =
+      Journal.Kind == TJournalKind::InsertRange && Size == Journal.OriginalSize + Journal.InsertLength;
+  return static_cast<std::uint64_t>(Info.st_ino) == Journal.Inode &&
+         (Size == Journal.OriginalSize || Inserted);
+}
+
+int WriteJournal(IFileSystem& Fs, const TSaveNames& Names, const TJournal& Journal)
+{
+  std::vector<std::uint8_t> Bytes = EncodeJournal(Journal);
+  TScopedFd File(Fs);
+  if (int Error = Fs.Open(Names.Journal, O_WRONLY | O_CREAT | O_EXCL, 0600, File.Out()); Error != 0) {
+    return Error;
+  }
+  int Error = WriteExact(Fs, File.Get(), Bytes.data(), Bytes.size(), 0);
+  if (Error == 0) {
+    Error = Fs.FSync(File.Get());
+  }
+  if (Error == 0) {
+    Error = File.Reset();
+  }
+  if (Error == 0) {
+    Error = SyncFolder(Fs, Names.Folder);
+  }
+  if (Error != 0) {
+    File.Reset();
+    Fs.Unlink(Names.Journal);
+  }
+  return Error;
+}
+
+int ReadJournal(IFileSystem& Fs, const std::string& Path, TJournal& Journal)
+{
+  TScopedFd File(Fs);
+  if (int Error = Fs.Open(Path, O_RDONLY, 0, File.Out()); Error != 0) {
+    return Error;
+  }
+  struct stat Info {};
+  if (int Error = Fs.FStat(File.Get(), Info); Error != 0) {
+    return Error;
+  }
+  auto Size = static_cast<std::uint64_t>(Info.st_size);
+  if (!S_ISREG(Info.st_mode) || Size < JournalFixedSize + 4) {
+    return EBADMSG;
+  }
+  std::vector<std::uint8_t> Bytes(Size);
+  if (int Error = ReadExact(Fs, File.Get(), Bytes.data(), Bytes.size(), 0); Error != 0) {
+    return Error == ENODATA ? EBADMSG : Error;
+  }
+  std::optional<TJournal> Decoded = DecodeJournal(Bytes);
+  if (!Decoded) {
+    return EBADMSG;
+  }
+  Journal = std::move(*Decoded);
+  return 0;
+}
+
+int RollBack(IFileSystem& Fs, int Fd, const TJournal& Journal)
+{
+  struct stat Info {};
+  if (int Error = Fs.FStat(Fd, Info); Error != 0) {
+    return Error;
+  }
+  if (Journal.Kind == TJournalKind::InsertRange &&
+      static_cast<std::uint64_t>(Info.st_size) == Journal.OriginalSize + Journal.InsertLength) {
+    int Error = Fs.FAllocate(Fd, FALLOC_FL_COLLAPSE_RANGE, static_cast<off_t>(Journal.InsertOffset),
+                             static_cast<off_t>(Journal.InsertLength));
+    if (Error != 0) {
+      return Error;
+    }
+  }
+  if (int Error = WriteExact(Fs, Fd, Journal.OldHeader.data(), Journal.OldHeader.size(), 0); Error != 0) {
+    return Error;
+  }
+  return Fs.FDataSync(Fd);
+}
+
+int RemoveJournal(IFileSystem& Fs, const TSaveNames& Names)
+{
+  if (int Error = Fs.Unlink(Names.Journal); Error != 0) {
+    return Error;
+  }
+  SyncFolder(Fs, Names.Folder);
+  return 0;
+}
+
+} // namespace Quillmark::Asf

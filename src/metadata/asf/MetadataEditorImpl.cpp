@@ -1,0 +1,184 @@
+#include "metadata/asf/MetadataEditorImpl.h"
+
+#include "metadata/asf/ByteSource.h"
+#include "metadata/asf/Guarded.h"
+#include "metadata/asf/HeaderParser.h"
+#include "metadata/asf/Renderer.h"
+#include "metadata/asf/Utf16.h"
+#include "metadata/asf/HeaderCommit.h"
+#include "metadata/asf/HeaderVerify.h"
+
+namespace Quillmark {
+
+HRESULT WMCreateEditor(TRef<IWMMetadataEditor>& Editor)
+{
+  return Asf::Guarded([&] {
+    Editor = std::make_shared<Asf::TMetadataEditor>();
+    return S_OK;
+  });
+}
+
+} // namespace Quillmark
+
+namespace Quillmark::Asf {
+
+namespace {
+
+constexpr DWORD ReadWrite = GENERIC_READ | GENERIC_WRITE;
+
+// Read/write access allows no sharing; read-only access must share reading.
+bool IsValidAccess(DWORD DesiredAccess, DWORD ShareMode)
+{
+  if (DesiredAccess == ReadWrite) {
+    return ShareMode == 0;
+  }
+  constexpr DWORD ReaderShares = FILE_SHARE_READ | FILE_SHARE_DELETE;
+  return DesiredAccess == GENERIC_READ && (ShareMode & ReaderShares) != 0 && (ShareMode & ~ReaderShares) == 0;
+}
+
+} // namespace
+
+void TMetadataEditor::RequireOpen() const
+{
+  if (!FOpen) {
+    throw EAsfError(E_INVALID_STATE, "no file is open");
+  }
+}
+
+void TMetadataEditor::RequireWritable() const
+{
+  RequireOpen();
+  if (!FWritable) {
+    throw EAsfError(E_INVALID_REQUEST, "the file is open for reading only");
+  }
+}
+
+namespace {
+
+TFileStamp StampAtOpen(const TFileIdentity& Identity)
+{
+  TFileStamp Stamp;
+  Stamp.Device = Identity.Device;
+  Stamp.Inode = Identity.Inode;
+  Stamp.Size = static_cast<off_t>(Identity.Size);
+  Stamp.ModTime.tv_sec = static_cast<time_t>(Identity.ModifiedSeconds);
+  Stamp.ModTime.tv_nsec = static_cast<long>(Identity.ModifiedNanoseconds);
+  return Stamp;
+}
+
+} // namespace
+
+void TMetadataEditor::Release()
+{
+  FFile.reset();
+  FOpen = false;
+  FWritable = false;
+  FChanged = false;
+  FHeader = TAsfHeader();
+  FOriginalHeader.clear();
+  FOriginalHeader.shrink_to_fit();
+}
+
+HRESULT TMetadataEditor::Open(const char16_t* FileName)
+{
+  return OpenEx(FileName, ReadWrite, 0);
+}
+
+HRESULT TMetadataEditor::OpenEx(const char16_t* FileName, DWORD DesiredAccess, DWORD ShareMode)
+{
+  return Guarded([&] {
+    if (FileName == nullptr || *FileName == 0 || !IsValidAccess(DesiredAccess, ShareMode)) {
+      return E_INVALID_ARGUMENT;
+    }
+    if (FOpen) {
+      return E_INVALID_STATE;
+    }
+    try {
+      bool Writable = DesiredAccess == ReadWrite;
+      FFile = std::make_unique<TLockedFile>(Utf16ToUtf8(FileName), Writable);
+      // A save interrupted by a crash left its journal: put the old header
+      // back before anything is read. The lock proves no save is under way.
+      HRESULT Recovered = RecoverJournal(FFile->Path());
+      if (Recovered != S_OK) {
+        throw EAsfError(Recovered, "an interrupted save could not be rolled back");
+      }
+      TFileSource Source(FFile->Descriptor());
+      FOriginalHeader = ReadHeaderBytes(Source, TParseOptions{});
+      FHeader = ParseHeaderBytes(FOriginalHeader);
+      FWritable = Writable;
+      FOpen = true;
+    } catch (...) {
+      Release();
+      throw;
+    }
+    return S_OK;
+  });
+}
+
+HRESULT TMetadataEditor::OpenMemory(std::span<const std::uint8_t> Bytes)
+{
+  return Guarded([&] {
+    if (FOpen) {
+      return E_INVALID_STATE;
+    }
+    try {
+      TMemorySource Source(Bytes);
+      FOriginalHeader = ReadHeaderBytes(Source, TParseOptions{.RequireDataObject = false});
+      FHeader = ParseHeaderBytes(FOriginalHeader);
+      FWritable = true;
+      FOpen = true;
+    } catch (...) {
+      Release();
+      throw;
+    }
+    return S_OK;
+  });
+}
+
+HRESULT TMetadataEditor::Close()
+{
+  Release();
+  return S_OK;
+}
+
+HRESULT TMetadataEditor::Flush()
+{
+  return Guarded([&] {
+    RequireOpen();
+    if (FChanged) {
+      CommitChanges();
+    }
+    Release();
+    return S_OK;
+  });
+}
+
+// Puts the edited header into the file. A failure leaves the file open with
+// the edits still in the editor, so the caller may try again or close.
+void TMetadataEditor::CommitChanges()
+{
+  if (!FFile) {
+    throw EAsfError(E_INVALID_REQUEST, "a header opened from memory has no file to write");
+  }
+  TCommitRequest Request;
+  Request.Path = FFile->Path();
+  Request.Fd = FFile->Descriptor();
+  Request.StampAtOpen = StampAtOpen(FFile->Identity());
+  Request.OldHeaderSize = FHeader.Size;
+  Request.NewHeader = RenderHeader(FHeader);
+  Request.Progress = FProgress;
+  Request.Verify = [this](const std::vector<std::uint8_t>& Written) {
+    return VerifyWrittenHeader(Written, FHeader);
+  };
+  HRESULT Result = CommitHeader(Request);
+  if (Result != S_OK) {
+    throw EAsfError(Result, "the header could not be saved");
+  }
+}
+
+void TMetadataEditor::SetProgressCallback(TProgressCallback Callback)
+{
+  FProgress = std::move(Callback);
+}
+
+} // namespace Quillmark::Asf

@@ -1,0 +1,70 @@
+#pragma once
+// The editor object behind WMCreateEditor: the interfaces of
+// metadata/MetadataEditor.h over this program's own ASF header engine.
+#include "metadata/MetadataEditor.h"
+#include "metadata/asf/AsfHeader.h"
+#include "metadata/asf/FileLock.h"
+
+#include <memory>
+#include <span>
+
+namespace Quillmark::Asf {
+
+class TMetadataEditor final : public IWMMetadataEditor2,
+                              public IWMHeaderInfo3,
+                              public IQuillmarkSaveProgress {
+public:
+  HRESULT Open(const char16_t* FileName) override;
+  HRESULT Close() override;
+  HRESULT Flush() override;
+  HRESULT OpenEx(const char16_t* FileName, DWORD DesiredAccess, DWORD ShareMode) override;
+
+  HRESULT GetAttributeCount(WORD StreamNum, WORD* Attributes) override;
+  HRESULT GetAttributeByIndex(WORD Index, WORD* StreamNum, char16_t* Name, WORD* NameLen,
+                              WMT_ATTR_DATATYPE* Type, BYTE* Value, WORD* Length) override;
+  HRESULT GetAttributeByName(WORD* StreamNum, const char16_t* Name, WMT_ATTR_DATATYPE* Type, BYTE* Value,
+                             WORD* Length) override;
+  HRESULT SetAttribute(WORD StreamNum, const char16_t* Name, WMT_ATTR_DATATYPE Type, const BYTE* Value,
+                       WORD Length) override;
+
+  HRESULT GetAttributeCountEx(WORD StreamNum, WORD* Attributes) override;
+  HRESULT GetAttributeIndices(WORD StreamNum, const char16_t* Name, const WORD* LangIndex, WORD* Indices,
+                              WORD* Count) override;
+  HRESULT GetAttributeByIndexEx(WORD StreamNum, WORD Index, char16_t* Name, WORD* NameLen,
+                                WMT_ATTR_DATATYPE* Type, WORD* LangIndex, BYTE* Value,
+                                DWORD* DataLength) override;
+  HRESULT ModifyAttribute(WORD StreamNum, WORD Index, WMT_ATTR_DATATYPE Type, WORD LangIndex,
+                          const BYTE* Value, DWORD Length) override;
+  HRESULT AddAttribute(WORD StreamNum, const char16_t* Name, WORD* Index, WMT_ATTR_DATATYPE Type,
+                       WORD LangIndex, const BYTE* Value, DWORD Length) override;
+  HRESULT DeleteAttribute(WORD StreamNum, WORD Index) override;
+
+  void SetProgressCallback(TProgressCallback Callback) override;
+
+  // Opens a header held in memory, as the fuzzer and tests do: reading and
+  // editing work as for a file; Flush with changes fails (E_INVALID_REQUEST).
+  HRESULT OpenMemory(std::span<const std::uint8_t> Bytes);
+
+  // The model of the open header (null when none is open), its bytes as read,
+  // whether it was changed since, and the file it came from (null for memory).
+  const TAsfHeader* Header() const { return FOpen ? &FHeader : nullptr; }
+  const TBytes& OriginalHeader() const { return FOriginalHeader; }
+  bool Changed() const { return FChanged; }
+  const TLockedFile* File() const { return FFile.get(); }
+
+private:
+  void RequireOpen() const;
+  void RequireWritable() const;
+  void Release();
+  void CommitChanges();
+
+  std::unique_ptr<TLockedFile> FFile;
+  bool FOpen = false;
+  bool FWritable = false;
+  bool FChanged = false;
+  TAsfHeader FHeader;
+  TBytes FOriginalHeader;
+  TProgressCallback FProgress;
+};
+
+} // namespace Quillmark::Asf

@@ -1,0 +1,217 @@
+#include "support/AboutDlg.h"
+
+#include "support/Localization.h"
+#include "support/Platform.h"
+#include "ui_AboutDlg.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+
+namespace Quillmark {
+
+namespace {
+
+// The design was made at 96 PPI with an 11-pixel font whose line is 13
+// pixels high.
+constexpr int DesignPpi = 96;
+constexpr int DesignFontPixels = 11;
+constexpr int DesignTextHeight = 13;
+constexpr int DesignIconSize = 48;
+
+// Value × Numerator / Denominator rounded half away from zero, as the
+// design's scaling has always rounded.
+int MulDivRounded(int Value, int Numerator, int Denominator)
+{
+  const long long Product = static_cast<long long>(Value) * Numerator;
+  const long long Half = Denominator / 2;
+  return static_cast<int>(Product >= 0 ? (Product + Half) / Denominator : (Product - Half) / Denominator);
+}
+
+QRect ScaledRect(const QRect& Rect, int Measured)
+{
+  return {MulDivRounded(Rect.x(), Measured, DesignTextHeight),
+          MulDivRounded(Rect.y(), Measured, DesignTextHeight),
+          MulDivRounded(Rect.width(), Measured, DesignTextHeight),
+          MulDivRounded(Rect.height(), Measured, DesignTextHeight)};
+}
+
+int Bottom(const QWidget* Widget)
+{
+  return Widget->y() + Widget->height();
+}
+
+// Labels size themselves to their text; a word-wrapped one keeps its width
+// and takes the height of its lines.
+void FitLabel(QLabel* Label)
+{
+  if (Label->wordWrap()) {
+    Label->resize(Label->width(), Label->heightForWidth(Label->width()));
+  } else {
+    Label->resize(Label->sizeHint());
+  }
+}
+
+void SetFixedLabelWidth(QLabel* Label, int Width)
+{
+  Label->setMinimumWidth(Width);
+  Label->setMaximumWidth(Width);
+  Label->resize(Width, Label->height());
+  FitLabel(Label);
+}
+
+void SetCaption(QLabel* Label, const QString& Caption)
+{
+  Label->setText(Caption);
+  FitLabel(Label);
+}
+
+void CentreOnScreen(QWidget* Dialog, QWidget* Owner)
+{
+  QScreen* Screen = Owner != nullptr ? Owner->screen() : QGuiApplication::primaryScreen();
+  if (Screen == nullptr) {
+    return;
+  }
+  const QRect Available = Screen->availableGeometry();
+  Dialog->move(Available.x() + (Available.width() - Dialog->width()) / 2,
+               Available.y() + (Available.height() - Dialog->height()) / 2);
+}
+
+void LayOut(TAboutForm& Dialog, int Ppi, const QString& Title, const QString& Version,
+            const QString& Copyright, const QString& Link)
+{
+  auto S = [Ppi](int Pixels) { return Pixels * Ppi / DesignPpi; };
+  const int ColumnLeft = S(10);
+  const int ColumnWidth = S(289);
+  const int ClientWidth = S(10) + ColumnLeft + ColumnWidth;
+
+  Dialog.WarningLabel->move(ColumnLeft, Dialog.WarningLabel->y());
+  SetFixedLabelWidth(Dialog.WarningLabel, ColumnWidth);
+
+  SetCaption(Dialog.TitleLabel, Title);
+  SetCaption(Dialog.VersionLabel, Version);
+  Dialog.VersionLabel->move(Dialog.VersionLabel->x(), Bottom(Dialog.TitleLabel) + S(2));
+
+  SetFixedLabelWidth(Dialog.CopyrightLabel, ClientWidth - Dialog.CopyrightLabel->x() - S(10));
+  SetCaption(Dialog.CopyrightLabel, Copyright);
+  Dialog.CopyrightLabel->move(Dialog.CopyrightLabel->x(), Bottom(Dialog.VersionLabel) + S(12));
+
+  Dialog.ReservedLabel->move(Dialog.ReservedLabel->x(), Bottom(Dialog.CopyrightLabel) + S(2));
+  Dialog.WarningLabel->move(Dialog.WarningLabel->x(), Bottom(Dialog.ReservedLabel) + S(12));
+  Dialog.CloseButton->move(Dialog.CloseButton->x(), Bottom(Dialog.WarningLabel) + S(16));
+  const int ClientHeight = Bottom(Dialog.CloseButton) + S(9);
+
+  SetCaption(Dialog.URLLabel, Link);
+  Dialog.URLLabel->move(Dialog.WarningLabel->x(),
+                        Dialog.CloseButton->y() +
+                            (Dialog.CloseButton->height() - Dialog.URLLabel->height()) / 2);
+  Dialog.setFixedSize(ClientWidth, ClientHeight);
+}
+
+} // namespace
+
+TAboutForm::TAboutForm(IPlatform& Platform, QWidget* Owner)
+    : QDialog(Owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      FUi(std::make_unique<Ui::TAboutForm>()), FPlatform(Platform)
+{
+  FUi->setupUi(this);
+  IconImage = FUi->IconImage;
+  TitleLabel = FUi->TitleLabel;
+  VersionLabel = FUi->VersionLabel;
+  CopyrightLabel = FUi->CopyrightLabel;
+  ReservedLabel = FUi->ReservedLabel;
+  WarningLabel = FUi->WarningLabel;
+  CloseButton = FUi->CloseButton;
+  URLLabel = FUi->URLLabel;
+  connect(CloseButton, &QPushButton::clicked, this, &TAboutForm::CloseButtonClick);
+  URLLabel->installEventFilter(this);
+  AdaptDesign(Platform.ScreenPpi());
+}
+
+TAboutForm::~TAboutForm() = default;
+
+void TAboutForm::AdaptDesign(int Ppi)
+{
+  QFont Font = font();
+  Font.setPixelSize(std::max(1, MulDivRounded(DesignFontPixels, Ppi, DesignPpi)));
+  setFont(Font);
+  // The digit's height as text measuring reports it: the font's line height.
+  FTextHeight = QFontMetrics(Font).height();
+  if (FTextHeight == DesignTextHeight) {
+    return;
+  }
+  for (QWidget* Child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    Child->setGeometry(ScaledRect(Child->geometry(), FTextHeight));
+  }
+  resize(ScaledRect(rect(), FTextHeight).size());
+}
+
+void TAboutForm::CloseButtonClick()
+{
+  close();
+}
+
+void TAboutForm::URLLabelClick()
+{
+  FPlatform.OpenUrl(URLLabel->text());
+}
+
+bool TAboutForm::eventFilter(QObject* Watched, QEvent* Event)
+{
+  if (Watched == URLLabel && Event->type() == QEvent::MouseButtonRelease) {
+    const auto* Mouse = static_cast<QMouseEvent*>(Event);
+    if (Mouse->button() == Qt::LeftButton && URLLabel->rect().contains(Mouse->position().toPoint())) {
+      URLLabelClick();
+    }
+  }
+  return QDialog::eventFilter(Watched, Event);
+}
+
+// Esc presses the close button, which is the dialog's cancel button too.
+void TAboutForm::keyPressEvent(QKeyEvent* Event)
+{
+  if (Event->key() == Qt::Key_Escape && Event->modifiers() == Qt::NoModifier) {
+    CloseButton->click();
+    return;
+  }
+  QDialog::keyPressEvent(Event);
+}
+
+std::unique_ptr<TAboutForm> CreateAboutDialog(IPlatform& Platform, QWidget* Owner, const QString& Caption,
+                                              const QString& Title, const QString& Version,
+                                              const QString& Copyright, const QString& Link,
+                                              const TIconResource& Icon)
+{
+  auto Dialog = std::make_unique<TAboutForm>(Platform, Owner);
+  const int Ppi = Platform.ScreenPpi();
+  LocalizeForm(Dialog.get(), Ppi);
+  // Tables may have changed captions; the labels fit their new texts.
+  for (QLabel* Label : {Dialog->TitleLabel, Dialog->VersionLabel, Dialog->CopyrightLabel,
+                        Dialog->ReservedLabel, Dialog->WarningLabel, Dialog->URLLabel}) {
+    FitLabel(Label);
+  }
+  Dialog->setWindowTitle(Caption);
+  if (!Icon.IsEmpty()) {
+    const TDisplayIcon Shown = CreateDisplayIcon(Icon, ScaledIconSize(DesignIconSize, Ppi), Platform);
+    Dialog->IconImage->setPixmap(QPixmap::fromImage(Shown.Image));
+  }
+  LayOut(*Dialog, Ppi, Title, Version, Copyright, Link);
+  CentreOnScreen(Dialog.get(), Owner);
+  return Dialog;
+}
+
+void ShowAboutDialog(IPlatform& Platform, QWidget* Owner, const QString& Caption, const QString& Title,
+                     const QString& Version, const QString& Copyright, const QString& Link,
+                     const TIconResource& Icon)
+{
+  std::unique_ptr<TAboutForm> Dialog =
+      CreateAboutDialog(Platform, Owner, Caption, Title, Version, Copyright, Link, Icon);
+  Dialog->exec();
+}
+
+} // namespace Quillmark

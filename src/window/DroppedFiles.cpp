@@ -1,0 +1,38 @@
+#include "window/DroppedFiles.h"
+
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace Quillmark {
+
+namespace {
+
+// From the last dot of the last path component on, lower-cased.
+QString Extension(const QString& Name)
+{
+  const QString Last = Name.mid(Name.lastIndexOf(u'/') + 1);
+  const qsizetype Dot = Last.lastIndexOf(u'.');
+  return Dot < 0 ? QString() : Last.mid(Dot).toLower();
+}
+
+} // namespace
+
+QString ChooseDroppedFile(const QStringList& Names)
+{
+  QString Chosen;
+  for (qsizetype Index = 0; Index < Names.size(); ++Index) {
+    const QString& Name = Names.at(Index);
+    if (Index == 0) {
+      Chosen = Name;
+      continue;
+    }
+    QFileInfo Info(Name);
+    if (Info.exists() && !Info.isDir() && Extension(Name) == u".wmv"_s) {
+      Chosen = Name;
+    }
+  }
+  return Chosen;
+}
+
+} // namespace Quillmark

@@ -1,0 +1,72 @@
+// The preview image and the title poster: loading from JPEG files, deleting.
+#include "metadata/PictureRules.h"
+#include "window/JpegDrawing.h"
+#include "window/Main.h"
+#include "window/OpenDialog.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace Quillmark {
+
+// Runs the picture's dialog and the acceptance rules; the accepted picture,
+// or none after a message or a cancelled dialog.
+std::shared_ptr<const TJpegImage> TMainForm::ChoosePicture(TOpenDialog* Dialog, TPictureKind Kind)
+{
+  if (!Dialog->Execute()) {
+    return nullptr;
+  }
+  TPictureLoadResult Result = LoadPictureFile(Kind, Dialog->FileName().toStdString());
+  if (Result.Status == TPictureLoad::Accepted) {
+    return Result.Image;
+  }
+  const bool Rejected = Result.Status == TPictureLoad::Rejected;
+  FPlatform.ShowMessage({this, u"Quillmark"_s, QString::fromStdU16String(Result.Message),
+                         Rejected ? TMessageIcon::Information : TMessageIcon::Warning, TMessageButtons::Ok});
+  return nullptr;
+}
+
+void TMainForm::LoadButtonClick()
+{
+  std::shared_ptr<const TJpegImage> Picture = ChoosePicture(PreviewOpenDialog, TPictureKind::Preview);
+  if (!Picture) {
+    return;
+  }
+  FModified = true;
+  FPreviewImage = std::move(Picture);
+  PreviewImage->show();
+  DrawJpeg(PreviewImage, *FPreviewImage);
+  DeleteButton->setEnabled(true);
+}
+
+void TMainForm::LoadPosterButtonClick()
+{
+  std::shared_ptr<const TJpegImage> Picture = ChoosePicture(PosterOpenDialog, TPictureKind::Poster);
+  if (!Picture) {
+    return;
+  }
+  FModified = true;
+  FPosterImage = std::move(Picture);
+  ShowPoster();
+  DeletePosterButton->setEnabled(true);
+}
+
+void TMainForm::DeleteButtonClick()
+{
+  FModified = true;
+  PreviewImage->hide();
+  PreviewImage->clear();
+  FPreviewImage.reset();
+  DeleteButton->setEnabled(false);
+}
+
+void TMainForm::DeletePosterButtonClick()
+{
+  FModified = true;
+  PosterImage->hide();
+  PosterScrollBox->hide();
+  PosterImage->clear();
+  FPosterImage.reset();
+  DeletePosterButton->setEnabled(false);
+}
+
+} // namespace Quillmark

@@ -1,0 +1,194 @@
+#include "metadata/CommitFaultFileSystem.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace QuillmarkTest {
+
+using Quillmark::Asf::TFsCall;
+
+void TFaultFileSystem::FailNth(int Nth, int Errno, std::optional<TFsCall> Kind)
+{
+  FFaults.push_back({Kind, Nth, Errno, false});
+}
+
+void TFaultFileSystem::FailEvery(TFsCall Kind, int Errno)
+{
+  FFaults.push_back({Kind, 0, Errno, false});
+}
+
+void TFaultFileSystem::CrashAtNth(int Nth, std::optional<TFsCall> Kind)
+{
+  FFaults.push_back({Kind, Nth, 0, true});
+}
+
+void TFaultFileSystem::Reset()
+{
+  FFaults.clear();
+  FLog.clear();
+  FCalls = 0;
+  std::fill(std::begin(FCallsOf), std::end(FCallsOf), 0);
+  FCrashed = false;
+  FCrashPending = false;
+}
+
+void TFaultFileSystem::CloseLeftovers()
+{
+  for (int Fd : FOpen) {
+    ::close(Fd);
+  }
+  FOpen.clear();
+}
+
+bool TFaultFileSystem::Matches(const TFault& Fault, TFsCall Kind) const
+{
+  if (Fault.Kind && *Fault.Kind != Kind) {
+    return false;
+  }
+  int Count = Fault.Kind ? FCallsOf[static_cast<int>(Kind)] : FCalls;
+  return Fault.Nth == 0 || Fault.Nth == Count;
+}
+
+// Close runs in destructors, where a throw would end the program, so a crash
+// at a close happens after it, at the next call.
+int TFaultFileSystem::Enter(TFsCall Kind)
+{
+  if (FCrashed) {
+    return EIO;
+  }
+  if (FCrashPending && Kind != TFsCall::Close) {
+    FCrashed = true;
+    throw ESimulatedCrash();
+  }
+  ++FCalls;
+  ++FCallsOf[static_cast<int>(Kind)];
+  FLog.push_back(Kind);
+  for (const TFault& Fault : FFaults) {
+    if (!Matches(Fault, Kind)) {
+      continue;
+    }
+    if (Fault.Crash && Kind == TFsCall::Close) {
+      FCrashPending = true;
+      return 0;
+    }
+    if (Fault.Crash) {
+      FCrashed = true;
+      throw ESimulatedCrash();
+    }
+    return Fault.Errno;
+  }
+  return 0;
+}
+
+int TFaultFileSystem::Open(const std::string& Path, int Flags, mode_t Mode, int& Fd)
+{
+  Fd = -1;
+  if (int Error = Enter(TFsCall::Open)) {
+    return Error;
+  }
+  int Error = FReal.Open(Path, Flags, Mode, Fd);
+  if (Error == 0) {
+    FOpen.insert(Fd);
+  }
+  return Error;
+}
+
+// A descriptor is gone after close whatever it reports, so a failed close
+// still closes, and close goes on working after a crash.
+int TFaultFileSystem::Close(int Fd)
+{
+  int Error = FCrashed ? 0 : Enter(TFsCall::Close);
+  FOpen.erase(Fd);
+  int RealError = FReal.Close(Fd);
+  return Error != 0 ? Error : RealError;
+}
+
+#define QUILLMARK_FORWARD(KIND, CALL)                                                                        \
+  if (int Error = Enter(TFsCall::KIND)) {                                                                    \
+    return Error;                                                                                            \
+  }                                                                                                          \
+  return FReal.CALL
+
+int TFaultFileSystem::PRead(int Fd, void* Buffer, std::size_t Count, off_t Offset, std::size_t& Done)
+{
+  Done = 0;
+  QUILLMARK_FORWARD(PRead, PRead(Fd, Buffer, Count, Offset, Done));
+}
+
+int TFaultFileSystem::PWrite(int Fd, const void* Buffer, std::size_t Count, off_t Offset, std::size_t& Done)
+{
+  Done = 0;
+  QUILLMARK_FORWARD(PWrite, PWrite(Fd, Buffer, Count, Offset, Done));
+}
+
+int TFaultFileSystem::FSync(int Fd)
+{
+  QUILLMARK_FORWARD(FSync, FSync(Fd));
+}
+int TFaultFileSystem::FDataSync(int Fd)
+{
+  QUILLMARK_FORWARD(FDataSync, FDataSync(Fd));
+}
+
+int TFaultFileSystem::FAllocate(int Fd, int Mode, off_t Offset, off_t Length)
+{
+  QUILLMARK_FORWARD(FAllocate, FAllocate(Fd, Mode, Offset, Length));
+}
+
+int TFaultFileSystem::Rename(const std::string& From, const std::string& To)
+{
+  QUILLMARK_FORWARD(Rename, Rename(From, To));
+}
+
+int TFaultFileSystem::Unlink(const std::string& Path)
+{
+  QUILLMARK_FORWARD(Unlink, Unlink(Path));
+}
+int TFaultFileSystem::Stat(const std::string& Path, struct stat& Info)
+{
+  QUILLMARK_FORWARD(Stat, Stat(Path, Info));
+}
+int TFaultFileSystem::FStat(int Fd, struct stat& Info)
+{
+  QUILLMARK_FORWARD(FStat, FStat(Fd, Info));
+}
+int TFaultFileSystem::FStatFs(int Fd, struct statfs& Info)
+{
+  if (int Error = Enter(TFsCall::FStatFs)) {
+    return Error;
+  }
+  int Error = FReal.FStatFs(Fd, Info);
+  if (Error == 0 && FFreeBlocks) {
+    Info.f_bavail = Info.f_bfree = *FFreeBlocks;
+  }
+  return Error;
+}
+
+int TFaultFileSystem::CopyFileRange(int From, off_t& FromOffset, int To, off_t& ToOffset, std::size_t Count,
+                                    std::size_t& Done)
+{
+  Done = 0;
+  QUILLMARK_FORWARD(CopyFileRange, CopyFileRange(From, FromOffset, To, ToOffset, Count, Done));
+}
+
+int TFaultFileSystem::FChmod(int Fd, mode_t Mode)
+{
+  QUILLMARK_FORWARD(FChmod, FChmod(Fd, Mode));
+}
+int TFaultFileSystem::FChown(int Fd, uid_t Owner, gid_t Group)
+{
+  QUILLMARK_FORWARD(FChown, FChown(Fd, Owner, Group));
+}
+int TFaultFileSystem::CopyXattrs(int From, int To)
+{
+  QUILLMARK_FORWARD(CopyXattrs, CopyXattrs(From, To));
+}
+
+int TFaultFileSystem::RealPath(const std::string& Path, std::string& Resolved)
+{
+  QUILLMARK_FORWARD(RealPath, RealPath(Path, Resolved));
+}
+
+#undef QUILLMARK_FORWARD
+
+} // namespace QuillmarkTest

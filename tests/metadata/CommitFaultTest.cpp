@@ -1,0 +1,124 @@
+// Every call the save makes is failed, and separately made the instant of a
+// crash; after recovery the file must be exactly the old one or exactly the
+// new one, and no side file may be left.
+#include "common/TestFiles.h"
+#include "metadata/CommitFaultFileSystem.h"
+#include "metadata/CommitTestFiles.h"
+
+#include <cerrno>
+#include <gtest/gtest.h>
+
+namespace QuillmarkTest {
+
+namespace {
+
+using namespace Quillmark;
+using namespace Quillmark::Asf;
+
+struct TPathCase {
+  const char* Name;
+  std::size_t Payload; // the sample's unknown object holds 2000 bytes
+  bool AllowInsert;
+};
+
+enum class TFault { Io, DiskFull, Crash };
+
+class CommitFaultTest : public ::testing::TestWithParam<TPathCase> {
+protected:
+  void SetUp() override { FSample = MakeSample(2000); }
+
+  std::filesystem::path Video() const { return FDir.File("clip.wmv"); }
+
+  void Restore()
+  {
+    for (const auto& Side : SideFiles(FDir.Path())) {
+      std::filesystem::remove(Side);
+    }
+    WriteFileBytes(Video(), FSample.Bytes);
+  }
+
+  // Runs one save through Fs; Crashed tells whether it stopped dead.
+  HRESULT Run(TFaultFileSystem& Fs, bool AllowInsert, bool& Crashed)
+  {
+    TOpenVideo Open(Video());
+    TCommitRequest Request = Open.Request(MakeImage(GetParam().Payload), FSample.HeaderSize);
+    Request.AllowInsertRange = AllowInsert;
+    Request.Fs = &Fs;
+    Crashed = false;
+    HRESULT Result = E_IO_FAILURE;
+    try {
+      Result = CommitHeader(Request);
+    } catch (const ESimulatedCrash&) {
+      Crashed = true;
+    }
+    Crashed = Crashed || Fs.Crashed();
+    Fs.CloseLeftovers();
+    return Result;
+  }
+
+  TBytes CleanSave(bool AllowInsert, int* Calls = nullptr)
+  {
+    Restore();
+    TFaultFileSystem Fs;
+    bool Crashed = false;
+    EXPECT_EQ(Run(Fs, AllowInsert, Crashed), S_OK);
+    if (Calls != nullptr) {
+      *Calls = Fs.Calls();
+    }
+    return ReadFileBytes(Video());
+  }
+
+  void Inject(TFaultFileSystem& Fs, int Nth, TFault Fault)
+  {
+    if (Fault == TFault::Crash) {
+      Fs.CrashAtNth(Nth);
+    } else {
+      Fs.FailNth(Nth, Fault == TFault::Io ? EIO : ENOSPC);
+    }
+  }
+
+  TTempDir FDir;
+  TSampleFile FSample;
+};
+
+TEST_P(CommitFaultTest, AnyFailureOrCrashLeavesTheOldOrTheNewFile)
+{
+  int Calls = 0;
+  TBytes New = CleanSave(GetParam().AllowInsert, &Calls);
+  // An insert that fails cleanly falls back to copying, whose padding differs.
+  TBytes Copied = CleanSave(false);
+  ASSERT_GT(Calls, 5);
+  for (int Nth = 1; Nth <= Calls; ++Nth) {
+    for (TFault Fault : {TFault::Io, TFault::DiskFull, TFault::Crash}) {
+      Restore();
+      TFaultFileSystem Fs;
+      Inject(Fs, Nth, Fault);
+      bool Crashed = false;
+      HRESULT Result = Run(Fs, GetParam().AllowInsert, Crashed);
+      std::string Where = std::string("call ") + std::to_string(Nth) + " (" +
+                          FsCallName(Fs.Log().at(static_cast<std::size_t>(Nth - 1))) + ") fault " +
+                          std::to_string(static_cast<int>(Fault));
+      ASSERT_EQ(RecoverJournal(Video().string()), S_OK) << Where;
+      TBytes File = ReadFileBytes(Video());
+      bool IsOld = File == FSample.Bytes;
+      bool IsNew = File == New || File == Copied;
+      if (Crashed) {
+        EXPECT_TRUE(IsOld || IsNew) << Where;
+      } else if (Result == S_OK) {
+        EXPECT_TRUE(IsNew) << Where;
+      } else {
+        EXPECT_TRUE(IsOld) << Where << " result " << ResultName(Result);
+      }
+      EXPECT_TRUE(SideFiles(FDir.Path()).empty()) << Where;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPath, CommitFaultTest,
+                         ::testing::Values(TPathCase{"InPlace", 1000, true}, TPathCase{"Insert", 9000, true},
+                                           TPathCase{"Copy", 9000, false}),
+                         [](const auto& Info) { return std::string(Info.param.Name); });
+
+} // namespace
+
+} // namespace QuillmarkTest

@@ -1,0 +1,66 @@
+#pragma once
+// Synthetic ASF files for the save tests: a Header Object with a File
+// Properties object and one unknown object (and, if asked, a Padding
+// Object), a Data Object of random bytes and a Simple Index after it. Also
+// the file a save is expected to produce, built here independently of the
+// code under test, and an open, locked descriptor as the editor holds it.
+#include "metadata/asf/HeaderCommit.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+namespace QuillmarkTest {
+
+using TBytes = std::vector<std::uint8_t>;
+
+struct TSampleFile {
+  TBytes Bytes;                 // the whole file
+  std::uint64_t HeaderSize = 0; // offset of the Data Object
+  TBytes Rest() const { return TBytes(Bytes.begin() + static_cast<long>(HeaderSize), Bytes.end()); }
+};
+
+// Header children: File Properties, then an unknown object of UnknownPayload
+// bytes, then a Padding Object of PaddingSize bytes when that is not 0.
+TSampleFile MakeSample(std::size_t UnknownPayload, std::size_t PaddingSize = 0,
+                       std::size_t DataBytes = 20000);
+
+// A new header as the engine hands it over: the same File Properties object
+// and an unknown object of UnknownPayload bytes, no padding.
+Quillmark::Asf::THeaderImage MakeImage(std::size_t UnknownPayload, std::uint32_t Seed = 7);
+
+// The image with a Padding Object of PaddingSize bytes (0: none), size,
+// count and File Size set, followed by Rest.
+TBytes ExpectedFile(const Quillmark::Asf::THeaderImage& Image, std::uint64_t PaddingSize, const TBytes& Rest);
+
+// The Header Object size stored in a file.
+std::uint64_t HeaderSizeOf(const TBytes& File);
+
+// Random bytes from a fixed seed.
+TBytes RandomBytes(std::size_t Count, std::uint32_t Seed);
+
+// The file opened read-write with an exclusive lock, as the editor holds it.
+class TOpenVideo {
+public:
+  explicit TOpenVideo(const std::filesystem::path& Path);
+  ~TOpenVideo() { Close(); }
+  TOpenVideo(const TOpenVideo&) = delete;
+  TOpenVideo& operator=(const TOpenVideo&) = delete;
+
+  Quillmark::Asf::TCommitRequest Request(const Quillmark::Asf::THeaderImage& Image,
+                                         std::uint64_t OldHeaderSize) const;
+  void Close();
+  int Fd() const { return FFd; }
+
+private:
+  std::filesystem::path FPath;
+  int FFd = -1;
+  Quillmark::Asf::TFileStamp FStamp;
+};
+
+// Our hidden files in a folder (journal or copy) still present.
+std::vector<std::filesystem::path> SideFiles(const std::filesystem::path& Folder);
+
+ino_t InodeOf(const std::filesystem::path& Path);
+
+} // namespace QuillmarkTest

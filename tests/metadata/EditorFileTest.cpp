@@ -1,0 +1,195 @@
+// Files on disk: opening holds the file exclusively, Flush writes the header
+// in place and touches nothing else.
+#include "common/TestFiles.h"
+#include "metadata/AsfBuilder.h"
+#include "metadata/EditorProbe.h"
+#include "metadata/asf/ByteReader.h"
+#include "metadata/asf/ByteWriter.h"
+#include "metadata/asf/Utf16.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace QuillmarkTest {
+namespace {
+
+using namespace Quillmark;
+
+std::u16string Wide(const std::filesystem::path& Path)
+{
+  return Asf::Utf8ToUtf16(Path.string());
+}
+
+class EditorFileTest : public ::testing::Test {
+protected:
+  void Write(const TBytes& Bytes) { WriteFileBytes(FPath, Bytes); }
+  HRESULT Open(Asf::TMetadataEditor& Editor)
+  {
+    return Editor.OpenEx(Wide(FPath).c_str(), GENERIC_READ | GENERIC_WRITE, 0);
+  }
+
+  TTempDir FDir;
+  std::filesystem::path FPath = FDir.File("video.wmv");
+};
+
+TBytes PaddedFile(std::size_t Padding)
+{
+  TAsfBuilder Builder;
+  Builder.Add(ContentDescriptionObject({u"Old title", u"Someone"}));
+  Builder.Add(ExtendedContentObject({StringRecord(u"Genre", u"Jazz")}));
+  if (Padding > 0) {
+    Builder.Add(PaddingObject(Padding));
+  }
+  return Builder.File();
+}
+
+TEST_F(EditorFileTest, OpenHoldsTheFileAgainstEveryOtherOpen)
+{
+  Write(PaddedFile(0));
+  Asf::TMetadataEditor First;
+  ASSERT_EQ(Open(First), S_OK);
+  Asf::TMetadataEditor Second;
+  EXPECT_EQ(Open(Second), E_FILE_LOCKED);
+  EXPECT_EQ(Second.OpenEx(Wide(FPath).c_str(), GENERIC_READ, FILE_SHARE_READ), E_FILE_LOCKED);
+  pid_t Child = fork();
+  if (Child == 0) {
+    Asf::TMetadataEditor Other;
+    _exit(Open(Other) == E_FILE_LOCKED ? 0 : 1);
+  }
+  int Status = 0;
+  waitpid(Child, &Status, 0);
+  EXPECT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 0) << "another process opened the held file";
+  ASSERT_EQ(First.Close(), S_OK);
+  EXPECT_EQ(Open(Second), S_OK);
+}
+
+TEST_F(EditorFileTest, RefusesWhatCannotBeOpenedForWriting)
+{
+  Asf::TMetadataEditor Editor;
+  EXPECT_EQ(Open(Editor), E_IO_FAILURE); // missing
+  EXPECT_EQ(Editor.OpenEx(Wide(FDir.Path()).c_str(), GENERIC_READ | GENERIC_WRITE, 0), E_IO_FAILURE);
+  Write(PaddedFile(0));
+  EXPECT_EQ(Editor.OpenEx(Wide(FPath).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ),
+            E_INVALID_ARGUMENT);
+  EXPECT_EQ(Editor.OpenEx(Wide(FPath).c_str(), GENERIC_WRITE, 0), E_INVALID_ARGUMENT);
+  if (geteuid() != 0) {
+    chmod(FPath.c_str(), 0444);
+    EXPECT_EQ(Open(Editor), E_IO_FAILURE);
+  }
+  WriteFileBytes(FDir.File("text.wmv"), TBytes(1000, 'x'));
+  EXPECT_EQ(Editor.OpenEx(Wide(FDir.File("text.wmv")).c_str(), GENERIC_READ | GENERIC_WRITE, 0),
+            E_CORRUPT_HEADER);
+}
+
+TEST_F(EditorFileTest, FlushWithoutChangesLeavesTheFileAsItWas)
+{
+  TBytes Original = PaddedFile(100);
+  Write(Original);
+  struct stat Before {};
+  stat(FPath.c_str(), &Before);
+  Asf::TMetadataEditor Editor;
+  ASSERT_EQ(Open(Editor), S_OK);
+  ASSERT_EQ(Editor.Flush(), S_OK);
+  EXPECT_EQ(ReadFileBytes(FPath), Original);
+  WORD Count = 0;
+  EXPECT_EQ(Editor.GetAttributeCount(0, &Count), E_INVALID_STATE); // Flush lets go of the file
+  EXPECT_EQ(Editor.Flush(), E_INVALID_STATE);
+  EXPECT_EQ(Open(Editor), S_OK); // and the same editor opens it again
+}
+
+TEST_F(EditorFileTest, ShrinkingSaveWritesInPlaceAndKeepsTheData)
+{
+  TBytes Original = PaddedFile(0);
+  Write(Original);
+  Asf::TMetadataEditor Editor;
+  ASSERT_EQ(Open(Editor), S_OK);
+  std::size_t HeaderSize = Editor.OriginalHeader().size();
+  TBytes Short = StringValue(u"T");
+  ASSERT_EQ(Editor.SetAttribute(0, u"Title", WMT_TYPE_STRING, Short.data(), static_cast<WORD>(Short.size())),
+            S_OK);
+  ASSERT_EQ(Editor.DeleteAttribute(0, 1), S_OK); // Author
+  ASSERT_EQ(Editor.Flush(), S_OK);
+  TBytes Now = ReadFileBytes(FPath);
+  ASSERT_EQ(Now.size(), Original.size());
+  EXPECT_TRUE(std::equal(Now.begin() + static_cast<std::ptrdiff_t>(HeaderSize), Now.end(),
+                         Original.begin() + static_cast<std::ptrdiff_t>(HeaderSize)));
+  ASSERT_EQ(Open(Editor), S_OK);
+  EXPECT_EQ(Names(ListStream(Editor, 0)), (std::vector<std::u16string>{u"Title", u"Genre"}));
+  EXPECT_EQ(ListStream(Editor, 0)[0].Value, Short);
+}
+
+TEST_F(EditorFileTest, GrowingWithinPaddingWritesInPlaceAndFixesFileSize)
+{
+  TBytes Original = PaddedFile(4000);
+  // A wrong File Size is set right by the save.
+  std::size_t FileSizeAt = 30 + 40;
+  Asf::StoreQword(Original, FileSizeAt, 12345);
+  Write(Original);
+  Asf::TMetadataEditor Editor;
+  ASSERT_EQ(Open(Editor), S_OK);
+  TBytes Poster(3000, 0xD8);
+  ASSERT_EQ(Editor.AddAttribute(0, u"Poster", nullptr, WMT_TYPE_BINARY, 0, Poster.data(), 3000), S_OK);
+  int Calls = 0;
+  Editor.SetProgressCallback([&](QWORD, QWORD) { ++Calls; });
+  ASSERT_EQ(Editor.Flush(), S_OK);
+  EXPECT_EQ(Calls, 0); // nothing is copied
+  TBytes Now = ReadFileBytes(FPath);
+  ASSERT_EQ(Now.size(), Original.size());
+  EXPECT_EQ(Asf::LoadQword(Now, FileSizeAt), Now.size());
+  ASSERT_EQ(Open(Editor), S_OK);
+  EXPECT_EQ(ListStream(Editor, 0).back().Value, Poster);
+}
+
+TEST_F(EditorFileTest, HeaderThatDoesNotFitGrowsAndKeepsTheData)
+{
+  TBytes Original = PaddedFile(0);
+  Write(Original);
+  const std::uint64_t HeaderSize = Asf::LoadQword(Original, 16);
+  Asf::TMetadataEditor Editor;
+  ASSERT_EQ(Open(Editor), S_OK);
+  TBytes Value(100, 1);
+  ASSERT_EQ(Editor.AddAttribute(0, u"More", nullptr, WMT_TYPE_BINARY, 0, Value.data(), 100), S_OK);
+  ASSERT_EQ(Editor.Flush(), S_OK);
+  TBytes Now = ReadFileBytes(FPath);
+  const std::uint64_t NewHeaderSize = Asf::LoadQword(Now, 16);
+  ASSERT_GT(NewHeaderSize, HeaderSize);
+  ASSERT_EQ(Now.size() - NewHeaderSize, Original.size() - HeaderSize);
+  EXPECT_TRUE(std::equal(Now.begin() + static_cast<std::ptrdiff_t>(NewHeaderSize), Now.end(),
+                         Original.begin() + static_cast<std::ptrdiff_t>(HeaderSize)));
+  ASSERT_EQ(Open(Editor), S_OK);
+  EXPECT_EQ(ListStream(Editor, 0).back().Value, Value);
+}
+
+TEST_F(EditorFileTest, AFileChangedUnderneathIsNotWritten)
+{
+  Write(PaddedFile(200));
+  Asf::TMetadataEditor Editor;
+  ASSERT_EQ(Open(Editor), S_OK);
+  ASSERT_EQ(Editor.DeleteAttribute(0, 0), S_OK);
+  {
+    std::FILE* Append = std::fopen(FPath.c_str(), "ab");
+    std::fputc(0, Append);
+    std::fclose(Append);
+  }
+  TBytes Before = ReadFileBytes(FPath);
+  EXPECT_EQ(Editor.Flush(), E_FILE_CHANGED);
+  EXPECT_EQ(ReadFileBytes(FPath), Before);
+}
+
+TEST_F(EditorFileTest, ReadOnlyOpenSharesWithReadersAndRefusesEdits)
+{
+  Write(PaddedFile(0));
+  Asf::TMetadataEditor Reader1;
+  Asf::TMetadataEditor Reader2;
+  ASSERT_EQ(Reader1.OpenEx(Wide(FPath).c_str(), GENERIC_READ, FILE_SHARE_READ), S_OK);
+  ASSERT_EQ(Reader2.OpenEx(Wide(FPath).c_str(), GENERIC_READ, FILE_SHARE_READ), S_OK);
+  Asf::TMetadataEditor Writer;
+  EXPECT_EQ(Open(Writer), E_FILE_LOCKED);
+  EXPECT_EQ(Reader1.DeleteAttribute(0, 0), E_INVALID_REQUEST);
+  EXPECT_EQ(Reader1.Flush(), S_OK);
+}
+
+} // namespace
+} // namespace QuillmarkTest
