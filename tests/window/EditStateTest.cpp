@@ -1,6 +1,7 @@
 // Which controls are enabled and shown with and without a file, and which
 // edits count as unsaved changes.
 #include "MainFormTestSupport.h"
+#include "common/TestJpeg.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -24,7 +25,7 @@ const char* const StereoFields[] = {"LayoutComboBox", "DurationEdit", "ParallaxE
 std::unique_ptr<Quillmark::TJpegImage> TestImage(int Width, int Height)
 {
   auto Image = std::make_unique<Quillmark::TJpegImage>();
-  EXPECT_TRUE(Image->LoadFromBytes(EncodeTestJpeg(Width, Height)));
+  EXPECT_TRUE(Image->LoadFromBytes(MakeJpeg(Width, Height)));
   return Image;
 }
 

@@ -5,9 +5,7 @@
 #include "window/Main.h"
 
 #include <QString>
-#include <cstdint>
 #include <gtest/gtest.h>
-#include <vector>
 
 namespace QuillmarkTest {
 
@@ -27,8 +25,5 @@ public:
     return Found;
   }
 };
-
-// A baseline JPEG of Width x Height grey pixels, encoded with libjpeg.
-std::vector<std::uint8_t> EncodeTestJpeg(int Width, int Height);
 
 } // namespace QuillmarkTest
