@@ -236,7 +236,9 @@ void TMainForm::showEvent(QShowEvent* Event)
   if (!FShownBefore) {
     FShownBefore = true;
     if (const QScreen* Screen = screen()) {
-      move(Screen->availableGeometry().center() - rect().center());
+      QRect Frame = frameGeometry();
+      Frame.moveCenter(Screen->availableGeometry().center());
+      move(Frame.topLeft());
     }
     FormShow();
   }

@@ -1,0 +1,210 @@
+// Which controls are enabled and shown with and without a file, and which
+// edits count as unsaved changes.
+#include "MainFormTestSupport.h"
+#include "common/TestJpeg.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+
+using namespace Qt::StringLiterals;
+
+namespace QuillmarkTest {
+namespace {
+
+const char* const EditingControls[] = {
+    "StereoCheckBox",     "LayoutComboBox", "DurationEdit",  "ParallaxEdit",  "HalfWidthCheckBox",
+    "HalfHeightCheckBox", "SourceEdit",     "TitleEdit",     "AuthorEdit",    "CopyrightEdit",
+    "DescriptionMemo",    "DiscNameEdit",   "TitleNameEdit", "TitleIndexEdit"};
+const char* const StereoFields[] = {"LayoutComboBox", "DurationEdit", "ParallaxEdit", "HalfWidthCheckBox",
+                                    "HalfHeightCheckBox"};
+
+std::unique_ptr<Quillmark::TJpegImage> TestImage(int Width, int Height)
+{
+  auto Image = std::make_unique<Quillmark::TJpegImage>();
+  EXPECT_TRUE(Image->LoadFromBytes(MakeJpeg(Width, Height)));
+  return Image;
+}
+
+class EditState : public testing::Test {
+protected:
+  bool Enabled(const char* Name) { return Form.Get(Name)->isEnabled(); }
+  // Shown by the window itself, whichever page is on top.
+  bool Shown(const char* Name) { return !Form.Get(Name)->isHidden(); }
+  void Open(const QString& FileName)
+  {
+    Form.FFileName = FileName;
+    Form.UpdateControls();
+  }
+
+  TScriptedPlatform Platform;
+  TTestForm Form{Platform};
+};
+
+TEST_F(EditState, WithNoFileEverythingIsDisabledAndNothingIsShown)
+{
+  for (const char* Name : EditingControls) {
+    EXPECT_FALSE(Enabled(Name)) << Name;
+  }
+  for (const char* Name : {"LoadButton", "DeleteButton", "LoadPosterButton", "DeletePosterButton"}) {
+    EXPECT_FALSE(Enabled(Name)) << Name;
+  }
+  EXPECT_FALSE(Form.Get<QAction>("SaveMenuItem")->isEnabled());
+  EXPECT_FALSE(Form.Get<QAction>("CloseMenuItem")->isEnabled());
+  for (const char* Name : {"OpenMenuItem", "ExitMenuItem", "Website1", "AboutMenuItem"}) {
+    EXPECT_TRUE(Form.Get<QAction>(Name)->isEnabled()) << Name;
+  }
+  for (const char* Name : {"PreviewImage", "PosterImage", "PosterScrollBox"}) {
+    EXPECT_FALSE(Shown(Name)) << Name;
+  }
+  EXPECT_TRUE(Form.Get<QStatusBar>("StatusBar")->currentMessage().isEmpty());
+  EXPECT_EQ(Form.Get<QLineEdit>("DurationEdit")->text(), u"0"_s);
+  EXPECT_EQ(Form.Get<QLineEdit>("ParallaxEdit")->text(), u"0"_s);
+  EXPECT_FALSE(Form.FModified);
+  EXPECT_TRUE(Form.FFileName.isEmpty());
+  EXPECT_FALSE(Form.FEditor);
+}
+
+TEST_F(EditState, WithNoFileTheStereoFieldsStayDisabledWhenTheBoxIsTicked)
+{
+  Form.Get<QCheckBox>("StereoCheckBox")->setChecked(true);
+  for (const char* Name : StereoFields) {
+    EXPECT_FALSE(Enabled(Name)) << Name;
+  }
+  EXPECT_TRUE(Form.FModified);
+}
+
+TEST_F(EditState, OpenFileWithoutPicturesEnablesEditingButNotTheDeleteButtons)
+{
+  Open(u"videos/relative name.wmv"_s);
+  for (const char* Name :
+       {"StereoCheckBox", "SourceEdit", "TitleEdit", "AuthorEdit", "CopyrightEdit", "DescriptionMemo",
+        "DiscNameEdit", "TitleNameEdit", "TitleIndexEdit", "LoadButton", "LoadPosterButton"}) {
+    EXPECT_TRUE(Enabled(Name)) << Name;
+  }
+  // Unticked: the stereo fields wait for the box.
+  for (const char* Name : StereoFields) {
+    EXPECT_FALSE(Enabled(Name)) << Name;
+  }
+  EXPECT_FALSE(Enabled("DeleteButton"));
+  EXPECT_FALSE(Enabled("DeletePosterButton"));
+  EXPECT_TRUE(Form.Get<QAction>("SaveMenuItem")->isEnabled());
+  EXPECT_TRUE(Form.Get<QAction>("CloseMenuItem")->isEnabled());
+  for (const char* Name : {"PreviewImage", "PosterImage", "PosterScrollBox"}) {
+    EXPECT_FALSE(Shown(Name)) << Name;
+  }
+  EXPECT_EQ(Form.Get<QStatusBar>("StatusBar")->currentMessage(), u"videos/relative name.wmv"_s);
+  EXPECT_EQ(Form.windowTitle(), u"Quillmark"_s);
+  EXPECT_FALSE(Form.FModified);
+}
+
+TEST_F(EditState, PicturesShowAndTheirDeleteButtonsEnableOnlyWithAFileOpen)
+{
+  Form.FPreviewImage = TestImage(160, 120);
+  Form.UpdateControls();
+  EXPECT_FALSE(Enabled("DeleteButton"));
+  EXPECT_FALSE(Shown("PreviewImage"));
+
+  Open(u"/data/a.wmv"_s);
+  EXPECT_TRUE(Enabled("DeleteButton"));
+  EXPECT_TRUE(Shown("PreviewImage"));
+  EXPECT_FALSE(Enabled("DeletePosterButton"));
+  EXPECT_FALSE(Shown("PosterScrollBox"));
+  EXPECT_FALSE(Shown("PosterImage"));
+
+  Form.FPreviewImage.reset();
+  Form.FPosterImage = TestImage(480, 480);
+  Form.UpdateControls();
+  EXPECT_FALSE(Enabled("DeleteButton"));
+  EXPECT_FALSE(Shown("PreviewImage"));
+  EXPECT_TRUE(Enabled("DeletePosterButton"));
+  EXPECT_TRUE(Shown("PosterScrollBox"));
+  EXPECT_TRUE(Shown("PosterImage"));
+
+  Open(QString());
+  EXPECT_FALSE(Enabled("DeletePosterButton"));
+  EXPECT_FALSE(Shown("PosterScrollBox"));
+  EXPECT_TRUE(Form.Get<QStatusBar>("StatusBar")->currentMessage().isEmpty());
+}
+
+TEST_F(EditState, StereoBoxEnablesItsFieldsAndUntickingKeepsTheirValues)
+{
+  Open(u"/data/a.wmv"_s);
+  auto* Stereo = Form.Get<QCheckBox>("StereoCheckBox");
+  Stereo->setChecked(true);
+  for (const char* Name : StereoFields) {
+    EXPECT_TRUE(Enabled(Name)) << Name;
+  }
+  Form.Get<QLineEdit>("DurationEdit")->setText(u"2.5"_s);
+  Form.Get<QComboBox>("LayoutComboBox")->setCurrentIndex(3);
+  Form.Get<QCheckBox>("HalfWidthCheckBox")->setChecked(true);
+  Form.FModified = false;
+
+  Stereo->setChecked(false);
+  for (const char* Name : StereoFields) {
+    EXPECT_FALSE(Enabled(Name)) << Name;
+  }
+  EXPECT_TRUE(Form.FModified);
+  EXPECT_EQ(Form.Get<QLineEdit>("DurationEdit")->text(), u"2.5"_s);
+  EXPECT_EQ(Form.Get<QComboBox>("LayoutComboBox")->currentIndex(), 3);
+  EXPECT_TRUE(Form.Get<QCheckBox>("HalfWidthCheckBox")->isChecked());
+
+  // UpdateControls runs the stereo rule and still leaves no changes behind.
+  Stereo->setChecked(true);
+  Form.UpdateControls();
+  EXPECT_TRUE(Enabled("LayoutComboBox"));
+  EXPECT_FALSE(Form.FModified);
+}
+
+TEST_F(EditState, EveryTextControlWithAnAttributeMarksAChange)
+{
+  Open(u"/data/a.wmv"_s);
+  for (const char* Name : {"SourceEdit", "TitleEdit", "AuthorEdit", "CopyrightEdit", "DiscNameEdit",
+                           "TitleNameEdit", "TitleIndexEdit"}) {
+    Form.FModified = false;
+    Form.Get<QLineEdit>(Name)->setText(u"x"_s);
+    EXPECT_TRUE(Form.FModified) << Name;
+  }
+  Form.FModified = false;
+  Form.Get<QPlainTextEdit>("DescriptionMemo")->setPlainText(u"a\nb"_s);
+  EXPECT_TRUE(Form.FModified);
+}
+
+TEST_F(EditState, LayoutListMarksAChangeOnChoiceAndOnClick)
+{
+  auto* Combo = Form.Get<QComboBox>("LayoutComboBox");
+  Combo->setCurrentIndex(4);
+  EXPECT_TRUE(Form.FModified);
+  Form.FModified = false;
+  // Choosing the item already chosen changes nothing but is still a click.
+  emit Combo->activated(4);
+  EXPECT_TRUE(Form.FModified);
+}
+
+TEST_F(EditState, DurationParallaxAndHalfResolutionHaveNoHandler)
+{
+  Open(u"/data/a.wmv"_s);
+  Form.Get<QCheckBox>("StereoCheckBox")->setChecked(true);
+  Form.FModified = false;
+  Form.Get<QLineEdit>("DurationEdit")->setText(u"12"_s);
+  Form.Get<QLineEdit>("ParallaxEdit")->setText(u"-3"_s);
+  Form.Get<QCheckBox>("HalfWidthCheckBox")->setChecked(true);
+  Form.Get<QCheckBox>("HalfHeightCheckBox")->setChecked(true);
+  EXPECT_FALSE(Form.FModified);
+}
+
+TEST_F(EditState, UpdateControlsClearsTheChangeMark)
+{
+  Open(u"/data/a.wmv"_s);
+  Form.Get<QLineEdit>("TitleEdit")->setText(u"changed"_s);
+  ASSERT_TRUE(Form.FModified);
+  Form.UpdateControls();
+  EXPECT_FALSE(Form.FModified);
+  EXPECT_EQ(Form.Get<QLineEdit>("TitleEdit")->text(), u"changed"_s);
+}
+
+} // namespace
+} // namespace QuillmarkTest
