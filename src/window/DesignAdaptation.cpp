@@ -35,10 +35,11 @@ QRect ScaleDesigned(const QRect& Geometry, int Measured, int Designed)
 
 namespace {
 
-bool PlacedByContainer(const QWidget& Widget)
+// Menus are windows of their own and are placed when they pop up.
+bool PlacedElsewhere(const QWidget& Widget)
 {
   const QWidget* Parent = Widget.parentWidget();
-  return qobject_cast<const QStackedWidget*>(Parent) != nullptr ||
+  return Widget.isWindow() || qobject_cast<const QStackedWidget*>(Parent) != nullptr ||
          qobject_cast<const QMainWindow*>(Parent) != nullptr;
 }
 
@@ -47,7 +48,7 @@ bool PlacedByContainer(const QWidget& Widget)
 void ScaleDesign(QWidget& Form, int Measured, int Designed)
 {
   for (QWidget* Widget : Form.findChildren<QWidget*>()) {
-    if (Widget->property("tag").isValid() && !PlacedByContainer(*Widget)) {
+    if (Widget->property("tag").isValid() && !PlacedElsewhere(*Widget)) {
       Widget->setGeometry(ScaleDesigned(Widget->geometry(), Measured, Designed));
     }
   }

@@ -23,9 +23,9 @@ int ScaleDesigned(int Value, int Measured, int Designed);
 QRect ScaleDesigned(const QRect& Geometry, int Measured, int Designed);
 
 // Scales the geometry of every designed component below Form: every widget
-// carrying the dynamic property "tag", except those a container places by
-// itself (tab pages, and the menu bar, status bar and central widget of a
-// main window).
+// carrying the dynamic property "tag", except menus and those a container
+// places by itself (tab pages, and the menu bar, status bar and central
+// widget of a main window).
 void ScaleDesign(QWidget& Form, int Measured, int Designed);
 
 // Gives every label marked with the dynamic property "autoSize" the size of
