@@ -2,6 +2,7 @@
 // Opening, checking and saving one file's catalogue with the window's steps
 // and the window's messages, each message on one line.
 #include <string>
+#include <vector>
 
 #include "metadata/CatalogueValues.h"
 #include "metadata/MetadataEditor.h"

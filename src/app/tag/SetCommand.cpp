@@ -134,11 +134,14 @@ void Apply(const TSetOptions& O, const TChanges& Changes, TCatalogueValues& V)
   SetPicture(O.Poster, Changes.Poster, V.Poster);
 }
 
-TProgressCallback ProgressPrinter(const std::string& File, std::ostream& Err)
+// Rewrites one line of the terminal; Open tells whether that line still
+// waits for its end, so that a failure message starts on a line of its own.
+TProgressCallback ProgressPrinter(const std::string& File, std::ostream& Err, bool& Open)
 {
-  return [File, &Err](QWORD Done, QWORD Total) {
+  return [File, &Err, &Open](QWORD Done, QWORD Total) {
     const QWORD Percent = Total == 0 ? 100 : Done * 100 / Total;
-    Err << '\r' << File << ": saving " << Percent << '%' << (Done >= Total ? "\n" : "") << std::flush;
+    Open = Done < Total;
+    Err << '\r' << File << ": saving " << Percent << '%' << (Open ? "" : "\n") << std::flush;
   };
 }
 
@@ -152,8 +155,12 @@ bool SetFile(const TSetOptions& Options, const TChanges& Changes, const std::str
   }
   Apply(Options, Changes, Opened.Values);
   std::vector<std::string> Messages;
-  const TProgressCallback Progress = Options.ShowProgress ? ProgressPrinter(File, Err) : nullptr;
+  bool LineOpen = false;
+  const TProgressCallback Progress = Options.ShowProgress ? ProgressPrinter(File, Err, LineOpen) : nullptr;
   const bool Saved = SaveCatalogue(Opened, File, Options.DryRun, Progress, Messages);
+  if (LineOpen) {
+    Err << '\n';
+  }
   for (const std::string& Line : Messages) {
     Err << File << ": " << Line << '\n';
   }
