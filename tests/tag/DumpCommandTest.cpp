@@ -2,36 +2,13 @@
 #include "common/TestFiles.h"
 #include "metadata/AsfBuilder.h"
 #include "metadata/asf/AsfGuids.h"
-#include "tag/TagTool.h"
+#include "tag/ToolRun.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 namespace QuillmarkTest {
 namespace {
-
-struct TRun {
-  int Status = -1;
-  std::string Out;
-  std::string Err;
-};
-
-TRun RunTool(std::vector<std::string> Arguments)
-{
-  Arguments.insert(Arguments.begin(), "quillmark-tag");
-  std::vector<const char*> Pointers;
-  for (const std::string& Argument : Arguments) {
-    Pointers.push_back(Argument.c_str());
-  }
-  std::ostringstream Out;
-  std::ostringstream Err;
-  TRun Result;
-  Result.Status = Quillmark::RunTagTool(static_cast<int>(Pointers.size()), Pointers.data(), Out, Err);
-  Result.Out = Out.str();
-  Result.Err = Err.str();
-  return Result;
-}
 
 class DumpCommand : public ::testing::Test {
 protected:

@@ -35,22 +35,6 @@ std::string Utf8Of(const std::vector<BYTE>& Utf16)
   return Asf::Utf16ToUtf8(Text);
 }
 
-std::string Sha256Hex(const std::vector<BYTE>& Bytes)
-{
-  unsigned char Digest[EVP_MAX_MD_SIZE];
-  unsigned int Length = 0;
-  if (EVP_Digest(Bytes.data(), Bytes.size(), Digest, &Length, EVP_sha256(), nullptr) != 1) {
-    return "?";
-  }
-  std::string Hex;
-  char Pair[3];
-  for (unsigned int I = 0; I < Length; ++I) {
-    std::snprintf(Pair, sizeof Pair, "%02x", Digest[I]);
-    Hex += Pair;
-  }
-  return Hex;
-}
-
 std::string GuidText(const std::vector<BYTE>& Value)
 {
   Asf::TGuid Guid;
@@ -84,6 +68,22 @@ HRESULT ListStream(IWMHeaderInfo3& Info, WORD Stream, std::vector<TListedAttribu
 }
 
 } // namespace
+
+std::string Sha256Hex(const std::vector<BYTE>& Bytes)
+{
+  unsigned char Digest[EVP_MAX_MD_SIZE];
+  unsigned int Length = 0;
+  if (EVP_Digest(Bytes.data(), Bytes.size(), Digest, &Length, EVP_sha256(), nullptr) != 1) {
+    return "?";
+  }
+  std::string Hex;
+  char Pair[3];
+  for (unsigned int I = 0; I < Length; ++I) {
+    std::snprintf(Pair, sizeof Pair, "%02x", Digest[I]);
+    Hex += Pair;
+  }
+  return Hex;
+}
 
 HRESULT ListAttributes(const std::string& File, std::vector<TListedAttribute>& Attributes)
 {

@@ -24,6 +24,8 @@ const char* TypeName(WMT_ATTR_DATATYPE Type);
 // as their length and SHA-256.
 std::string ValueText(const TListedAttribute& Attribute);
 nlohmann::json ValueJson(const TListedAttribute& Attribute);
+// Lower-case hexadecimal SHA-256 of the bytes.
+std::string Sha256Hex(const std::vector<BYTE>& Bytes);
 // Control characters and backslashes escaped, so one attribute stays on one line.
 std::string EscapeText(const std::string& Text);
 

@@ -1,0 +1,96 @@
+#include "tag/CatalogueFile.h"
+
+#include "metadata/CatalogueReading.h"
+#include "metadata/CatalogueWriting.h"
+#include "metadata/PictureRules.h"
+#include "metadata/TextConversion.h"
+
+#include <vector>
+
+namespace Quillmark {
+
+namespace {
+
+// The command line reads numbers with a fixed separator, whatever the locale.
+constexpr char16_t Separator = u'.';
+constexpr const char* Advice = " Make sure it is not opened by another application.";
+
+class TCollectingReporter : public ICatalogueReporter {
+public:
+  explicit TCollectingReporter(std::vector<std::string>& Messages) : FMessages(Messages) {}
+  void Refuse(const std::u16string& Text) override { FMessages.push_back(Utf16ToUtf8(Text)); }
+  void DeleteFailed(const std::u16string& Name) override
+  {
+    FMessages.push_back("Could not delete " + Utf16ToUtf8(Name));
+  }
+
+private:
+  std::vector<std::string>& FMessages;
+};
+
+void SetProgress(const TRef<IWMMetadataEditor2>& Editor, const TProgressCallback& Progress)
+{
+  if (auto Reporting = std::dynamic_pointer_cast<IQuillmarkSaveProgress>(Editor)) {
+    Reporting->SetProgressCallback(Progress);
+  }
+}
+
+} // namespace
+
+std::string OpenFailureMessage(const std::string& Path)
+{
+  return Utf16ToUtf8(CouldNotOpenMessage(Path)) + Advice;
+}
+
+std::string SaveFailureMessage(const std::string& Path)
+{
+  return "Could not save file '" + std::string(FileNameWithoutFolder(Path)) + "'!" + Advice;
+}
+
+std::string OpenCatalogue(const std::string& Path, TOpenAccess Access, TOpenedCatalogue& Opened)
+{
+  TRef<IWMMetadataEditor> Created;
+  if (WMCreateEditor(Created) != S_OK) {
+    return "Failed to create metadata editor!";
+  }
+  Opened.Editor = QueryInterface<IWMMetadataEditor2>(Created);
+  const DWORD Rights = Access == TOpenAccess::ReadWrite ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+  const DWORD Share = Access == TOpenAccess::ReadWrite ? 0 : FILE_SHARE_READ;
+  if (Opened.Editor->OpenEx(Utf8ToUtf16(Path).c_str(), Rights, Share) != S_OK) {
+    Opened.Editor.reset();
+    return OpenFailureMessage(Path);
+  }
+  if (!ReadCatalogue(Opened.Editor, Opened.Values, Separator)) {
+    Opened.Editor->Close();
+    Opened.Editor.reset();
+    return "Failed to read metadata!";
+  }
+  return {};
+}
+
+bool SaveCatalogue(TOpenedCatalogue& Opened, const std::string& Path, bool DryRun,
+                   const TProgressCallback& Progress, std::vector<std::string>& Messages)
+{
+  TCollectingReporter Reporter(Messages);
+  bool Reported = false;
+  bool Saved = WriteCatalogue(Opened.Editor, Opened.Values, Reporter, Reported, Separator);
+  if (!Saved && !Reported) {
+    Messages.emplace_back("Could not save metadata!");
+  }
+  if (Saved && !DryRun) {
+    if (Progress) {
+      SetProgress(Opened.Editor, Progress);
+    }
+    Saved = Opened.Editor->Flush() == S_OK;
+    if (!Saved) {
+      Messages.push_back(SaveFailureMessage(Path));
+    }
+  }
+  // After a failure or a dry run the changes are still in the editor: they
+  // are discarded and the file stays as it was.
+  Opened.Editor->Close();
+  Opened.Editor.reset();
+  return Saved;
+}
+
+} // namespace Quillmark

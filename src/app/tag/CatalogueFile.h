@@ -1,0 +1,37 @@
+#pragma once
+// Opening, checking and saving one file's catalogue with the window's steps
+// and the window's messages, each message on one line.
+#include <string>
+#include <vector>
+
+#include "metadata/CatalogueValues.h"
+#include "metadata/MetadataEditor.h"
+
+namespace Quillmark {
+
+enum class TOpenAccess { Read, ReadWrite };
+
+struct TOpenedCatalogue {
+  TRef<IWMMetadataEditor2> Editor;
+  TCatalogueValues Values;
+};
+
+// Creates an editor, opens the file (ReadWrite: exclusively, as the window
+// does; Read: shared with other readers) and reads the catalogue. Empty on
+// success; otherwise the message, and no file is held.
+std::string OpenCatalogue(const std::string& Path, TOpenAccess Access, TOpenedCatalogue& Opened);
+
+// Checks Values and writes them into the open editor, then flushes (or, for
+// a dry run, discards the changes). Every message goes to Messages in order;
+// true when the file was saved (or would be). The file is let go in any case.
+// Progress, when set, receives the progress of a save that copies the file.
+bool SaveCatalogue(TOpenedCatalogue& Opened, const std::string& Path, bool DryRun,
+                   const TProgressCallback& Progress, std::vector<std::string>& Messages);
+
+// "Could not open file 'NAME'! Make sure it is not opened by another
+// application." and the same with "save"; the window's two carriage returns
+// become one space so that each message stays on one line.
+std::string OpenFailureMessage(const std::string& Path);
+std::string SaveFailureMessage(const std::string& Path);
+
+} // namespace Quillmark

@@ -1,0 +1,48 @@
+#pragma once
+// quillmark-tag set: changes the named values of each file and saves them
+// with the window's rules and messages.
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Quillmark {
+
+enum class TPictureChange { Keep, Load, Remove };
+
+struct TSetOptions {
+  // A value left empty (no option given) keeps the file's own value.
+  std::optional<bool> Stereo;
+  std::optional<bool> HalfWidth;
+  std::optional<bool> HalfHeight;
+  std::optional<std::string> Layout; // a stored key
+  // Texts as typed into the window's edits, UTF-8; empty clears.
+  std::optional<std::string> Duration;
+  std::optional<std::string> Parallax;
+  std::optional<std::string> Source;
+  std::optional<std::string> Title;
+  std::optional<std::string> Author;
+  std::optional<std::string> Copyright;
+  std::optional<std::string> Description;
+  std::optional<std::string> DiscName;
+  std::optional<std::string> TitleName;
+  std::optional<std::string> TitleIndex;
+  TPictureChange Preview = TPictureChange::Keep;
+  std::string PreviewFile;
+  TPictureChange Poster = TPictureChange::Keep;
+  std::string PosterFile;
+  // What show --json printed for one file: every value but the pictures is
+  // taken from it before the options above are applied.
+  std::optional<std::string> ValuesFile;
+  bool DryRun = false;
+  bool ShowProgress = false;
+  std::vector<std::string> Files;
+};
+
+// 0 when every file was saved (or, with DryRun, would be); 1 when one was
+// not: each message is a line "FILE: message" on Err, and the other files are
+// still tried. 2, before any file is tried, when the values file or a
+// picture cannot be used.
+int RunSet(const TSetOptions& Options, std::ostream& Out, std::ostream& Err);
+
+} // namespace Quillmark

@@ -1,0 +1,95 @@
+#include "tag/ShowCommand.h"
+
+#include "metadata/Catalogue.h"
+#include "metadata/TextConversion.h"
+#include "tag/AttributeText.h"
+#include "tag/CatalogueFile.h"
+#include "tag/CatalogueJson.h"
+
+#include <ostream>
+#include <utility>
+
+namespace Quillmark {
+
+namespace {
+
+std::string YesNo(bool Value)
+{
+  return Value ? "yes" : "no";
+}
+
+std::string PictureText(const std::shared_ptr<const TJpegImage>& Image)
+{
+  if (!Image) {
+    return {};
+  }
+  return std::to_string(Image->Width()) + " x " + std::to_string(Image->Height()) + ", " +
+         std::to_string(Image->Bytes().size()) + " bytes, sha256 " + Sha256Hex(Image->Bytes());
+}
+
+std::string Text(const std::u16string& Value)
+{
+  return EscapeText(Utf16ToUtf8(Value));
+}
+
+void PrintText(const std::string& File, const TCatalogueValues& V, std::ostream& Out)
+{
+  const char16_t* Layout = LayoutKeyAt(V.LayoutIndex);
+  const std::pair<const char*, std::string> Lines[] = {
+      {"Stereoscopic", YesNo(V.Stereo)},
+      {"Layout", Layout ? Utf16ToUtf8(Layout) : std::string()},
+      {"Half width", YesNo(V.HalfWidth)},
+      {"Half height", YesNo(V.HalfHeight)},
+      {"2D intro (s)", Text(V.Duration)},
+      {"Parallax", Text(V.Parallax)},
+      {"Preview", PictureText(V.Preview)},
+      {"Source", Text(V.Source)},
+      {"Title", Text(V.Title)},
+      {"Author", Text(V.Author)},
+      {"Copyright", Text(V.Copyright)},
+      {"Description", Text(V.Description)},
+      {"Disc name", Text(V.DiscName)},
+      {"Title name", Text(V.TitleName)},
+      {"Title index", Text(V.TitleIndex)},
+      {"Poster", PictureText(V.Poster)},
+  };
+  constexpr std::size_t LabelWidth = 14;
+  Out << File << '\n';
+  for (const auto& [Label, Value] : Lines) {
+    std::string Line = std::string("  ") + Label + ":";
+    if (!Value.empty()) {
+      Line.resize(LabelWidth + 2, ' ');
+      Line += Value;
+    }
+    Out << Line << '\n';
+  }
+}
+
+} // namespace
+
+int RunShow(const TShowOptions& Options, std::ostream& Out, std::ostream& Err)
+{
+  int Status = 0;
+  nlohmann::ordered_json Files = nlohmann::ordered_json::array();
+  for (const std::string& File : Options.Files) {
+    TOpenedCatalogue Opened;
+    const std::string Message = OpenCatalogue(File, TOpenAccess::Read, Opened);
+    if (!Message.empty()) {
+      Err << File << ": " << Message << '\n';
+      Status = 1;
+      continue;
+    }
+    Opened.Editor->Close();
+    if (Options.Json) {
+      Files.push_back(CatalogueJson(File, Opened.Values));
+    } else {
+      PrintText(File, Opened.Values, Out);
+    }
+  }
+  if (Options.Json) {
+    Out << Files.dump(2) << '\n';
+  }
+  return Status;
+}
+
+} // namespace Quillmark
