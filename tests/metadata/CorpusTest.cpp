@@ -5,7 +5,7 @@
 #include "metadata/asf/ByteSource.h"
 #include "metadata/asf/HeaderParser.h"
 #include "metadata/asf/Renderer.h"
-#include "metadata/asf/Utf16.h"
+#include "metadata/TextConversion.h"
 
 #include <gtest/gtest.h>
 
@@ -61,7 +61,7 @@ TEST(Corpus, InPlaceEditIsSeenByMutagen)
     std::filesystem::path Copy = Dir.File(File.filename().string());
     std::filesystem::copy_file(File, Copy);
     Asf::TMetadataEditor Editor;
-    std::u16string Path = Asf::Utf8ToUtf16(Copy.string());
+    std::u16string Path = Utf8ToUtf16(Copy.string());
     ASSERT_EQ(Editor.Open(Path.c_str()), S_OK) << File;
     WORD Indices[16];
     WORD Count = 16;

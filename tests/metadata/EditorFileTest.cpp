@@ -5,7 +5,7 @@
 #include "metadata/EditorProbe.h"
 #include "metadata/asf/ByteReader.h"
 #include "metadata/asf/ByteWriter.h"
-#include "metadata/asf/Utf16.h"
+#include "metadata/TextConversion.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -19,7 +19,7 @@ using namespace Quillmark;
 
 std::u16string Wide(const std::filesystem::path& Path)
 {
-  return Asf::Utf8ToUtf16(Path.string());
+  return Utf8ToUtf16(Path.string());
 }
 
 class EditorFileTest : public ::testing::Test {

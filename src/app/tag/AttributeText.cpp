@@ -1,7 +1,7 @@
 #include "tag/AttributeText.h"
 
 #include "metadata/asf/AsfGuids.h"
-#include "metadata/asf/Utf16.h"
+#include "metadata/TextConversion.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -32,7 +32,7 @@ std::string Utf8Of(const std::vector<BYTE>& Utf16)
   if (!Text.empty() && Text.back() == 0) {
     Text.pop_back();
   }
-  return Asf::Utf16ToUtf8(Text);
+  return Utf16ToUtf8(Text);
 }
 
 std::string GuidText(const std::vector<BYTE>& Value)
@@ -61,7 +61,7 @@ HRESULT ListStream(IWMHeaderInfo3& Info, WORD Stream, std::vector<TListedAttribu
     Result = Info.GetAttributeByIndexEx(Stream, Index, Name.data(), &NameLen, &A.Type, &A.Language,
                                         A.Value.data(), &Length);
     Name.resize(NameLen > 0 ? NameLen - 1U : 0U);
-    A.Name = Asf::Utf16ToUtf8(Name);
+    A.Name = Utf16ToUtf8(Name);
     Attributes.push_back(std::move(A));
   }
   return Result;
@@ -93,7 +93,7 @@ HRESULT ListAttributes(const std::string& File, std::vector<TListedAttribute>& A
     return Result;
   }
   TRef<IWMMetadataEditor2> Editor2 = QueryInterface<IWMMetadataEditor2>(Editor);
-  Result = Editor2->OpenEx(Asf::Utf8ToUtf16(File).c_str(), GENERIC_READ, FILE_SHARE_READ);
+  Result = Editor2->OpenEx(Utf8ToUtf16(File).c_str(), GENERIC_READ, FILE_SHARE_READ);
   if (Result == S_OK) {
     TRef<IWMHeaderInfo3> Info = QueryInterface<IWMHeaderInfo3>(Editor);
     for (WORD Stream = 0; Result == S_OK && Stream <= LastStream; ++Stream) {

@@ -4,7 +4,7 @@
 #include "metadata/asf/Guarded.h"
 #include "metadata/asf/HeaderParser.h"
 #include "metadata/asf/Renderer.h"
-#include "metadata/asf/Utf16.h"
+#include "metadata/TextConversion.h"
 #include "metadata/asf/HeaderCommit.h"
 #include "metadata/asf/HeaderVerify.h"
 
