@@ -1,6 +1,8 @@
 // Saving a header: in place, by inserting blocks, and by copying the file,
 // on a 4 MiB and a 2 GiB video. The videos are made once, of real
-// (non-sparse) bytes, in QUILLMARK_BENCH_DIR (default: ./bench-data).
+// (non-sparse) bytes, in QUILLMARK_BENCH_DIR (default: ./bench-data), and
+// made again when a copying save has grown one, so every in-place save
+// writes the same small header.
 #include "metadata/asf/HeaderCommit.h"
 
 #include <benchmark/benchmark.h>
