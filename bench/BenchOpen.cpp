@@ -3,7 +3,7 @@
 // costs no disk.
 #include "metadata/AsfBuilder.h"
 #include "metadata/MetadataEditor.h"
-#include "metadata/asf/Utf16.h"
+#include "metadata/TextConversion.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>
@@ -43,7 +43,7 @@ void OpenAndReadAll(benchmark::State& State)
 {
   std::uint64_t Size = static_cast<std::uint64_t>(State.range(0)) << 20;
   std::string Path = MakeFile(Size);
-  std::u16string WidePath = Asf::Utf8ToUtf16(Path);
+  std::u16string WidePath = Utf8ToUtf16(Path);
   std::vector<BYTE> Value(1 << 20);
   for (auto _ : State) {
     TRef<IWMMetadataEditor> Editor;

@@ -3,6 +3,7 @@
 // (non-sparse) bytes, in QUILLMARK_BENCH_DIR (default: ./bench-data), and
 // made again when a copying save has grown one, so every in-place save
 // writes the same small header.
+#include "metadata/asf/AsfGuids.h"
 #include "metadata/asf/HeaderCommit.h"
 
 #include <benchmark/benchmark.h>
@@ -24,12 +25,9 @@ using namespace Quillmark;
 using namespace Quillmark::Asf;
 using TBytes = std::vector<std::uint8_t>;
 
-const TBytes HeaderGuid = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
-                           0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
-const TBytes DataGuid = {0x36, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
-                         0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
-const TBytes PaddingGuid = {0x74, 0xD4, 0x06, 0x18, 0xDF, 0xCA, 0x09, 0x45,
-                            0xA4, 0xBA, 0x9A, 0xAB, 0xCB, 0x96, 0xAA, 0xE8};
+const TBytes HeaderGuid(Guids::Header.Bytes.begin(), Guids::Header.Bytes.end());
+const TBytes DataGuid(Guids::Data.Bytes.begin(), Guids::Data.Bytes.end());
+const TBytes PaddingGuid(Guids::Padding.Bytes.begin(), Guids::Padding.Bytes.end());
 const TBytes UnknownGuid = {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF,
                             0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0xFE};
 constexpr std::size_t StartHeaderPayload = 4000;

@@ -33,7 +33,7 @@ THeaderImage GrownImage(const TBytes& File, std::size_t Growth)
   std::uint32_t Count = 0;
   for (std::size_t At = 30; At < Size; At += Qword(File, At + 16)) {
     const std::uint8_t* Object = File.data() + At;
-    if (std::memcmp(Object, PaddingObjectGuid, 16) == 0) {
+    if (std::memcmp(Object, Quillmark::Asf::Guids::Padding.Bytes.data(), 16) == 0) {
       continue;
     }
     if (std::memcmp(Object, FilePropertiesGuid, 16) == 0 && (File[At + 88] & 1U) == 0) {

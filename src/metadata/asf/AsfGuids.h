@@ -36,7 +36,8 @@ constexpr std::uint8_t HexByte(std::string_view Text, std::size_t At)
 
 } // namespace Detail
 
-// Makes the on-disk form from the canonical text "XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX".
+// Makes the on-disk form from the canonical text: 8-4-4-4-12 hexadecimal
+// digits separated by hyphens.
 constexpr TGuid GuidFromText(std::string_view Text)
 {
   if (Text.size() != 36 || Text[8] != '-' || Text[13] != '-' || Text[18] != '-' || Text[23] != '-') {

@@ -40,7 +40,7 @@ void WriteDword(std::uint8_t* Bytes, std::uint32_t Value)
 bool ValidHeaderImage(const THeaderImage& Image)
 {
   const std::vector<std::uint8_t>& Bytes = Image.Bytes;
-  if (Bytes.size() < HeaderObjectFixedSize || std::memcmp(Bytes.data(), HeaderObjectGuid, 16) != 0 ||
+  if (Bytes.size() < HeaderObjectFixedSize || std::memcmp(Bytes.data(), Guids::Header.Bytes.data(), 16) != 0 ||
       ReadQword(Bytes.data() + 16) != Bytes.size() || ReadDword(Bytes.data() + 24) == 0xFFFFFFFFU) {
     return false;
   }
@@ -55,7 +55,7 @@ std::vector<std::uint8_t> ComposeHeader(const THeaderImage& Image, std::uint64_t
   Out.reserve(Image.Bytes.size() + PaddingSize);
   Out = Image.Bytes;
   if (PaddingSize > 0) {
-    Out.insert(Out.end(), std::begin(PaddingObjectGuid), std::end(PaddingObjectGuid));
+    Out.insert(Out.end(), Guids::Padding.Bytes.begin(), Guids::Padding.Bytes.end());
     Out.resize(Out.size() + 8);
     WriteQword(Out.data() + Out.size() - 8, PaddingSize);
     Out.resize(Image.Bytes.size() + PaddingSize, 0);

@@ -3,6 +3,8 @@
 // Object with one Padding Object appended as its last child, the Header
 // Object's size and child count to match, and File Properties' File Size set
 // to the length the file will have.
+#include "metadata/asf/AsfGuids.h"
+#include "metadata/asf/AsfHeader.h"
 #include "metadata/asf/HeaderImage.h"
 
 #include <cstdint>
@@ -10,13 +12,6 @@
 
 namespace Quillmark::Asf {
 
-constexpr std::uint8_t HeaderObjectGuid[16] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
-                                               0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
-constexpr std::uint8_t DataObjectGuid[16] = {0x36, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
-                                             0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
-constexpr std::uint8_t PaddingObjectGuid[16] = {0x74, 0xD4, 0x06, 0x18, 0xDF, 0xCA, 0x09, 0x45,
-                                                0xA4, 0xBA, 0x9A, 0xAB, 0xCB, 0x96, 0xAA, 0xE8};
-constexpr std::size_t HeaderObjectFixedSize = 30;
 
 // Whether the image is a Header Object whose size field matches its length,
 // with a File Size field (if any) inside it.

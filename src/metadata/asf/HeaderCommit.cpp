@@ -28,8 +28,8 @@ HRESULT ReadOldRegion(TCommitContext& Context)
   if (int Error = ReadExact(Context.Fs, Context.Request.Fd, Region.data(), Region.size(), 0); Error != 0) {
     return Error == ENODATA ? E_FILE_CHANGED : ErrnoResult(Error);
   }
-  if (std::memcmp(Region.data(), HeaderObjectGuid, 16) != 0 ||
-      std::memcmp(Region.data() + Old, DataObjectGuid, 16) != 0) {
+  if (std::memcmp(Region.data(), Guids::Header.Bytes.data(), 16) != 0 ||
+      std::memcmp(Region.data() + Old, Guids::Data.Bytes.data(), 16) != 0) {
     return E_CORRUPT_HEADER;
   }
   Context.DataHead.assign(Region.begin() + static_cast<long>(Old), Region.end());
