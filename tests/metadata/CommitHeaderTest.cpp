@@ -101,7 +101,20 @@ TEST_F(CommitHeaderTest, GrowingHeaderInsertsWholeBlocksInPlace)
     EXPECT_EQ((Image.Bytes.size() + Padding - FSample.HeaderSize) % static_cast<std::uint64_t>(Info.f_bsize),
               0U);
     EXPECT_EQ(InodeOf(Video()), Inode) << "inserting keeps the file";
+    struct stat File {};
+    ASSERT_EQ(stat(Video().c_str(), &File), 0);
+    EXPECT_GE(File.st_blocks * 512, File.st_size) << "the inserted room is allocated, not a hole";
   }
+}
+
+TEST_F(CommitHeaderTest, InsertedRoomThatCannotBeAllocatedIsWrittenOutInFull)
+{
+  TFaultFileSystem Fs;
+  Fs.FailNth(2, ENOSPC, TFsCall::FAllocate); // the insert itself works
+  THeaderImage Image = MakeImage(9000);
+  ASSERT_EQ(Save(Image, true, &Fs), S_OK);
+  ExpectSavedWithPadding(Image);
+  EXPECT_EQ(Fs.CallsOf(TFsCall::FAllocate), 2);
 }
 
 TEST_F(CommitHeaderTest, GrowingHeaderWithoutInsertCopiesTheFileKeepingItsMode)
@@ -141,6 +154,22 @@ TEST_F(CommitHeaderTest, CopyingSaveReportsProgressUpToTheBytesMoved)
   ASSERT_GE(Reports.size(), 2U);
   EXPECT_EQ(Reports.front(), std::make_pair(QWORD{0}, Moved));
   EXPECT_EQ(Reports.back(), std::make_pair(Moved, Moved));
+}
+
+TEST_F(CommitHeaderTest, CopyGoesOnWithoutWriteBehindButFailsWhenWritingBackFails)
+{
+  TFaultFileSystem Fs;
+  Fs.FailEvery(TFsCall::SyncFileRange, EINVAL);
+  THeaderImage Image = MakeImage(9000);
+  ASSERT_EQ(Save(Image, false, &Fs), S_OK);
+  ExpectSavedWithPadding(Image);
+  EXPECT_GE(Fs.CallsOf(TFsCall::SyncFileRange), 1);
+
+  SetUp();
+  Fs.Reset();
+  Fs.FailEvery(TFsCall::SyncFileRange, EIO);
+  EXPECT_NE(Save(Image, false, &Fs), S_OK);
+  ExpectUnchanged();
 }
 
 TEST_F(CommitHeaderTest, SavingThroughASymbolicLinkRewritesTheTargetAndKeepsTheLink)
@@ -201,7 +230,7 @@ TEST_F(CommitHeaderTest, FullDiskFailsOnEveryPathLeavingTheFileAsItWas)
   };
   for (TCase Case : {TCase{TFsCall::PWrite, 1000, true}, TCase{TFsCall::PWrite, 9000, true},
                      TCase{TFsCall::FAllocate, 9000, true}, TCase{TFsCall::PWrite, 9000, false},
-                     TCase{TFsCall::CopyFileRange, 9000, false}}) {
+                     TCase{TFsCall::CopyFileRange, 9000, false}, TCase{TFsCall::SyncFileRange, 9000, false}}) {
     SetUp();
     TFaultFileSystem Fs;
     Fs.FailEvery(Case.Call, ENOSPC);

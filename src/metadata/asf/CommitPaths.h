@@ -29,9 +29,19 @@ HRESULT CommitByInsert(TCommitContext& Context, bool& Settled);
 
 HRESULT CommitByCopy(TCommitContext& Context);
 
+// A stretch of a new header that was not written because the file already
+// reads as zeros there (room just allocated for it); empty when From >= To.
+struct THeaderGap {
+  std::uint64_t From = 0;
+  std::uint64_t To = 0;
+  bool Empty() const { return From >= To; }
+};
+
 // Reads Header.size() + 24 bytes from offset 0 of Fd and checks they are the
-// header written and then the Data Object's head, and asks the engine.
-HRESULT VerifyWritten(const TCommitContext& Context, int Fd, const std::vector<std::uint8_t>& Header);
+// header written and then the Data Object's head, and asks the engine. The
+// gap is not read again: the file system guarantees its zeros.
+HRESULT VerifyWritten(const TCommitContext& Context, int Fd, const std::vector<std::uint8_t>& Header,
+                      THeaderGap Gap = {});
 
 // Whether the video is still the file opened, unchanged, at its path.
 HRESULT CheckStamp(const TCommitContext& Context);
