@@ -27,6 +27,7 @@ void TFaultFileSystem::Reset()
   FFaults.clear();
   FLog.clear();
   FCalls = 0;
+  FBytesWritten = 0;
   std::fill(std::begin(FCallsOf), std::end(FCallsOf), 0);
   FCrashed = false;
   FCrashPending = false;
@@ -118,7 +119,12 @@ int TFaultFileSystem::PRead(int Fd, void* Buffer, std::size_t Count, off_t Offse
 int TFaultFileSystem::PWrite(int Fd, const void* Buffer, std::size_t Count, off_t Offset, std::size_t& Done)
 {
   Done = 0;
-  QUILLMARK_FORWARD(PWrite, PWrite(Fd, Buffer, Count, Offset, Done));
+  if (int Error = Enter(TFsCall::PWrite)) {
+    return Error;
+  }
+  int Error = FReal.PWrite(Fd, Buffer, Count, Offset, Done);
+  FBytesWritten += Done;
+  return Error;
 }
 
 int TFaultFileSystem::FSync(int Fd)

@@ -38,6 +38,7 @@ public:
   int CallsOf(TFsCall Kind) const { return FCallsOf[static_cast<int>(Kind)]; }
   bool Crashed() const { return FCrashed || FCrashPending; }
   const std::vector<TFsCall>& Log() const { return FLog; }
+  std::uint64_t BytesWritten() const { return FBytesWritten; }
 
   int Open(const std::string& Path, int Flags, mode_t Mode, int& Fd) override;
   int Close(int Fd) override;
@@ -76,6 +77,7 @@ private:
   std::vector<TFsCall> FLog;
   std::set<int> FOpen;
   int FCalls = 0;
+  std::uint64_t FBytesWritten = 0;
   int FCallsOf[Quillmark::Asf::FsCallKinds] = {};
   bool FCrashed = false;
   bool FCrashPending = false;

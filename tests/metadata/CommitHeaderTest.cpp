@@ -302,6 +302,27 @@ TEST_F(CommitHeaderTest, PaddingLeftByAGrowingSaveTakesTheNextEditsInPlace)
   EXPECT_EQ(InodeOf(Video()), Inode);
 }
 
+TEST_F(CommitHeaderTest, EditInPlaceWritesOnlyTheHeaderUpToItsLastChange)
+{
+  ASSERT_EQ(Save(MakeImage(9000), false), S_OK);
+  FSample.Bytes = ReadFileBytes(Video());
+  FSample.HeaderSize = HeaderSizeOf(FSample.Bytes);
+  ASSERT_GT(FSample.HeaderSize, 9000 + MinGrowthPadding);
+
+  TFaultFileSystem Fs;
+  THeaderImage Edited = MakeImage(9100, 3);
+  ASSERT_EQ(Save(Edited, true, &Fs), S_OK);
+  ExpectSavedWithPadding(Edited);
+  // The journal and the header each take the new objects and the padding's head, no more.
+  EXPECT_LE(Fs.BytesWritten(), 2 * (Edited.Bytes.size() + 24) + 128);
+
+  Fs.Reset();
+  TBytes Saved = ReadFileBytes(Video());
+  ASSERT_EQ(Save(Edited, true, &Fs), S_OK);
+  EXPECT_EQ(Fs.BytesWritten(), 0U) << "the file holds that header already";
+  EXPECT_EQ(ReadFileBytes(Video()), Saved);
+}
+
 TEST(CommitPaddingPolicy, GrowthPaddingIsBoundedBothWays)
 {
   EXPECT_EQ(GrowthPadding(0), MinGrowthPadding);

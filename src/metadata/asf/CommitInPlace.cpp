@@ -5,20 +5,40 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <linux/falloc.h>
 
 namespace Quillmark::Asf {
 
 namespace {
 
-TJournal MakeJournal(const TCommitContext& Context)
+// The journal keeps the old bytes that the save overwrites: the first
+// Length bytes of the old header.
+TJournal MakeJournal(const TCommitContext& Context, std::size_t Length)
 {
   TJournal Journal;
   Journal.Device = static_cast<std::uint64_t>(Context.Info.st_dev);
   Journal.Inode = static_cast<std::uint64_t>(Context.Info.st_ino);
   Journal.OriginalSize = Context.FileSize();
-  Journal.OldHeader = Context.OldHeader;
+  Journal.OldHeader.assign(Context.OldHeader.begin(), Context.OldHeader.begin() + static_cast<long>(Length));
   return Journal;
+}
+
+// How many leading bytes of a header of the same size differ from the old
+// one: past the last change the file already holds the new header. An edit
+// in a header with a megabyte of padding changes its first kilobytes; the
+// rest are zeros on disk already and are neither journaled nor written.
+std::size_t ChangedPrefix(const std::vector<std::uint8_t>& Old, const std::vector<std::uint8_t>& New)
+{
+  constexpr std::size_t Block = 4096;
+  std::size_t End = std::min(Old.size(), New.size());
+  while (End >= Block && std::memcmp(Old.data() + End - Block, New.data() + End - Block, Block) == 0) {
+    End -= Block;
+  }
+  while (End > 0 && Old[End - 1] == New[End - 1]) {
+    --End;
+  }
+  return End;
 }
 
 // The save failed after the journal was written: put the old header back.
@@ -36,7 +56,7 @@ int WriteHeader(IFileSystem& Fs, int Fd, const std::vector<std::uint8_t>& Header
   if (Gap.Empty()) {
     return WriteExact(Fs, Fd, Header.data(), Header.size(), 0);
   }
-  if (int Error = WriteExact(Fs, Fd, Header.data(), Gap.From, 0); Error != 0) {
+  if (int Error = WriteExact(Fs, Fd, Header.data(), Gap.From, 0); Error != 0 || Gap.To == Header.size()) {
     return Error;
   }
   return WriteExact(Fs, Fd, Header.data() + Gap.To, Header.size() - Gap.To, Gap.To);
@@ -129,11 +149,15 @@ HRESULT CommitInPlace(TCommitContext& Context)
   std::uint64_t Old = Context.Request.OldHeaderSize;
   std::vector<std::uint8_t> Header =
       ComposeHeader(Context.Request.NewHeader, Old - Context.NewSize(), Context.FileSize());
-  TJournal Journal = MakeJournal(Context);
+  std::size_t Changed = ChangedPrefix(Context.OldHeader, Header);
+  if (Changed == 0) {
+    return S_OK; // the file holds this header already
+  }
+  TJournal Journal = MakeJournal(Context, Changed);
   if (int Error = WriteJournal(Context.Fs, Context.Names, Journal); Error != 0) {
     return ErrnoResult(Error);
   }
-  return OverwriteHeader(Context, Journal, Header);
+  return OverwriteHeader(Context, Journal, Header, THeaderGap{Changed, Header.size()});
 }
 
 HRESULT CommitByInsert(TCommitContext& Context, bool& Settled)
@@ -143,7 +167,7 @@ HRESULT CommitByInsert(TCommitContext& Context, bool& Settled)
   if (!PlanInsert(Context, Plan)) {
     return S_OK;
   }
-  TJournal Journal = MakeJournal(Context);
+  TJournal Journal = MakeJournal(Context, Context.OldHeader.size());
   Journal.Kind = TJournalKind::InsertRange;
   Journal.InsertOffset = Plan.Offset;
   Journal.InsertLength = Plan.Length;

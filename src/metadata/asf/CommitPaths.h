@@ -30,7 +30,8 @@ HRESULT CommitByInsert(TCommitContext& Context, bool& Settled);
 HRESULT CommitByCopy(TCommitContext& Context);
 
 // A stretch of a new header that was not written because the file already
-// reads as zeros there (room just allocated for it); empty when From >= To.
+// holds those bytes: the unchanged end of a header rewritten in place, or
+// zeros of room just allocated; empty when From >= To.
 struct THeaderGap {
   std::uint64_t From = 0;
   std::uint64_t To = 0;
@@ -39,7 +40,7 @@ struct THeaderGap {
 
 // Reads Header.size() + 24 bytes from offset 0 of Fd and checks they are the
 // header written and then the Data Object's head, and asks the engine. The
-// gap is not read again: the file system guarantees its zeros.
+// gap is not read back: those bytes were not written.
 HRESULT VerifyWritten(const TCommitContext& Context, int Fd, const std::vector<std::uint8_t>& Header,
                       THeaderGap Gap = {});
 

@@ -42,6 +42,9 @@ struct TJournal {
   std::uint64_t OriginalSize = 0;
   std::uint64_t InsertOffset = 0;
   std::uint64_t InsertLength = 0;
+  // The old bytes from offset 0 that the save overwrites: the whole old
+  // header, or for an overwrite in place only its part up to the last byte
+  // that changes.
   std::vector<std::uint8_t> OldHeader;
 };
 

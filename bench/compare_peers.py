@@ -1,0 +1,191 @@
+#!/usr/bin/python3
+"""Side by side, in one run: the same title edit and the same catalogue read
+by quillmark-tag, mutagen and ffmpeg on real .wmv files of about 4 MiB and
+2 GiB made with ffmpeg; then the library's own save (BenchEdit) against
+mutagen's save inside one Python process; then a first edit of a file with
+no room in its header, against mutagen and against cp of the file.
+
+    /usr/bin/python3 bench/compare_peers.py [BUILD_DIR] [--big-mib N] [--runs N]
+
+BUILD_DIR is configured with -DQUILLMARK_BENCH=ON and built. Debian's
+python3-mutagen is needed (/usr/bin/python3), and ffmpeg. Each whole-process
+figure is the median of interleaved runs, so a busy moment of the machine
+hits every tool alike.
+"""
+import argparse
+import json
+import math
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+import mutagen.asf
+
+FFMPEG = ["ffmpeg", "-loglevel", "error", "-y"]
+
+
+def make_videos(data, big_mib):
+    small = os.path.join(data, "peers-4MiB.wmv")
+    if not os.path.exists(small):
+        subprocess.run(FFMPEG + ["-f", "lavfi", "-i", "testsrc2=size=640x480:rate=25:duration=5",
+                                 "-c:v", "wmv2", "-b:v", "6500k", small], check=True)
+    big = os.path.join(data, f"peers-{big_mib}MiB.wmv")
+    if not os.path.exists(big):
+        loops = math.ceil(big_mib * 2**20 / os.path.getsize(small)) - 1
+        subprocess.run(FFMPEG + ["-stream_loop", str(loops), "-i", small, "-map", "0", "-c", "copy", big],
+                       check=True)
+    return [small, big]
+
+
+def copy(source, target):
+    shutil.copyfile(source, target)
+    os.sync()
+
+
+def run_ms(command):
+    start = time.perf_counter_ns()
+    subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return (time.perf_counter_ns() - start) / 1e6
+
+
+def interleaved(commands, runs):
+    """Median milliseconds of each named command; each gets the round number."""
+    times = {name: [] for name in commands}
+    for round_number in range(runs):
+        for name, make in commands.items():
+            times[name].append(run_ms(make(round_number)))
+    return {name: statistics.median(values) for name, values in times.items()}
+
+
+MUTAGEN_SET = ("import mutagen.asf, sys\n"
+               "f = mutagen.asf.ASF(sys.argv[1]); f['Title'] = [sys.argv[2]]; f.save()")
+MUTAGEN_GET = ("import mutagen.asf, sys\n"
+               "f = mutagen.asf.ASF(sys.argv[1]); print(len(f.tags))")
+
+
+def whole_process(tag, video, label, runs, data):
+    """The in-place edit and the read, each tool on its own copy with room."""
+    roomy = os.path.join(data, f"roomy-{label}.wmv")
+    copy(video, roomy)
+    subprocess.run([tag, "set", "--title", "Start0", roomy], check=True)  # leaves padding
+    ours, theirs = (os.path.join(data, f"work-{who}-{label}.wmv") for who in ("ours", "mutagen"))
+    copy(roomy, ours)
+    copy(roomy, theirs)
+    title = lambda n: f"Bench{n % 10}"
+    figures = interleaved({
+        "ours set": lambda n: [tag, "set", "--title", title(n), ours],
+        "mutagen save": lambda n: ["/usr/bin/python3", "-c", MUTAGEN_SET, theirs, title(n)],
+        "ours show": lambda n: [tag, "show", ours],
+        "mutagen read": lambda n: ["/usr/bin/python3", "-c", MUTAGEN_GET, theirs],
+    }, runs)
+    remux = os.path.join(data, f"remux-{label}.wmv")
+    figures["ffmpeg remux"] = interleaved({"ffmpeg remux": lambda n: FFMPEG + [
+        "-i", roomy, "-map", "0", "-c", "copy", "-metadata", f"title={title(n)}", remux]},
+        max(2, runs // 10))["ffmpeg remux"]
+    ok = mutagen.asf.ASF(ours).tags["Title"][0].value.startswith("Bench")
+    for path in (roomy, theirs, remux):
+        os.remove(path)
+    return figures, ours, ok
+
+
+def mutagen_in_process(video, rounds, durable=False):
+    """mutagen's save does not sync; durable adds the one fdatasync that
+    the least crash-safe in-place write would need, for comparison."""
+    times = []
+    for n in range(rounds):
+        start = time.perf_counter_ns()
+        f = mutagen.asf.ASF(video)
+        f["Title"] = [f"Bench{n % 10}"]
+        f.save()
+        if durable:
+            fd = os.open(video, os.O_RDWR)
+            os.fdatasync(fd)
+            os.close(fd)
+        times.append((time.perf_counter_ns() - start) / 1e6)
+    return statistics.median(times)
+
+
+def library_in_process(build, videos):
+    out = subprocess.run([os.path.join(build, "bench", "BenchEdit"), *videos, "--benchmark_format=json"],
+                         check=True, capture_output=True, text=True).stdout
+    return {b["name"].split("/", 1)[1]: b["real_time"] for b in json.loads(out)["benchmarks"]}
+
+
+def first_edit(tag, video, label, data, runs=3):
+    """A header with no room: we insert blocks, mutagen moves the media."""
+    work = os.path.join(data, f"fresh-{label}.wmv")
+    other = os.path.join(data, f"cp-{label}.wmv")
+    commands = {
+        "ours first set": [tag, "set", "--title", "A longer title than the file had room for", work],
+        "mutagen first save": ["/usr/bin/python3", "-c", MUTAGEN_SET, work,
+                               "A longer title than the file had room for"],
+        "cp + sync": ["sh", "-c", f"cp '{video}' '{other}' && sync '{other}'"],
+    }
+    times = {name: [] for name in commands}
+    for _ in range(runs):
+        for name, command in commands.items():
+            copy(video, work)
+            times[name].append(run_ms(command))
+    for path in (work, other):
+        if os.path.exists(path):
+            os.remove(path)
+    return {name: statistics.median(values) for name, values in times.items()}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("build", nargs="?", default="build")
+    parser.add_argument("--big-mib", type=int, default=2048)
+    parser.add_argument("--runs", type=int, default=30)
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+    tag = os.path.join(build, "src", "app", "quillmark-tag")
+    data = os.path.join(build, "bench-data")
+    os.makedirs(data, exist_ok=True)
+    small, big = make_videos(data, args.big_mib)
+    labels = {small: "4 MiB", big: f"{args.big_mib // 1024} GiB" if args.big_mib >= 1024 else f"{args.big_mib} MiB"}
+
+    rows = {}
+    works = []
+    for video in (small, big):
+        figures, work, ok = whole_process(tag, video, os.path.basename(video)[6:-4], args.runs, data)
+        if not ok:
+            sys.exit("our edit did not read back through mutagen")
+        rows[labels[video]] = figures
+        works.append(work)
+    library = library_in_process(build, works)
+    for video, work in zip((small, big), works):
+        rows[labels[video]]["ours in-process"] = library[os.path.basename(work)]
+        rows[labels[video]]["mutagen in-process"] = mutagen_in_process(work, 20)
+        rows[labels[video]]["mutagen + fdatasync"] = mutagen_in_process(work, 20, durable=True)
+    firsts = {labels[v]: first_edit(tag, v, os.path.basename(v)[6:-4], data) for v in (small, big)}
+    for work in works:
+        os.remove(work)
+
+    print("milliseconds (median)        " + "".join(f"{label:>14s}" for label in rows))
+    for name in next(iter(rows.values())):
+        print(f"{name:28s} " + "".join(f"{rows[label][name]:14.2f}" for label in rows))
+    for name in next(iter(firsts.values())):
+        print(f"{name:28s} " + "".join(f"{firsts[label][name]:14.2f}" for label in firsts))
+    print()
+    for label, r in rows.items():
+        f = firsts[label]
+        print(f"{label}: in-place edit, whole process: mutagen / ours {r['mutagen save'] / r['ours set']:6.1f}x"
+              f"   ffmpeg / ours {r['ffmpeg remux'] / r['ours set']:7.1f}x")
+        print(f"{label}: in-place edit, in-process:    mutagen / ours"
+              f" {r['mutagen in-process'] / r['ours in-process']:6.1f}x   (mutagen + fdatasync) / ours"
+              f" {r['mutagen + fdatasync'] / r['ours in-process']:5.1f}x")
+        print(f"{label}: reading the catalogue:         mutagen / ours {r['mutagen read'] / r['ours show']:6.1f}x")
+        print(f"{label}: first edit (no room):          mutagen / ours"
+              f" {f['mutagen first save'] / f['ours first set']:6.1f}x   (cp + sync) / ours"
+              f" {f['cp + sync'] / f['ours first set']:7.1f}x")
+    small_label, big_label = labels[small], labels[big]
+    print(f"in-process save {big_label} / {small_label}:"
+          f" {rows[big_label]['ours in-process'] / rows[small_label]['ours in-process']:5.2f}  (goal <= 1.5)")
+
+
+if __name__ == "__main__":
+    main()
