@@ -16,7 +16,7 @@ namespace Quillmark::Asf {
 struct TAsfObject {
   TGuid Guid;
   TObjectKind Kind = TObjectKind::Unknown;
-  TBytes Bytes; // the whole object: GUID, size and payload
+  TBytes Bytes; // the whole object: GUID, size and payload (of top-level padding, no payload)
 };
 
 // What the attribute-bearing objects held when the header was read, so the

@@ -29,9 +29,12 @@ TAsfObject NextObject(TByteReader& Reader, TObjectKind (*KindOf)(const TGuid&))
   Require(Size - ObjectHeaderSize <= Reader.Remaining(), "object larger than its parent");
   std::span<const std::uint8_t> Payload = Reader.Take(Size - ObjectHeaderSize);
   Object.Kind = KindOf(Object.Guid);
-  Object.Bytes.reserve(ToSize(Size));
   Object.Bytes.assign(Head.begin(), Head.end());
-  Object.Bytes.insert(Object.Bytes.end(), Payload.begin(), Payload.end());
+  // A save replaces top-level padding with its own, so its zeros (up to a
+  // megabyte after a growing save) are not copied.
+  if (KindOf != TopLevelKind || Object.Kind != TObjectKind::Padding) {
+    Object.Bytes.insert(Object.Bytes.end(), Payload.begin(), Payload.end());
+  }
   return Object;
 }
 
