@@ -48,23 +48,28 @@ bool ValidHeaderImage(const THeaderImage& Image)
          (*Image.FileSizeOffset >= HeaderObjectFixedSize && *Image.FileSizeOffset <= Bytes.size() - 8);
 }
 
-std::vector<std::uint8_t> ComposeHeader(const THeaderImage& Image, std::uint64_t PaddingSize,
-                                        std::uint64_t FinalFileSize)
+std::vector<std::uint8_t> ComposeHeaderHead(const THeaderImage& Image, std::uint64_t PaddingSize,
+                                            std::uint64_t FinalFileSize)
 {
-  std::vector<std::uint8_t> Out;
-  Out.reserve(Image.Bytes.size() + PaddingSize);
-  Out = Image.Bytes;
+  std::vector<std::uint8_t> Out = Image.Bytes;
   if (PaddingSize > 0) {
     Out.insert(Out.end(), Guids::Padding.Bytes.begin(), Guids::Padding.Bytes.end());
     Out.resize(Out.size() + 8);
     WriteQword(Out.data() + Out.size() - 8, PaddingSize);
-    Out.resize(Image.Bytes.size() + PaddingSize, 0);
     WriteDword(Out.data() + 24, ReadDword(Out.data() + 24) + 1);
   }
-  WriteQword(Out.data() + 16, Out.size());
+  WriteQword(Out.data() + 16, Image.Bytes.size() + PaddingSize);
   if (Image.FileSizeOffset) {
     WriteQword(Out.data() + *Image.FileSizeOffset, FinalFileSize);
   }
+  return Out;
+}
+
+std::vector<std::uint8_t> ComposeHeader(const THeaderImage& Image, std::uint64_t PaddingSize,
+                                        std::uint64_t FinalFileSize)
+{
+  std::vector<std::uint8_t> Out = ComposeHeaderHead(Image, PaddingSize, FinalFileSize);
+  Out.resize(Image.Bytes.size() + PaddingSize, 0);
   return Out;
 }
 

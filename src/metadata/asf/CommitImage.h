@@ -20,6 +20,10 @@ bool ValidHeaderImage(const THeaderImage& Image);
 // PaddingSize 0 appends nothing; otherwise it is at least 24.
 std::vector<std::uint8_t> ComposeHeader(const THeaderImage& Image, std::uint64_t PaddingSize,
                                         std::uint64_t FinalFileSize);
+// The same header up to the end of the Padding Object's size field; the
+// rest of it is zeros.
+std::vector<std::uint8_t> ComposeHeaderHead(const THeaderImage& Image, std::uint64_t PaddingSize,
+                                            std::uint64_t FinalFileSize);
 
 std::uint64_t ReadQword(const std::uint8_t* Bytes);
 void WriteQword(std::uint8_t* Bytes, std::uint64_t Value);

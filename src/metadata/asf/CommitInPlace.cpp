@@ -24,21 +24,39 @@ TJournal MakeJournal(const TCommitContext& Context, std::size_t Length)
   return Journal;
 }
 
-// How many leading bytes of a header of the same size differ from the old
-// one: past the last change the file already holds the new header. An edit
-// in a header with a megabyte of padding changes its first kilobytes; the
-// rest are zeros on disk already and are neither journaled nor written.
-std::size_t ChangedPrefix(const std::vector<std::uint8_t>& Old, const std::vector<std::uint8_t>& New)
+// How many leading bytes of the old header a new one of the same size
+// changes: Head, then zeros to the old header's end. Past the last change
+// the file holds the new header already. An edit of a header with a
+// megabyte of padding changes its first kilobytes; the zeros after them are
+// neither journaled nor written.
+std::size_t ChangedPrefix(const std::vector<std::uint8_t>& Old, const std::vector<std::uint8_t>& Head)
 {
   constexpr std::size_t Block = 4096;
-  std::size_t End = std::min(Old.size(), New.size());
-  while (End >= Block && std::memcmp(Old.data() + End - Block, New.data() + End - Block, Block) == 0) {
+  static const std::uint8_t Zeros[Block] = {};
+  std::size_t End = Old.size();
+  while (End >= Head.size() + Block && std::memcmp(Old.data() + End - Block, Zeros, Block) == 0) {
     End -= Block;
   }
-  while (End > 0 && Old[End - 1] == New[End - 1]) {
+  while (End > Head.size() && Old[End - 1] == 0) {
+    --End;
+  }
+  if (End > Head.size()) {
+    return End;
+  }
+  while (End > 0 && Old[End - 1] == Head[End - 1]) {
     --End;
   }
   return End;
+}
+
+// Turns the old header in memory into the new one; only its first Changed
+// bytes differ. A header with a megabyte of padding is not copied again.
+void BecomeNewHeader(std::vector<std::uint8_t>& Old, const std::vector<std::uint8_t>& Head, std::size_t Changed)
+{
+  std::copy(Head.begin(), Head.begin() + static_cast<long>(std::min(Changed, Head.size())), Old.begin());
+  if (Changed > Head.size()) {
+    std::fill(Old.begin() + static_cast<long>(Head.size()), Old.begin() + static_cast<long>(Changed), 0);
+  }
 }
 
 // The save failed after the journal was written: put the old header back.
@@ -147,9 +165,9 @@ THeaderGap AllocateInsertedRoom(TCommitContext& Context, const TJournal& Journal
 HRESULT CommitInPlace(TCommitContext& Context)
 {
   std::uint64_t Old = Context.Request.OldHeaderSize;
-  std::vector<std::uint8_t> Header =
-      ComposeHeader(Context.Request.NewHeader, Old - Context.NewSize(), Context.FileSize());
-  std::size_t Changed = ChangedPrefix(Context.OldHeader, Header);
+  std::vector<std::uint8_t> Head =
+      ComposeHeaderHead(Context.Request.NewHeader, Old - Context.NewSize(), Context.FileSize());
+  std::size_t Changed = ChangedPrefix(Context.OldHeader, Head);
   if (Changed == 0) {
     return S_OK; // the file holds this header already
   }
@@ -157,6 +175,8 @@ HRESULT CommitInPlace(TCommitContext& Context)
   if (int Error = WriteJournal(Context.Fs, Context.Names, Journal); Error != 0) {
     return ErrnoResult(Error);
   }
+  std::vector<std::uint8_t> Header = std::move(Context.OldHeader);
+  BecomeNewHeader(Header, Head, Changed);
   return OverwriteHeader(Context, Journal, Header, THeaderGap{Changed, Header.size()});
 }
 
