@@ -1,5 +1,7 @@
 #include "support/AboutDlg.h"
 
+#include "support/DesignAdaptation.h"
+
 #include "support/Localization.h"
 #include "support/Platform.h"
 #include "ui_AboutDlg.h"
@@ -22,23 +24,6 @@ constexpr int DesignPpi = 96;
 constexpr int DesignFontPixels = 11;
 constexpr int DesignTextHeight = 13;
 constexpr int DesignIconSize = 48;
-
-// Value × Numerator / Denominator rounded half away from zero, as the
-// design's scaling has always rounded.
-int MulDivRounded(int Value, int Numerator, int Denominator)
-{
-  const long long Product = static_cast<long long>(Value) * Numerator;
-  const long long Half = Denominator / 2;
-  return static_cast<int>(Product >= 0 ? (Product + Half) / Denominator : (Product - Half) / Denominator);
-}
-
-QRect ScaledRect(const QRect& Rect, int Measured)
-{
-  return {MulDivRounded(Rect.x(), Measured, DesignTextHeight),
-          MulDivRounded(Rect.y(), Measured, DesignTextHeight),
-          MulDivRounded(Rect.width(), Measured, DesignTextHeight),
-          MulDivRounded(Rect.height(), Measured, DesignTextHeight)};
-}
 
 int Bottom(const QWidget* Widget)
 {
@@ -137,18 +122,15 @@ TAboutForm::~TAboutForm() = default;
 
 void TAboutForm::AdaptDesign(int Ppi)
 {
-  QFont Font = font();
-  Font.setPixelSize(std::max(1, MulDivRounded(DesignFontPixels, Ppi, DesignPpi)));
-  setFont(Font);
-  // The digit's height as text measuring reports it: the font's line height.
-  FTextHeight = QFontMetrics(Font).height();
+  setFont(DesignFont(font().family(), DesignFontPixels, Ppi));
+  FTextHeight = DigitHeight(font());
   if (FTextHeight == DesignTextHeight) {
     return;
   }
   for (QWidget* Child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-    Child->setGeometry(ScaledRect(Child->geometry(), FTextHeight));
+    Child->setGeometry(ScaleDesigned(Child->geometry(), FTextHeight, DesignTextHeight));
   }
-  resize(ScaledRect(rect(), FTextHeight).size());
+  resize(ScaleDesigned(rect(), FTextHeight, DesignTextHeight).size());
 }
 
 void TAboutForm::CloseButtonClick()

@@ -1,6 +1,6 @@
 #include "window/Main.h"
 
-#include "window/DesignAdaptation.h"
+#include "support/DesignAdaptation.h"
 #include "window/OpenDialog.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "window/DesignAdaptation.h"
+#include "support/DesignAdaptation.h"
 
 #include <QFontMetrics>
 #include <QLabel>
