@@ -107,11 +107,14 @@ private:
   void SetClientSize(int Width, int Height);
 
   IPlatform& FPlatform;
+  // Components keep their designed names, like the controls of the form.
+  // NOLINTBEGIN(readability-identifier-naming)
   TOpenDialog* OpenDialog;
   TOpenDialog* PreviewOpenDialog;
   TOpenDialog* PosterOpenDialog;
   // One-shot trigger that runs once the window has been shown.
   QTimer* AfterShowTimer;
+  // NOLINTEND(readability-identifier-naming)
   QByteArray FIconFile;
   bool FShownBefore = false;
   QStringList FArguments;
