@@ -141,11 +141,6 @@ int TFaultFileSystem::FAllocate(int Fd, int Mode, off_t Offset, off_t Length)
   QUILLMARK_FORWARD(FAllocate, FAllocate(Fd, Mode, Offset, Length));
 }
 
-int TFaultFileSystem::SyncFileRange(int Fd, off_t Offset, off_t Length, unsigned Flags)
-{
-  QUILLMARK_FORWARD(SyncFileRange, SyncFileRange(Fd, Offset, Length, Flags));
-}
-
 int TFaultFileSystem::Rename(const std::string& From, const std::string& To)
 {
   QUILLMARK_FORWARD(Rename, Rename(From, To));

@@ -47,7 +47,6 @@ public:
   int FSync(int Fd) override;
   int FDataSync(int Fd) override;
   int FAllocate(int Fd, int Mode, off_t Offset, off_t Length) override;
-  int SyncFileRange(int Fd, off_t Offset, off_t Length, unsigned Flags) override;
   int Rename(const std::string& From, const std::string& To) override;
   int Unlink(const std::string& Path) override;
   int Stat(const std::string& Path, struct stat& Info) override;

@@ -156,22 +156,6 @@ TEST_F(CommitHeaderTest, CopyingSaveReportsProgressUpToTheBytesMoved)
   EXPECT_EQ(Reports.back(), std::make_pair(Moved, Moved));
 }
 
-TEST_F(CommitHeaderTest, CopyGoesOnWithoutWriteBehindButFailsWhenWritingBackFails)
-{
-  TFaultFileSystem Fs;
-  Fs.FailEvery(TFsCall::SyncFileRange, EINVAL);
-  THeaderImage Image = MakeImage(9000);
-  ASSERT_EQ(Save(Image, false, &Fs), S_OK);
-  ExpectSavedWithPadding(Image);
-  EXPECT_GE(Fs.CallsOf(TFsCall::SyncFileRange), 1);
-
-  SetUp();
-  Fs.Reset();
-  Fs.FailEvery(TFsCall::SyncFileRange, EIO);
-  EXPECT_NE(Save(Image, false, &Fs), S_OK);
-  ExpectUnchanged();
-}
-
 TEST_F(CommitHeaderTest, SavingThroughASymbolicLinkRewritesTheTargetAndKeepsTheLink)
 {
   std::filesystem::path Link = FDir.File("link.wmv");
@@ -230,7 +214,7 @@ TEST_F(CommitHeaderTest, FullDiskFailsOnEveryPathLeavingTheFileAsItWas)
   };
   for (TCase Case : {TCase{TFsCall::PWrite, 1000, true}, TCase{TFsCall::PWrite, 9000, true},
                      TCase{TFsCall::FAllocate, 9000, true}, TCase{TFsCall::PWrite, 9000, false},
-                     TCase{TFsCall::CopyFileRange, 9000, false}, TCase{TFsCall::SyncFileRange, 9000, false}}) {
+                     TCase{TFsCall::CopyFileRange, 9000, false}}) {
     SetUp();
     TFaultFileSystem Fs;
     Fs.FailEvery(Case.Call, ENOSPC);

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <memory>
 
 namespace Quillmark::Asf {
@@ -20,9 +19,6 @@ bool KernelCopyUnavailable(int Error)
          Error == EBADF;
 }
 
-// Writeback is started every this many bytes copied.
-constexpr std::uint64_t WriteBehindChunk = 64 * 1024 * 1024;
-
 struct TCopyState {
   IFileSystem& Fs;
   int From;
@@ -31,54 +27,7 @@ struct TCopyState {
   std::uint64_t ToOffset;
   std::uint64_t Done;
   std::uint64_t Count;
-  bool WriteBehind = true;
-  std::uint64_t Started = 0; // writeback started up to here (of Done)
-  std::uint64_t Awaited = 0; // and finished up to here
 };
-
-bool WriteBehindUnavailable(int Error)
-{
-  return Error == EINVAL || Error == ENOSYS || Error == ESPIPE || Error == EOPNOTSUPP || Error == ENOTSUP;
-}
-
-// Each stretch copied is sent to the disk at once and the one before it is
-// waited for, so writing overlaps copying, the final fsync finds almost
-// nothing left, and a copy of many gigabytes never piles up dirty memory.
-int WriteBehind(TCopyState& State)
-{
-  bool Due = State.Done - State.Started >= WriteBehindChunk || State.Done == State.Count;
-  if (!State.WriteBehind || !Due || State.Done == State.Started) {
-    return 0;
-  }
-  auto At = [&State](std::uint64_t Offset) { return static_cast<off_t>(State.ToOffset + Offset); };
-  int Error = State.Fs.SyncFileRange(State.To, At(State.Started), At(State.Done) - At(State.Started),
-                                     SYNC_FILE_RANGE_WRITE);
-  if (Error == 0 && State.Started > State.Awaited) {
-    Error = State.Fs.SyncFileRange(State.To, At(State.Awaited), At(State.Started) - At(State.Awaited),
-                                   SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
-                                       SYNC_FILE_RANGE_WAIT_AFTER);
-  }
-  if (Error != 0) {
-    State.WriteBehind = false;
-    return WriteBehindUnavailable(Error) ? 0 : Error;
-  }
-  State.Awaited = State.Started;
-  State.Started = State.Done;
-  return 0;
-}
-
-// Counts a step done: writeback, then progress.
-int Advance(TCopyState& State, std::uint64_t Step, const TProgressCallback& Progress)
-{
-  State.Done += Step;
-  if (int Error = WriteBehind(State); Error != 0) {
-    return Error;
-  }
-  if (Progress) {
-    Progress(State.Done, State.Count);
-  }
-  return 0;
-}
 
 // Copies through the kernel until done; Fallback is set when it cannot.
 int KernelCopy(TCopyState& State, const TProgressCallback& Progress, bool& Fallback)
@@ -96,8 +45,9 @@ int KernelCopy(TCopyState& State, const TProgressCallback& Progress, bool& Fallb
     if (Step == 0) {
       return ENODATA;
     }
-    if (int Failure = Advance(State, Step, Progress); Failure != 0) {
-      return Failure;
+    State.Done += Step;
+    if (Progress) {
+      Progress(State.Done, State.Count);
     }
   }
   return 0;
@@ -114,8 +64,9 @@ int BufferedCopy(TCopyState& State, const TProgressCallback& Progress)
     if (int Error = WriteExact(State.Fs, State.To, Buffer.get(), Step, State.ToOffset + State.Done)) {
       return Error;
     }
-    if (int Error = Advance(State, Step, Progress); Error != 0) {
-      return Error;
+    State.Done += Step;
+    if (Progress) {
+      Progress(State.Done, State.Count);
     }
   }
   return 0;

@@ -1,7 +1,6 @@
 #pragma once
 // Copies a byte range from one open file to another without holding it in
-// memory: copy_file_range where the kernel offers it, else 4 MiB buffers,
-// with the copied bytes sent to the disk while the copy goes on.
+// memory: copy_file_range where the kernel offers it, else 4 MiB buffers.
 #include "metadata/MetadataEditor.h"
 #include "metadata/asf/FileSystem.h"
 

@@ -20,7 +20,6 @@ enum class TFsCall {
   FSync,
   FDataSync,
   FAllocate,
-  SyncFileRange,
   Rename,
   Unlink,
   Stat,
@@ -47,8 +46,6 @@ public:
   virtual int FSync(int Fd) = 0;
   virtual int FDataSync(int Fd) = 0;
   virtual int FAllocate(int Fd, int Mode, off_t Offset, off_t Length) = 0;
-  // sync_file_range: starts or awaits writeback of a range; makes nothing durable.
-  virtual int SyncFileRange(int Fd, off_t Offset, off_t Length, unsigned Flags) = 0;
   virtual int Rename(const std::string& From, const std::string& To) = 0;
   virtual int Unlink(const std::string& Path) = 0;
   // Follows symbolic links.

@@ -107,15 +107,6 @@ public:
     return Errno(Result);
   }
 
-  int SyncFileRange(int Fd, off_t Offset, off_t Length, unsigned Flags) override
-  {
-    int Result = 0;
-    do {
-      Result = ::sync_file_range(Fd, Offset, Length, Flags);
-    } while (Result != 0 && errno == EINTR);
-    return Errno(Result);
-  }
-
   int Rename(const std::string& From, const std::string& To) override
   {
     return Errno(::rename(From.c_str(), To.c_str()));
@@ -175,7 +166,7 @@ public:
 const char* FsCallName(TFsCall Call)
 {
   static const char* const Names[FsCallKinds] = {
-      "open", "close", "pread",   "pwrite",          "fsync",  "fdatasync", "fallocate", "sync_file_range", "rename",  "unlink",
+      "open", "close", "pread",   "pwrite",          "fsync",  "fdatasync", "fallocate", "rename",  "unlink",
       "stat", "fstat", "fstatfs", "copy_file_range", "fchmod", "fchown",    "xattrs",    "realpath"};
   return Names[static_cast<int>(Call)];
 }
