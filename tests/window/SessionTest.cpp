@@ -1,5 +1,6 @@
 // The main window's file session and commands through the real engine, on
 // files the tests build, with scripted answers to every message and dialog.
+#include "MainFormTestSupport.h"
 #include "common/FaultyEditor.h"
 #include "common/ScriptedPlatform.h"
 #include "common/TestFiles.h"
@@ -11,14 +12,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QLabel>
-#include <QTabWidget>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <gtest/gtest.h>
 
 using namespace Quillmark;
@@ -27,22 +28,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace QuillmarkTest {
 namespace {
 
-class TSessionForm : public TMainForm {
-public:
-  using TMainForm::FCreateEditor;
-  using TMainForm::FEditor;
-  using TMainForm::FFileName;
-  using TMainForm::FModified;
-  using TMainForm::FPosterImage;
-  using TMainForm::FPreviewImage;
-  using TMainForm::TMainForm;
-
-  template <class T>
-  T* Get(const char* Name) const
-  {
-    return findChild<T*>(QString::fromLatin1(Name));
-  }
-};
+using TSessionForm = TTestForm;
 
 // A file with room for the edits, so saves are done in place.
 TBytes FileWith(std::vector<TRecord> Records)
@@ -85,9 +71,10 @@ protected:
 
 TEST_F(SessionTest, OpenShowsTheStoredValuesAsUnmodified)
 {
-  Write(FileWith({BoolRecord(u"Stereoscopic", 1, 4), StringRecord(u"StereoscopicLayout", u"Mono"),
-                  QwordRecord(u"StereoscopicSkip", 25000000), DwordRecord(u"StereoscopicHorizontalParallax", 0xFFFFFFF6),
-                  StringRecord(u"Description", u"one\r\ntwo"), DwordRecord(u"StereoDiscTitleIndex", 0xFFFFFFFF)}));
+  Write(FileWith(
+      {BoolRecord(u"Stereoscopic", 1, 4), StringRecord(u"StereoscopicLayout", u"Mono"),
+       QwordRecord(u"StereoscopicSkip", 25000000), DwordRecord(u"StereoscopicHorizontalParallax", 0xFFFFFFF6),
+       StringRecord(u"Description", u"one\r\ntwo"), DwordRecord(u"StereoDiscTitleIndex", 0xFFFFFFFF)}));
   TSessionForm Form(FPlatform);
   Form.OpenFile(QPath());
   EXPECT_TRUE(FPlatform.FMessages.empty());
@@ -106,7 +93,8 @@ TEST_F(SessionTest, OpenShowsTheStoredValuesAsUnmodified)
 TEST_F(SessionTest, SaveWritesTheCatalogueRulesAndReopens)
 {
   Write(FileWith({BoolRecord(u"Stereoscopic", 1, 4), StringRecord(u"StereoscopicLayout", u"Mono"),
-                  StringRecord(u"Title", u"Old"), StringRecord(u"Title", u"Twice"), StringRecord(u"WM/Genre", u"Jazz")}));
+                  StringRecord(u"Title", u"Old"), StringRecord(u"Title", u"Twice"),
+                  StringRecord(u"WM/Genre", u"Jazz")}));
   TSessionForm Form(FPlatform);
   Form.OpenFile(QPath());
   Form.Get<QCheckBox>("HalfWidthCheckBox")->setChecked(true);
@@ -189,7 +177,8 @@ TEST_F(SessionTest, FailedDeletionReportsBothMessagesAndKeepsTheFile)
   Form.OpenFile(QPath());
   Form.Get<QLineEdit>("TitleEdit")->setText(u"Changed"_s);
   Form.SaveFile();
-  ASSERT_EQ(FPlatform.MessageTexts(), (QStringList{u"Could not delete Title"_s, u"Could not save metadata!"_s}));
+  ASSERT_EQ(FPlatform.MessageTexts(),
+            (QStringList{u"Could not delete Title"_s, u"Could not save metadata!"_s}));
   EXPECT_EQ(FPlatform.FMessages[0].Caption, u"Quillpad"_s);
   EXPECT_EQ(FPlatform.FMessages[0].Icon, TMessageIcon::None);
   EXPECT_TRUE(Form.FModified);
@@ -231,7 +220,8 @@ TEST_F(SessionTest, FilesThatDoNotOpenOrReadLeaveNoFileOpen)
   ASSERT_EQ(Holder->OpenEx(Name.c_str(), GENERIC_READ | GENERIC_WRITE, 0), S_OK);
   Form.OpenFile(QPath());
   EXPECT_EQ(FPlatform.MessageTexts(),
-            QStringList{u"Could not open file 'video.wmv'!\r\rMake sure it is not opened by another application."_s});
+            QStringList{
+                u"Could not open file 'video.wmv'!\r\rMake sure it is not opened by another application."_s});
   EXPECT_TRUE(Form.FFileName.isEmpty());
   EXPECT_TRUE(Form.Get<QStatusBar>("StatusBar")->currentMessage().isEmpty());
   Holder->Close();

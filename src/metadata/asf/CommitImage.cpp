@@ -40,7 +40,8 @@ void WriteDword(std::uint8_t* Bytes, std::uint32_t Value)
 bool ValidHeaderImage(const THeaderImage& Image)
 {
   const std::vector<std::uint8_t>& Bytes = Image.Bytes;
-  if (Bytes.size() < HeaderObjectFixedSize || std::memcmp(Bytes.data(), Guids::Header.Bytes.data(), 16) != 0 ||
+  if (Bytes.size() < HeaderObjectFixedSize ||
+      std::memcmp(Bytes.data(), Guids::Header.Bytes.data(), 16) != 0 ||
       ReadQword(Bytes.data() + 16) != Bytes.size() || ReadDword(Bytes.data() + 24) == 0xFFFFFFFFU) {
     return false;
   }

@@ -51,7 +51,8 @@ std::size_t ChangedPrefix(const std::vector<std::uint8_t>& Old, const std::vecto
 
 // Turns the old header in memory into the new one; only its first Changed
 // bytes differ. A header with a megabyte of padding is not copied again.
-void BecomeNewHeader(std::vector<std::uint8_t>& Old, const std::vector<std::uint8_t>& Head, std::size_t Changed)
+void BecomeNewHeader(std::vector<std::uint8_t>& Old, const std::vector<std::uint8_t>& Head,
+                     std::size_t Changed)
 {
   std::copy(Head.begin(), Head.begin() + static_cast<long>(std::min(Changed, Head.size())), Old.begin());
   if (Changed > Head.size()) {
@@ -69,12 +70,13 @@ HRESULT Abandon(TCommitContext& Context, const TJournal& Journal, HRESULT Failur
   return Failure;
 }
 
+// Writes Header but the gap; an empty gap writes it whole.
 int WriteHeader(IFileSystem& Fs, int Fd, const std::vector<std::uint8_t>& Header, THeaderGap Gap)
 {
   if (Gap.Empty()) {
-    return WriteExact(Fs, Fd, Header.data(), Header.size(), 0);
+    Gap = {Header.size(), Header.size()};
   }
-  if (int Error = WriteExact(Fs, Fd, Header.data(), Gap.From, 0); Error != 0 || Gap.To == Header.size()) {
+  if (int Error = WriteExact(Fs, Fd, Header.data(), Gap.From, 0); Error != 0) {
     return Error;
   }
   return WriteExact(Fs, Fd, Header.data() + Gap.To, Header.size() - Gap.To, Gap.To);
@@ -154,7 +156,7 @@ THeaderGap AllocateInsertedRoom(TCommitContext& Context, const TJournal& Journal
   std::uint64_t RoomEnd = Journal.InsertOffset + Journal.InsertLength;
   THeaderGap Gap{std::max(ZerosFrom, Journal.InsertOffset), std::min(RoomEnd, HeaderSize)};
   if (Gap.Empty() || Context.Fs.FAllocate(Context.Request.Fd, 0, static_cast<off_t>(Journal.InsertOffset),
-                                                   static_cast<off_t>(Journal.InsertLength)) != 0) {
+                                          static_cast<off_t>(Journal.InsertLength)) != 0) {
     return {};
   }
   return Gap;

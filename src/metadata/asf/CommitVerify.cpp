@@ -36,15 +36,15 @@ HRESULT VerifyWritten(const TCommitContext& Context, int Fd, const std::vector<s
   if (Gap.Empty()) {
     Gap = {Header.size(), Header.size()};
   }
-  std::vector<std::uint8_t> Piece(static_cast<std::size_t>(std::min<std::uint64_t>(Header.size(), ReadBackPiece)) +
-                                  Context.DataHead.size());
+  std::vector<std::uint8_t> Piece(ReadBackPiece);
   bool Same = true;
   int Error = Matches(Context, Fd, Header.data(), Gap.From, 0, Piece, Same);
   if (Error == 0) {
     Error = Matches(Context, Fd, Header.data() + Gap.To, Header.size() - Gap.To, Gap.To, Piece, Same);
   }
   if (Error == 0) {
-    Error = Matches(Context, Fd, Context.DataHead.data(), Context.DataHead.size(), Header.size(), Piece, Same);
+    Error =
+        Matches(Context, Fd, Context.DataHead.data(), Context.DataHead.size(), Header.size(), Piece, Same);
   }
   if (Error != 0) {
     return ErrnoResult(Error == ENODATA ? EIO : Error);
