@@ -6,7 +6,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
-#include <openssl/evp.h>
+// The plain SHA-256 functions: OpenSSL 3 marks them deprecated in favour of
+// EVP, but every EVP entry point (SHA256() included) pulls the whole
+// provider machinery into the statically linked tool, two megabytes that
+// each start of it would map and relocate.
+#define OPENSSL_SUPPRESS_DEPRECATED
+#include <openssl/sha.h>
 
 namespace Quillmark {
 
@@ -71,15 +76,16 @@ HRESULT ListStream(IWMHeaderInfo3& Info, WORD Stream, std::vector<TListedAttribu
 
 std::string Sha256Hex(const std::vector<BYTE>& Bytes)
 {
-  unsigned char Digest[EVP_MAX_MD_SIZE];
-  unsigned int Length = 0;
-  if (EVP_Digest(Bytes.data(), Bytes.size(), Digest, &Length, EVP_sha256(), nullptr) != 1) {
+  unsigned char Digest[SHA256_DIGEST_LENGTH];
+  SHA256_CTX Context;
+  if (SHA256_Init(&Context) != 1 || SHA256_Update(&Context, Bytes.data(), Bytes.size()) != 1 ||
+      SHA256_Final(Digest, &Context) != 1) {
     return "?";
   }
   std::string Hex;
   char Pair[3];
-  for (unsigned int I = 0; I < Length; ++I) {
-    std::snprintf(Pair, sizeof Pair, "%02x", Digest[I]);
+  for (unsigned char Byte : Digest) {
+    std::snprintf(Pair, sizeof Pair, "%02x", Byte);
     Hex += Pair;
   }
   return Hex;
