@@ -6,6 +6,7 @@
 #include "metadata/asf/HeaderParser.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace QuillmarkTest {
 namespace {
@@ -127,11 +128,13 @@ public:
   void ReadAt(std::uint64_t Offset, std::span<std::uint8_t> Buffer) const override
   {
     ++Reads;
+    BytesRead += Buffer.size();
     Furthest = std::max<std::uint64_t>(Furthest, Offset + Buffer.size());
     FMemory.ReadAt(Offset, Buffer);
   }
   mutable int Reads = 0;
   mutable std::uint64_t Furthest = 0;
+  mutable std::uint64_t BytesRead = 0;
 
 private:
   TMemorySource FMemory;
@@ -153,6 +156,44 @@ TEST(AsfParse, ReadsOnlyTheHeaderInAtMostTwoReads)
   TAsfHeader LargeHeader = ParseHeader(LargeSource);
   EXPECT_EQ(LargeSource.Reads, 2);
   EXPECT_EQ(LargeSource.Furthest, LargeHeader.Size + 24); // the header and the Data Object's GUID and size
+}
+
+// After a growing save a big video ends its header with a megabyte of
+// padding. Its payload is not read, whatever it holds, and without it the
+// header reads as it does whole; only that object may be cut short.
+TEST(AsfParse, TheFinalPaddingPayloadIsNotRead)
+{
+  TAsfBuilder Builder;
+  Builder.Add(ContentDescriptionObject({u"Title"}));
+  Builder.AddToExtension(LibraryObject({BinaryRecord(u"Poster", TBytes(70000, 1))}));
+  TBytes Padding = PaddingObject(1 << 20);
+  std::fill(Padding.begin() + 24, Padding.end(), 0x5A);
+  Builder.Add(Padding);
+  TBytes File = Concat({Builder.File(), TBytes(4096, 0x77)});
+  TCountingSource Source(File);
+  TBytes Read = ReadHeaderBytes(Source, TParseOptions{});
+  TAsfHeader Whole = ParseHeader(TMemorySource(File));
+  EXPECT_EQ(Read.size(), Whole.Size - (Padding.size() - 24));
+  EXPECT_LT(Source.BytesRead, Read.size() + FirstReadSize + 100);
+  TAsfHeader Partial = ParseHeaderBytes(Read);
+  EXPECT_EQ(Partial.Size, Whole.Size);
+  auto Keys = [](const TAsfHeader& Header) {
+    std::vector<std::tuple<std::uint16_t, std::u16string, std::uint32_t, TBytes>> Out;
+    for (const TAttribute& A : Header.Attributes.All()) {
+      Out.emplace_back(A.Stream, A.Name, static_cast<std::uint32_t>(A.Type), A.Value);
+    }
+    return Out;
+  };
+  EXPECT_EQ(Keys(Partial), Keys(Whole));
+  EXPECT_EQ(Keys(Partial).size(), 2U);
+  EXPECT_EQ(Partial.Objects.size(), Whole.Objects.size());
+
+  // Cut short anywhere else, the bytes are refused.
+  TBytes NoPadding = TAsfBuilder().Add(ContentDescriptionObject({u"Title"})).Header();
+  EXPECT_THROW(ParseHeaderBytes(std::span(NoPadding).first(NoPadding.size() - 4)), EAsfError);
+  TBytes PaddingFirst = Read;
+  PaddingFirst.resize(Read.size() - 24 - 1);
+  EXPECT_THROW(ParseHeaderBytes(PaddingFirst), EAsfError);
 }
 
 } // namespace

@@ -19,13 +19,25 @@ struct TPathCase {
   const char* Name;
   std::size_t Payload; // the sample's unknown object holds 2000 bytes
   bool AllowInsert;
+  // A Padding Object at the end of the header whose payload the editor did
+  // not read; its second half holds bytes other than zeros.
+  std::size_t Padding = 0;
 };
 
 enum class TFault { Io, DiskFull, Crash };
 
 class CommitFaultTest : public ::testing::TestWithParam<TPathCase> {
 protected:
-  void SetUp() override { FSample = MakeSample(2000); }
+  void SetUp() override
+  {
+    std::size_t Padding = GetParam().Padding;
+    FSample = MakeSample(2000, Padding);
+    if (Padding > 0) {
+      FRead = FSample.HeaderSize - (Padding - 24);
+      auto Tail = FSample.Bytes.begin() + static_cast<long>(FSample.HeaderSize - Padding / 2);
+      std::fill(Tail, FSample.Bytes.begin() + static_cast<long>(FSample.HeaderSize), 0x5A);
+    }
+  }
 
   std::filesystem::path Video() const { return FDir.File("clip.wmv"); }
 
@@ -43,6 +55,7 @@ protected:
     TOpenVideo Open(Video());
     TCommitRequest Request = Open.Request(MakeImage(GetParam().Payload), FSample.HeaderSize);
     Request.AllowInsertRange = AllowInsert;
+    Request.OldHeaderRead = FRead;
     Request.Fs = &Fs;
     Crashed = false;
     HRESULT Result = E_IO_FAILURE;
@@ -79,6 +92,7 @@ protected:
 
   TTempDir FDir;
   TSampleFile FSample;
+  std::uint64_t FRead = 0;
 };
 
 TEST_P(CommitFaultTest, AnyFailureOrCrashLeavesTheOldOrTheNewFile)
@@ -116,7 +130,9 @@ TEST_P(CommitFaultTest, AnyFailureOrCrashLeavesTheOldOrTheNewFile)
 
 INSTANTIATE_TEST_SUITE_P(EveryPath, CommitFaultTest,
                          ::testing::Values(TPathCase{"InPlace", 1000, true}, TPathCase{"Insert", 9000, true},
-                                           TPathCase{"Copy", 9000, false}),
+                                           TPathCase{"Copy", 9000, false},
+                                           TPathCase{"InPlaceIntoUnreadPadding", 40000, true, 100000},
+                                           TPathCase{"InsertPastUnreadPadding", 200000, true, 100000}),
                          [](const auto& Info) { return std::string(Info.param.Name); });
 
 } // namespace

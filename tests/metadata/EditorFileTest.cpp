@@ -5,6 +5,7 @@
 #include "metadata/EditorProbe.h"
 #include "metadata/asf/ByteReader.h"
 #include "metadata/asf/ByteWriter.h"
+#include "metadata/asf/HeaderParser.h"
 #include "metadata/TextConversion.h"
 
 #include <gtest/gtest.h>
@@ -140,6 +141,28 @@ TEST_F(EditorFileTest, GrowingWithinPaddingWritesInPlaceAndFixesFileSize)
   EXPECT_EQ(Asf::LoadQword(Now, FileSizeAt), Now.size());
   ASSERT_EQ(Open(Editor), S_OK);
   EXPECT_EQ(ListStream(Editor, 0).back().Value, Poster);
+}
+
+// A megabyte of padding is not read at open and stays untouched past the
+// objects that grow into it, whatever it holds.
+TEST_F(EditorFileTest, EditsGrowIntoUnreadPaddingAndLeaveTheRestAsItWas)
+{
+  TBytes Original = PaddedFile(1 << 20);
+  auto PaddingEnd = Original.begin() + static_cast<long>(Asf::LoadQword(Original, 16));
+  std::fill(PaddingEnd - 100000, PaddingEnd, 0x5A);
+  Write(Original);
+  Asf::TMetadataEditor Editor;
+  ASSERT_EQ(Open(Editor), S_OK);
+  EXPECT_LT(Editor.OriginalHeader().size(), Asf::FirstReadSize);
+  TBytes Poster(300000, 0xD8);
+  ASSERT_EQ(Editor.AddAttribute(0, u"Poster", nullptr, WMT_TYPE_BINARY, 0, Poster.data(), 300000), S_OK);
+  ASSERT_EQ(Editor.Flush(), S_OK);
+  TBytes Now = ReadFileBytes(FPath);
+  ASSERT_EQ(Now.size(), Original.size());
+  EXPECT_TRUE(std::equal(Now.begin() + 400000, Now.end(), Original.begin() + 400000));
+  ASSERT_EQ(Open(Editor), S_OK);
+  EXPECT_EQ(ListStream(Editor, 0).back().Value, Poster);
+  EXPECT_EQ(ListStream(Editor, 0).front().Value, StringValue(u"Old title"));
 }
 
 TEST_F(EditorFileTest, HeaderThatDoesNotFitGrowsAndKeepsTheData)

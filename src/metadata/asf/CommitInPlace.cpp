@@ -169,6 +169,10 @@ HRESULT CommitInPlace(TCommitContext& Context)
   std::uint64_t Old = Context.Request.OldHeaderSize;
   std::vector<std::uint8_t> Head =
       ComposeHeaderHead(Context.Request.NewHeader, Old - Context.NewSize(), Context.FileSize());
+  // The new objects may reach into old padding the editor did not read.
+  if (HRESULT Result = ReadMoreOldHeader(Context, Head.size()); Result != S_OK) {
+    return Result;
+  }
   std::size_t Changed = ChangedPrefix(Context.OldHeader, Head);
   if (Changed == 0) {
     return S_OK; // the file holds this header already
@@ -188,6 +192,11 @@ HRESULT CommitByInsert(TCommitContext& Context, bool& Settled)
   TInsertPlan Plan;
   if (!PlanInsert(Context, Plan)) {
     return S_OK;
+  }
+  // A rollback collapses the room and must find the whole old header, padding included.
+  if (HRESULT Result = ReadMoreOldHeader(Context, Context.Request.OldHeaderSize); Result != S_OK) {
+    Settled = true;
+    return Result;
   }
   TJournal Journal = MakeJournal(Context, Context.OldHeader.size());
   Journal.Kind = TJournalKind::InsertRange;

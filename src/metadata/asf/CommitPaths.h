@@ -14,12 +14,18 @@ struct TCommitContext {
   IFileSystem& Fs;
   TSaveNames Names;
   struct stat Info {};                 // the video, as found when the save began
-  std::vector<std::uint8_t> OldHeader; // the file up to the Data Object
+  // The file from offset 0 up to the Data Object, or only up to the payload
+  // of the old header's final Padding Object when the editor did not read it.
+  std::vector<std::uint8_t> OldHeader;
   std::vector<std::uint8_t> DataHead;  // the Data Object's GUID and size
 
   std::uint64_t FileSize() const { return static_cast<std::uint64_t>(Info.st_size); }
   std::uint64_t NewSize() const { return Request.NewHeader.Bytes.size(); }
 };
+
+// Reads more of the old header into OldHeader, up to Length bytes from
+// offset 0 (at most the whole old header).
+HRESULT ReadMoreOldHeader(TCommitContext& Context, std::uint64_t Length);
 
 HRESULT CommitInPlace(TCommitContext& Context);
 
@@ -38,9 +44,10 @@ struct THeaderGap {
   bool Empty() const { return From >= To; }
 };
 
-// Reads Header.size() + 24 bytes from offset 0 of Fd and checks they are the
-// header written and then the Data Object's head, and asks the engine. The
-// gap is not read back: those bytes were not written.
+// Reads Header back from offset 0 of Fd, then the Data Object's head where
+// the header's size field says it ends, checks they are what was written,
+// and asks the engine. The gap is not read back: those bytes were not
+// written. Header may stop short inside its final Padding Object's payload.
 HRESULT VerifyWritten(const TCommitContext& Context, int Fd, const std::vector<std::uint8_t>& Header,
                       THeaderGap Gap = {});
 

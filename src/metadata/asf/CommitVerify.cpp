@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <endian.h>
 
 namespace Quillmark::Asf {
 
@@ -28,6 +29,14 @@ int Matches(const TCommitContext& Context, int Fd, const std::uint8_t* Expected,
   return 0;
 }
 
+// The Header Object's size field: where the header ends on disk.
+std::uint64_t DeclaredSize(const std::vector<std::uint8_t>& Header)
+{
+  std::uint64_t Size = 0;
+  std::memcpy(&Size, Header.data() + 16, sizeof Size);
+  return le64toh(Size);
+}
+
 } // namespace
 
 HRESULT VerifyWritten(const TCommitContext& Context, int Fd, const std::vector<std::uint8_t>& Header,
@@ -43,8 +52,8 @@ HRESULT VerifyWritten(const TCommitContext& Context, int Fd, const std::vector<s
     Error = Matches(Context, Fd, Header.data() + Gap.To, Header.size() - Gap.To, Gap.To, Piece, Same);
   }
   if (Error == 0) {
-    Error =
-        Matches(Context, Fd, Context.DataHead.data(), Context.DataHead.size(), Header.size(), Piece, Same);
+    Error = Matches(Context, Fd, Context.DataHead.data(), Context.DataHead.size(), DeclaredSize(Header), Piece,
+                    Same);
   }
   if (Error != 0) {
     return ErrnoResult(Error == ENODATA ? EIO : Error);

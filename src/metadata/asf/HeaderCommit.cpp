@@ -4,7 +4,9 @@
 #include "metadata/asf/CommitPaths.h"
 #include "metadata/asf/Journal.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <endian.h>
 #include <cstring>
 #include <new>
 
@@ -18,22 +20,47 @@ bool SameStamp(const struct stat& Info, const TFileStamp& Stamp)
          Info.st_mtim.tv_sec == Stamp.ModTime.tv_sec && Info.st_mtim.tv_nsec == Stamp.ModTime.tv_nsec;
 }
 
+// The old header's bytes must end where the editor stopped reading: at the
+// payload of a Padding Object that runs to the end of the header.
+bool EndsInUnreadPadding(const std::vector<std::uint8_t>& Known, std::uint64_t Old)
+{
+  if (Known.size() < HeaderObjectFixedSize + ObjectHeaderSize) {
+    return false;
+  }
+  const std::uint8_t* Head = Known.data() + Known.size() - ObjectHeaderSize;
+  std::uint64_t Size = 0;
+  std::memcpy(&Size, Head + 16, sizeof Size);
+  return std::memcmp(Head, Guids::Padding.Bytes.data(), 16) == 0 &&
+         le64toh(Size) == Old - (Known.size() - ObjectHeaderSize);
+}
+
 HRESULT ReadOldRegion(TCommitContext& Context)
 {
   std::uint64_t Old = Context.Request.OldHeaderSize;
   if (Old < HeaderObjectFixedSize || Old > Context.FileSize() || Context.FileSize() - Old < 24) {
     return E_INVALID_ARGUMENT;
   }
-  std::vector<std::uint8_t> Region(Old + 24);
-  if (int Error = ReadExact(Context.Fs, Context.Request.Fd, Region.data(), Region.size(), 0); Error != 0) {
+  std::uint64_t Read = Context.Request.OldHeaderRead;
+  std::uint64_t Known = Read == 0 || Read > Old ? Old : Read;
+  std::vector<std::uint8_t> Region(Known == Old ? Old + 24 : Known);
+  std::vector<std::uint8_t> DataHead(24);
+  int Error = ReadExact(Context.Fs, Context.Request.Fd, Region.data(), Region.size(), 0);
+  if (Error == 0 && Known < Old) {
+    Error = ReadExact(Context.Fs, Context.Request.Fd, DataHead.data(), DataHead.size(), Old);
+  }
+  if (Error != 0) {
     return Error == ENODATA ? E_FILE_CHANGED : ErrnoResult(Error);
   }
+  if (Known == Old) {
+    DataHead.assign(Region.begin() + static_cast<long>(Old), Region.end());
+    Region.resize(Old);
+  }
   if (std::memcmp(Region.data(), Guids::Header.Bytes.data(), 16) != 0 ||
-      std::memcmp(Region.data() + Old, Guids::Data.Bytes.data(), 16) != 0) {
+      std::memcmp(DataHead.data(), Guids::Data.Bytes.data(), 16) != 0 ||
+      (Known < Old && !EndsInUnreadPadding(Region, Old))) {
     return E_CORRUPT_HEADER;
   }
-  Context.DataHead.assign(Region.begin() + static_cast<long>(Old), Region.end());
-  Region.resize(Old);
+  Context.DataHead = std::move(DataHead);
   Context.OldHeader = std::move(Region);
   return S_OK;
 }
@@ -103,6 +130,23 @@ HRESULT Commit(TCommitContext& Context)
 }
 
 } // namespace
+
+HRESULT ReadMoreOldHeader(TCommitContext& Context, std::uint64_t Length)
+{
+  std::vector<std::uint8_t>& Known = Context.OldHeader;
+  Length = std::min(Length, Context.Request.OldHeaderSize);
+  if (Length <= Known.size()) {
+    return S_OK;
+  }
+  std::size_t Have = Known.size();
+  Known.resize(Length);
+  int Error = ReadExact(Context.Fs, Context.Request.Fd, Known.data() + Have, Known.size() - Have, Have);
+  if (Error != 0) {
+    Known.resize(Have);
+    return Error == ENODATA ? E_FILE_CHANGED : ErrnoResult(Error);
+  }
+  return S_OK;
+}
 
 HRESULT CheckStamp(const TCommitContext& Context)
 {

@@ -76,6 +76,10 @@ struct TCommitRequest {
   int Fd = -1;      // the editor's descriptor: O_RDWR, holding the write lock
   TFileStamp StampAtOpen;
   std::uint64_t OldHeaderSize = 0; // Header Object size on disk = offset of the Data Object
+  // How much of the old header the editor read (0: all of it). The rest is
+  // the payload of its final top-level Padding Object, left unread; a save
+  // in place leaves it as it is.
+  std::uint64_t OldHeaderRead = 0;
   THeaderImage NewHeader;
   TProgressCallback Progress; // bytes copied of bytes to copy; copying saves only; may be empty
   // The engine's check of the whole header as read back from disk, padding

@@ -6,6 +6,7 @@
 #include "metadata/asf/CheckedMath.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 
 namespace Quillmark::Asf {
@@ -17,7 +18,9 @@ struct TGathered {
   std::vector<TAttribute> Content, Extended, Metadata, Library;
 };
 
-TAsfObject NextObject(TByteReader& Reader, TObjectKind (*KindOf)(const TGuid&))
+// Missing counts header bytes that were not read: the end of the payload of
+// the final top-level Padding Object. Only that object may reach into them.
+TAsfObject NextObject(TByteReader& Reader, TObjectKind (*KindOf)(const TGuid&), std::uint64_t& Missing)
 {
   Require(Reader.Remaining() >= ObjectHeaderSize, "object header cut short");
   std::span<const std::uint8_t> Head = Reader.Take(ObjectHeaderSize);
@@ -25,11 +28,17 @@ TAsfObject NextObject(TByteReader& Reader, TObjectKind (*KindOf)(const TGuid&))
   TAsfObject Object;
   Object.Guid = HeadReader.Guid();
   std::uint64_t Size = HeadReader.Qword();
-  Require(Size >= ObjectHeaderSize, "object smaller than its own header");
-  Require(Size - ObjectHeaderSize <= Reader.Remaining(), "object larger than its parent");
-  std::span<const std::uint8_t> Payload = Reader.Take(Size - ObjectHeaderSize);
   Object.Kind = KindOf(Object.Guid);
+  Require(Size >= ObjectHeaderSize, "object smaller than its own header");
+  std::uint64_t PayloadSize = Size - ObjectHeaderSize;
+  bool UnreadTail = Missing > 0 && Object.Kind == TObjectKind::Padding && KindOf == TopLevelKind &&
+                    PayloadSize == CheckedAdd(Reader.Remaining(), Missing);
+  Require(UnreadTail || PayloadSize <= Reader.Remaining(), "object larger than its parent");
+  std::span<const std::uint8_t> Payload = Reader.Take(UnreadTail ? Reader.Remaining() : PayloadSize);
   Object.Bytes.assign(Head.begin(), Head.end());
+  if (UnreadTail) {
+    Missing = 0;
+  }
   // A save replaces top-level padding with its own, so its zeros (up to a
   // megabyte after a growing save) are not copied.
   if (KindOf != TopLevelKind || Object.Kind != TObjectKind::Padding) {
@@ -63,7 +72,8 @@ void ParseExtension(TAsfHeader& Header, const TAsfObject& Object, TGathered& Gat
   std::map<TObjectKind, int> Seen;
   while (Reader.Remaining() > 0) {
     Require(Header.ExtensionChildren.size() < MaxObjectCount, "too many Header Extension objects");
-    TAsfObject Child = NextObject(Reader, ExtensionKind);
+    std::uint64_t NoneMissing = 0;
+    TAsfObject Child = NextObject(Reader, ExtensionKind, NoneMissing);
     RequireOnce(Seen, Child.Kind);
     if (Child.Kind == TObjectKind::Metadata) {
       Gathered.Metadata = ReadMetadataRecords(PayloadOf(Child), TStore::Metadata);
@@ -119,6 +129,57 @@ void JoinAttributes(TAsfHeader& Header, TGathered& Gathered)
 
 } // namespace
 
+namespace {
+
+// Object heads looked up past the first read before reading it all is
+// cheaper; real headers have two or three objects out there.
+constexpr int MaxFarHeads = 16;
+
+// Where the payload of the header's final top-level object begins, when that
+// object is a Padding Object; Size when it is not, or when the walk to it
+// meets anything odd (the parser then reports it on the whole header).
+std::uint64_t TrailingPaddingPayload(const TByteSource& Source, std::span<const std::uint8_t> First,
+                                     std::uint64_t Size)
+{
+  std::uint64_t Offset = HeaderObjectFixedSize;
+  int FarHeads = 0;
+  for (std::uint64_t Index = 0; Index < MaxObjectCount && Size - Offset >= ObjectHeaderSize; ++Index) {
+    std::array<std::uint8_t, ObjectHeaderSize> Head{};
+    if (Offset + ObjectHeaderSize <= First.size()) {
+      std::copy_n(First.begin() + static_cast<long>(Offset), ObjectHeaderSize, Head.begin());
+    } else if (++FarHeads > MaxFarHeads) {
+      return Size;
+    } else {
+      Source.ReadAt(Offset, Head);
+    }
+    TByteReader Reader(Head);
+    TGuid Guid = Reader.Guid();
+    std::uint64_t ObjectSize = Reader.Qword();
+    if (ObjectSize < ObjectHeaderSize || ObjectSize > Size - Offset) {
+      return Size;
+    }
+    if (ObjectSize == Size - Offset) {
+      return TopLevelKind(Guid) == TObjectKind::Padding ? Offset + ObjectHeaderSize : Size;
+    }
+    Offset += ObjectSize;
+  }
+  return Size;
+}
+
+// The Data Object's GUID, which must follow the header; Head holds its
+// first bytes, when the file has any.
+void RequireDataObject(std::span<const std::uint8_t> Head, const TParseOptions& Options)
+{
+  if (Head.empty()) {
+    Require(!Options.RequireDataObject, "no Data Object after the header");
+    return;
+  }
+  Require(Head.size() >= ObjectHeaderSize, "bytes after the header that are no Data Object");
+  Require(TByteReader(Head).Guid() == Guids::Data, "the header is not followed by the Data Object");
+}
+
+} // namespace
+
 TBytes ReadHeaderBytes(const TByteSource& Source, const TParseOptions& Options)
 {
   std::uint64_t Length = Source.Length();
@@ -131,21 +192,24 @@ TBytes ReadHeaderBytes(const TByteSource& Source, const TParseOptions& Options)
   Require(Size >= HeaderObjectFixedSize, "Header Object smaller than its fixed part");
   Require(Size <= MaxHeaderSize, "Header Object larger than this program accepts");
   Require(Size <= Length, "Header Object larger than the file");
-  // The header and the Data Object's GUID and size, which must follow it.
-  std::uint64_t Wanted = std::min(Length, CheckedAdd(Size, ObjectHeaderSize));
+  std::uint64_t DataEnd = std::min(Length, CheckedAdd(Size, ObjectHeaderSize));
+  std::uint64_t Wanted = DataEnd <= Bytes.size() ? DataEnd : TrailingPaddingPayload(Source, Bytes, Size);
   std::size_t Have = Bytes.size();
+  if (Wanted == Size) {
+    Wanted = DataEnd; // the rest of the header and the Data Object's head in one read
+  }
+  Bytes.resize(ToSize(Wanted));
   if (Wanted > Have) {
-    Bytes.resize(ToSize(Wanted));
     Source.ReadAt(Have, std::span<std::uint8_t>(Bytes).subspan(Have));
   }
-  if (Length > Size) {
-    Require(Length - Size >= ObjectHeaderSize, "bytes after the header that are no Data Object");
-    TByteReader Data(std::span<const std::uint8_t>(Bytes).subspan(ToSize(Size)));
-    Require(Data.Guid() == Guids::Data, "the header is not followed by the Data Object");
+  if (Wanted >= Size) {
+    RequireDataObject(std::span<const std::uint8_t>(Bytes).subspan(ToSize(Size)), Options);
+    Bytes.resize(ToSize(Size));
   } else {
-    Require(!Options.RequireDataObject, "no Data Object after the header");
+    TBytes DataHead(ToSize(DataEnd - Size));
+    Source.ReadAt(Size, DataHead);
+    RequireDataObject(DataHead, Options);
   }
-  Bytes.resize(ToSize(Size));
   return Bytes;
 }
 
@@ -155,7 +219,8 @@ TAsfHeader ParseHeaderBytes(std::span<const std::uint8_t> Bytes)
   Require(Reader.Guid() == Guids::Header, "not an ASF file");
   TAsfHeader Header;
   Header.Size = Reader.Qword();
-  Require(Header.Size == Bytes.size(), "Header Object size disagrees with its bytes");
+  Require(Header.Size >= Bytes.size(), "Header Object size disagrees with its bytes");
+  std::uint64_t Missing = Header.Size - Bytes.size();
   std::uint32_t Count = Reader.Dword();
   Header.Reserved1 = Reader.Byte();
   Header.Reserved2 = Reader.Byte();
@@ -165,11 +230,12 @@ TAsfHeader ParseHeaderBytes(std::span<const std::uint8_t> Bytes)
   std::map<TObjectKind, int> Seen;
   while (Reader.Remaining() > 0) {
     Require(Header.Objects.size() < Count, "more header objects than the header counts");
-    TAsfObject Object = NextObject(Reader, TopLevelKind);
+    TAsfObject Object = NextObject(Reader, TopLevelKind, Missing);
     RequireOnce(Seen, Object.Kind);
     ParseTopLevel(Header, Object, Gathered);
     Header.Objects.push_back(std::move(Object));
   }
+  Require(Missing == 0, "Header Object size disagrees with its bytes");
   Require(Header.Objects.size() == Count, "fewer header objects than the header counts");
   JoinAttributes(Header, Gathered);
   return Header;

@@ -20,10 +20,14 @@ struct TParseOptions {
   bool RequireDataObject = true;
 };
 
-// The Header Object's bytes, in at most two reads, after checking its size
-// against the source and MaxHeaderSize.
+// The Header Object's bytes after checking its size against the source and
+// MaxHeaderSize, but for the payload of a final top-level Padding Object
+// that reaches past the first read: after a growing save of a big video
+// that is a megabyte nobody reads. Whatever it holds, it stays as it is.
 TBytes ReadHeaderBytes(const TByteSource& Source, const TParseOptions& Options);
-// Parses exactly one Header Object held in Bytes.
+// Parses exactly one Header Object held in Bytes. Bytes may stop short of
+// the header's size only inside the payload of its final top-level Padding
+// Object.
 TAsfHeader ParseHeaderBytes(std::span<const std::uint8_t> Bytes);
 TAsfHeader ParseHeader(const TByteSource& Source, const TParseOptions& Options = {});
 

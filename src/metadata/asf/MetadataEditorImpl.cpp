@@ -165,6 +165,7 @@ void TMetadataEditor::CommitChanges()
   Request.Fd = FFile->Descriptor();
   Request.StampAtOpen = StampAtOpen(FFile->Identity());
   Request.OldHeaderSize = FHeader.Size;
+  Request.OldHeaderRead = FOriginalHeader.size();
   Request.NewHeader = RenderHeader(FHeader);
   Request.Progress = FProgress;
   Request.Verify = [this](const std::vector<std::uint8_t>& Written) {
