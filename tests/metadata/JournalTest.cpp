@@ -2,6 +2,7 @@
 #include "metadata/CommitFaultFileSystem.h"
 #include "metadata/CommitTestFiles.h"
 
+#include "metadata/asf/Crc32.h"
 #include "metadata/asf/Journal.h"
 
 #include <cerrno>
@@ -24,6 +25,7 @@ TJournal SampleJournal()
   Journal.InsertOffset = 4096;
   Journal.InsertLength = 20480;
   Journal.OldHeader = RandomBytes(333, 3);
+  Journal.NewBytes = RandomBytes(333, 4);
   return Journal;
 }
 
@@ -31,7 +33,7 @@ TEST(JournalFormat, RoundTripsAndRejectsEveryCutOrFlippedByte)
 {
   TJournal Journal = SampleJournal();
   TBytes Bytes = EncodeJournal(Journal);
-  ASSERT_EQ(Bytes.size(), JournalFixedSize + 333 + 4);
+  ASSERT_EQ(Bytes.size(), JournalFixedSize + 333 + 8 + 333 + 4);
   std::optional<TJournal> Back = DecodeJournal(Bytes);
   ASSERT_TRUE(Back);
   EXPECT_EQ(Back->Kind, Journal.Kind);
@@ -41,6 +43,7 @@ TEST(JournalFormat, RoundTripsAndRejectsEveryCutOrFlippedByte)
   EXPECT_EQ(Back->InsertOffset, Journal.InsertOffset);
   EXPECT_EQ(Back->InsertLength, Journal.InsertLength);
   EXPECT_EQ(Back->OldHeader, Journal.OldHeader);
+  EXPECT_EQ(Back->NewBytes, Journal.NewBytes);
   for (std::size_t Size = 0; Size < Bytes.size(); Size += 7) {
     EXPECT_FALSE(DecodeJournal(TBytes(Bytes.begin(), Bytes.begin() + static_cast<long>(Size)))) << Size;
   }
@@ -49,6 +52,24 @@ TEST(JournalFormat, RoundTripsAndRejectsEveryCutOrFlippedByte)
     Flipped[At] ^= 0x10;
     EXPECT_FALSE(DecodeJournal(Flipped)) << At;
   }
+}
+
+// Journals written before they carried the new bytes still roll back.
+TEST(JournalFormat, ReadsTheFirstVersion)
+{
+  TJournal Journal = SampleJournal();
+  Journal.NewBytes.clear();
+  TBytes Bytes = EncodeJournal(Journal);
+  Bytes.erase(Bytes.end() - 12, Bytes.end()); // the new bytes' length and the checksum
+  Bytes[8] = 1;
+  std::uint32_t Crc = Crc32(Bytes.data(), Bytes.size());
+  for (int Index = 0; Index < 4; ++Index) {
+    Bytes.push_back(static_cast<std::uint8_t>(Crc >> (8 * Index)));
+  }
+  std::optional<TJournal> Back = DecodeJournal(Bytes);
+  ASSERT_TRUE(Back);
+  EXPECT_EQ(Back->OldHeader, Journal.OldHeader);
+  EXPECT_TRUE(Back->NewBytes.empty());
 }
 
 class JournalRecoveryTest : public ::testing::Test {
@@ -65,9 +86,10 @@ protected:
     return FDir.File("." + Name + ".quillmark-journal");
   }
 
-  // A save stopped dead just before its new header was synced: the new
-  // header is in the file and the journal still beside it.
-  void CrashBeforeSync(std::size_t Payload)
+  // A save stopped dead just before its new header was synced, with the
+  // journal still beside it. Torn: the end of the header never reached the
+  // disk; otherwise the whole new header is in the file.
+  void CrashBeforeSync(std::size_t Payload, bool Torn = true)
   {
     TFaultFileSystem Fs;
     Fs.CrashAtNth(1, TFsCall::FDataSync);
@@ -76,7 +98,13 @@ protected:
     Request.Fs = &Fs;
     EXPECT_THROW(CommitHeader(Request), ESimulatedCrash);
     ASSERT_TRUE(std::filesystem::exists(JournalOf("clip.wmv")));
-    ASSERT_NE(ReadFileBytes(Video()), FSample.Bytes);
+    TBytes File = ReadFileBytes(Video());
+    ASSERT_NE(File, FSample.Bytes);
+    if (Torn) {
+      std::copy_n(FSample.Bytes.begin() + static_cast<long>(FSample.HeaderSize) - 100, 100,
+                  File.begin() + static_cast<long>(FSample.HeaderSize) - 100);
+      WriteFileBytes(Video(), File);
+    }
   }
 
   TTempDir FDir;
@@ -90,12 +118,22 @@ TEST_F(JournalRecoveryTest, NothingToRecoverIsSuccess)
   EXPECT_EQ(ReadFileBytes(Video()), FSample.Bytes);
 }
 
-TEST_F(JournalRecoveryTest, InterruptedSaveIsRolledBackOnEveryPathEvenIfRecoveryItselfIsCut)
+// A torn header goes back to the old one; an overwrite whose every new
+// byte is in the file stands, as its save had reached its end. Either way
+// recovery may itself be cut off at any step and run again.
+TEST_F(JournalRecoveryTest, InterruptedSaveIsRolledBackOrKeptEvenIfRecoveryItselfIsCut)
 {
-  for (std::size_t Payload : {1000U, 9000U}) { // in place, inserting
+  struct TCase {
+    std::size_t Payload;
+    bool Torn;
+  };
+  for (TCase Case : {TCase{1000, true}, TCase{1000, false}, TCase{9000, true}, TCase{9000, false}}) {
     for (int Nth = 1;; ++Nth) {
       SetUp();
-      CrashBeforeSync(Payload);
+      CrashBeforeSync(Case.Payload, Case.Torn);
+      // Room inserted is never kept: only the removal of its journal decides.
+      bool Stands = !Case.Torn && Case.Payload == 1000;
+      TBytes Expected = Stands ? ReadFileBytes(Video()) : FSample.Bytes;
       TFaultFileSystem Fs;
       Fs.CrashAtNth(Nth);
       bool Finished = false;
@@ -106,7 +144,7 @@ TEST_F(JournalRecoveryTest, InterruptedSaveIsRolledBackOnEveryPathEvenIfRecovery
       }
       Fs.CloseLeftovers();
       EXPECT_EQ(RecoverJournal(Video().string()), S_OK);
-      EXPECT_EQ(ReadFileBytes(Video()), FSample.Bytes) << Payload << " crash at " << Nth;
+      EXPECT_EQ(ReadFileBytes(Video()), Expected) << Case.Payload << " torn " << Case.Torn << " crash at " << Nth;
       EXPECT_TRUE(SideFiles(FDir.Path()).empty());
       if (Finished) {
         break;

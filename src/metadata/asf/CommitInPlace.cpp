@@ -97,7 +97,11 @@ HRESULT OverwriteHeader(TCommitContext& Context, const TJournal& Journal,
   if (int Error = Context.Fs.FDataSync(Fd); Error != 0) {
     return Abandon(Context, Journal, ErrnoResult(Error));
   }
-  if (int Error = RemoveJournal(Context.Fs, Context.Names); Error != 0) {
+  // Synced, an overwrite has taken effect: a journal that outlives a crash
+  // finds its new bytes in the file and is dropped. Inserted room is only
+  // ours once the journal's removal is on disk.
+  bool Inserted = Journal.Kind == TJournalKind::InsertRange;
+  if (int Error = RemoveJournal(Context.Fs, Context.Names, Inserted); Error != 0) {
     return Abandon(Context, Journal, ErrnoResult(Error));
   }
   return S_OK;
@@ -178,11 +182,12 @@ HRESULT CommitInPlace(TCommitContext& Context)
     return S_OK; // the file holds this header already
   }
   TJournal Journal = MakeJournal(Context, Changed);
+  std::vector<std::uint8_t> Header = std::move(Context.OldHeader);
+  BecomeNewHeader(Header, Head, Changed);
+  Journal.NewBytes.assign(Header.begin(), Header.begin() + static_cast<long>(Changed));
   if (int Error = WriteJournal(Context.Fs, Context.Names, Journal); Error != 0) {
     return ErrnoResult(Error);
   }
-  std::vector<std::uint8_t> Header = std::move(Context.OldHeader);
-  BecomeNewHeader(Header, Head, Changed);
   return OverwriteHeader(Context, Journal, Header, THeaderGap{Changed, Header.size()});
 }
 

@@ -13,7 +13,7 @@ namespace Quillmark::Asf {
 namespace {
 
 constexpr std::uint8_t Magic[8] = {'Q', 'M', 'K', 'J', 'R', 'N', 'L', 0x1A};
-constexpr std::uint32_t Version = 1;
+constexpr std::uint32_t Version = 2;
 
 void PutLe(std::vector<std::uint8_t>& Out, std::uint64_t Value, int Bytes)
 {
@@ -33,13 +33,31 @@ std::uint64_t GetLe(const std::uint8_t* In, int Bytes)
 
 bool ValidFixedPart(const std::vector<std::uint8_t>& Bytes)
 {
-  if (Bytes.size() < JournalFixedSize + 4 || std::memcmp(Bytes.data(), Magic, sizeof Magic) != 0 ||
-      GetLe(Bytes.data() + 8, 4) != Version) {
+  if (Bytes.size() < JournalFixedSize + 4 || std::memcmp(Bytes.data(), Magic, sizeof Magic) != 0) {
     return false;
   }
   std::uint64_t Kind = GetLe(Bytes.data() + 12, 4);
-  std::uint64_t HeaderSize = GetLe(Bytes.data() + 56, 8);
-  return (Kind == 1 || Kind == 2) && HeaderSize == Bytes.size() - JournalFixedSize - 4;
+  std::uint64_t Format = GetLe(Bytes.data() + 8, 4);
+  return (Kind == 1 || Kind == 2) && (Format == 1 || Format == Version);
+}
+
+// Where the parts after the fixed ones end, or 0 when the lengths do not
+// add up to the journal's size.
+std::size_t CheckedEnd(const std::vector<std::uint8_t>& Bytes, std::uint64_t& NewAt, std::uint64_t& NewLength)
+{
+  std::uint64_t Body = Bytes.size() - JournalFixedSize - 4;
+  std::uint64_t OldLength = GetLe(Bytes.data() + 56, 8);
+  NewAt = 0;
+  NewLength = 0;
+  if (GetLe(Bytes.data() + 8, 4) == 1) {
+    return OldLength == Body ? Bytes.size() - 4 : 0;
+  }
+  if (OldLength > Body || Body - OldLength < 8) {
+    return 0;
+  }
+  NewAt = JournalFixedSize + OldLength + 8;
+  NewLength = GetLe(Bytes.data() + JournalFixedSize + OldLength, 8);
+  return NewLength == Body - OldLength - 8 ? Bytes.size() - 4 : 0;
 }
 
 } // namespace
@@ -47,7 +65,7 @@ bool ValidFixedPart(const std::vector<std::uint8_t>& Bytes)
 std::vector<std::uint8_t> EncodeJournal(const TJournal& Journal)
 {
   std::vector<std::uint8_t> Out(std::begin(Magic), std::end(Magic));
-  Out.reserve(JournalFixedSize + Journal.OldHeader.size() + 4);
+  Out.reserve(JournalFixedSize + Journal.OldHeader.size() + 8 + Journal.NewBytes.size() + 4);
   PutLe(Out, Version, 4);
   PutLe(Out, static_cast<std::uint32_t>(Journal.Kind), 4);
   PutLe(Out, Journal.Device, 8);
@@ -57,13 +75,17 @@ std::vector<std::uint8_t> EncodeJournal(const TJournal& Journal)
   PutLe(Out, Journal.InsertLength, 8);
   PutLe(Out, Journal.OldHeader.size(), 8);
   Out.insert(Out.end(), Journal.OldHeader.begin(), Journal.OldHeader.end());
+  PutLe(Out, Journal.NewBytes.size(), 8);
+  Out.insert(Out.end(), Journal.NewBytes.begin(), Journal.NewBytes.end());
   PutLe(Out, Crc32(Out.data(), Out.size()), 4);
   return Out;
 }
 
 std::optional<TJournal> DecodeJournal(const std::vector<std::uint8_t>& Bytes)
 {
-  if (!ValidFixedPart(Bytes)) {
+  std::uint64_t NewAt = 0;
+  std::uint64_t NewLength = 0;
+  if (!ValidFixedPart(Bytes) || CheckedEnd(Bytes, NewAt, NewLength) == 0) {
     return std::nullopt;
   }
   std::size_t CrcAt = Bytes.size() - 4;
@@ -77,7 +99,10 @@ std::optional<TJournal> DecodeJournal(const std::vector<std::uint8_t>& Bytes)
   Journal.OriginalSize = GetLe(Bytes.data() + 32, 8);
   Journal.InsertOffset = GetLe(Bytes.data() + 40, 8);
   Journal.InsertLength = GetLe(Bytes.data() + 48, 8);
-  Journal.OldHeader.assign(Bytes.begin() + JournalFixedSize, Bytes.begin() + static_cast<long>(CrcAt));
+  auto OldAt = Bytes.begin() + JournalFixedSize;
+  Journal.OldHeader.assign(OldAt, OldAt + static_cast<long>(GetLe(Bytes.data() + 56, 8)));
+  auto NewFrom = Bytes.begin() + static_cast<long>(NewAt);
+  Journal.NewBytes.assign(NewFrom, NewFrom + static_cast<long>(NewLength));
   return Journal;
 }
 
@@ -140,6 +165,16 @@ int ReadJournal(IFileSystem& Fs, const std::string& Path, TJournal& Journal)
   return 0;
 }
 
+bool SaveCompleted(IFileSystem& Fs, int Fd, const TJournal& Journal)
+{
+  if (Journal.Kind != TJournalKind::Overwrite || Journal.NewBytes.empty()) {
+    return false;
+  }
+  std::vector<std::uint8_t> Now(Journal.NewBytes.size());
+  return ReadExact(Fs, Fd, Now.data(), Now.size(), 0) == 0 && Now == Journal.NewBytes &&
+         Fs.FDataSync(Fd) == 0;
+}
+
 int RollBack(IFileSystem& Fs, int Fd, const TJournal& Journal)
 {
   struct stat Info {};
@@ -160,12 +195,14 @@ int RollBack(IFileSystem& Fs, int Fd, const TJournal& Journal)
   return Fs.FDataSync(Fd);
 }
 
-int RemoveJournal(IFileSystem& Fs, const TSaveNames& Names)
+int RemoveJournal(IFileSystem& Fs, const TSaveNames& Names, bool SyncTheFolder)
 {
   if (int Error = Fs.Unlink(Names.Journal); Error != 0) {
     return Error;
   }
-  SyncFolder(Fs, Names.Folder);
+  if (SyncTheFolder) {
+    SyncFolder(Fs, Names.Folder);
+  }
   return 0;
 }
 

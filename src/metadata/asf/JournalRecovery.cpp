@@ -22,6 +22,9 @@ HRESULT RollBackIfOurs(IFileSystem& Fs, const TSaveNames& Names, const TJournal&
   if (!JournalBelongsTo(Journal, Info)) {
     return S_OK;
   }
+  if (SaveCompleted(Fs, Video.Get(), Journal)) {
+    return RemoveJournal(Fs, Names) == 0 ? S_OK : E_IO_FAILURE;
+  }
   if (int Error = RollBack(Fs, Video.Get(), Journal); Error != 0) {
     return ErrnoResult(Error);
   }
