@@ -104,7 +104,18 @@ TMainForm::TMainForm(IPlatform& Platform, QWidget* Parent) : QMainWindow(Parent)
   FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+  FormDestroy();
+}
+
+// One more close request as the window goes. After a granted close nothing
+// is modified and it asks nothing; a window torn down without one (the
+// program told to quit) still offers to save, though it cannot stay.
+void TMainForm::FormDestroy()
+{
+  close();
+}
 
 void TMainForm::CreateComponents()
 {

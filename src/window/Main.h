@@ -104,6 +104,7 @@ private:
   void LoadApplicationIcon();
   void AdaptDesign();
   void FormCreate();
+  void FormDestroy();
   void SetClientSize(int Width, int Height);
 
   IPlatform& FPlatform;

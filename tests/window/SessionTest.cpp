@@ -260,6 +260,32 @@ TEST_F(SessionTest, QuerySaveFollowsTheAnswer)
   EXPECT_EQ(Form.Get<QLineEdit>("TitleEdit")->text(), u"Edited"_s);
 }
 
+// The window's destruction issues one more close request: after a granted
+// close it asks nothing; a window torn down while modified still asks.
+TEST_F(SessionTest, DestructionAsksOnlyWhatAGrantedCloseLeftOpen)
+{
+  Write(FileWith({StringRecord(u"Title", u"T")}));
+  {
+    TSessionForm Form(FPlatform);
+    Form.OpenFile(QPath());
+    Form.Get<QLineEdit>("TitleEdit")->setText(u"Edited"_s);
+    FPlatform.FAnswers = {TMessageAnswer::No};
+    EXPECT_TRUE(Form.close());
+    EXPECT_EQ(FPlatform.FMessages.size(), 1U);
+  }
+  EXPECT_EQ(FPlatform.FMessages.size(), 1U);
+  {
+    TSessionForm Form(FPlatform);
+    Form.OpenFile(QPath());
+    Form.Get<QLineEdit>("TitleEdit")->setText(u"Saved as it goes"_s);
+    FPlatform.FAnswers = {TMessageAnswer::Yes};
+  }
+  EXPECT_EQ(FPlatform.FMessages.size(), 2U);
+  TSessionForm Form(FPlatform);
+  Form.OpenFile(QPath());
+  EXPECT_EQ(Form.Get<QLineEdit>("TitleEdit")->text(), u"Saved as it goes"_s);
+}
+
 TEST_F(SessionTest, DropOpensTheChosenName)
 {
   for (const char* Name : {"x.txt", "y.WMV", "z.wmv", "a.wmv"}) {
