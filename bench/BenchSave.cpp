@@ -13,9 +13,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <linux/falloc.h>
-#include <sys/mman.h>
 #include <stdexcept>
 #include <string>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>

@@ -2,10 +2,10 @@
 // take an edit in place that another reader sees.
 #include "common/TestFiles.h"
 #include "metadata/EditorProbe.h"
+#include "metadata/TextConversion.h"
 #include "metadata/asf/ByteSource.h"
 #include "metadata/asf/HeaderParser.h"
 #include "metadata/asf/Renderer.h"
-#include "metadata/TextConversion.h"
 
 #include <gtest/gtest.h>
 

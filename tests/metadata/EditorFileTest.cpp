@@ -3,10 +3,10 @@
 #include "common/TestFiles.h"
 #include "metadata/AsfBuilder.h"
 #include "metadata/EditorProbe.h"
+#include "metadata/TextConversion.h"
 #include "metadata/asf/ByteReader.h"
 #include "metadata/asf/ByteWriter.h"
 #include "metadata/asf/HeaderParser.h"
-#include "metadata/TextConversion.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

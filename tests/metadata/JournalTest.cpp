@@ -144,7 +144,8 @@ TEST_F(JournalRecoveryTest, InterruptedSaveIsRolledBackOrKeptEvenIfRecoveryItsel
       }
       Fs.CloseLeftovers();
       EXPECT_EQ(RecoverJournal(Video().string()), S_OK);
-      EXPECT_EQ(ReadFileBytes(Video()), Expected) << Case.Payload << " torn " << Case.Torn << " crash at " << Nth;
+      EXPECT_EQ(ReadFileBytes(Video()), Expected)
+          << Case.Payload << " torn " << Case.Torn << " crash at " << Nth;
       EXPECT_TRUE(SideFiles(FDir.Path()).empty());
       if (Finished) {
         break;

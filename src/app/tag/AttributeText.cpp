@@ -1,7 +1,7 @@
 #include "tag/AttributeText.h"
 
-#include "metadata/asf/AsfGuids.h"
 #include "metadata/TextConversion.h"
+#include "metadata/asf/AsfGuids.h"
 
 #include <algorithm>
 #include <cstdio>

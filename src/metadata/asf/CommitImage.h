@@ -12,7 +12,6 @@
 
 namespace Quillmark::Asf {
 
-
 // Whether the image is a Header Object whose size field matches its length,
 // with a File Size field (if any) inside it.
 bool ValidHeaderImage(const THeaderImage& Image);

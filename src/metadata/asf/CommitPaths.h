@@ -13,11 +13,11 @@ struct TCommitContext {
   const TCommitRequest& Request;
   IFileSystem& Fs;
   TSaveNames Names;
-  struct stat Info {};                 // the video, as found when the save began
+  struct stat Info {}; // the video, as found when the save began
   // The file from offset 0 up to the Data Object, or only up to the payload
   // of the old header's final Padding Object when the editor did not read it.
   std::vector<std::uint8_t> OldHeader;
-  std::vector<std::uint8_t> DataHead;  // the Data Object's GUID and size
+  std::vector<std::uint8_t> DataHead; // the Data Object's GUID and size
 
   std::uint64_t FileSize() const { return static_cast<std::uint64_t>(Info.st_size); }
   std::uint64_t NewSize() const { return Request.NewHeader.Bytes.size(); }

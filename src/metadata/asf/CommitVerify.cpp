@@ -52,8 +52,8 @@ HRESULT VerifyWritten(const TCommitContext& Context, int Fd, const std::vector<s
     Error = Matches(Context, Fd, Header.data() + Gap.To, Header.size() - Gap.To, Gap.To, Piece, Same);
   }
   if (Error == 0) {
-    Error = Matches(Context, Fd, Context.DataHead.data(), Context.DataHead.size(), DeclaredSize(Header), Piece,
-                    Same);
+    Error = Matches(Context, Fd, Context.DataHead.data(), Context.DataHead.size(), DeclaredSize(Header),
+                    Piece, Same);
   }
   if (Error != 0) {
     return ErrnoResult(Error == ENODATA ? EIO : Error);

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <endian.h>
 #include <cstring>
+#include <endian.h>
 #include <new>
 
 namespace Quillmark::Asf {

@@ -41,23 +41,23 @@ bool ValidFixedPart(const std::vector<std::uint8_t>& Bytes)
   return (Kind == 1 || Kind == 2) && (Format == 1 || Format == Version);
 }
 
-// Where the parts after the fixed ones end, or 0 when the lengths do not
-// add up to the journal's size.
-std::size_t CheckedEnd(const std::vector<std::uint8_t>& Bytes, std::uint64_t& NewAt, std::uint64_t& NewLength)
+// Whether the lengths of the old (and, from version 2 on, the new) bytes add
+// up to the journal's size; where the new bytes are.
+bool LengthsAddUp(const std::vector<std::uint8_t>& Bytes, std::uint64_t& NewAt, std::uint64_t& NewLength)
 {
   std::uint64_t Body = Bytes.size() - JournalFixedSize - 4;
   std::uint64_t OldLength = GetLe(Bytes.data() + 56, 8);
   NewAt = 0;
   NewLength = 0;
   if (GetLe(Bytes.data() + 8, 4) == 1) {
-    return OldLength == Body ? Bytes.size() - 4 : 0;
+    return OldLength == Body;
   }
   if (OldLength > Body || Body - OldLength < 8) {
-    return 0;
+    return false;
   }
   NewAt = JournalFixedSize + OldLength + 8;
   NewLength = GetLe(Bytes.data() + JournalFixedSize + OldLength, 8);
-  return NewLength == Body - OldLength - 8 ? Bytes.size() - 4 : 0;
+  return NewLength == Body - OldLength - 8;
 }
 
 } // namespace
@@ -85,7 +85,7 @@ std::optional<TJournal> DecodeJournal(const std::vector<std::uint8_t>& Bytes)
 {
   std::uint64_t NewAt = 0;
   std::uint64_t NewLength = 0;
-  if (!ValidFixedPart(Bytes) || CheckedEnd(Bytes, NewAt, NewLength) == 0) {
+  if (!ValidFixedPart(Bytes) || !LengthsAddUp(Bytes, NewAt, NewLength)) {
     return std::nullopt;
   }
   std::size_t CrcAt = Bytes.size() - 4;

@@ -1,12 +1,12 @@
 #include "metadata/asf/MetadataEditorImpl.h"
 
+#include "metadata/TextConversion.h"
 #include "metadata/asf/ByteSource.h"
 #include "metadata/asf/Guarded.h"
-#include "metadata/asf/HeaderParser.h"
-#include "metadata/asf/Renderer.h"
-#include "metadata/TextConversion.h"
 #include "metadata/asf/HeaderCommit.h"
+#include "metadata/asf/HeaderParser.h"
 #include "metadata/asf/HeaderVerify.h"
+#include "metadata/asf/Renderer.h"
 
 namespace Quillmark {
 
