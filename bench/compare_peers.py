@@ -82,7 +82,7 @@ def batched(commands, runs, size=10):
     """As a script tagging a folder runs a tool: blocks of size runs of one
     command back to back, the commands taking turns block by block; the
     median of every run. Run after a pause, a tool pays for the machine
-    waking up (here 0.35-0.5 ms, a run that writes nothing too), which a
+    coming back from it (here 0.35-0.5 ms, a run that writes nothing too), which a
     batch pays once per block."""
     times = {name: [] for name in commands}
     for block in range(max(1, runs // size)):
