@@ -2,6 +2,7 @@
 // hangs or allocates what the file claims.
 #include "metadata/AsfBuilder.h"
 #include "metadata/EditorProbe.h"
+#include "metadata/asf/ByteReader.h"
 #include "metadata/asf/ByteWriter.h"
 #include "metadata/asf/HeaderParser.h"
 
@@ -271,6 +272,38 @@ TEST(AsfCorrupt, EveryByteFlippedOpensOrFailsCleanly)
       EXPECT_TRUE(Result == S_OK || Result == E_CORRUPT_HEADER) << At;
     }
   }
+}
+
+// A header longer than the first read, ending in padding whose payload is
+// never read: damage to any object's head (the walk that finds the padding
+// reads them) opens or fails cleanly, and damage inside the payload is not
+// even seen.
+TEST(AsfCorrupt, DamagedHeadsOfALongHeaderOpenOrFailCleanly)
+{
+  TAsfBuilder Builder;
+  Builder.AddToExtension(LibraryObject({BinaryRecord(u"Poster", TBytes(100000, 7))}));
+  Builder.Add(ContentDescriptionObject({u"T"}));
+  Builder.Add(PaddingObject(200000));
+  TBytes File = Builder.File();
+  TAsfHeader Header = ParseHeader(TMemorySource(File));
+  std::vector<std::size_t> Heads;
+  for (std::size_t At = HeaderObjectFixedSize; At < Header.Size; At += LoadQword(File, At + 16)) {
+    Heads.push_back(At);
+  }
+  ASSERT_EQ(Heads.size(), Header.Objects.size());
+  for (std::size_t Head : Heads) {
+    for (std::size_t At = Head; At < Head + ObjectHeaderSize; ++At) {
+      for (std::uint8_t Flip : {0x01, 0x80, 0xFF}) {
+        TBytes Bad = File;
+        Bad[At] ^= Flip;
+        HRESULT Result = OpenResult(Bad);
+        EXPECT_TRUE(Result == S_OK || Result == E_CORRUPT_HEADER) << At;
+      }
+    }
+  }
+  TBytes InPayload = File;
+  std::fill_n(InPayload.begin() + static_cast<long>(Heads.back() + ObjectHeaderSize + 100), 1000, 0xEE);
+  EXPECT_EQ(OpenResult(InPayload), S_OK);
 }
 
 } // namespace
