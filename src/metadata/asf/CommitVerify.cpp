@@ -1,10 +1,10 @@
+#include "metadata/asf/ByteReader.h"
 #include "metadata/asf/CommitImage.h"
 #include "metadata/asf/CommitPaths.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <endian.h>
 
 namespace Quillmark::Asf {
 
@@ -29,14 +29,6 @@ int Matches(const TCommitContext& Context, int Fd, const std::uint8_t* Expected,
   return 0;
 }
 
-// The Header Object's size field: where the header ends on disk.
-std::uint64_t DeclaredSize(const std::vector<std::uint8_t>& Header)
-{
-  std::uint64_t Size = 0;
-  std::memcpy(&Size, Header.data() + 16, sizeof Size);
-  return le64toh(Size);
-}
-
 } // namespace
 
 HRESULT VerifyWritten(const TCommitContext& Context, int Fd, const std::vector<std::uint8_t>& Header,
@@ -52,7 +44,7 @@ HRESULT VerifyWritten(const TCommitContext& Context, int Fd, const std::vector<s
     Error = Matches(Context, Fd, Header.data() + Gap.To, Header.size() - Gap.To, Gap.To, Piece, Same);
   }
   if (Error == 0) {
-    Error = Matches(Context, Fd, Context.DataHead.data(), Context.DataHead.size(), DeclaredSize(Header),
+    Error = Matches(Context, Fd, Context.DataHead.data(), Context.DataHead.size(), LoadQword(Header, 16),
                     Piece, Same);
   }
   if (Error != 0) {

@@ -1,5 +1,6 @@
 #include "metadata/asf/HeaderCommit.h"
 
+#include "metadata/asf/ByteReader.h"
 #include "metadata/asf/CommitImage.h"
 #include "metadata/asf/CommitPaths.h"
 #include "metadata/asf/Journal.h"
@@ -7,7 +8,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <endian.h>
 #include <new>
 
 namespace Quillmark::Asf {
@@ -27,11 +27,9 @@ bool EndsInUnreadPadding(const std::vector<std::uint8_t>& Known, std::uint64_t O
   if (Known.size() < HeaderObjectFixedSize + ObjectHeaderSize) {
     return false;
   }
-  const std::uint8_t* Head = Known.data() + Known.size() - ObjectHeaderSize;
-  std::uint64_t Size = 0;
-  std::memcpy(&Size, Head + 16, sizeof Size);
-  return std::memcmp(Head, Guids::Padding.Bytes.data(), 16) == 0 &&
-         le64toh(Size) == Old - (Known.size() - ObjectHeaderSize);
+  std::size_t Head = Known.size() - ObjectHeaderSize;
+  return std::memcmp(Known.data() + Head, Guids::Padding.Bytes.data(), 16) == 0 &&
+         LoadQword(Known, Head + 16) == Old - Head;
 }
 
 HRESULT ReadOldRegion(TCommitContext& Context)
