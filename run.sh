@@ -3,7 +3,7 @@
 # With no FILE it opens a short demonstration video made once with ffmpeg.
 set -e
 cd "$(dirname "$0")"
-./tools/deps.sh
+./tools/deps.sh run
 BUILD_DIR=build-release
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DQUILLMARK_TESTS=OFF
 cmake --build "$BUILD_DIR" -j "$(nproc)"

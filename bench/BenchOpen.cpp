@@ -1,7 +1,7 @@
 // Opening a file and reading all its attributes costs the same for a 2 MiB
 // and a 2 GiB file: only the header is read. The large file is sparse, so it
 // costs no disk.
-#include "metadata/AsfBuilder.h"
+#include "common/AsfBuilder.h"
 #include "metadata/MetadataEditor.h"
 #include "metadata/TextConversion.h"
 

@@ -1,7 +1,7 @@
 // Fuzz target: arbitrary bytes as a header. Everything readable is read by
 // index and by name, a few edits are made, the header is rendered, and the
 // render must parse back to the same attributes.
-#include "metadata/asf/AsfError.h"
+#include "metadata/EngineError.h"
 #include "metadata/asf/HeaderParser.h"
 #include "metadata/asf/HeaderVerify.h"
 #include "metadata/asf/MetadataEditorImpl.h"

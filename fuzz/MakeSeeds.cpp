@@ -1,6 +1,6 @@
 // Writes the seed headers of the fuzzer into a folder: one of each kind of
 // object the engine reads, made with the tests' builder.
-#include "metadata/AsfBuilder.h"
+#include "common/AsfBuilder.h"
 
 #include <cstdio>
 #include <fstream>

@@ -1,14 +1,36 @@
 #!/bin/sh
-# Installs the Debian packages the project needs. As root it runs apt-get;
-# as another user it prints the one command to run and stops.
+# Installs the Debian packages the project needs for what is asked:
+#   tools/deps.sh run     build and run the editor and quillmark-tag
+#   tools/deps.sh test    ... and run every test (run.sh asks for run, test.sh for test)
+#   tools/deps.sh ci      ... and the style checks and the fuzzing compiler
+#   tools/deps.sh bench   ... and the benchmark library and tools
+# Several groups may be named. As root it runs apt-get; as another user it
+# prints the one command to run and stops.
 set -e
-PACKAGES="cmake g++ make pkg-config git qt6-base-dev qt6-base-dev-tools libgl-dev
-  libjpeg62-turbo-dev libjpeg-turbo-progs libgtest-dev libgmock-dev libbenchmark-dev
-  nlohmann-json3-dev libcli11-dev libssl-dev ffmpeg python3 python3-mutagen
-  clang-14 libclang-rt-14-dev imagemagick xvfb xauth desktop-file-utils
-  appstream fonts-dejavu-core fonts-dejavu-extra dpkg-dev file time"
+RUN="cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
+  libjpeg62-turbo-dev nettle-dev nlohmann-json3-dev libcli11-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
+  ffmpeg python3 fonts-dejavu-core fonts-dejavu-extra"
+TEST="$RUN libgtest-dev libgmock-dev libjpeg-turbo-progs python3-mutagen imagemagick
+  xvfb xauth desktop-file-utils appstream dpkg-dev lintian file time git
+  gstreamer1.0-tools gstreamer1.0-plugins-ugly"
+CI="$TEST clang-14 libclang-rt-14-dev clang-format-14 clang-tidy-14"
+BENCH="$RUN libbenchmark-dev hyperfine"
+
+PACKAGES=""
+[ $# -eq 0 ] && set -- run
+for GROUP in "$@"; do
+  case "$GROUP" in
+    run) PACKAGES="$PACKAGES $RUN" ;;
+    test) PACKAGES="$PACKAGES $TEST" ;;
+    ci) PACKAGES="$PACKAGES $CI" ;;
+    bench) PACKAGES="$PACKAGES $BENCH" ;;
+    fuzz) PACKAGES="$PACKAGES $RUN clang-14 libclang-rt-14-dev" ;;
+    *) echo "deps.sh: unknown group $GROUP (run, test, ci, bench, fuzz)" >&2; exit 2 ;;
+  esac
+done
 MISSING=""
-for P in $PACKAGES; do
+for P in $(echo $PACKAGES | tr ' ' '\n' | sort -u); do
   if ! dpkg-query -W -f='${Status}' "$P" 2>/dev/null | grep -q "install ok installed"; then
     MISSING="$MISSING $P"
   fi
@@ -16,7 +38,7 @@ done
 [ -z "$MISSING" ] && exit 0
 if [ "$(id -u)" -ne 0 ]; then
   echo "Missing packages. Run this once, then try again:" >&2
-  echo "  sudo apt-get install -y$MISSING" >&2
+  echo "  sudo apt-get install -y --no-install-recommends$MISSING" >&2
   exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive

@@ -82,6 +82,57 @@ TFakeAttribute BinaryAttribute(std::u16string Name, std::vector<BYTE> Bytes)
   return {0, std::move(Name), WMT_TYPE_BINARY, 0, std::move(Bytes)};
 }
 
+namespace {
+
+constexpr WORD LastStream = 127;
+
+// The value checks of the editor interface: fixed sizes for the numbers,
+// an even length with a terminating null for strings, a known type.
+HRESULT CheckValue(const char16_t* Name, WMT_ATTR_DATATYPE Type, const BYTE* Value, DWORD Length)
+{
+  if (Name == nullptr || *Name == 0 || (Value == nullptr && Length > 0)) {
+    return E_INVALID_ARGUMENT;
+  }
+  switch (Type) {
+  case WMT_TYPE_DWORD:
+  case WMT_TYPE_BOOL:
+    return Length == 4 ? S_OK : E_INVALID_ARGUMENT;
+  case WMT_TYPE_QWORD:
+    return Length == 8 ? S_OK : E_INVALID_ARGUMENT;
+  case WMT_TYPE_WORD:
+    return Length == 2 ? S_OK : E_INVALID_ARGUMENT;
+  case WMT_TYPE_GUID:
+    return Length == 16 ? S_OK : E_INVALID_ARGUMENT;
+  case WMT_TYPE_STRING:
+    return Length >= 2 && Length % 2 == 0 && Value[Length - 1] == 0 && Value[Length - 2] == 0
+               ? S_OK
+               : E_INVALID_ARGUMENT;
+  case WMT_TYPE_BINARY:
+    return S_OK;
+  }
+  return E_INVALID_ARGUMENT;
+}
+
+// True is stored as 1, whatever non-zero value the caller gave.
+std::vector<BYTE> StoredValue(WMT_ATTR_DATATYPE Type, const BYTE* Value, DWORD Length)
+{
+  std::vector<BYTE> Bytes(Value, Value + Length);
+  if (Type == WMT_TYPE_BOOL) {
+    const bool True = std::any_of(Bytes.begin(), Bytes.end(), [](BYTE Byte) { return Byte != 0; });
+    Bytes = {static_cast<BYTE>(True ? 1 : 0), 0, 0, 0};
+  }
+  return Bytes;
+}
+
+} // namespace
+
+bool TFakeEditor::KnowsLanguage(WORD LangIndex) const
+{
+  return LangIndex == 0 || std::any_of(FFile.begin(), FFile.end(), [LangIndex](const TFakeAttribute& A) {
+           return A.Language >= LangIndex;
+         });
+}
+
 std::vector<TFakeAttribute> TFakeEditor::Find(std::u16string_view Name) const
 {
   std::vector<TFakeAttribute> Found;
@@ -98,7 +149,7 @@ HRESULT TFakeEditor::Open(const char16_t* FileName)
 HRESULT TFakeEditor::OpenEx(const char16_t* FileName, DWORD, DWORD)
 {
   if (FOpen) {
-    return E_INVALID_REQUEST;
+    return E_INVALID_STATE;
   }
   FOpen = true;
   FOpenedName = FileName;
@@ -147,6 +198,9 @@ HRESULT TFakeEditor::GetAttributeCount(WORD StreamNum, WORD* Attributes)
   if (!FOpen) {
     return E_INVALID_STATE;
   }
+  if (StreamNum > LastStream) {
+    return E_INVALID_REQUEST;
+  }
   *Attributes = static_cast<WORD>(StreamPositions(StreamNum).size());
   return S_OK;
 }
@@ -161,7 +215,7 @@ HRESULT TFakeEditor::GetAttributeByIndex(WORD Index, WORD* StreamNum, char16_t* 
 {
   TFakeAttribute* Attribute = FOpen ? AtIndex(*StreamNum, Index) : nullptr;
   if (Attribute == nullptr) {
-    return FOpen ? E_INVALID_ARGUMENT : E_INVALID_STATE;
+    return FOpen ? E_NOT_FOUND : E_INVALID_STATE;
   }
   *Type = Attribute->Type;
   const HRESULT NameResult = CopyName(Attribute->Name, Name, NameLen);
@@ -190,10 +244,13 @@ HRESULT TFakeEditor::SetAttribute(WORD StreamNum, const char16_t* Name, WMT_ATTR
   if (!FOpen) {
     return E_INVALID_STATE;
   }
-  if (Value == nullptr && Length > 0) {
-    return E_INVALID_ARGUMENT;
+  if (StreamNum > LastStream) {
+    return E_INVALID_REQUEST;
   }
-  TFakeAttribute New{StreamNum, Name, Type, 0, std::vector<BYTE>(Value, Value + Length)};
+  if (const HRESULT Check = CheckValue(Name, Type, Value, Length); Check != S_OK) {
+    return Check;
+  }
+  TFakeAttribute New{StreamNum, Name, Type, 0, StoredValue(Type, Value, Length)};
   auto Same = [&](const TFakeAttribute& Attribute) {
     return Attribute.Stream == StreamNum && Attribute.Name == Name;
   };
@@ -239,7 +296,7 @@ HRESULT TFakeEditor::GetAttributeByIndexEx(WORD StreamNum, WORD Index, char16_t*
 {
   TFakeAttribute* Attribute = FOpen ? AtIndex(StreamNum, Index) : nullptr;
   if (Attribute == nullptr) {
-    return FOpen ? E_INVALID_ARGUMENT : E_INVALID_STATE;
+    return FOpen ? E_INVALID_REQUEST : E_INVALID_STATE;
   }
   *Type = Attribute->Type;
   if (LangIndex != nullptr) {
@@ -254,12 +311,18 @@ HRESULT TFakeEditor::ModifyAttribute(WORD StreamNum, WORD Index, WMT_ATTR_DATATY
                                      const BYTE* Value, DWORD Length)
 {
   TFakeAttribute* Attribute = FOpen ? AtIndex(StreamNum, Index) : nullptr;
-  if (Attribute == nullptr || (Value == nullptr && Length > 0)) {
-    return FOpen ? E_INVALID_ARGUMENT : E_INVALID_STATE;
+  if (Attribute == nullptr) {
+    return FOpen ? E_INVALID_REQUEST : E_INVALID_STATE;
+  }
+  if (const HRESULT Check = CheckValue(Attribute->Name.c_str(), Type, Value, Length); Check != S_OK) {
+    return Check;
+  }
+  if (!KnowsLanguage(LangIndex)) {
+    return E_INVALID_ARGUMENT;
   }
   Attribute->Type = Type;
   Attribute->Language = LangIndex;
-  Attribute->Value.assign(Value, Value + Length);
+  Attribute->Value = StoredValue(Type, Value, Length);
   return S_OK;
 }
 
@@ -269,10 +332,16 @@ HRESULT TFakeEditor::AddAttribute(WORD StreamNum, const char16_t* Name, WORD* In
   if (!FOpen) {
     return E_INVALID_STATE;
   }
-  if (Value == nullptr && Length > 0) {
+  if (StreamNum > LastStream) {
+    return E_INVALID_REQUEST;
+  }
+  if (const HRESULT Check = CheckValue(Name, Type, Value, Length); Check != S_OK) {
+    return Check;
+  }
+  if (!KnowsLanguage(LangIndex)) {
     return E_INVALID_ARGUMENT;
   }
-  FHeader.push_back({StreamNum, Name, Type, LangIndex, std::vector<BYTE>(Value, Value + Length)});
+  FHeader.push_back({StreamNum, Name, Type, LangIndex, StoredValue(Type, Value, Length)});
   if (Index != nullptr) {
     *Index = static_cast<WORD>(StreamPositions(StreamNum).size() - 1);
   }
@@ -286,7 +355,7 @@ HRESULT TFakeEditor::DeleteAttribute(WORD StreamNum, WORD Index)
   }
   const std::vector<std::size_t> Positions = StreamPositions(StreamNum);
   if (Index >= Positions.size()) {
-    return E_INVALID_ARGUMENT;
+    return E_INVALID_REQUEST;
   }
   FHeader.erase(FHeader.begin() + static_cast<std::ptrdiff_t>(Positions[Index]));
   return S_OK;

@@ -73,6 +73,8 @@ private:
   // Positions in FHeader of the attributes of one stream, in header order.
   std::vector<std::size_t> StreamPositions(WORD StreamNum) const;
   TFakeAttribute* AtIndex(WORD StreamNum, WORD Index);
+  // The file's language list: 0, and every index its attributes use.
+  bool KnowsLanguage(WORD LangIndex) const;
 
   std::vector<TFakeAttribute> FFile;
   std::vector<TFakeAttribute> FHeader;

@@ -1,6 +1,8 @@
 #include "common/TestFiles.h"
 
 #include <array>
+#include <cstdlib>
+#include <gtest/gtest.h>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -47,7 +49,15 @@ std::filesystem::path CorpusDir()
 {
   std::filesystem::path Dir = QUILLMARK_CORPUS_DIR;
   std::error_code Error;
-  return std::filesystem::is_directory(Dir, Error) ? Dir : std::filesystem::path();
+  if (std::filesystem::is_directory(Dir, Error)) {
+    return Dir;
+  }
+  // Continuous integration sets this where the real files are beside the
+  // checkout: there a missing folder is a fault, not a reason to skip.
+  if (std::getenv("QUILLMARK_REQUIRE_CORPUS") != nullptr) {
+    ADD_FAILURE() << "the real files are required but not found at " << Dir;
+  }
+  return {};
 }
 
 int RunCommand(const std::string& Command, std::string* Output)

@@ -1,7 +1,7 @@
 // Damaged and hostile headers: each fails to open cleanly, never crashes,
 // hangs or allocates what the file claims.
-#include "metadata/AsfBuilder.h"
-#include "metadata/EditorProbe.h"
+#include "common/AsfBuilder.h"
+#include "common/EditorProbe.h"
 #include "metadata/asf/ByteReader.h"
 #include "metadata/asf/ByteWriter.h"
 #include "metadata/asf/HeaderParser.h"

@@ -1,7 +1,7 @@
 // Reading headers: every attribute-bearing object, their order in the list,
 // the stored types and widths, and the objects kept as they are.
-#include "metadata/AsfBuilder.h"
-#include "metadata/EditorProbe.h"
+#include "common/AsfBuilder.h"
+#include "common/EditorProbe.h"
 #include "metadata/asf/ByteSource.h"
 #include "metadata/asf/HeaderParser.h"
 

@@ -92,7 +92,7 @@ TEST(CatalogueWriting, StoresEachValueInItsForm)
   ASSERT_TRUE(Result.Ok);
   EXPECT_FALSE(Result.Reported);
   EXPECT_EQ(Editor->Find(u"Stereoscopic"),
-            std::vector{DwordAttribute(u"Stereoscopic", 0xFFFFFFFFU, WMT_TYPE_BOOL)});
+            std::vector{DwordAttribute(u"Stereoscopic", 1, WMT_TYPE_BOOL)});
   EXPECT_EQ(Editor->Find(u"StereoscopicLayout"),
             std::vector{StringAttribute(u"StereoscopicLayout", u"Mono")});
   EXPECT_EQ(Editor->Find(u"StereoscopicSkip"), std::vector{QwordAttribute(u"StereoscopicSkip", 25000000)});
@@ -100,7 +100,7 @@ TEST(CatalogueWriting, StoresEachValueInItsForm)
             std::vector{DwordAttribute(u"StereoscopicHorizontalParallax", 0xFFFFFFF4U)});
   EXPECT_TRUE(Editor->Find(u"StereoscopicHalfWidth").empty());
   EXPECT_EQ(Editor->Find(u"StereoscopicHalfHeight"),
-            std::vector{DwordAttribute(u"StereoscopicHalfHeight", 0xFFFFFFFFU, WMT_TYPE_BOOL)});
+            std::vector{DwordAttribute(u"StereoscopicHalfHeight", 1, WMT_TYPE_BOOL)});
   EXPECT_EQ(Editor->Find(u"Source"), std::vector{StringAttribute(u"Source", u"Rig")});
   EXPECT_EQ(Editor->Find(u"Title"), std::vector{StringAttribute(u"Title", u"Title \U0001F3AC")});
   EXPECT_EQ(Editor->Find(u"Description"), std::vector{StringAttribute(u"Description", u"One\r\nTwo")});

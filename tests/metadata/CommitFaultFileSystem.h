@@ -1,7 +1,7 @@
 #pragma once
 // A file system for tests of the save code: the real one, except that a
 // chosen call fails with a chosen errno, or stops dead as a crash would.
-#include "metadata/asf/FileSystem.h"
+#include "metadata/fs/FileSystem.h"
 
 #include <optional>
 #include <set>

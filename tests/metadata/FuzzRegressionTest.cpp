@@ -2,7 +2,7 @@
 // with names that say what broke. Each must open or fail cleanly, and what
 // opens must render back to the same attributes.
 #include "common/TestFiles.h"
-#include "metadata/EditorProbe.h"
+#include "common/EditorProbe.h"
 #include "metadata/asf/HeaderVerify.h"
 #include "metadata/asf/Renderer.h"
 

@@ -2,8 +2,8 @@
 #include "metadata/CommitFaultFileSystem.h"
 #include "metadata/CommitTestFiles.h"
 
-#include "metadata/asf/Crc32.h"
-#include "metadata/asf/Journal.h"
+#include "metadata/fs/Crc32.h"
+#include "metadata/fs/Journal.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Rendering: untouched objects go back byte for byte; changed attributes land
 // in the objects the placement rules give, and read back as the model.
 #include "metadata/asf/Renderer.h"
-#include "metadata/AsfBuilder.h"
-#include "metadata/EditorProbe.h"
+#include "common/AsfBuilder.h"
+#include "common/EditorProbe.h"
 #include "metadata/asf/ByteReader.h"
 #include "metadata/asf/HeaderParser.h"
 #include "metadata/asf/HeaderVerify.h"

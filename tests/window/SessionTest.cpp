@@ -5,8 +5,8 @@
 #include "common/ScriptedPlatform.h"
 #include "common/TestFiles.h"
 #include "common/TestJpeg.h"
-#include "metadata/AsfBuilder.h"
-#include "metadata/EditorProbe.h"
+#include "common/AsfBuilder.h"
+#include "common/EditorProbe.h"
 #include "window/DroppedFiles.h"
 #include "window/Main.h"
 

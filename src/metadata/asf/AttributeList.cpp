@@ -1,6 +1,6 @@
 #include "metadata/asf/AttributeList.h"
 
-#include "metadata/asf/AsfError.h"
+#include "metadata/EngineError.h"
 
 #include <algorithm>
 

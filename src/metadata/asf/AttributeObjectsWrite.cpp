@@ -2,7 +2,7 @@
 
 #include "metadata/asf/AsfHeader.h"
 #include "metadata/asf/ByteWriter.h"
-#include "metadata/asf/CheckedMath.h"
+#include "metadata/CheckedMath.h"
 
 namespace Quillmark::Asf {
 

@@ -1,6 +1,6 @@
 #include "metadata/asf/AttributeTypes.h"
 
-#include "metadata/asf/AsfError.h"
+#include "metadata/EngineError.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #include "metadata/asf/ByteWriter.h"
 
-#include "metadata/asf/AsfError.h"
+#include "metadata/EngineError.h"
 
 namespace Quillmark::Asf {
 

@@ -1,6 +1,6 @@
 #include "metadata/asf/CommitImage.h"
 #include "metadata/asf/CommitPaths.h"
-#include "metadata/asf/CopyFile.h"
+#include "metadata/fs/CopyFile.h"
 #include "metadata/asf/PaddingPolicy.h"
 
 #include <cerrno>

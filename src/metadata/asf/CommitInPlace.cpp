@@ -1,6 +1,6 @@
 #include "metadata/asf/CommitImage.h"
 #include "metadata/asf/CommitPaths.h"
-#include "metadata/asf/Journal.h"
+#include "metadata/fs/Journal.h"
 #include "metadata/asf/PaddingPolicy.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 // The three ways a header is written, behind CommitHeader. Internal to the
 // save code.
-#include "metadata/asf/FileIo.h"
+#include "metadata/fs/FileIo.h"
 #include "metadata/asf/HeaderCommit.h"
 
 #include <cstdint>

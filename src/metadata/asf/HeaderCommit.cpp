@@ -3,7 +3,7 @@
 #include "metadata/asf/ByteReader.h"
 #include "metadata/asf/CommitImage.h"
 #include "metadata/asf/CommitPaths.h"
-#include "metadata/asf/Journal.h"
+#include "metadata/fs/Journal.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -51,7 +51,7 @@
 //   new contents are already synced, and at worst a power cut brings back the
 //   journal, which would restore the old header.
 #include "metadata/MetadataEditor.h"
-#include "metadata/asf/FileSystem.h"
+#include "metadata/fs/FileSystem.h"
 #include "metadata/asf/HeaderImage.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 // Reading a Header Object from a byte source. Throws EAsfError: E_CORRUPT_HEADER
 // for anything that is not a sound ASF header, E_IO_FAILURE when the source
 // cannot be read.
-#include "metadata/asf/AsfError.h"
+#include "metadata/EngineError.h"
 #include "metadata/asf/AsfHeader.h"
 #include "metadata/asf/ByteSource.h"
 

@@ -1,6 +1,6 @@
 #include "metadata/asf/HeaderVerify.h"
 
-#include "metadata/asf/AsfError.h"
+#include "metadata/EngineError.h"
 #include "metadata/asf/HeaderParser.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 #include "metadata/asf/HeaderCommit.h"
-#include "metadata/asf/Journal.h"
+#include "metadata/fs/Journal.h"
 
 #include <cerrno>
 #include <fcntl.h>

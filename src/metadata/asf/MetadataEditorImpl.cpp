@@ -2,7 +2,7 @@
 
 #include "metadata/TextConversion.h"
 #include "metadata/asf/ByteSource.h"
-#include "metadata/asf/Guarded.h"
+#include "metadata/Guarded.h"
 #include "metadata/asf/HeaderCommit.h"
 #include "metadata/asf/HeaderParser.h"
 #include "metadata/asf/HeaderVerify.h"

@@ -3,7 +3,7 @@
 // metadata/MetadataEditor.h over this program's own ASF header engine.
 #include "metadata/MetadataEditor.h"
 #include "metadata/asf/AsfHeader.h"
-#include "metadata/asf/FileLock.h"
+#include "metadata/fs/FileLock.h"
 
 #include <memory>
 #include <span>

@@ -3,7 +3,7 @@
 #include "metadata/asf/AttributeObjects.h"
 #include "metadata/asf/ByteReader.h"
 #include "metadata/asf/ByteWriter.h"
-#include "metadata/asf/CheckedMath.h"
+#include "metadata/CheckedMath.h"
 #include "metadata/asf/Placement.h"
 
 namespace Quillmark::Asf {

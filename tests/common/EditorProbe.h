@@ -1,6 +1,6 @@
 #pragma once
 // Looking into an editor through its interfaces, for tests.
-#include "metadata/AsfBuilder.h"
+#include "common/AsfBuilder.h"
 #include "metadata/MetadataEditor.h"
 #include "metadata/asf/MetadataEditorImpl.h"
 

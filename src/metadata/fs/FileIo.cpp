@@ -1,6 +1,6 @@
-#include "metadata/asf/FileIo.h"
+#include "metadata/fs/FileIo.h"
 
-#include "metadata/asf/Crc32.h"
+#include "metadata/fs/Crc32.h"
 
 #include <cerrno>
 #include <cstdio>

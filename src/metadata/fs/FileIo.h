@@ -3,7 +3,7 @@
 // writes, folder syncs, result mapping, the names of our side files and a
 // descriptor that closes itself.
 #include "metadata/MetadataEditor.h"
-#include "metadata/asf/FileSystem.h"
+#include "metadata/fs/FileSystem.h"
 
 #include <cstdint>
 #include <string>

@@ -6,12 +6,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
-// The plain SHA-256 functions: OpenSSL 3 marks them deprecated in favour of
-// EVP, but every EVP entry point (SHA256() included) pulls the whole
-// provider machinery into the statically linked tool, two megabytes that
-// each start of it would map and relocate.
-#define OPENSSL_SUPPRESS_DEPRECATED
-#include <openssl/sha.h>
+// nettle: a small library with no start-up work of its own, so a tool
+// started once per file pays nothing for the digest it may not need.
+#include <nettle/sha2.h>
 
 namespace Quillmark {
 
@@ -76,12 +73,11 @@ HRESULT ListStream(IWMHeaderInfo3& Info, WORD Stream, std::vector<TListedAttribu
 
 std::string Sha256Hex(const std::vector<BYTE>& Bytes)
 {
-  unsigned char Digest[SHA256_DIGEST_LENGTH];
-  SHA256_CTX Context;
-  if (SHA256_Init(&Context) != 1 || SHA256_Update(&Context, Bytes.data(), Bytes.size()) != 1 ||
-      SHA256_Final(Digest, &Context) != 1) {
-    return "?";
-  }
+  unsigned char Digest[SHA256_DIGEST_SIZE];
+  sha256_ctx Context;
+  sha256_init(&Context);
+  sha256_update(&Context, Bytes.size(), Bytes.data());
+  sha256_digest(&Context, sizeof Digest, Digest);
   std::string Hex;
   char Pair[3];
   for (unsigned char Byte : Digest) {

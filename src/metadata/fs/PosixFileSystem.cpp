@@ -1,4 +1,4 @@
-#include "metadata/asf/FileSystem.h"
+#include "metadata/fs/FileSystem.h"
 
 #include <cerrno>
 #include <climits>

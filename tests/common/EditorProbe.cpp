@@ -1,4 +1,4 @@
-#include "metadata/EditorProbe.h"
+#include "common/EditorProbe.h"
 
 #include <gtest/gtest.h>
 

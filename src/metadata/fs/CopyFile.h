@@ -2,7 +2,7 @@
 // Copies a byte range from one open file to another without holding it in
 // memory: copy_file_range where the kernel offers it, else 4 MiB buffers.
 #include "metadata/MetadataEditor.h"
-#include "metadata/asf/FileSystem.h"
+#include "metadata/fs/FileSystem.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Runs one editor call and turns the engine's error into its result code, so
 // no exception crosses the interface.
-#include "metadata/asf/AsfError.h"
+#include "metadata/EngineError.h"
 
 #include <new>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "metadata/asf/Crc32.h"
+#include "metadata/fs/Crc32.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "metadata/AsfBuilder.h"
+#include "common/AsfBuilder.h"
 
 #include "metadata/asf/AsfGuids.h"
 

@@ -1,6 +1,6 @@
-#include "metadata/asf/FileLock.h"
+#include "metadata/fs/FileLock.h"
 
-#include "metadata/asf/AsfError.h"
+#include "metadata/EngineError.h"
 
 #include <cerrno>
 #include <cstring>

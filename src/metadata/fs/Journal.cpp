@@ -1,6 +1,6 @@
-#include "metadata/asf/Journal.h"
+#include "metadata/fs/Journal.h"
 
-#include "metadata/asf/Crc32.h"
+#include "metadata/fs/Crc32.h"
 
 #include <cerrno>
 #include <cstring>

@@ -32,7 +32,7 @@
 // checksum, was cut short while being written, so the overwrite it guards
 // never began: it is removed without touching the video.
 #include "metadata/MetadataEditor.h"
-#include "metadata/asf/FileIo.h"
+#include "metadata/fs/FileIo.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "metadata/asf/CopyFile.h"
+#include "metadata/fs/CopyFile.h"
 
-#include "metadata/asf/FileIo.h"
+#include "metadata/fs/FileIo.h"
 
 #include <algorithm>
 #include <cerrno>
