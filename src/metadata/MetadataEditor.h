@@ -66,6 +66,13 @@ constexpr HRESULT E_DISK_FULL = static_cast<HRESULT>(0x80070070);
 // A header that must grow by rewriting the file, which would cut the file's
 // other hard links off from the new contents.
 constexpr HRESULT E_FILE_HARD_LINKED = static_cast<HRESULT>(0xC00D0FA1);
+// A side file of an interrupted save is at the journal's name (beside the
+// file or in the saver's journal folder) and was not, or could not be,
+// dealt with: the save waits until it is gone.
+constexpr HRESULT E_SIDE_FILE_FOUND = static_cast<HRESULT>(0xC00D0FA2);
+// A header that must grow by rewriting the file, whose copy could not be
+// given the file's owner and group.
+constexpr HRESULT E_OWNER_NOT_KEPT = static_cast<HRESULT>(0xC00D0FA3);
 
 // A short English name of a result, for messages of the command-line tool.
 std::string ResultName(HRESULT Result);
@@ -193,6 +200,33 @@ using TProgressCallback = std::function<void(QWORD Done, QWORD Total)>;
 class IQuillmarkSaveProgress : public virtual IInterface {
 public:
   virtual void SetProgressCallback(TProgressCallback Callback) = 0;
+};
+
+// What an open found of an earlier save of the file that was cut off.
+enum class TSideFileState {
+  None,
+  // A side file that was not used: it cannot be shown to be this file's own
+  // interrupted save. The file was opened as it is; saving it is refused
+  // while the side file is there.
+  Found,
+  // This file's own interrupted save, left as it is because the open only
+  // reads; an open for writing finishes it.
+  Pending,
+  RolledBack, // the interrupted save was undone and its side file removed
+  Completed,  // the interrupted save had reached its end; its side file was removed
+  Removed,    // a side file cut short while being written (the file was never changed) was removed
+};
+
+struct TSideFileReport {
+  TSideFileState State = TSideFileState::None;
+  std::string Path; // the side file
+};
+
+// Offered by this program's editor: what the last OpenEx found, whether it
+// succeeded or not.
+class IQuillmarkSideFiles : public virtual IInterface {
+public:
+  virtual TSideFileReport SideFileReport() const = 0;
 };
 
 // Creates a new editor with no file open.

@@ -19,6 +19,8 @@ std::string ResultName(HRESULT Result)
   case E_DISK_FULL: return "the disk is full";
   case E_FILE_HARD_LINKED:
     return "the file has other hard links, and its header can grow only by rewriting the file";
+  case E_SIDE_FILE_FOUND: return "a side file of an interrupted save was found";
+  case E_OWNER_NOT_KEPT: return "the file must be rewritten to grow, and the copy could not keep its owner";
   default: return "unknown failure";
   }
 }

@@ -1,7 +1,9 @@
 #include "tag/AttributeText.h"
 
+#include "metadata/SideFileMessage.h"
 #include "metadata/TextConversion.h"
 #include "metadata/asf/AsfGuids.h"
+#include "tag/CatalogueFile.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -87,7 +89,7 @@ std::string Sha256Hex(const std::vector<BYTE>& Bytes)
   return Hex;
 }
 
-HRESULT ListAttributes(const std::string& File, std::vector<TListedAttribute>& Attributes)
+HRESULT ListAttributes(const std::string& File, std::vector<TListedAttribute>& Attributes, std::string* SideFile)
 {
   TRef<IWMMetadataEditor> Editor;
   HRESULT Result = WMCreateEditor(Editor);
@@ -96,6 +98,9 @@ HRESULT ListAttributes(const std::string& File, std::vector<TListedAttribute>& A
   }
   TRef<IWMMetadataEditor2> Editor2 = QueryInterface<IWMMetadataEditor2>(Editor);
   Result = Editor2->OpenEx(Utf8ToUtf16(File).c_str(), GENERIC_READ, FILE_SHARE_READ);
+  if (SideFile != nullptr) {
+    *SideFile = SideFileLine(SideFileReportOf(Editor2), File);
+  }
   if (Result == S_OK) {
     TRef<IWMHeaderInfo3> Info = QueryInterface<IWMHeaderInfo3>(Editor);
     for (WORD Stream = 0; Result == S_OK && Stream <= LastStream; ++Stream) {

@@ -17,7 +17,10 @@ struct TListedAttribute {
 };
 
 // Opens the file for reading, shared with other readers, and lists streams 0 to 127.
-HRESULT ListAttributes(const std::string& File, std::vector<TListedAttribute>& Attributes);
+// SideFile, when given, receives the line about a side file of an
+// interrupted save the open found (empty for none).
+HRESULT ListAttributes(const std::string& File, std::vector<TListedAttribute>& Attributes,
+                       std::string* SideFile = nullptr);
 
 const char* TypeName(WMT_ATTR_DATATYPE Type);
 // Strings as UTF-8, numbers in decimal, GUIDs as canonical text, byte arrays

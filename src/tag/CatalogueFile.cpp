@@ -3,6 +3,7 @@
 #include "metadata/CatalogueReading.h"
 #include "metadata/CatalogueWriting.h"
 #include "metadata/PictureRules.h"
+#include "metadata/SideFileMessage.h"
 #include "metadata/TextConversion.h"
 
 #include <vector>
@@ -37,6 +38,15 @@ void SetProgress(const TRef<IWMMetadataEditor2>& Editor, const TProgressCallback
 
 } // namespace
 
+std::string SideFileLine(const TSideFileReport& Report, const std::string& Path)
+{
+  std::string Line = Utf16ToUtf8(SideFileMessage(Report, Path));
+  for (std::size_t At = Line.find("\r\r"); At != std::string::npos; At = Line.find("\r\r", At)) {
+    Line.replace(At, 2, " ");
+  }
+  return Line;
+}
+
 std::string OpenFailureMessage(const std::string& Path)
 {
   return Utf16ToUtf8(CouldNotOpenMessage(Path)) + Advice;
@@ -56,7 +66,9 @@ std::string OpenCatalogue(const std::string& Path, TOpenAccess Access, TOpenedCa
   Opened.Editor = QueryInterface<IWMMetadataEditor2>(Created);
   const DWORD Rights = Access == TOpenAccess::ReadWrite ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
   const DWORD Share = Access == TOpenAccess::ReadWrite ? 0 : FILE_SHARE_READ;
-  if (Opened.Editor->OpenEx(Utf8ToUtf16(Path).c_str(), Rights, Share) != S_OK) {
+  const bool Done = Opened.Editor->OpenEx(Utf8ToUtf16(Path).c_str(), Rights, Share) == S_OK;
+  Opened.SideFile = SideFileLine(SideFileReportOf(Opened.Editor), Path);
+  if (!Done) {
     Opened.Editor.reset();
     return OpenFailureMessage(Path);
   }

@@ -14,6 +14,8 @@ enum class TOpenAccess { Read, ReadWrite };
 struct TOpenedCatalogue {
   TRef<IWMMetadataEditor2> Editor;
   TCatalogueValues Values;
+  // What the open found of an interrupted save, on one line; empty for nothing.
+  std::string SideFile;
 };
 
 // Creates an editor, opens the file (ReadWrite: exclusively, as the window
@@ -32,6 +34,8 @@ bool SaveCatalogue(TOpenedCatalogue& Opened, const std::string& Path, bool DryRu
 // application." and the same with "save"; the window's two carriage returns
 // become one space so that each message stays on one line.
 std::string OpenFailureMessage(const std::string& Path);
+// The message of what an open found of an interrupted save, on one line.
+std::string SideFileLine(const TSideFileReport& Report, const std::string& Path);
 std::string SaveFailureMessage(const std::string& Path);
 
 } // namespace Quillmark

@@ -39,7 +39,11 @@ int RunDump(const TDumpOptions& Options, std::ostream& Out, std::ostream& Err)
   nlohmann::json Files = nlohmann::json::array();
   for (const std::string& File : Options.Files) {
     std::vector<TListedAttribute> Attributes;
-    HRESULT Result = ListAttributes(File, Attributes);
+    std::string SideFile;
+    HRESULT Result = ListAttributes(File, Attributes, &SideFile);
+    if (!SideFile.empty()) {
+      Err << "quillmark-tag: " << File << ": " << SideFile << '\n';
+    }
     if (Result != S_OK) {
       Err << "quillmark-tag: " << File << ": " << ResultName(Result) << '\n';
       Status = 1;

@@ -149,6 +149,9 @@ bool SetFile(const TSetOptions& Options, const TChanges& Changes, const std::str
 {
   TOpenedCatalogue Opened;
   const std::string Message = OpenCatalogue(File, TOpenAccess::ReadWrite, Opened);
+  if (!Opened.SideFile.empty()) {
+    Err << File << ": " << Opened.SideFile << '\n';
+  }
   if (!Message.empty()) {
     Err << File << ": " << Message << '\n';
     return false;

@@ -74,6 +74,9 @@ int RunShow(const TShowOptions& Options, std::ostream& Out, std::ostream& Err)
   for (const std::string& File : Options.Files) {
     TOpenedCatalogue Opened;
     const std::string Message = OpenCatalogue(File, TOpenAccess::Read, Opened);
+    if (!Opened.SideFile.empty()) {
+      Err << File << ": " << Opened.SideFile << '\n';
+    }
     if (!Message.empty()) {
       Err << File << ": " << Message << '\n';
       Status = 1;

@@ -3,6 +3,7 @@
 #include "metadata/CatalogueWriting.h"
 #include "metadata/DecimalSeparator.h"
 #include "metadata/PictureRules.h"
+#include "metadata/SideFileMessage.h"
 #include "window/JpegDrawing.h"
 #include "window/Main.h"
 #include "window/SaveProgress.h"
@@ -87,7 +88,10 @@ void TMainForm::OpenFile(const QString& Path)
     UpdateControls();
     throw;
   }
-  if (FEditor->OpenEx(reinterpret_cast<const char16_t*>(Path.utf16()), ReadWrite, 0) != S_OK) {
+  const bool Opened = FEditor->OpenEx(reinterpret_cast<const char16_t*>(Path.utf16()), ReadWrite, 0) == S_OK;
+  // What the open found of an interrupted save is told once the file is shown.
+  const TSideFileReport SideFile = SideFileReportOf(FEditor);
+  if (!Opened) {
     Warn(OpenFailureMessage(Path), TMessageIcon::Warning);
     CloseFile();
   } else if (!ReadMetadata()) {
@@ -95,6 +99,10 @@ void TMainForm::OpenFile(const QString& Path)
     CloseFile();
   }
   UpdateControls();
+  if (SideFile.State != TSideFileState::None) {
+    Warn(FromUtf16(SideFileMessage(SideFile, Path.toStdString())),
+         SideFileLeft(SideFile) ? TMessageIcon::Warning : TMessageIcon::Information);
+  }
 }
 
 void TMainForm::SaveFile()

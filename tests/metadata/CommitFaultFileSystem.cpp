@@ -28,6 +28,7 @@ void TFaultFileSystem::Reset()
   FLog.clear();
   FCalls = 0;
   FBytesWritten = 0;
+  FBytesRead = 0;
   std::fill(std::begin(FCallsOf), std::end(FCallsOf), 0);
   FCrashed = false;
   FCrashPending = false;
@@ -113,7 +114,12 @@ int TFaultFileSystem::Close(int Fd)
 int TFaultFileSystem::PRead(int Fd, void* Buffer, std::size_t Count, off_t Offset, std::size_t& Done)
 {
   Done = 0;
-  QUILLMARK_FORWARD(PRead, PRead(Fd, Buffer, Count, Offset, Done));
+  if (int Error = Enter(TFsCall::PRead)) {
+    return Error;
+  }
+  int Error = FReal.PRead(Fd, Buffer, Count, Offset, Done);
+  FBytesRead += Done;
+  return Error;
 }
 
 int TFaultFileSystem::PWrite(int Fd, const void* Buffer, std::size_t Count, off_t Offset, std::size_t& Done)
@@ -193,6 +199,11 @@ int TFaultFileSystem::CopyXattrs(int From, int To)
 int TFaultFileSystem::RealPath(const std::string& Path, std::string& Resolved)
 {
   QUILLMARK_FORWARD(RealPath, RealPath(Path, Resolved));
+}
+
+int TFaultFileSystem::MakeFolder(const std::string& Path, mode_t Mode)
+{
+  QUILLMARK_FORWARD(MakeFolder, MakeFolder(Path, Mode));
 }
 
 #undef QUILLMARK_FORWARD

@@ -39,6 +39,7 @@ public:
   bool Crashed() const { return FCrashed || FCrashPending; }
   const std::vector<TFsCall>& Log() const { return FLog; }
   std::uint64_t BytesWritten() const { return FBytesWritten; }
+  std::uint64_t BytesRead() const { return FBytesRead; }
 
   int Open(const std::string& Path, int Flags, mode_t Mode, int& Fd) override;
   int Close(int Fd) override;
@@ -58,6 +59,7 @@ public:
   int FChown(int Fd, uid_t Owner, gid_t Group) override;
   int CopyXattrs(int From, int To) override;
   int RealPath(const std::string& Path, std::string& Resolved) override;
+  int MakeFolder(const std::string& Path, mode_t Mode) override;
 
 private:
   struct TFault {
@@ -77,6 +79,7 @@ private:
   std::set<int> FOpen;
   int FCalls = 0;
   std::uint64_t FBytesWritten = 0;
+  std::uint64_t FBytesRead = 0;
   int FCallsOf[Quillmark::Asf::FsCallKinds] = {};
   bool FCrashed = false;
   bool FCrashPending = false;

@@ -112,7 +112,7 @@ TEST_P(CommitFaultTest, AnyFailureOrCrashLeavesTheOldOrTheNewFile)
       std::string Where = std::string("call ") + std::to_string(Nth) + " (" +
                           FsCallName(Fs.Log().at(static_cast<std::size_t>(Nth - 1))) + ") fault " +
                           std::to_string(static_cast<int>(Fault));
-      ASSERT_EQ(RecoverJournal(Video().string()), S_OK) << Where;
+      ASSERT_EQ(Recover(Video()), S_OK) << Where;
       TBytes File = ReadFileBytes(Video());
       bool IsOld = File == FSample.Bytes;
       bool IsNew = File == New || File == Copied;

@@ -183,6 +183,22 @@ void TOpenVideo::Close()
   }
 }
 
+Quillmark::HRESULT Recover(const std::filesystem::path& Path, Quillmark::TSideFileReport* Report,
+                           Quillmark::Asf::IFileSystem* Fs, bool MayWrite)
+{
+  int Fd = ::open(Path.c_str(), (MayWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+  if (Fd < 0) {
+    return Quillmark::E_IO_FAILURE;
+  }
+  Quillmark::TSideFileReport Found;
+  Quillmark::HRESULT Result = Quillmark::Asf::RecoverJournal({Path.string(), Fd, MayWrite, Fs}, Found);
+  ::close(Fd);
+  if (Report != nullptr) {
+    *Report = Found;
+  }
+  return Result;
+}
+
 std::vector<std::filesystem::path> SideFiles(const std::filesystem::path& Folder)
 {
   std::vector<std::filesystem::path> Found;

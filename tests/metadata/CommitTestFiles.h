@@ -58,6 +58,11 @@ private:
   Quillmark::Asf::TFileStamp FStamp;
 };
 
+// Deals with what an interrupted save left, as the editor's open does,
+// through a descriptor of its own: read-write unless told otherwise.
+Quillmark::HRESULT Recover(const std::filesystem::path& Path, Quillmark::TSideFileReport* Report = nullptr,
+                           Quillmark::Asf::IFileSystem* Fs = nullptr, bool MayWrite = true);
+
 // Our hidden files in a folder (journal or copy) still present.
 std::vector<std::filesystem::path> SideFiles(const std::filesystem::path& Folder);
 

@@ -4,6 +4,7 @@
 
 #include "metadata/fs/Crc32.h"
 #include "metadata/fs/Journal.h"
+#include "metadata/asf/JournalCheck.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>
@@ -101,8 +102,17 @@ protected:
     TBytes File = ReadFileBytes(Video());
     ASSERT_NE(File, FSample.Bytes);
     if (Torn) {
-      std::copy_n(FSample.Bytes.begin() + static_cast<long>(FSample.HeaderSize) - 100, 100,
-                  File.begin() + static_cast<long>(FSample.HeaderSize) - 100);
+      // The last sectors of the new header never reached the disk: they hold
+      // what the file held before the overwrite (after an insert, the room's zeros).
+      std::optional<TJournal> Journal = DecodeJournal(ReadFileBytes(JournalOf("clip.wmv")));
+      ASSERT_TRUE(Journal);
+      TBytes Before = FSample.Bytes;
+      Before.insert(Before.begin() + static_cast<long>(Journal->InsertOffset), File.size() - Before.size(),
+                    0);
+      std::size_t From = (HeaderSizeOf(File) - 100) / JournalSectorSize * JournalSectorSize;
+      std::copy(Before.begin() + static_cast<long>(From),
+                Before.begin() + static_cast<long>(HeaderSizeOf(File)),
+                File.begin() + static_cast<long>(From));
       WriteFileBytes(Video(), File);
     }
   }
@@ -113,8 +123,9 @@ protected:
 
 TEST_F(JournalRecoveryTest, NothingToRecoverIsSuccess)
 {
-  EXPECT_EQ(RecoverJournal(Video().string()), S_OK);
-  EXPECT_EQ(RecoverJournal(FDir.File("missing.wmv").string()), S_OK);
+  TSideFileReport Report;
+  EXPECT_EQ(Recover(Video(), &Report), S_OK);
+  EXPECT_EQ(Report.State, TSideFileState::None);
   EXPECT_EQ(ReadFileBytes(Video()), FSample.Bytes);
 }
 
@@ -138,12 +149,12 @@ TEST_F(JournalRecoveryTest, InterruptedSaveIsRolledBackOrKeptEvenIfRecoveryItsel
       Fs.CrashAtNth(Nth);
       bool Finished = false;
       try {
-        EXPECT_EQ(RecoverJournal(Video().string(), &Fs), S_OK);
+        EXPECT_EQ(Recover(Video(), nullptr, &Fs), S_OK);
         Finished = !Fs.Crashed();
       } catch (const ESimulatedCrash&) {
       }
       Fs.CloseLeftovers();
-      EXPECT_EQ(RecoverJournal(Video().string()), S_OK);
+      EXPECT_EQ(Recover(Video()), S_OK);
       EXPECT_EQ(ReadFileBytes(Video()), Expected)
           << Case.Payload << " torn " << Case.Torn << " crash at " << Nth;
       EXPECT_TRUE(SideFiles(FDir.Path()).empty());
@@ -154,19 +165,27 @@ TEST_F(JournalRecoveryTest, InterruptedSaveIsRolledBackOrKeptEvenIfRecoveryItsel
   }
 }
 
-TEST_F(JournalRecoveryTest, JournalOfAnotherFileIsLeftAloneAndTheNextSaveReplacesIt)
+// A journal that is not this file's is never applied nor removed, and a
+// save waits until it is gone.
+TEST_F(JournalRecoveryTest, JournalOfAnotherFileIsLeftAloneAndSavesWaitUntilItIsGone)
 {
   CrashBeforeSync(1000);
   std::filesystem::rename(JournalOf("clip.wmv"), JournalOf("other.wmv"));
   WriteFileBytes(FDir.File("other.wmv"), FSample.Bytes); // another inode
   TBytes Journal = ReadFileBytes(JournalOf("other.wmv"));
-  EXPECT_EQ(RecoverJournal(FDir.File("other.wmv").string()), S_OK);
+  TSideFileReport Report;
+  EXPECT_EQ(Recover(FDir.File("other.wmv"), &Report), S_OK);
+  EXPECT_EQ(Report.State, TSideFileState::Found);
+  EXPECT_EQ(Report.Path, JournalOf("other.wmv").string());
   EXPECT_EQ(ReadFileBytes(JournalOf("other.wmv")), Journal);
   EXPECT_EQ(ReadFileBytes(FDir.File("other.wmv")), FSample.Bytes);
 
   TOpenVideo Open(FDir.File("other.wmv"));
-  ASSERT_EQ(CommitHeader(Open.Request(MakeImage(1500), FSample.HeaderSize)), S_OK);
-  EXPECT_FALSE(std::filesystem::exists(JournalOf("other.wmv")));
+  EXPECT_EQ(CommitHeader(Open.Request(MakeImage(1500), FSample.HeaderSize)), E_SIDE_FILE_FOUND);
+  EXPECT_EQ(ReadFileBytes(FDir.File("other.wmv")), FSample.Bytes);
+  EXPECT_EQ(ReadFileBytes(JournalOf("other.wmv")), Journal);
+  std::filesystem::remove(JournalOf("other.wmv"));
+  EXPECT_EQ(CommitHeader(Open.Request(MakeImage(1500), FSample.HeaderSize)), S_OK);
 }
 
 TEST_F(JournalRecoveryTest, TornJournalIsRemovedWithoutTouchingTheFile)
@@ -176,7 +195,9 @@ TEST_F(JournalRecoveryTest, TornJournalIsRemovedWithoutTouchingTheFile)
   Journal.resize(Journal.size() / 2);
   WriteFileBytes(JournalOf("clip.wmv"), Journal);
   WriteFileBytes(Video(), FSample.Bytes);
-  EXPECT_EQ(RecoverJournal(Video().string()), S_OK);
+  TSideFileReport Report;
+  EXPECT_EQ(Recover(Video(), &Report), S_OK);
+  EXPECT_EQ(Report.State, TSideFileState::Removed);
   EXPECT_EQ(ReadFileBytes(Video()), FSample.Bytes);
   EXPECT_TRUE(SideFiles(FDir.Path()).empty());
 }
@@ -192,7 +213,7 @@ TEST_F(JournalRecoveryTest, CopyLeftByACrashIsRemoved)
   EXPECT_THROW(CommitHeader(Request), ESimulatedCrash);
   EXPECT_EQ(SideFiles(FDir.Path()).size(), 1U);
   EXPECT_EQ(ReadFileBytes(Video()), FSample.Bytes);
-  EXPECT_EQ(RecoverJournal(Video().string()), S_OK);
+  EXPECT_EQ(Recover(Video()), S_OK);
   EXPECT_TRUE(SideFiles(FDir.Path()).empty());
 }
 
@@ -201,7 +222,7 @@ TEST_F(JournalRecoveryTest, SaveRefusesAFileStillCarryingItsOwnJournal)
   CrashBeforeSync(1000);
   TBytes Interrupted = ReadFileBytes(Video());
   TOpenVideo Open(Video());
-  EXPECT_EQ(CommitHeader(Open.Request(MakeImage(1500), FSample.HeaderSize)), E_INVALID_STATE);
+  EXPECT_EQ(CommitHeader(Open.Request(MakeImage(1500), FSample.HeaderSize)), E_SIDE_FILE_FOUND);
   EXPECT_EQ(ReadFileBytes(Video()), Interrupted);
 }
 

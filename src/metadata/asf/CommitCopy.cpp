@@ -24,17 +24,22 @@ HRESULT CheckSpace(IFileSystem& Fs, int Fd, std::uint64_t Length)
   return Free < Length + Slack ? E_DISK_FULL : S_OK;
 }
 
+// The owner and group come first, before a byte is copied: a saver who may
+// not give them (a group member saving another's file) must not hand the
+// file to himself, and learns so at once rather than after gigabytes.
+HRESULT KeepOwner(const TCommitContext& Context, int To)
+{
+  int Error = Context.Fs.FChown(To, Context.Info.st_uid, Context.Info.st_gid);
+  return Error == 0 ? S_OK : Error == EPERM ? E_OWNER_NOT_KEPT : ErrnoResult(Error);
+}
+
 // Mode last: changing the owner clears set-user-ID and set-group-ID bits.
 int CopyAttributes(const TCommitContext& Context, int To)
 {
-  const struct stat& Info = Context.Info;
   if (int Error = Context.Fs.CopyXattrs(Context.Request.Fd, To); Error != 0) {
     return Error;
   }
-  if (int Error = Context.Fs.FChown(To, Info.st_uid, Info.st_gid); Error != 0 && Error != EPERM) {
-    return Error;
-  }
-  return Context.Fs.FChmod(To, Info.st_mode & 07777);
+  return Context.Fs.FChmod(To, Context.Info.st_mode & 07777);
 }
 
 HRESULT FillCopy(TCommitContext& Context, int To, const std::vector<std::uint8_t>& Header)
@@ -42,6 +47,9 @@ HRESULT FillCopy(TCommitContext& Context, int To, const std::vector<std::uint8_t
   IFileSystem& Fs = Context.Fs;
   std::uint64_t Old = Context.Request.OldHeaderSize;
   std::uint64_t Rest = Context.FileSize() - Old;
+  if (HRESULT Result = KeepOwner(Context, To); Result != S_OK) {
+    return Result;
+  }
   if (HRESULT Result = CheckSpace(Fs, To, Header.size() + Rest); Result != S_OK) {
     return Result;
   }

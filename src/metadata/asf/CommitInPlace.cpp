@@ -210,6 +210,10 @@ HRESULT CommitByInsert(TCommitContext& Context, bool& Settled)
   std::uint64_t NewTotal = Context.Request.OldHeaderSize + Plan.Length;
   std::vector<std::uint8_t> Header = ComposeHeader(Context.Request.NewHeader, NewTotal - Context.NewSize(),
                                                    Context.FileSize() + Plan.Length);
+  // The new header without the zeros of its padding, so that recovery can
+  // tell what this save may have left in the file.
+  auto LastByte = std::find_if(Header.rbegin(), Header.rend(), [](std::uint8_t Byte) { return Byte != 0; });
+  Journal.NewBytes.assign(Header.begin(), LastByte.base());
   if (int Error = WriteJournal(Context.Fs, Context.Names, Journal); Error != 0) {
     Settled = true;
     return ErrnoResult(Error);

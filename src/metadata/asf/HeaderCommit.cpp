@@ -63,24 +63,15 @@ HRESULT ReadOldRegion(TCommitContext& Context)
   return S_OK;
 }
 
-// A journal of this very video means it was opened without recovery, and
-// its header may be half written: the save refuses. Any other file at the
-// journal's name is stale and goes.
-HRESULT ClearStaleJournal(TCommitContext& Context)
+// A journal at either of its names is this save's business only once it is
+// proved to be ours, which is the open's work; until then the save waits.
+HRESULT RefuseOverSideFiles(TCommitContext& Context)
 {
-  TJournal Journal;
-  int Error = ReadJournal(Context.Fs, Context.Names.Journal, Journal);
-  if (Error == ENOENT) {
-    return S_OK;
-  }
-  if (Error == 0 && JournalBelongsTo(Journal, Context.Info)) {
-    return E_INVALID_STATE;
-  }
-  if (Error != 0 && Error != EBADMSG) {
-    return ErrnoResult(Error);
-  }
-  Error = Context.Fs.Unlink(Context.Names.Journal);
-  return Error == 0 || Error == ENOENT ? S_OK : ErrnoResult(Error);
+  AddPrivateJournal(Context.Names, static_cast<std::uint64_t>(Context.Info.st_ino));
+  const TSaveNames& Names = Context.Names;
+  bool Found = SideFileExists(Context.Fs, Names.Journal) ||
+               (!Names.PrivateJournal.empty() && SideFileExists(Context.Fs, Names.PrivateJournal));
+  return Found ? E_SIDE_FILE_FOUND : S_OK;
 }
 
 HRESULT Prepare(TCommitContext& Context)
@@ -100,7 +91,7 @@ HRESULT Prepare(TCommitContext& Context)
   if (HRESULT Result = ReadOldRegion(Context); Result != S_OK) {
     return Result;
   }
-  return ClearStaleJournal(Context);
+  return RefuseOverSideFiles(Context);
 }
 
 bool FitsInPlace(const TCommitContext& Context)

@@ -40,12 +40,19 @@
 //   either way the video is as it was and no side file of ours remains.
 // - Side files: ".<name>.quillmark-journal" and ".<name>.quillmark-new" in
 //   the video's folder (a very long name is shortened and tagged with a
-//   checksum). A crash may leave either. RecoverJournal, which the editor
-//   calls before it reads a file, rolls a left journal back and removes a
-//   left copy (the copy never took effect: the rename is its last step).
-// - A journal left by a crash is this video's when its inode matches and
-//   the size is the one the journal expects; any other journal at that name
-//   is left alone by RecoverJournal, and replaced by the next save.
+//   checksum); when that folder takes no new files from the saver, the
+//   journal goes to the saver's own journal folder (JournalPlace.h). A crash
+//   may leave either. RecoverJournal, which the editor calls before it reads
+//   a file, acts on a journal only when it is provably this video's own
+//   (Journal.h, JournalCheck.h) and the open may write; it removes a left
+//   copy the saver could have made.
+// - While anything is at either journal name, a save is refused with
+//   E_SIDE_FILE_FOUND: a side file of ours is never replaced or removed
+//   unless it was proved to be ours.
+// - A copying save gives the copy the video's owner and group before it
+//   copies a byte; when it may not (a group member saving another's file),
+//   the save is refused with E_OWNER_NOT_KEPT rather than hand the file to
+//   the saver.
 // - Once the journal is removed (or the copy renamed), the save has taken
 //   effect. A failure to sync the folder after that is not reported: the
 //   new contents are already synced, and at worst a power cut brings back the
@@ -96,19 +103,29 @@ struct TCommitRequest {
 // E_FILE_CHANGED when the file or its path changed since StampAtOpen (size,
 // modification time, device, inode), E_INVALID_ARGUMENT for a request that
 // does not describe a Header Object, E_CORRUPT_HEADER when no Header Object
-// and Data Object are where the request says or Verify refuses, and
-// E_INVALID_STATE when the video still has a journal of its own (it was
-// opened without RecoverJournal).
+// and Data Object are where the request says or Verify refuses,
+// E_SIDE_FILE_FOUND when something is at a journal's name, and
+// E_OWNER_NOT_KEPT as above.
 HRESULT CommitHeader(const TCommitRequest& Request);
 
-// Rolls back a journal left by an interrupted save of the file at Path, and
-// removes a left copy. S_OK also when there is nothing to do. Call it before
-// reading the file, while holding the editor's lock on it (read or write):
-// a save in progress holds the write lock for its whole length, so the lock
-// proves no save is under way whose journal and copy these are. Rolling back
-// needs write access to the file; without it the result is E_IO_FAILURE and
-// the file should not be read.
-HRESULT RecoverJournal(const std::string& Path, IFileSystem* Fs = nullptr);
+struct TRecoveryRequest {
+  std::string Path;      // the path as opened
+  int Fd = -1;           // the editor's descriptor, holding its lock (read or write)
+  bool MayWrite = false; // Fd is open for writing: a trusted journal may be acted on
+  IFileSystem* Fs = nullptr;
+};
+
+// Deals with what an interrupted save of the file left, and says in Report
+// what it found. Call it before reading the file, while holding the
+// editor's lock on it: a save in progress holds the write lock for its
+// whole length, so the lock proves no save is under way whose journal and
+// copy these are. Only an open for writing changes anything: it rolls back
+// (or, for a save that had finished, keeps) a journal that is provably
+// this file's, and removes a journal cut short while being written and a
+// left copy of the saver's. A journal that is not provably this file's
+// own is never applied nor removed: the file stays as it is (Found). The
+// result is S_OK but for a failure to read, roll back or remove.
+HRESULT RecoverJournal(const TRecoveryRequest& Request, TSideFileReport& Report);
 
 // The stamp of an open file, for TCommitRequest::StampAtOpen.
 HRESULT StampOf(int Fd, TFileStamp& Stamp, IFileSystem* Fs = nullptr);

@@ -1,67 +1,139 @@
 #include "metadata/asf/HeaderCommit.h"
-#include "metadata/fs/Journal.h"
+#include "metadata/asf/JournalCheck.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <new>
+#include <unistd.h>
 
 namespace Quillmark::Asf {
 
 namespace {
 
-HRESULT RollBackIfOurs(IFileSystem& Fs, const TSaveNames& Names, const TJournal& Journal)
+struct TRecovery {
+  const TRecoveryRequest& Request;
+  IFileSystem& Fs;
+  TSaveNames Names;
+  struct stat Info {};
+  TSideFileReport& Report;
+};
+
+// A copy beside the video never took effect unless it was renamed over it,
+// so one left by a crash can go; but only one the saver could have made.
+void RemoveLeftCopy(TRecovery& Context)
 {
-  TScopedFd Video(Fs);
-  if (int Error = Fs.Open(Names.Target, O_RDWR, 0, Video.Out()); Error != 0) {
-    return ErrnoResult(Error);
+  TScopedFd Copy(Context.Fs);
+  if (Context.Fs.Open(Context.Names.Temp, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0, Copy.Out()) !=
+      0) {
+    return;
   }
   struct stat Info {};
-  if (int Error = Fs.FStat(Video.Get(), Info); Error != 0) {
-    return ErrnoResult(Error);
+  if (Context.Fs.FStat(Copy.Get(), Info) == 0 && S_ISREG(Info.st_mode) && Info.st_nlink == 1 &&
+      (Info.st_uid == Context.Info.st_uid || Info.st_uid == geteuid())) {
+    Context.Fs.Unlink(Context.Names.Temp);
   }
-  if (!JournalBelongsTo(Journal, Info)) {
-    return S_OK;
-  }
-  if (SaveCompleted(Fs, Video.Get(), Journal)) {
-    return RemoveJournal(Fs, Names) == 0 ? S_OK : E_IO_FAILURE;
-  }
-  if (int Error = RollBack(Fs, Video.Get(), Journal); Error != 0) {
-    return ErrnoResult(Error);
-  }
-  if (int Error = RemoveJournal(Fs, Names); Error != 0) {
-    return ErrnoResult(Error);
-  }
+}
+
+HRESULT Report(TRecovery& Context, TSideFileState State, const TSaveNames& Place)
+{
+  Context.Report = {State, Place.Journal};
   return S_OK;
 }
 
-HRESULT Recover(IFileSystem& Fs, const std::string& Path)
+HRESULT Apply(TRecovery& Context, const TJournal& Journal, const TSaveNames& Place)
 {
-  TSaveNames Names;
-  if (int Error = ResolveSaveNames(Fs, Path, Names); Error != 0) {
-    return Error == ENOENT ? S_OK : ErrnoResult(Error);
+  TJournalVerdict Verdict = TJournalVerdict::NotThisFile;
+  int Fd = Context.Request.Fd;
+  if (int Error = CheckJournal(Context.Fs, Fd, Journal, Verdict); Error != 0) {
+    return ErrnoResult(Error);
   }
-  // A copy beside the video never took effect unless it was renamed over it.
-  Fs.Unlink(Names.Temp);
-  TJournal Journal;
-  int Error = ReadJournal(Fs, Names.Journal, Journal);
-  if (Error == ENOENT) {
-    return S_OK;
+  if (Verdict == TJournalVerdict::NotThisFile) {
+    return Report(Context, TSideFileState::Found, Place);
   }
-  if (Error == EBADMSG) {
-    return RemoveJournal(Fs, Names) == 0 ? S_OK : E_IO_FAILURE;
+  if (!Context.Request.MayWrite) {
+    return Report(Context, TSideFileState::Pending, Place);
+  }
+  bool Completed = Verdict == TJournalVerdict::Completed;
+  int Error = Completed ? Context.Fs.FDataSync(Fd) : RollBack(Context.Fs, Fd, Journal);
+  if (Error == 0) {
+    Error = RemoveJournal(Context.Fs, Place);
   }
   if (Error != 0) {
     return ErrnoResult(Error);
   }
-  return RollBackIfOurs(Fs, Names, Journal);
+  return Report(Context, Completed ? TSideFileState::Completed : TSideFileState::RolledBack, Place);
+}
+
+HRESULT RecoverAt(TRecovery& Context, const TSaveNames& Place)
+{
+  TJournalFile Found = TJournalFile::Absent;
+  TJournal Journal;
+  if (int Error = ReadJournal(Context.Fs, Place.Journal, Context.Info.st_uid, Found, Journal); Error != 0) {
+    return ErrnoResult(Error);
+  }
+  switch (Found) {
+  case TJournalFile::Absent:
+    return S_OK;
+  case TJournalFile::Untrusted:
+    return Report(Context, TSideFileState::Found, Place);
+  case TJournalFile::Incomplete:
+    // Cut short while being written: the overwrite it guards never began.
+    if (!Context.Request.MayWrite || RemoveJournal(Context.Fs, Place) != 0) {
+      return Report(Context, TSideFileState::Found, Place);
+    }
+    return Report(Context, TSideFileState::Removed, Place);
+  case TJournalFile::Read:
+    return Apply(Context, Journal, Place);
+  }
+  return S_OK;
+}
+
+// The journal's two possible places: beside the video, then the saver's own folder.
+std::vector<TSaveNames> Places(const TSaveNames& Names)
+{
+  std::vector<TSaveNames> Out{Names};
+  if (!Names.PrivateJournal.empty()) {
+    TSaveNames Private = Names;
+    Private.Journal = Names.PrivateJournal;
+    Private.JournalFolder = Names.PrivateJournal.substr(0, Names.PrivateJournal.rfind('/'));
+    Out.push_back(Private);
+  }
+  return Out;
+}
+
+HRESULT Recover(TRecovery& Context)
+{
+  if (int Error = ResolveSaveNames(Context.Fs, Context.Request.Path, Context.Names); Error != 0) {
+    return Error == ENOENT ? S_OK : ErrnoResult(Error);
+  }
+  if (int Error = Context.Fs.FStat(Context.Request.Fd, Context.Info); Error != 0) {
+    return ErrnoResult(Error);
+  }
+  AddPrivateJournal(Context.Names, static_cast<std::uint64_t>(Context.Info.st_ino));
+  if (Context.Request.MayWrite) {
+    RemoveLeftCopy(Context);
+  }
+  for (const TSaveNames& Place : Places(Context.Names)) {
+    if (HRESULT Result = RecoverAt(Context, Place); Result != S_OK) {
+      return Result;
+    }
+    // A side file not used stays, and so the file stays exactly as it is.
+    TSideFileState State = Context.Report.State;
+    if (State == TSideFileState::Found || State == TSideFileState::Pending) {
+      return S_OK;
+    }
+  }
+  return S_OK;
 }
 
 } // namespace
 
-HRESULT RecoverJournal(const std::string& Path, IFileSystem* Fs)
+HRESULT RecoverJournal(const TRecoveryRequest& Request, TSideFileReport& Report)
 {
+  Report = {};
   try {
-    return Recover(Fs != nullptr ? *Fs : PosixFileSystem(), Path);
+    TRecovery Context{Request, Request.Fs != nullptr ? *Request.Fs : PosixFileSystem(), {}, {}, Report};
+    return Recover(Context);
   } catch (const std::bad_alloc&) {
     return E_OUT_OF_MEMORY;
   }

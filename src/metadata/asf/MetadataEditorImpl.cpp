@@ -93,15 +93,19 @@ HRESULT TMetadataEditor::OpenEx(const char16_t* FileName, DWORD DesiredAccess, D
     if (FOpen) {
       return E_INVALID_STATE;
     }
+    FSideFile = {};
     try {
       bool Writable = DesiredAccess == ReadWrite;
       FFile = std::make_unique<TLockedFile>(Utf16ToUtf8(FileName), Writable);
       // A save interrupted by a crash left its journal: put the old header
       // back before anything is read. The lock proves no save is under way.
-      HRESULT Recovered = RecoverJournal(FFile->Path());
+      // An open for reading only never writes; it is told what is there.
+      HRESULT Recovered = RecoverJournal({FFile->Path(), FFile->Descriptor(), Writable, nullptr}, FSideFile);
       if (Recovered != S_OK) {
         throw EAsfError(Recovered, "an interrupted save could not be rolled back");
       }
+      // A rollback changed the file: the save compares with what it is now.
+      FFile->RefreshIdentity();
       TFileSource Source(FFile->Descriptor());
       FOriginalHeader = ReadHeaderBytes(Source, TParseOptions{});
       FHeader = ParseHeaderBytes(FOriginalHeader);

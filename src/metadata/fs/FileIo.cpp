@@ -1,6 +1,7 @@
 #include "metadata/fs/FileIo.h"
 
 #include "metadata/fs/Crc32.h"
+#include "metadata/fs/JournalPlace.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -88,8 +89,14 @@ int ResolveSaveNames(IFileSystem& Fs, const std::string& Path, TSaveNames& Names
   Names.Folder = Slash == 0 ? "/" : Names.Target.substr(0, Slash);
   std::string Hidden = Names.Target.substr(0, Slash + 1) + "." + SideName(Names.Target.substr(Slash + 1));
   Names.Journal = Hidden + ".quillmark-journal";
+  Names.JournalFolder = Names.Folder;
   Names.Temp = Hidden + ".quillmark-new";
   return 0;
+}
+
+void AddPrivateJournal(TSaveNames& Names, std::uint64_t Inode)
+{
+  Names.PrivateJournal = PrivateJournalPath(Names.Target, Inode);
 }
 
 int TScopedFd::Reset()

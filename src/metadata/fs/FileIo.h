@@ -26,13 +26,17 @@ int SyncFolder(IFileSystem& Fs, const std::string& Folder);
 struct TSaveNames {
   std::string Target;
   std::string Folder;
-  std::string Journal;
+  std::string Journal;        // where this save's journal is (beside, until WriteJournal moves it)
+  std::string JournalFolder;  // the folder that holds Journal
+  std::string PrivateJournal; // the place in the saver's own folder; empty when none
   std::string Temp;
 };
 
 // Resolves symbolic links and relative parts of Path first, so the names
 // belong to the file itself, not to a link.
 int ResolveSaveNames(IFileSystem& Fs, const std::string& Path, TSaveNames& Names);
+// Adds the name the video's journal has in the saver's own folder.
+void AddPrivateJournal(TSaveNames& Names, std::uint64_t Inode);
 
 class TScopedFd {
 public:

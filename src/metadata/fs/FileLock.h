@@ -38,6 +38,9 @@ public:
   const TFileIdentity& Identity() const { return FIdentity; }
   // As the file is now.
   TFileIdentity CurrentIdentity() const;
+  // Takes the file as it is now for the one recorded at open, after this
+  // program itself changed it.
+  void RefreshIdentity() { FIdentity = CurrentIdentity(); }
 
 private:
   int FDescriptor = -1;

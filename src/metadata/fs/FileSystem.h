@@ -30,8 +30,9 @@ enum class TFsCall {
   FChown,
   CopyXattrs,
   RealPath,
+  MakeFolder,
 };
-constexpr int FsCallKinds = static_cast<int>(TFsCall::RealPath) + 1;
+constexpr int FsCallKinds = static_cast<int>(TFsCall::MakeFolder) + 1;
 
 const char* FsCallName(TFsCall Call);
 
@@ -60,6 +61,8 @@ public:
   // Copies every extended attribute the caller may read and write.
   virtual int CopyXattrs(int From, int To) = 0;
   virtual int RealPath(const std::string& Path, std::string& Resolved) = 0;
+  // One mkdir; EEXIST when something is there already.
+  virtual int MakeFolder(const std::string& Path, mode_t Mode) = 0;
 };
 
 // The real POSIX implementation (one shared instance, no state).

@@ -1,6 +1,7 @@
 #include "metadata/fs/Journal.h"
 
 #include "metadata/fs/Crc32.h"
+#include "metadata/fs/JournalPlace.h"
 
 #include <cerrno>
 #include <cstring>
@@ -13,7 +14,7 @@ namespace Quillmark::Asf {
 namespace {
 
 constexpr std::uint8_t Magic[8] = {'Q', 'M', 'K', 'J', 'R', 'N', 'L', 0x1A};
-constexpr std::uint32_t Version = 2;
+constexpr std::uint32_t Version = 3;
 
 void PutLe(std::vector<std::uint8_t>& Out, std::uint64_t Value, int Bytes)
 {
@@ -38,7 +39,7 @@ bool ValidFixedPart(const std::vector<std::uint8_t>& Bytes)
   }
   std::uint64_t Kind = GetLe(Bytes.data() + 12, 4);
   std::uint64_t Format = GetLe(Bytes.data() + 8, 4);
-  return (Kind == 1 || Kind == 2) && (Format == 1 || Format == Version);
+  return (Kind == 1 || Kind == 2) && Format >= 1 && Format <= Version;
 }
 
 // Whether the lengths of the old (and, from version 2 on, the new) bytes add
@@ -115,11 +116,13 @@ bool JournalBelongsTo(const TJournal& Journal, const struct stat& Info)
          (Size == Journal.OriginalSize || Inserted);
 }
 
-int WriteJournal(IFileSystem& Fs, const TSaveNames& Names, const TJournal& Journal)
+namespace {
+
+int CreateJournal(IFileSystem& Fs, const std::string& Path, const std::string& Folder,
+                  const std::vector<std::uint8_t>& Bytes)
 {
-  std::vector<std::uint8_t> Bytes = EncodeJournal(Journal);
   TScopedFd File(Fs);
-  if (int Error = Fs.Open(Names.Journal, O_WRONLY | O_CREAT | O_EXCL, 0600, File.Out()); Error != 0) {
+  if (int Error = Fs.Open(Path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600, File.Out()); Error != 0) {
     return Error;
   }
   int Error = WriteExact(Fs, File.Get(), Bytes.data(), Bytes.size(), 0);
@@ -130,49 +133,35 @@ int WriteJournal(IFileSystem& Fs, const TSaveNames& Names, const TJournal& Journ
     Error = File.Reset();
   }
   if (Error == 0) {
-    Error = SyncFolder(Fs, Names.Folder);
+    Error = SyncFolder(Fs, Folder);
   }
   if (Error != 0) {
     File.Reset();
-    Fs.Unlink(Names.Journal);
+    Fs.Unlink(Path);
   }
   return Error;
 }
 
-int ReadJournal(IFileSystem& Fs, const std::string& Path, TJournal& Journal)
-{
-  TScopedFd File(Fs);
-  if (int Error = Fs.Open(Path, O_RDONLY, 0, File.Out()); Error != 0) {
-    return Error;
-  }
-  struct stat Info {};
-  if (int Error = Fs.FStat(File.Get(), Info); Error != 0) {
-    return Error;
-  }
-  auto Size = static_cast<std::uint64_t>(Info.st_size);
-  if (!S_ISREG(Info.st_mode) || Size < JournalFixedSize + 4) {
-    return EBADMSG;
-  }
-  std::vector<std::uint8_t> Bytes(Size);
-  if (int Error = ReadExact(Fs, File.Get(), Bytes.data(), Bytes.size(), 0); Error != 0) {
-    return Error == ENODATA ? EBADMSG : Error;
-  }
-  std::optional<TJournal> Decoded = DecodeJournal(Bytes);
-  if (!Decoded) {
-    return EBADMSG;
-  }
-  Journal = std::move(*Decoded);
-  return 0;
-}
+} // namespace
 
-bool SaveCompleted(IFileSystem& Fs, int Fd, const TJournal& Journal)
+int WriteJournal(IFileSystem& Fs, TSaveNames& Names, const TJournal& Journal)
 {
-  if (Journal.Kind != TJournalKind::Overwrite || Journal.NewBytes.empty()) {
-    return false;
+  std::vector<std::uint8_t> Bytes = EncodeJournal(Journal);
+  int Error = CreateJournal(Fs, Names.Journal, Names.JournalFolder, Bytes);
+  // A folder the saver may not add files to: a file its owner can write on
+  // shared media, say. The journal then goes where only the saver writes.
+  if ((Error != EACCES && Error != EPERM) || Names.PrivateJournal.empty()) {
+    return Error;
   }
-  std::vector<std::uint8_t> Now(Journal.NewBytes.size());
-  return ReadExact(Fs, Fd, Now.data(), Now.size(), 0) == 0 && Now == Journal.NewBytes &&
-         Fs.FDataSync(Fd) == 0;
+  std::string Folder;
+  if (int Prepared = PreparePrivateJournalFolder(Fs, Folder); Prepared != 0) {
+    return Error;
+  }
+  if (Error = CreateJournal(Fs, Names.PrivateJournal, Folder, Bytes); Error == 0) {
+    Names.Journal = Names.PrivateJournal;
+    Names.JournalFolder = Folder;
+  }
+  return Error;
 }
 
 int RollBack(IFileSystem& Fs, int Fd, const TJournal& Journal)
@@ -201,7 +190,7 @@ int RemoveJournal(IFileSystem& Fs, const TSaveNames& Names, bool SyncTheFolder)
     return Error;
   }
   if (SyncTheFolder) {
-    SyncFolder(Fs, Names.Folder);
+    SyncFolder(Fs, Names.JournalFolder);
   }
   return 0;
 }

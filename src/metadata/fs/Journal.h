@@ -4,10 +4,13 @@
 // Before the header region of a video is overwritten (and, when it grows,
 // before room is inserted in front of the Data Object), the old header bytes
 // go to ".<name>.quillmark-journal" beside the video, synced together with
-// the folder. A journal still present when the file is next opened means
-// the save was cut off, and the old header is put back, unless the journal
-// of an overwrite finds every new byte it records already in the file: that
-// save had reached its end, and it stands.
+// the folder; when the folder takes no new files from the saver, to the
+// saver's own journal folder instead (JournalPlace.h). A journal still
+// present when the file is next opened means the save was cut off. Only a
+// journal that passes every test of JournalCheck.h is acted on: the old
+// header is put back, unless the journal of an overwrite finds every new
+// byte it records already in the file: that save had reached its end, and
+// it stands.
 //
 // An overwrite in place takes effect once the new header is synced, so its
 // journal is then removed without waiting for the folder. A save that
@@ -15,7 +18,8 @@
 //
 // Layout, little-endian:
 //   0   8  magic "QMKJRNL" 0x1A
-//   8   4  version (1, or 2 with the new bytes)
+//   8   4  version (1; 2 with the new bytes of an overwrite; 3 with the new
+//          bytes of an insert too)
 //   12  4  kind: 1 overwrite in place, 2 room inserted, then overwrite
 //   16  8  device of the video (st_dev), for information
 //   24  8  inode of the video
@@ -24,13 +28,15 @@
 //   48  8  length of the inserted room (kind 2; else 0)
 //   56  8  N, length of the old header
 //   64  N  the old header bytes: the file from offset 0 to the Data Object
-//   then, in version 2:
-//       8  M, length of the new bytes (N for kind 1, 0 for kind 2)
-//       M  the bytes the overwrite puts at offset 0
+//   then, from version 2 on:
+//       8  M, length of the new bytes
+//       M  kind 1: the N bytes the overwrite puts at offset 0; kind 2
+//          (version 3): the new header up to its last byte that is not
+//          zero, the rest of it (to N + the inserted length) being zeros
 //   end 4  CRC-32 of every byte before it
 // A journal shorter or longer than that, or with a wrong magic, version or
 // checksum, was cut short while being written, so the overwrite it guards
-// never began: it is removed without touching the video.
+// never began.
 #include "metadata/MetadataEditor.h"
 #include "metadata/fs/FileIo.h"
 
@@ -60,6 +66,10 @@ struct TJournal {
 
 constexpr std::size_t JournalFixedSize = 64;
 
+// No journal of ours is larger: the largest header twice (old and new) with
+// the most room a save inserts, and the bookkeeping.
+std::uint64_t MaxJournalSize();
+
 std::vector<std::uint8_t> EncodeJournal(const TJournal& Journal);
 // nullopt when the bytes are not one complete journal.
 std::optional<TJournal> DecodeJournal(const std::vector<std::uint8_t>& Bytes);
@@ -70,23 +80,39 @@ std::optional<TJournal> DecodeJournal(const std::vector<std::uint8_t>& Bytes);
 // the very crash the journal is for.
 bool JournalBelongsTo(const TJournal& Journal, const struct stat& Info);
 
-// Creates the journal (it must not exist), syncs it and its folder.
-int WriteJournal(IFileSystem& Fs, const TSaveNames& Names, const TJournal& Journal);
+// Creates the journal (it must not exist), syncs it and its folder. When the
+// video's folder refuses the saver, the journal goes to the private journal
+// folder, and Names.Journal and Names.JournalFolder say so afterwards.
+int WriteJournal(IFileSystem& Fs, TSaveNames& Names, const TJournal& Journal);
 
-// Reads the journal file; ENOENT when there is none, EBADMSG when it is not
-// one complete journal.
-int ReadJournal(IFileSystem& Fs, const std::string& Path, TJournal& Journal);
+// What is found at a journal's name.
+enum class TJournalFile {
+  Absent,
+  // Something that may not be trusted: not a regular file (a link, a FIFO,
+  // a device...), owned by neither the video's owner nor the running user,
+  // writable by others, with other hard links, or larger than any journal.
+  Untrusted,
+  // A trusted file that does not hold one complete journal.
+  Incomplete,
+  Read,
+};
 
-// Whether the video already holds every new byte the journal records: the
-// save it guards reached its end. Syncs the video when it does.
-bool SaveCompleted(IFileSystem& Fs, int Fd, const TJournal& Journal);
+// Reads the journal file at Path without following a link or blocking, and
+// only when it may be trusted: owned by VideoOwner or the running user,
+// writable by nobody else, with no other name, and at most MaxJournalSize
+// bytes. The result is an errno for a failure to read a trusted file.
+int ReadJournal(IFileSystem& Fs, const std::string& Path, uid_t VideoOwner, TJournalFile& Found,
+                TJournal& Journal);
+
+// Whether anything at all is at Path (a link, even a dangling one, counts).
+bool SideFileExists(IFileSystem& Fs, const std::string& Path);
 
 // Puts the old header back in the open video: collapses the inserted room
 // if the size shows it is there, rewrites the old bytes, syncs. Running it
 // again after it was cut off is harmless.
 int RollBack(IFileSystem& Fs, int Fd, const TJournal& Journal);
 
-// Removes the journal and, unless told not to, syncs the folder; only the
+// Removes the journal and, unless told not to, syncs its folder; only the
 // unlink's result counts, since once it is done the removal is what a
 // reader sees.
 int RemoveJournal(IFileSystem& Fs, const TSaveNames& Names, bool SyncTheFolder = true);

@@ -159,6 +159,8 @@ public:
     Resolved = Result.get();
     return 0;
   }
+
+  int MakeFolder(const std::string& Path, mode_t Mode) override { return Errno(::mkdir(Path.c_str(), Mode)); }
 };
 
 } // namespace
@@ -166,8 +168,8 @@ public:
 const char* FsCallName(TFsCall Call)
 {
   static const char* const Names[FsCallKinds] = {
-      "open", "close", "pread",   "pwrite",          "fsync",  "fdatasync", "fallocate", "rename",  "unlink",
-      "stat", "fstat", "fstatfs", "copy_file_range", "fchmod", "fchown",    "xattrs",    "realpath"};
+      "open", "close", "pread",   "pwrite",          "fsync",  "fdatasync", "fallocate", "rename",   "unlink",
+      "stat", "fstat", "fstatfs", "copy_file_range", "fchmod", "fchown",    "xattrs",    "realpath", "mkdir"};
   return Names[static_cast<int>(Call)];
 }
 

@@ -1,0 +1,55 @@
+// Writes seed journals for fuzz_journal into the folder given: journals a
+// save of the fuzzer's video could leave, each after the steering byte
+// (checksum, inode and size made right by the target).
+#include "JournalVideo.h"
+#include "metadata/fs/Journal.h"
+
+#include <fstream>
+#include <string>
+
+using namespace Quillmark::Asf;
+
+namespace {
+
+void Write(const std::string& Folder, const std::string& Name, const TJournal& Journal,
+           std::uint8_t Flags = 0x07)
+{
+  std::vector<std::uint8_t> Bytes = EncodeJournal(Journal);
+  Bytes.insert(Bytes.begin(), Flags);
+  std::ofstream(Folder + "/" + Name, std::ios::binary)
+      .write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
+}
+
+} // namespace
+
+int main(int Count, char** Arguments)
+{
+  if (Count != 2) {
+    return 2;
+  }
+  const std::vector<std::uint8_t> Video = QuillmarkFuzz::JournalVideo();
+  auto Header = Video.begin() + static_cast<long>(QuillmarkFuzz::JournalVideoHeaderSize);
+
+  TJournal Overwrite;
+  Overwrite.OldHeader.assign(Video.begin(), Video.begin() + 600);
+  Overwrite.NewBytes = Overwrite.OldHeader;
+  std::fill(Overwrite.NewBytes.begin() + 100, Overwrite.NewBytes.begin() + 560, 0x5A);
+  Write(Arguments[1], "overwrite", Overwrite);
+
+  TJournal Insert;
+  Insert.Kind = TJournalKind::InsertRange;
+  Insert.OldHeader.assign(Video.begin(), Header);
+  Insert.InsertOffset = 512;
+  Insert.InsertLength = 4096;
+  Insert.NewBytes.assign(Video.begin(), Video.begin() + 700);
+  QuillmarkFuzz::PutQword(Insert.NewBytes, 16, QuillmarkFuzz::JournalVideoHeaderSize + 4096);
+  Write(Arguments[1], "insert", Insert);
+
+  // Room of 4 KiB at the start, inserted and not yet written over.
+  TJournal Room = Insert;
+  Room.InsertOffset = 0;
+  Room.InsertLength = QuillmarkFuzz::JournalVideoRoom;
+  QuillmarkFuzz::PutQword(Room.NewBytes, 16, QuillmarkFuzz::JournalVideoHeaderSize + Room.InsertLength);
+  Write(Arguments[1], "room", Room, 0x0F);
+  return 0;
+}

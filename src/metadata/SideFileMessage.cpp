@@ -1,0 +1,49 @@
+#include "metadata/SideFileMessage.h"
+
+#include "metadata/PictureRules.h"
+#include "metadata/TextConversion.h"
+
+namespace Quillmark {
+
+TSideFileReport SideFileReportOf(const TRef<IWMMetadataEditor2>& Editor)
+{
+  auto Reporting = std::dynamic_pointer_cast<IQuillmarkSideFiles>(Editor);
+  return Reporting ? Reporting->SideFileReport() : TSideFileReport{};
+}
+
+std::u16string SideFileMessage(const TSideFileReport& Report, std::string_view VideoPath)
+{
+  const std::string Side = "'" + Report.Path + "'";
+  const std::string Name = "'" + std::string(FileNameWithoutFolder(VideoPath)) + "'";
+  std::string Text;
+  switch (Report.State) {
+  case TSideFileState::None:
+    return {};
+  case TSideFileState::Found:
+    Text = "The side file " + Side + " was not used: it cannot be shown to be an interrupted save of " +
+           Name + ".\r\rThe file is shown as it is, and it cannot be saved until the side file is removed.";
+    break;
+  case TSideFileState::Pending:
+    Text = "The side file " + Side + " holds an interrupted save of " + Name +
+           ".\r\rThe file is shown as it is; opening it for editing puts its header back in order.";
+    break;
+  case TSideFileState::RolledBack:
+    Text = "An interrupted save of " + Name + " was undone with its side file " + Side + ".";
+    break;
+  case TSideFileState::Completed:
+    Text = "An interrupted save of " + Name + " had finished; its side file " + Side + " was removed.";
+    break;
+  case TSideFileState::Removed:
+    Text =
+        "The unfinished side file " + Side + " of " + Name + " was removed; the file had not been changed.";
+    break;
+  }
+  return Utf8ToUtf16(Text);
+}
+
+bool SideFileLeft(const TSideFileReport& Report)
+{
+  return Report.State == TSideFileState::Found || Report.State == TSideFileState::Pending;
+}
+
+} // namespace Quillmark

@@ -1,0 +1,73 @@
+#include "metadata/asf/AsfHeader.h"
+#include "metadata/fs/Journal.h"
+#include "metadata/asf/PaddingPolicy.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace Quillmark::Asf {
+
+namespace {
+
+// The tests a file at a journal's name must pass before a byte of it is read.
+bool Trusted(const struct stat& Info, uid_t VideoOwner)
+{
+  return S_ISREG(Info.st_mode) && (Info.st_uid == VideoOwner || Info.st_uid == geteuid()) &&
+         (Info.st_mode & (S_IWGRP | S_IWOTH)) == 0 && Info.st_nlink == 1 &&
+         static_cast<std::uint64_t>(Info.st_size) <= MaxJournalSize();
+}
+
+} // namespace
+
+std::uint64_t MaxJournalSize()
+{
+  constexpr std::uint64_t Room = MaxHeaderSize + MaxGrowthPadding + 1024 * 1024;
+  return JournalFixedSize + 8 + 4 + MaxHeaderSize + Room;
+}
+
+int ReadJournal(IFileSystem& Fs, const std::string& Path, uid_t VideoOwner, TJournalFile& Found,
+                TJournal& Journal)
+{
+  Found = TJournalFile::Absent;
+  TScopedFd File(Fs);
+  int Error = Fs.Open(Path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0, File.Out());
+  if (Error == ENOENT || Error == ENOTDIR) {
+    return 0;
+  }
+  Found = TJournalFile::Untrusted;
+  if (Error != 0) {
+    return 0; // a link (ELOOP), or a file we may not read: something is there
+  }
+  struct stat Info {};
+  if (Error = Fs.FStat(File.Get(), Info); Error != 0) {
+    return Error;
+  }
+  if (!Trusted(Info, VideoOwner)) {
+    return 0;
+  }
+  Found = TJournalFile::Incomplete;
+  auto Size = static_cast<std::uint64_t>(Info.st_size);
+  if (Size < JournalFixedSize + 4) {
+    return 0;
+  }
+  std::vector<std::uint8_t> Bytes(Size);
+  if (Error = ReadExact(Fs, File.Get(), Bytes.data(), Bytes.size(), 0); Error != 0) {
+    return Error == ENODATA ? 0 : Error;
+  }
+  std::optional<TJournal> Decoded = DecodeJournal(Bytes);
+  if (Decoded) {
+    Journal = std::move(*Decoded);
+    Found = TJournalFile::Read;
+  }
+  return 0;
+}
+
+bool SideFileExists(IFileSystem& Fs, const std::string& Path)
+{
+  TScopedFd File(Fs);
+  int Error = Fs.Open(Path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0, File.Out());
+  return Error != ENOENT && Error != ENOTDIR;
+}
+
+} // namespace Quillmark::Asf
