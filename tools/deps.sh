@@ -13,7 +13,8 @@ RUN="cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
   ffmpeg python3 fonts-dejavu-core fonts-dejavu-extra"
 TEST="$RUN libgtest-dev libgmock-dev libjpeg-turbo-progs python3-mutagen imagemagick
   xvfb xauth desktop-file-utils appstream dpkg-dev lintian file time git
-  gstreamer1.0-tools gstreamer1.0-plugins-ugly"
+  gstreamer1.0-tools gstreamer1.0-plugins-ugly gstreamer1.0-plugins-base
+  gstreamer1.0-plugins-base-apps strace x11-xserver-utils"
 CI="$TEST clang-14 libclang-rt-14-dev clang-format-14 clang-tidy-14"
 BENCH="$RUN libbenchmark-dev hyperfine"
 

@@ -9,6 +9,7 @@
 #include "metadata/Catalogue.h"
 #include "metadata/NumberFormat.h"
 #include "metadata/PictureRules.h"
+#include "metadata/StoredInstances.h"
 
 namespace Quillmark {
 
@@ -153,7 +154,7 @@ TStep ReadPoster(IWMHeaderInfo3& Header, TCatalogueValues& Values)
   return TStep::GoOn;
 }
 
-void ReadTexts(IWMHeaderInfo& Header, TCatalogueValues& Values)
+void ReadTexts(IWMHeaderInfo3& Header, TCatalogueValues& Values)
 {
   Values.Source = ReadStringAttribute(Header, AttributeName(TAttribute::Source));
   Values.Title = ReadStringAttribute(Header, AttributeName(TAttribute::Title));
@@ -166,24 +167,37 @@ void ReadTexts(IWMHeaderInfo& Header, TCatalogueValues& Values)
 
 } // namespace
 
-std::u16string ReadStringAttribute(IWMHeaderInfo& Header, const char16_t* Name)
+std::u16string ReadStringAttribute(IWMHeaderInfo3& Header, const char16_t* Name)
 {
   WORD Stream = 0;
   WMT_ATTR_DATATYPE Type = WMT_TYPE_STRING;
   WORD Length = 0;
-  if (Header.GetAttributeByName(&Stream, Name, &Type, nullptr, &Length) != S_OK || Type != WMT_TYPE_STRING) {
-    return {};
-  }
-  if (Length == 0) {
-    return {};
-  }
-  std::vector<BYTE> Bytes(Length);
-  if (Header.GetAttributeByName(&Stream, Name, &Type, Bytes.data(), &Length) != S_OK ||
-      Type != WMT_TYPE_STRING) {
-    return {};
+  std::vector<BYTE> Bytes;
+  if (Header.GetAttributeByName(&Stream, Name, &Type, nullptr, &Length) == S_OK) {
+    if (Type != WMT_TYPE_STRING || Length == 0) {
+      return {};
+    }
+    Bytes.resize(Length);
+    if (Header.GetAttributeByName(&Stream, Name, &Type, Bytes.data(), &Length) != S_OK ||
+        Type != WMT_TYPE_STRING) {
+      return {};
+    }
+    Bytes.resize(std::min<std::size_t>(Bytes.size(), Length));
+  } else {
+    // A text longer than a 16-bit length can say is there only by index;
+    // the first instance is the one a reading by name gives.
+    std::optional<TStoredInstance> First;
+    if (const std::optional<std::vector<WORD>> Indices = InstanceIndices(Header, Name);
+        Indices && !Indices->empty()) {
+      First = FetchInstance(Header, *std::min_element(Indices->begin(), Indices->end()));
+    }
+    if (!First || First->Type != WMT_TYPE_STRING) {
+      return {};
+    }
+    Bytes = std::move(First->Value);
   }
   std::u16string Text;
-  const std::size_t Count = std::min<std::size_t>(Bytes.size(), Length) / 2;
+  const std::size_t Count = Bytes.size() / 2;
   Text.reserve(Count);
   for (std::size_t Index = 0; Index < Count; ++Index) {
     Text.push_back(static_cast<char16_t>(Bytes[2 * Index] | (Bytes[2 * Index + 1] << 8)));
@@ -209,6 +223,8 @@ bool ReadBoolAttribute(IWMHeaderInfo& Header, const char16_t* Name)
 bool ReadCatalogue(const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Values, char16_t Separator)
 {
   Values = TCatalogueValues();
+  // What is read is what the file holds: nothing to replace yet.
+  Values.Changed = TChangedAttributes();
   const TRef<IWMHeaderInfo3> Header = QueryInterface<IWMHeaderInfo3>(Editor);
   Values.Stereo = ReadBoolAttribute(*Header, AttributeName(TAttribute::Stereoscopic));
   Values.LayoutIndex =

@@ -2,12 +2,36 @@
 // The values of the main window's catalogue controls as one plain record.
 // Reading fills it, writing takes it; the window moves it to and from its
 // controls, and the command-line tool builds and prints it.
+#include <bitset>
 #include <memory>
 #include <string>
 
+#include "metadata/Catalogue.h"
 #include "metadata/JpegImage.h"
 
 namespace Quillmark {
+
+// Which catalogued attributes a save replaces. Every instance of a marked
+// one goes and the record's value is written in its place; an unmarked one
+// stays exactly as stored, so that nothing the record cannot hold (another
+// language, a picture that breaks the rules, a wrong type, a text in its
+// own form) is lost. A new set marks nothing.
+class TChangedAttributes {
+public:
+  static TChangedAttributes All()
+  {
+    TChangedAttributes Result;
+    Result.FMarks.set();
+    return Result;
+  }
+  void Mark(TAttribute Attribute) { FMarks.set(static_cast<std::size_t>(Attribute)); }
+  bool Has(TAttribute Attribute) const { return FMarks.test(static_cast<std::size_t>(Attribute)); }
+  bool Any() const { return FMarks.any(); }
+  bool operator==(const TChangedAttributes&) const = default;
+
+private:
+  std::bitset<CatalogueSize> FMarks;
+};
 
 struct TCatalogueValues {
   bool Stereo = false;     // StereoCheckBox
@@ -31,6 +55,10 @@ struct TCatalogueValues {
   // record handed to saving may hold the same one; none when absent.
   std::shared_ptr<const TJpegImage> Preview;
   std::shared_ptr<const TJpegImage> Poster;
+
+  // A record made from nothing replaces all sixteen; one read from a file
+  // replaces none until its changes are marked.
+  TChangedAttributes Changed = TChangedAttributes::All();
 };
 
 } // namespace Quillmark

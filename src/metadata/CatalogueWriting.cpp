@@ -1,6 +1,8 @@
 #include "metadata/CatalogueWriting.h"
 
+#include <algorithm>
 #include <array>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <vector>
@@ -8,6 +10,7 @@
 #include "metadata/Catalogue.h"
 #include "metadata/NumberSyntax.h"
 #include "metadata/PictureRules.h"
+#include "metadata/StoredInstances.h"
 
 namespace Quillmark {
 
@@ -52,6 +55,14 @@ constexpr std::array<TTextField, 7> TextFields = {{
     {TAttribute::StereoDiscTitleName, &TCatalogueValues::TitleName, u"title name"},
 }};
 
+// Whether saving replaces an attribute: the record changed it, or changed the
+// Stereo box that the rows written only with Stereoscopic follow.
+bool Replaces(const TCatalogueValues& Values, TAttribute Attribute)
+{
+  return Values.Changed.Has(Attribute) || (Entry(Attribute).Rule == TWriteRule::WithStereoscopic &&
+                                           Values.Changed.Has(TAttribute::Stereoscopic));
+}
+
 // The first refusal, in the order the user is told of them; none when the
 // record may be written.
 std::optional<std::u16string> Check(const TCatalogueValues& Values, char16_t Separator, TChecked& Checked)
@@ -83,8 +94,9 @@ std::optional<std::u16string> Check(const TCatalogueValues& Values, char16_t Sep
       return TitleIndexRefusal;
     }
   }
+  // A text that stays as stored is not written, whatever its length.
   for (const TTextField& Text : TextFields) {
-    if (Trimmed(Values.*Text.Text).size() > MaxTextCharacters) {
+    if (Replaces(Values, Text.Attribute) && Trimmed(Values.*Text.Text).size() > MaxTextCharacters) {
       return TextTooLongRefusal(Text.Field);
     }
   }
@@ -99,10 +111,73 @@ std::optional<std::u16string> Check(const TCatalogueValues& Values, char16_t Sep
   return std::nullopt;
 }
 
-bool DeleteAll(const TRef<IWMMetadataEditor2>& Editor, ICatalogueReporter& Reporter)
+// The picture the record shows for a picture attribute; none for others.
+const TJpegImage* ShownPicture(const TCatalogueValues& Values, TAttribute Attribute)
+{
+  if (Attribute == TAttribute::StereoscopicPreview) {
+    return Values.Preview.get();
+  }
+  if (Attribute == TAttribute::StereoDiscTitlePoster) {
+    return Values.Poster.get();
+  }
+  return nullptr;
+}
+
+// Removes the instances of an attribute that repeat the one shown: the
+// first instance, of its catalogued type (and, for a picture, the picture
+// shown), again in the same language with the same bytes. Every other
+// instance stays as stored.
+bool ReduceDuplicates(const TRef<IWMMetadataEditor2>& Editor, const TCatalogueEntry& Entry,
+                      const TCatalogueValues& Values, ICatalogueReporter& Reporter)
+{
+  const TRef<IWMHeaderInfo3> Header = QueryInterface<IWMHeaderInfo3>(Editor);
+  const std::optional<std::vector<WORD>> Indices = InstanceIndices(*Header, Entry.Name);
+  if (!Indices) {
+    return false;
+  }
+  if (Indices->size() < 2) {
+    return true;
+  }
+  // Highest first, so the deletions never move an index still to come.
+  std::vector<WORD> Order = *Indices;
+  std::sort(Order.begin(), Order.end(), std::greater<>());
+  const std::optional<TStoredInstance> Shown = FetchInstance(*Header, Order.back());
+  if (!Shown) {
+    return false;
+  }
+  if (Shown->Type != Entry.Type) {
+    return true;
+  }
+  if (Entry.Type == WMT_TYPE_BINARY) {
+    const TJpegImage* Picture = ShownPicture(Values, Entry.Attribute);
+    if (Picture == nullptr || Picture->Bytes() != Shown->Value) {
+      return true;
+    }
+  }
+  Order.pop_back();
+  for (const WORD Index : Order) {
+    const std::optional<TStoredInstance> Other = FetchInstance(*Header, Index);
+    if (!Other) {
+      return false;
+    }
+    if (Other->SameValue(*Shown) && Header->DeleteAttribute(0, Index) != S_OK) {
+      Reporter.DeleteFailed(Entry.Name);
+      return false;
+    }
+  }
+  return true;
+}
+
+// In catalogue order: every instance of a replaced attribute goes; of the
+// others only repeats of the shown value.
+bool ClearReplaced(const TRef<IWMMetadataEditor2>& Editor, const TCatalogueValues& Values,
+                   ICatalogueReporter& Reporter)
 {
   for (const TCatalogueEntry& Entry : Catalogue) {
-    if (!DeleteNamedAttribute(Editor, Entry.Name, Reporter)) {
+    const bool Cleared = Replaces(Values, Entry.Attribute)
+                             ? DeleteNamedAttribute(Editor, Entry.Name, Reporter)
+                             : ReduceDuplicates(Editor, Entry, Values, Reporter);
+    if (!Cleared) {
       return false;
     }
   }
@@ -123,17 +198,23 @@ bool WriteStereo(const TRef<IWMMetadataEditor2>& Editor, const TCatalogueValues&
   if (!Checked.Stereo) {
     return true;
   }
-  if (!WriteBoolAttribute(Editor, AttributeName(TAttribute::Stereoscopic), true) ||
-      !WriteBoolAttribute(Editor, AttributeName(TAttribute::StereoscopicHalfWidth), Values.HalfWidth) ||
-      !WriteBoolAttribute(Editor, AttributeName(TAttribute::StereoscopicHalfHeight), Values.HalfHeight) ||
+  auto WriteBool = [&](TAttribute Attribute, bool Value) {
+    return !Replaces(Values, Attribute) || WriteBoolAttribute(Editor, AttributeName(Attribute), Value);
+  };
+  if (!WriteBool(TAttribute::Stereoscopic, true) ||
+      !WriteBool(TAttribute::StereoscopicHalfWidth, Values.HalfWidth) ||
+      !WriteBool(TAttribute::StereoscopicHalfHeight, Values.HalfHeight)) {
+    return false;
+  }
+  if (Replaces(Values, TAttribute::StereoscopicLayout) &&
       !WriteStringAttribute(Editor, AttributeName(TAttribute::StereoscopicLayout), Checked.Layout)) {
     return false;
   }
-  if (Checked.Duration > 0 &&
+  if (Replaces(Values, TAttribute::StereoscopicSkip) && Checked.Duration > 0 &&
       !SetNumber(Editor, TAttribute::StereoscopicSkip, static_cast<QWORD>(Checked.Duration))) {
     return false;
   }
-  return Checked.Parallax == 0 ||
+  return !Replaces(Values, TAttribute::StereoscopicHorizontalParallax) || Checked.Parallax == 0 ||
          SetNumber(Editor, TAttribute::StereoscopicHorizontalParallax, static_cast<DWORD>(Checked.Parallax));
 }
 
@@ -142,7 +223,7 @@ bool WriteStereo(const TRef<IWMMetadataEditor2>& Editor, const TCatalogueValues&
 bool WritePictures(const TRef<IWMMetadataEditor2>& Editor, const TCatalogueValues& Values,
                    const TChecked& Checked)
 {
-  if (Values.Preview) {
+  if (Values.Preview && Replaces(Values, TAttribute::StereoscopicPreview)) {
     const std::vector<BYTE> Bytes = Values.Preview->Bytes();
     if (QueryInterface<IWMHeaderInfo>(Editor)->SetAttribute(0, AttributeName(TAttribute::StereoscopicPreview),
                                                             WMT_TYPE_BINARY, Bytes.data(),
@@ -150,11 +231,11 @@ bool WritePictures(const TRef<IWMMetadataEditor2>& Editor, const TCatalogueValue
       return false;
     }
   }
-  if (Checked.TitleIndex &&
+  if (Checked.TitleIndex && Replaces(Values, TAttribute::StereoDiscTitleIndex) &&
       !SetNumber(Editor, TAttribute::StereoDiscTitleIndex, static_cast<DWORD>(*Checked.TitleIndex))) {
     return false;
   }
-  if (Values.Poster) {
+  if (Values.Poster && Replaces(Values, TAttribute::StereoDiscTitlePoster)) {
     const std::vector<BYTE> Bytes = Values.Poster->Bytes();
     WORD Index = 0;
     if (QueryInterface<IWMHeaderInfo3>(Editor)->AddAttribute(
@@ -242,6 +323,8 @@ bool WriteCatalogue(const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Va
   if (Values.HalfWidth && Values.HalfHeight) {
     Values.HalfWidth = false;
     Values.HalfHeight = false;
+    Values.Changed.Mark(TAttribute::StereoscopicHalfWidth);
+    Values.Changed.Mark(TAttribute::StereoscopicHalfHeight);
   }
   TChecked Checked;
   if (const std::optional<std::u16string> Refusal = Check(Values, Separator, Checked)) {
@@ -249,11 +332,12 @@ bool WriteCatalogue(const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Va
     Reported = true;
     return false;
   }
-  if (!DeleteAll(Editor, Reporter)) {
+  if (!ClearReplaced(Editor, Values, Reporter)) {
     return false;
   }
   for (const TTextField& Text : TextFields) {
-    if (!WriteStringAttribute(Editor, AttributeName(Text.Attribute), Trimmed(Values.*Text.Text))) {
+    if (Replaces(Values, Text.Attribute) &&
+        !WriteStringAttribute(Editor, AttributeName(Text.Attribute), Trimmed(Values.*Text.Text))) {
       return false;
     }
   }

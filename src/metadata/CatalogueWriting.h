@@ -45,11 +45,16 @@ bool WriteStringAttribute(const TRef<IWMMetadataEditor2>& Editor, const char16_t
 // otherwise.
 bool WriteBoolAttribute(const TRef<IWMMetadataEditor2>& Editor, const char16_t* Name, bool Value);
 
-// Checks the record, then replaces the sixteen attributes in the editor's
-// header by those the record calls for. Reported is true when Reporter was
+// Checks the record, then replaces in the editor's header the attributes
+// the record changed (Values.Changed; the rows written only with
+// Stereoscopic follow a change of the Stereo box) by those the record calls
+// for: every instance of a replaced attribute goes. The others stay as
+// stored, except that instances repeating the shown one (same language,
+// type and bytes) are reduced to it. Reported is true when Reporter was
 // given a refusal; every refusal comes before the first change to the
-// header. When both half boxes are ticked, both are unticked in Values, also
-// when a check then refuses. No editor: false at once. A failed call during
+// header, and a text is refused as too long only when it is to be written.
+// When both half boxes are ticked, both are unticked in Values and marked
+// changed, also when a check then refuses. No editor: false at once. A failed call during
 // the changes: false, leaving the header partly changed. Throws
 // EInterfaceNotSupported when the editor lacks a header interface.
 bool WriteCatalogue(const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Values,

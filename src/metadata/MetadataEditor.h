@@ -35,8 +35,11 @@
 //   16-bit calls: they fail with E_INVALID_REQUEST and report nothing.
 // - A file opened for reading only refuses every change (E_INVALID_REQUEST).
 // - A header that does not parse soundly (sizes that do not add up, a record
-//   cut short, an unknown type code, an odd or unterminated name or string)
-//   makes the open fail with E_CORRUPT_HEADER: such a file is never written.
+//   cut short, an unknown type code, an odd or unterminated name, a string of
+//   odd length) makes the open fail with E_CORRUPT_HEADER: such a file is
+//   never written. A stored string without its terminator reads with one
+//   added; it and a stored true other than 1 go back as they were stored
+//   while they are not changed.
 #include <cstdint>
 #include <functional>
 #include <memory>

@@ -76,36 +76,50 @@ bool Prepare(const TSetOptions& Options, TChanges& Changes, std::ostream& Err)
   return Problem.empty();
 }
 
+// A values file gives every field but the pictures.
 void CopyFromValues(const TCatalogueValues& From, TCatalogueValues& To)
 {
   auto Preview = To.Preview;
   auto Poster = To.Poster;
+  TChangedAttributes Changed = To.Changed;
   To = From;
   To.Preview = Preview;
   To.Poster = Poster;
+  for (const TCatalogueEntry& Entry : Catalogue) {
+    if (Entry.Type != WMT_TYPE_BINARY) {
+      Changed.Mark(Entry.Attribute);
+    }
+  }
+  To.Changed = Changed;
 }
 
-void SetText(const std::optional<std::string>& Option, std::u16string& Text)
+// Each option given replaces its attribute; the others stay as stored.
+void SetText(const std::optional<std::string>& Option, TAttribute Attribute, std::u16string& Text,
+             TChangedAttributes& Changed)
 {
   if (Option) {
     Text = Utf8ToUtf16(*Option);
+    Changed.Mark(Attribute);
   }
 }
 
-void SetFlag(const std::optional<bool>& Option, bool& Flag)
+void SetFlag(const std::optional<bool>& Option, TAttribute Attribute, bool& Flag, TChangedAttributes& Changed)
 {
   if (Option) {
     Flag = *Option;
+    Changed.Mark(Attribute);
   }
 }
 
-void SetPicture(TPictureChange Change, const std::shared_ptr<const TJpegImage>& Loaded,
-                std::shared_ptr<const TJpegImage>& Picture)
+void SetPicture(TPictureChange Change, TAttribute Attribute, const std::shared_ptr<const TJpegImage>& Loaded,
+                std::shared_ptr<const TJpegImage>& Picture, TChangedAttributes& Changed)
 {
   if (Change == TPictureChange::Load) {
     Picture = Loaded;
+    Changed.Mark(Attribute);
   } else if (Change == TPictureChange::Remove) {
     Picture.reset();
+    Changed.Mark(Attribute);
   }
 }
 
@@ -114,24 +128,26 @@ void Apply(const TSetOptions& O, const TChanges& Changes, TCatalogueValues& V)
   if (Changes.FromValues) {
     CopyFromValues(Changes.Values, V);
   }
-  SetFlag(O.Stereo, V.Stereo);
-  SetFlag(O.HalfWidth, V.HalfWidth);
-  SetFlag(O.HalfHeight, V.HalfHeight);
+  TChangedAttributes& C = V.Changed;
+  SetFlag(O.Stereo, TAttribute::Stereoscopic, V.Stereo, C);
+  SetFlag(O.HalfWidth, TAttribute::StereoscopicHalfWidth, V.HalfWidth, C);
+  SetFlag(O.HalfHeight, TAttribute::StereoscopicHalfHeight, V.HalfHeight, C);
   if (O.Layout) {
     V.LayoutIndex = LayoutIndexOfKey(Utf8ToUtf16(*O.Layout));
+    C.Mark(TAttribute::StereoscopicLayout);
   }
-  SetText(O.Duration, V.Duration);
-  SetText(O.Parallax, V.Parallax);
-  SetText(O.Source, V.Source);
-  SetText(O.Title, V.Title);
-  SetText(O.Author, V.Author);
-  SetText(O.Copyright, V.Copyright);
-  SetText(O.Description, V.Description);
-  SetText(O.DiscName, V.DiscName);
-  SetText(O.TitleName, V.TitleName);
-  SetText(O.TitleIndex, V.TitleIndex);
-  SetPicture(O.Preview, Changes.Preview, V.Preview);
-  SetPicture(O.Poster, Changes.Poster, V.Poster);
+  SetText(O.Duration, TAttribute::StereoscopicSkip, V.Duration, C);
+  SetText(O.Parallax, TAttribute::StereoscopicHorizontalParallax, V.Parallax, C);
+  SetText(O.Source, TAttribute::Source, V.Source, C);
+  SetText(O.Title, TAttribute::Title, V.Title, C);
+  SetText(O.Author, TAttribute::Author, V.Author, C);
+  SetText(O.Copyright, TAttribute::Copyright, V.Copyright, C);
+  SetText(O.Description, TAttribute::Description, V.Description, C);
+  SetText(O.DiscName, TAttribute::StereoDiscName, V.DiscName, C);
+  SetText(O.TitleName, TAttribute::StereoDiscTitleName, V.TitleName, C);
+  SetText(O.TitleIndex, TAttribute::StereoDiscTitleIndex, V.TitleIndex, C);
+  SetPicture(O.Preview, TAttribute::StereoscopicPreview, Changes.Preview, V.Preview, C);
+  SetPicture(O.Poster, TAttribute::StereoDiscTitlePoster, Changes.Poster, V.Poster, C);
 }
 
 // Rewrites one line of the terminal; Open tells whether that line still

@@ -99,6 +99,7 @@ TMainForm::TMainForm(IPlatform& Platform, QWidget* Parent) : QMainWindow(Parent)
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   CreateComponents();
   ConnectCommands();
+  ConnectFieldChanges();
   LoadApplicationIcon();
   AdaptDesign();
   FormCreate();
@@ -278,6 +279,7 @@ void TMainForm::UpdateControls()
   PosterImage->setVisible(Open && FPosterImage);
   PosterScrollBox->setVisible(Open && FPosterImage);
   FModified = false;
+  FChanged = TChangedAttributes();
   StatusBar->showMessage(FFileName);
 }
 

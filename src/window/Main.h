@@ -2,6 +2,7 @@
 // The main window: one fixed-size window with a menu bar, a tab control of
 // three pages (Stereo, General, Movie Disk) and a status bar. Its controls
 // are the editing model: reading a file fills them, saving reads them back.
+#include "metadata/CatalogueValues.h"
 #include "metadata/JpegImage.h"
 #include "metadata/MetadataEditor.h"
 #include "metadata/PictureRules.h"
@@ -87,6 +88,10 @@ protected:
 
   // The controls hold changes that are not saved.
   bool FModified = false;
+  // The catalogued attributes whose fields the user changed since the file
+  // was read or saved: a save replaces those and leaves the others as stored.
+  // Cleared wherever FModified is cleared on opening, closing and saving.
+  TChangedAttributes FChanged;
   // The path of the open file exactly as it was handed over; a file is open
   // exactly while this is not empty.
   QString FFileName;
@@ -96,6 +101,10 @@ protected:
   std::shared_ptr<const TJpegImage> FPosterImage;
 
 private:
+  // Marks the attribute of a field the user changed, and the file modified.
+  void MarkChanged(TAttribute Attribute);
+  // Every editing control tells which attribute it changes.
+  void ConnectFieldChanges();
   void Warn(const QString& Text, TMessageIcon Icon);
   void ShowPoster();
   std::shared_ptr<const TJpegImage> ChoosePicture(TOpenDialog* Dialog, TPictureKind Kind);

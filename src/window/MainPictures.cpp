@@ -31,7 +31,7 @@ void TMainForm::LoadButtonClick()
   if (!Picture) {
     return;
   }
-  FModified = true;
+  MarkChanged(TAttribute::StereoscopicPreview);
   FPreviewImage = std::move(Picture);
   PreviewImage->show();
   DrawJpeg(PreviewImage, *FPreviewImage);
@@ -44,7 +44,7 @@ void TMainForm::LoadPosterButtonClick()
   if (!Picture) {
     return;
   }
-  FModified = true;
+  MarkChanged(TAttribute::StereoDiscTitlePoster);
   FPosterImage = std::move(Picture);
   ShowPoster();
   DeletePosterButton->setEnabled(true);
@@ -52,7 +52,7 @@ void TMainForm::LoadPosterButtonClick()
 
 void TMainForm::DeleteButtonClick()
 {
-  FModified = true;
+  MarkChanged(TAttribute::StereoscopicPreview);
   PreviewImage->hide();
   PreviewImage->clear();
   FPreviewImage.reset();
@@ -61,7 +61,7 @@ void TMainForm::DeleteButtonClick()
 
 void TMainForm::DeletePosterButtonClick()
 {
-  FModified = true;
+  MarkChanged(TAttribute::StereoDiscTitlePoster);
   PosterImage->hide();
   PosterScrollBox->hide();
   PosterImage->clear();

@@ -48,13 +48,14 @@ public:
 
   void Refuse(const std::u16string& Text) override
   {
-    FPlatform.ShowMessage({&FForm, u"Quillmark"_s, FromUtf16(Text), TMessageIcon::Warning, TMessageButtons::Ok});
+    FPlatform.ShowMessage(
+        {&FForm, u"Quillmark"_s, FromUtf16(Text), TMessageIcon::Warning, TMessageButtons::Ok});
   }
 
   void DeleteFailed(const std::u16string& Name) override
   {
-    FPlatform.ShowMessage(
-        {nullptr, u"Quillpad"_s, u"Could not delete "_s + FromUtf16(Name), TMessageIcon::None, TMessageButtons::Ok});
+    FPlatform.ShowMessage({nullptr, u"Quillpad"_s, u"Could not delete "_s + FromUtf16(Name),
+                           TMessageIcon::None, TMessageButtons::Ok});
   }
 
 private:
@@ -129,6 +130,7 @@ void TMainForm::SaveFile()
     FEditor.reset();
   }
   FModified = false;
+  FChanged = TChangedAttributes();
 }
 
 void TMainForm::CloseFile()
@@ -154,6 +156,7 @@ void TMainForm::CloseFile()
   }
   DescriptionMemo->clear();
   FModified = false;
+  FChanged = TChangedAttributes();
 }
 
 bool TMainForm::ReadMetadata()
@@ -208,6 +211,7 @@ bool TMainForm::WriteMetadata(bool& Reported)
   Values.TitleName = TitleNameEdit->text().toStdU16String();
   Values.Preview = FPreviewImage;
   Values.Poster = FPosterImage;
+  Values.Changed = FChanged;
   TWindowReporter Reporter(*this, FPlatform);
   bool Written = WriteCatalogue(FEditor, Values, Reporter, Reported, DecimalSeparator());
   // Both half-resolution boxes ticked are both unticked, whatever follows.

@@ -154,13 +154,6 @@ const std::vector<TDamage>& Damages()
                                 Concat({Le16(3), Le16(0), Le16(0), Le16(0), Le16(0), {65, 0, 0}})));
          return Builder.File();
        }},
-      {"content string without terminator",
-       [] {
-         TAsfBuilder Builder;
-         Builder.Add(MakeObject(Guids::ContentDescription,
-                                Concat({Le16(2), Le16(0), Le16(0), Le16(0), Le16(0), {65, 0}})));
-         return Builder.File();
-       }},
       {"descriptor count of 65535", [] { return WithExtendedContent(Le16(0xFFFF)); }},
       {"descriptor name of odd length",
        [] {
@@ -190,9 +183,9 @@ const std::vector<TDamage>& Damages()
        [] {
          return WithExtendedContent(Concat({Le16(1), Le16(4), Utf16z(u"A"), Le16(2), Le16(2), {1, 0}}));
        }},
-      {"descriptor string without terminator",
+      {"descriptor string of odd length",
        [] {
-         return WithExtendedContent(Concat({Le16(1), Le16(4), Utf16z(u"A"), Le16(0), Le16(2), {66, 0}}));
+         return WithExtendedContent(Concat({Le16(1), Le16(4), Utf16z(u"A"), Le16(0), Le16(3), {66, 0, 0}}));
        }},
       {"bytes after the descriptors",
        [] {

@@ -6,6 +6,7 @@
 #include "metadata/TextConversion.h"
 #include "tag/ToolRun.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -223,6 +224,38 @@ TEST_F(CatalogueCommands, ValuesCopyOneFileToAnother)
     EXPECT_EQ(R.Err.rfind(FDir.File("bad.json").string() + ": ", 0), 0U) << R.Err;
   }
   EXPECT_EQ(ReadFileBytes(To), Before);
+}
+
+// Only the options given replace their attributes: values show cannot give
+// (a preview that breaks the rules, a boolean of another type, texts in
+// their own form) stay byte for byte until their own option is given.
+TEST_F(CatalogueCommands, OnlyTheGivenOptionsChangeTheFile)
+{
+  const TBytes BadPreview = MakeJpeg(160, 121);
+  const std::vector<TRecord> Kept = {StringRecord(u"Author", u" padded\u2028line "),
+                                     BinaryRecord(u"StereoscopicPreview", BadPreview),
+                                     DwordRecord(u"Stereoscopic", 1)};
+  const std::string File = MakeFile("clip.wmv", Kept);
+  const TBytes Object = ExtendedContentObject(Kept);
+  auto Holds = [&](const TBytes& Part) {
+    const TBytes Now = ReadFileBytes(File);
+    return std::search(Now.begin(), Now.end(), Part.begin(), Part.end()) != Now.end();
+  };
+  const struct {
+    std::vector<std::string> Options;
+    bool ObjectKept;
+    bool PreviewKept;
+  } Steps[] = {
+      {{"--title", "New"}, true, true},
+      {{"--author", "Ann"}, false, true},
+      {{"--no-preview"}, false, false},
+  };
+  for (const auto& Step : Steps) {
+    ExpectSet(Step.Options, File);
+    EXPECT_EQ(Holds(Object), Step.ObjectKept) << Step.Options[0];
+    EXPECT_EQ(Holds(BadPreview), Step.PreviewKept) << Step.Options[0];
+  }
+  EXPECT_EQ(Shown(File), (json{{"file", File}, {"title", "New"}, {"author", "Ann"}}));
 }
 
 TEST_F(CatalogueCommands, RefusalsComeOutAsTheWindowsAndLeaveTheFileUntouched)

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStatusBar>
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -184,16 +185,54 @@ TEST_F(EditState, LayoutListMarksAChangeOnChoiceAndOnClick)
   EXPECT_TRUE(Form.FModified);
 }
 
-TEST_F(EditState, DurationParallaxAndHalfResolutionHaveNoHandler)
+// Each field marks the file modified and its own attribute changed, the four
+// stereo fields that once had no handler included, so the save prompt
+// protects their edits and a save replaces exactly what was changed.
+TEST_F(EditState, EveryFieldMarksItsOwnAttribute)
 {
-  Open(u"/data/a.wmv"_s);
-  Form.Get<QCheckBox>("StereoCheckBox")->setChecked(true);
-  Form.FModified = false;
-  Form.Get<QLineEdit>("DurationEdit")->setText(u"12"_s);
-  Form.Get<QLineEdit>("ParallaxEdit")->setText(u"-3"_s);
-  Form.Get<QCheckBox>("HalfWidthCheckBox")->setChecked(true);
-  Form.Get<QCheckBox>("HalfHeightCheckBox")->setChecked(true);
-  EXPECT_FALSE(Form.FModified);
+  using Quillmark::TAttribute;
+  auto Type = [this](const char* Name, const QString& Text) {
+    return [this, Name, Text] { Form.Get<QLineEdit>(Name)->setText(Text); };
+  };
+  auto Tick = [this](const char* Name) {
+    return [this, Name] {
+      auto* Box = Form.Get<QCheckBox>(Name);
+      Box->setChecked(!Box->isChecked());
+    };
+  };
+  const struct {
+    const char* What;
+    std::function<void()> Change;
+    TAttribute Attribute;
+  } Cases[] = {
+      {"duration", Type("DurationEdit", u"12"_s), TAttribute::StereoscopicSkip},
+      {"parallax", Type("ParallaxEdit", u"-3"_s), TAttribute::StereoscopicHorizontalParallax},
+      {"half width", Tick("HalfWidthCheckBox"), TAttribute::StereoscopicHalfWidth},
+      {"half height", Tick("HalfHeightCheckBox"), TAttribute::StereoscopicHalfHeight},
+      {"stereo", Tick("StereoCheckBox"), TAttribute::Stereoscopic},
+      {"layout", [this] { Form.Get<QComboBox>("LayoutComboBox")->setCurrentIndex(2); },
+       TAttribute::StereoscopicLayout},
+      {"source", Type("SourceEdit", u"s"_s), TAttribute::Source},
+      {"title", Type("TitleEdit", u"t"_s), TAttribute::Title},
+      {"author", Type("AuthorEdit", u"a"_s), TAttribute::Author},
+      {"copyright", Type("CopyrightEdit", u"c"_s), TAttribute::Copyright},
+      {"description", [this] { Form.Get<QPlainTextEdit>("DescriptionMemo")->setPlainText(u"d"_s); },
+       TAttribute::Description},
+      {"disc name", Type("DiscNameEdit", u"n"_s), TAttribute::StereoDiscName},
+      {"title name", Type("TitleNameEdit", u"m"_s), TAttribute::StereoDiscTitleName},
+      {"title index", Type("TitleIndexEdit", u"4"_s), TAttribute::StereoDiscTitleIndex},
+  };
+  for (const auto& Case : Cases) {
+    Open(u"/data/a.wmv"_s);
+    Form.Get<QCheckBox>("StereoCheckBox")->setChecked(Case.Attribute != TAttribute::Stereoscopic);
+    Form.UpdateControls();
+    ASSERT_FALSE(Form.FModified || Form.FChanged.Any()) << Case.What;
+    Case.Change();
+    EXPECT_TRUE(Form.FModified) << Case.What;
+    Quillmark::TChangedAttributes Expected;
+    Expected.Mark(Case.Attribute);
+    EXPECT_EQ(Form.FChanged, Expected) << Case.What;
+  }
 }
 
 TEST_F(EditState, UpdateControlsClearsTheChangeMark)

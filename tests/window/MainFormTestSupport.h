@@ -11,6 +11,7 @@ namespace QuillmarkTest {
 
 class TTestForm : public Quillmark::TMainForm {
 public:
+  using TMainForm::FChanged;
   using TMainForm::FCreateEditor;
   using TMainForm::FEditor;
   using TMainForm::FFileName;

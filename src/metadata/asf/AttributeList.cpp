@@ -6,6 +6,14 @@
 
 namespace Quillmark::Asf {
 
+TBytes StoredValue(const TAttribute& Attribute, std::size_t BoolWidth)
+{
+  if (Attribute.Origin && Attribute.Verbatim) {
+    return *Attribute.Verbatim;
+  }
+  return ValueToDisk(Attribute.Type, Attribute.Value, BoolWidth);
+}
+
 std::size_t TAttributeList::Count(std::uint16_t Stream) const
 {
   return static_cast<std::size_t>(std::count_if(

@@ -29,7 +29,13 @@ struct TAttribute {
   WMT_ATTR_DATATYPE Type = WMT_TYPE_BINARY;
   TBytes Value;                  // interface form
   std::optional<TOrigin> Origin; // none once changed or when added
+  // The stored bytes, when they are not what Value would be written as (see
+  // VerbatimOf); written instead of Value while Origin is set.
+  std::optional<TBytes> Verbatim;
 };
+
+// The bytes an attribute is stored as in an object whose BOOL is BoolWidth wide.
+TBytes StoredValue(const TAttribute& Attribute, std::size_t BoolWidth);
 
 // Largest count of attributes in one stream: indices and counts are WORDs.
 constexpr std::size_t MaxAttributesPerStream = 0xFFFF;

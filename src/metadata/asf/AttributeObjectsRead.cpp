@@ -75,6 +75,7 @@ std::vector<TAttribute> ReadContentDescription(std::span<const std::uint8_t> Pay
     Attribute.Name = std::u16string(ContentDescriptionNames[I]);
     Attribute.Type = WMT_TYPE_STRING;
     Attribute.Value = ValueFromDisk(WMT_TYPE_STRING, Text, 4);
+    Attribute.Verbatim = VerbatimOf(WMT_TYPE_STRING, Text, 4);
     Attribute.Origin = TOrigin{TStore::ContentDescription, static_cast<std::uint32_t>(I)};
     Result.push_back(std::move(Attribute));
   }
@@ -95,6 +96,7 @@ std::vector<TAttribute> ReadExtendedContent(std::span<const std::uint8_t> Payloa
     Attribute.Type = ReadType(Reader);
     std::span<const std::uint8_t> Value = Reader.Take(Reader.Word());
     Attribute.Value = ValueFromDisk(Attribute.Type, Value, 4);
+    Attribute.Verbatim = VerbatimOf(Attribute.Type, Value, 4);
     Attribute.Origin = TOrigin{TStore::ExtendedContent, I};
     Result.push_back(std::move(Attribute));
   }
@@ -118,7 +120,9 @@ std::vector<TAttribute> ReadMetadataRecords(std::span<const std::uint8_t> Payloa
     Attribute.Type = ReadType(Reader);
     std::uint32_t DataLength = Reader.Dword();
     Attribute.Name = ReadName(Reader, NameLength);
-    Attribute.Value = ValueFromDisk(Attribute.Type, Reader.Take(DataLength), 2);
+    std::span<const std::uint8_t> Value = Reader.Take(DataLength);
+    Attribute.Value = ValueFromDisk(Attribute.Type, Value, 2);
+    Attribute.Verbatim = VerbatimOf(Attribute.Type, Value, 2);
     Attribute.Origin = TOrigin{Store, I};
     Result.push_back(std::move(Attribute));
   }

@@ -10,13 +10,15 @@ TBytes WriteContentDescription(const TContentFields& Fields)
 {
   TByteWriter Writer;
   std::size_t Start = Writer.BeginObject(Guids::ContentDescription);
-  for (const TAttribute* Field : Fields) {
-    Writer.Word(Field != nullptr ? ToWord(Field->Value.size()) : 0);
-  }
-  for (const TAttribute* Field : Fields) {
-    if (Field != nullptr) {
-      Writer.Append(Field->Value);
+  std::array<TBytes, 5> Values;
+  for (std::size_t I = 0; I < Fields.size(); ++I) {
+    if (Fields[I] != nullptr) {
+      Values[I] = StoredValue(*Fields[I], 4);
     }
+    Writer.Word(ToWord(Values[I].size()));
+  }
+  for (const TBytes& Value : Values) {
+    Writer.Append(Value);
   }
   Writer.EndObject(Start);
   return std::move(Writer.Bytes());
@@ -29,7 +31,7 @@ TBytes WriteExtendedContent(const std::vector<const TAttribute*>& Records)
   Writer.Word(ToWord(Records.size()));
   for (const TAttribute* Record : Records) {
     TBytes Name = NameToBytes(Record->Name);
-    TBytes Value = ValueToDisk(Record->Type, Record->Value, 4);
+    TBytes Value = StoredValue(*Record, 4);
     Writer.Word(ToWord(Name.size()));
     Writer.Append(Name);
     Writer.Word(static_cast<std::uint16_t>(DiskTypeOf(Record->Type)));
@@ -47,7 +49,7 @@ TBytes WriteMetadataRecords(const std::vector<const TAttribute*>& Records, TStor
   Writer.Word(ToWord(Records.size()));
   for (const TAttribute* Record : Records) {
     TBytes Name = NameToBytes(Record->Name);
-    TBytes Value = ValueToDisk(Record->Type, Record->Value, 2);
+    TBytes Value = StoredValue(*Record, 2);
     Writer.Word(Record->Language);
     Writer.Word(Record->Stream);
     Writer.Word(ToWord(Name.size()));

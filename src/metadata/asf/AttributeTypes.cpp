@@ -2,6 +2,7 @@
 
 #include "metadata/EngineError.h"
 
+#include <algorithm>
 #include <array>
 
 namespace Quillmark::Asf {
@@ -110,10 +111,32 @@ TBytes ValueFromDisk(WMT_ATTR_DATATYPE Type, std::span<const std::uint8_t> Store
   }
   std::optional<std::size_t> Fixed = FixedApiSize(Type);
   Require(!Fixed || Stored.size() == *Fixed, "number value of the wrong size");
-  // An empty stored string is kept as such; any other must end in its null.
-  Require(Type != WMT_TYPE_STRING || Stored.empty() || IsTerminatedString(Stored),
-          "string value without its terminating null");
-  return {Stored.begin(), Stored.end()};
+  TBytes Value(Stored.begin(), Stored.end());
+  if (Type == WMT_TYPE_STRING) {
+    Require(Stored.size() % 2 == 0, "string value of odd length");
+    // An empty stored string is kept as such; any other without its null
+    // gets one, so its last character is not taken for the terminator.
+    if (!Stored.empty() && !IsTerminatedString(Stored)) {
+      Value.push_back(0);
+      Value.push_back(0);
+    }
+  }
+  return Value;
+}
+
+std::optional<TBytes> VerbatimOf(WMT_ATTR_DATATYPE Type, std::span<const std::uint8_t> Stored,
+                                 std::size_t BoolWidth)
+{
+  bool Differs = false;
+  if (Type == WMT_TYPE_BOOL) {
+    Differs = !std::ranges::equal(Stored, ValueToDisk(Type, BoolValue(IsNonZero(Stored)), BoolWidth));
+  } else if (Type == WMT_TYPE_STRING) {
+    Differs = !Stored.empty() && !IsTerminatedString(Stored);
+  }
+  if (!Differs) {
+    return std::nullopt;
+  }
+  return TBytes(Stored.begin(), Stored.end());
 }
 
 TBytes ValueToDisk(WMT_ATTR_DATATYPE Type, const TBytes& Value, std::size_t BoolWidth)

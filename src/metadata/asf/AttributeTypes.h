@@ -5,7 +5,10 @@
 // Interface form: BOOL is a 4-byte DWORD holding 0 or 1, strings are UTF-16LE
 // with their terminator, numbers little-endian. Stored form: the same, except
 // that BOOL is 4 bytes wide in the Extended Content Description and 2 bytes in
-// Metadata and Metadata Library records.
+// Metadata and Metadata Library records. Some writers store a string without
+// its terminator, or true as another non-zero value: such a value reads as
+// its interface form, and its stored bytes are kept apart so that it goes
+// back unchanged while nobody changes it.
 #include "metadata/MetadataEditor.h"
 
 #include <cstdint>
@@ -40,8 +43,13 @@ std::optional<std::size_t> FixedApiSize(WMT_ATTR_DATATYPE Type);
 TBytes ValueFromCaller(WMT_ATTR_DATATYPE Type, std::span<const std::uint8_t> Value);
 
 // Stored value to interface form; BoolWidth is the stored BOOL width of the
-// object (4 or 2). Throws E_CORRUPT_HEADER for a length that the type rules out.
+// object (4 or 2). A non-empty string without its terminator gets one.
+// Throws E_CORRUPT_HEADER for a length that the type rules out.
 TBytes ValueFromDisk(WMT_ATTR_DATATYPE Type, std::span<const std::uint8_t> Stored, std::size_t BoolWidth);
+// The stored bytes when ValueToDisk of their interface form would not give
+// them back; none when it would.
+std::optional<TBytes> VerbatimOf(WMT_ATTR_DATATYPE Type, std::span<const std::uint8_t> Stored,
+                                 std::size_t BoolWidth);
 // Interface form to stored value.
 TBytes ValueToDisk(WMT_ATTR_DATATYPE Type, const TBytes& Value, std::size_t BoolWidth);
 

@@ -39,6 +39,18 @@ TBytes CallerValue(WMT_ATTR_DATATYPE Type, const BYTE* Value, std::uint64_t Leng
   return ValueFromCaller(Type, std::span<const BYTE>(Value, static_cast<std::size_t>(Length)));
 }
 
+// An attribute given by a caller: it has no stored form yet.
+TAttribute NewAttribute(std::u16string Name, WORD Stream, WORD Language, WMT_ATTR_DATATYPE Type, TBytes Value)
+{
+  TAttribute Attribute;
+  Attribute.Name = std::move(Name);
+  Attribute.Stream = Stream;
+  Attribute.Language = Language;
+  Attribute.Type = Type;
+  Attribute.Value = std::move(Value);
+  return Attribute;
+}
+
 // Language 0 is the default language; others must name a Language List entry.
 void RequireLanguage(const TAsfHeader& Header, WORD LangIndex)
 {
@@ -116,8 +128,8 @@ HRESULT TMetadataEditor::SetAttribute(WORD StreamNum, const char16_t* Name, WMT_
     if (Type == WMT_TYPE_GUID) {
       return E_INVALID_ARGUMENT;
     }
-    TAttribute Attribute{CallerName(Name), StreamNum, 0, Type, CallerValue(Type, Value, Length),
-                         std::nullopt};
+    TAttribute Attribute =
+        NewAttribute(CallerName(Name), StreamNum, 0, Type, CallerValue(Type, Value, Length));
     FHeader.Attributes.Set(std::move(Attribute));
     FChanged = true;
     return S_OK;
@@ -183,6 +195,7 @@ HRESULT TMetadataEditor::ModifyAttribute(WORD StreamNum, WORD Index, WMT_ATTR_DA
     Attribute->Language = LangIndex;
     Attribute->Value = std::move(NewValue);
     Attribute->Origin.reset();
+    Attribute->Verbatim.reset();
     FChanged = true;
     return S_OK;
   });
@@ -195,8 +208,8 @@ HRESULT TMetadataEditor::AddAttribute(WORD StreamNum, const char16_t* Name, WORD
     RequireWritable();
     RequireStream(StreamNum);
     RequireLanguage(FHeader, LangIndex);
-    TAttribute Attribute{CallerName(Name), StreamNum, LangIndex, Type, CallerValue(Type, Value, Length),
-                         std::nullopt};
+    TAttribute Attribute =
+        NewAttribute(CallerName(Name), StreamNum, LangIndex, Type, CallerValue(Type, Value, Length));
     std::size_t NewIndex = FHeader.Attributes.Add(std::move(Attribute));
     if (Index != nullptr) {
       *Index = static_cast<WORD>(NewIndex);

@@ -13,7 +13,9 @@ constexpr std::size_t MaxSmallValue = 0xFFFF;
 
 bool IsSmallPlain(const TAttribute& A)
 {
-  return A.Language == 0 && A.Type != WMT_TYPE_GUID && A.Value.size() <= MaxSmallValue;
+  // An unchanged value kept in its stored form is judged by that form.
+  const std::size_t Size = A.Origin && A.Verbatim ? A.Verbatim->size() : A.Value.size();
+  return A.Language == 0 && A.Type != WMT_TYPE_GUID && Size <= MaxSmallValue;
 }
 
 // Whether the object an unchanged attribute came from may keep it.

@@ -6,6 +6,8 @@
 #include "metadata/CheckedMath.h"
 #include "metadata/asf/Placement.h"
 
+#include <algorithm>
+
 namespace Quillmark::Asf {
 
 namespace {
@@ -67,6 +69,12 @@ void EmitMissing(std::vector<TBytes>& Out, TRendered& Rendered, bool Emitted)
   }
 }
 
+bool Holds(const TAsfHeader& Header, TObjectKind Kind)
+{
+  return std::any_of(Header.Objects.begin(), Header.Objects.end(),
+                     [Kind](const TAsfObject& Object) { return Object.Kind == Kind; });
+}
+
 TBytes WrapExtension(const TBytes& Reserved, const std::vector<TBytes>& Children)
 {
   TByteWriter Writer;
@@ -110,14 +118,30 @@ std::optional<TBytes> RenderExtension(const TAsfHeader& Header, TRenderState& St
   return WrapExtension(Header.ExtensionReserved, Children);
 }
 
+// Objects the edit creates go before the first Stream Properties Object, as
+// other writers place them: some readers apply what they say only to the
+// streams declared after them.
 std::vector<TBytes> RenderChildren(const TAsfHeader& Header)
 {
   TRenderState State = RenderAttributeObjects(Header);
   std::optional<TBytes> Extension = RenderExtension(Header, State);
   std::vector<TBytes> Out;
-  bool HadContent = false;
-  bool HadExtended = false;
+  bool HadContent = Holds(Header, TObjectKind::ContentDescription);
+  bool HadExtended = Holds(Header, TObjectKind::ExtendedContentDescription);
+  bool Created = false;
+  auto EmitCreated = [&] {
+    if (Extension && !Header.ExtensionIndex) {
+      Out.push_back(std::move(*Extension));
+      Extension.reset();
+    }
+    EmitMissing(Out, State.Content, HadContent);
+    EmitMissing(Out, State.Extended, HadExtended);
+    Created = true;
+  };
   for (const TAsfObject& Object : Header.Objects) {
+    if (!Created && Object.Guid == Guids::StreamProperties) {
+      EmitCreated();
+    }
     switch (Object.Kind) {
     case TObjectKind::Padding:
       break;
@@ -136,10 +160,8 @@ std::vector<TBytes> RenderChildren(const TAsfHeader& Header)
       break;
     }
   }
-  EmitMissing(Out, State.Content, HadContent);
-  EmitMissing(Out, State.Extended, HadExtended);
-  if (Extension && !Header.ExtensionIndex) {
-    Out.push_back(std::move(*Extension));
+  if (!Created) {
+    EmitCreated();
   }
   return Out;
 }

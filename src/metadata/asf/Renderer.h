@@ -5,8 +5,10 @@
 // again, and the Header Extension when one of its children did; every other
 // object, unknown ones included, goes back byte for byte in its place. A
 // Content Description or Extended Content Description, Metadata or Metadata
-// Library left empty by the edit is dropped; missing ones are appended to
-// their parent (the Header Extension is created when needed). Top-level
+// Library left empty by the edit is dropped. Missing top-level ones (and the
+// Header Extension, created when a missing Metadata or Library needs it) go
+// before the first Stream Properties Object, or last when there is none;
+// missing extension children are appended to the extension. Top-level
 // Padding Objects are left out: the save path adds one Padding Object at the
 // end to fill the old header's space.
 #include "metadata/asf/AsfHeader.h"

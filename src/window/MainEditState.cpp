@@ -1,0 +1,52 @@
+// Which catalogued attributes the user changed, field by field. A save
+// replaces only those, so values the window cannot show (other languages,
+// pictures that break the rules, wrong types, texts in a form the controls
+// would change) stay in the file as they were.
+#include "window/Main.h"
+
+#include <limits>
+#include <utility>
+
+namespace Quillmark {
+
+void TMainForm::MarkChanged(TAttribute Attribute)
+{
+  FChanged.Mark(Attribute);
+  FModified = true;
+}
+
+void TMainForm::ConnectFieldChanges()
+{
+  const std::pair<QLineEdit*, TAttribute> Edits[] = {
+      {DurationEdit, TAttribute::StereoscopicSkip},
+      {ParallaxEdit, TAttribute::StereoscopicHorizontalParallax},
+      {SourceEdit, TAttribute::Source},
+      {TitleEdit, TAttribute::Title},
+      {AuthorEdit, TAttribute::Author},
+      {CopyrightEdit, TAttribute::Copyright},
+      {DiscNameEdit, TAttribute::StereoDiscName},
+      {TitleNameEdit, TAttribute::StereoDiscTitleName},
+      {TitleIndexEdit, TAttribute::StereoDiscTitleIndex},
+  };
+  for (const auto& [Edit, Attribute] : Edits) {
+    // A stored text of any length shows whole; saving refuses a changed one
+    // too long to store.
+    Edit->setMaxLength(std::numeric_limits<int>::max());
+    connect(Edit, &QLineEdit::textChanged, this, [this, Attribute] { MarkChanged(Attribute); });
+  }
+  connect(DescriptionMemo, &QPlainTextEdit::textChanged, this,
+          [this] { MarkChanged(TAttribute::Description); });
+  const std::pair<QCheckBox*, TAttribute> Boxes[] = {
+      {StereoCheckBox, TAttribute::Stereoscopic},
+      {HalfWidthCheckBox, TAttribute::StereoscopicHalfWidth},
+      {HalfHeightCheckBox, TAttribute::StereoscopicHalfHeight},
+  };
+  for (const auto& [Box, Attribute] : Boxes) {
+    connect(Box, &QCheckBox::toggled, this, [this, Attribute] { MarkChanged(Attribute); });
+  }
+  auto Layout = [this] { MarkChanged(TAttribute::StereoscopicLayout); };
+  connect(LayoutComboBox, &QComboBox::currentIndexChanged, this, Layout);
+  connect(LayoutComboBox, &QComboBox::activated, this, Layout);
+}
+
+} // namespace Quillmark
