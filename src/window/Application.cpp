@@ -1,8 +1,6 @@
 #include "window/Application.h"
 
-#include <exception>
-
-using namespace Qt::StringLiterals;
+#include "support/ErrorDisplay.h"
 
 namespace Quillmark {
 
@@ -13,24 +11,11 @@ TApplication::TApplication(int& Argc, char** Argv, IPlatform& Platform)
 
 bool TApplication::notify(QObject* Receiver, QEvent* Event)
 {
-  try {
-    return QApplication::notify(Receiver, Event);
-  } catch (const std::exception& Error) {
-    ShowError(QString::fromUtf8(Error.what()));
-  } catch (...) {
-    ShowError(u"An unexpected error occurred."_s);
-  }
-  return false;
-}
-
-void TApplication::ShowError(const QString& Text)
-{
-  TMessage Message;
-  Message.Owner = activeWindow();
-  Message.Caption = applicationName();
-  Message.Text = Text;
-  Message.Icon = TMessageIcon::Error;
-  FPlatform.ShowMessage(Message);
+  bool Result = false;
+  // The window's own handlers catch at their edge; this is the last stop
+  // for anything else.
+  RunHandler(FPlatform, activeWindow(), [&] { Result = QApplication::notify(Receiver, Event); });
+  return Result;
 }
 
 } // namespace Quillmark

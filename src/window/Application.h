@@ -17,8 +17,6 @@ public:
   bool notify(QObject* Receiver, QEvent* Event) override;
 
 private:
-  void ShowError(const QString& Text);
-
   IPlatform& FPlatform;
 };
 

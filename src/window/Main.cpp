@@ -1,6 +1,7 @@
 #include "window/Main.h"
 
 #include "support/DesignAdaptation.h"
+#include "support/ErrorDisplay.h"
 #include "window/OpenDialog.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QIcon>
 #include <QImageReader>
+#include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
@@ -130,21 +132,33 @@ void TMainForm::CreateComponents()
   AfterShowTimer->setProperty("tag", 0);
   AfterShowTimer->setInterval(1);
   AfterShowTimer->setSingleShot(true);
+  // The path lives in a permanent part of the status bar: a temporary
+  // message would give way to the first status tip of a menu and never come
+  // back.
+  FStatusText = new QLabel(StatusBar);
+  FStatusText->setObjectName(u"StatusText"_s);
+  FStatusText->setTextFormat(Qt::PlainText);
+  FStatusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  StatusBar->addPermanentWidget(FStatusText, 1);
 }
 
 void TMainForm::ConnectCommands()
 {
-  connect(OpenMenuItem, &QAction::triggered, this, &TMainForm::OpenMenuItemClick);
-  connect(SaveMenuItem, &QAction::triggered, this, &TMainForm::SaveMenuItemClick);
-  connect(CloseMenuItem, &QAction::triggered, this, &TMainForm::CloseMenuItemClick);
-  connect(ExitMenuItem, &QAction::triggered, this, &TMainForm::ExitMenuItemClick);
-  connect(Website1, &QAction::triggered, this, &TMainForm::Website1Click);
-  connect(AboutMenuItem, &QAction::triggered, this, &TMainForm::AboutMenuItemClick);
-  connect(LoadButton, &QPushButton::clicked, this, &TMainForm::LoadButtonClick);
-  connect(DeleteButton, &QPushButton::clicked, this, &TMainForm::DeleteButtonClick);
-  connect(LoadPosterButton, &QPushButton::clicked, this, &TMainForm::LoadPosterButtonClick);
-  connect(DeletePosterButton, &QPushButton::clicked, this, &TMainForm::DeletePosterButtonClick);
-  connect(AfterShowTimer, &QTimer::timeout, this, &TMainForm::AfterShowTimerTimer);
+  // Every command stops its errors at its own edge.
+  auto Guard = [this](void (TMainForm::*Handler)()) {
+    return [this, Handler] { RunHandler(FPlatform, this, [this, Handler] { (this->*Handler)(); }); };
+  };
+  connect(OpenMenuItem, &QAction::triggered, this, Guard(&TMainForm::OpenMenuItemClick));
+  connect(SaveMenuItem, &QAction::triggered, this, Guard(&TMainForm::SaveMenuItemClick));
+  connect(CloseMenuItem, &QAction::triggered, this, Guard(&TMainForm::CloseMenuItemClick));
+  connect(ExitMenuItem, &QAction::triggered, this, Guard(&TMainForm::ExitMenuItemClick));
+  connect(Website1, &QAction::triggered, this, Guard(&TMainForm::Website1Click));
+  connect(AboutMenuItem, &QAction::triggered, this, Guard(&TMainForm::AboutMenuItemClick));
+  connect(LoadButton, &QPushButton::clicked, this, Guard(&TMainForm::LoadButtonClick));
+  connect(DeleteButton, &QPushButton::clicked, this, Guard(&TMainForm::DeleteButtonClick));
+  connect(LoadPosterButton, &QPushButton::clicked, this, Guard(&TMainForm::LoadPosterButtonClick));
+  connect(DeletePosterButton, &QPushButton::clicked, this, Guard(&TMainForm::DeletePosterButtonClick));
+  connect(AfterShowTimer, &QTimer::timeout, this, Guard(&TMainForm::AfterShowTimerTimer));
 }
 
 void TMainForm::LoadApplicationIcon()
@@ -228,7 +242,7 @@ void TMainForm::FormCreate()
   FModified = false;
   FFileName.clear();
   UpdateControls();
-  setAcceptDrops(true);
+  AcceptDropsEverywhere();
 }
 
 void TMainForm::SetClientSize(int Width, int Height)
@@ -278,7 +292,7 @@ void TMainForm::UpdateControls()
   PosterImage->setVisible(Open && FPosterImage);
   PosterScrollBox->setVisible(Open && FPosterImage);
   FModified = false;
-  StatusBar->showMessage(FFileName);
+  FStatusText->setText(FFileName);
 }
 
 void TMainForm::EditChange()

@@ -47,13 +47,14 @@ public:
 
   void Refuse(const std::u16string& Text) override
   {
-    FPlatform.ShowMessage({&FForm, u"Quillmark"_s, FromUtf16(Text), TMessageIcon::Warning, TMessageButtons::Ok});
+    FPlatform.ShowMessage(
+        {&FForm, u"Quillmark"_s, FromUtf16(Text), TMessageIcon::Warning, TMessageButtons::Ok});
   }
 
   void DeleteFailed(const std::u16string& Name) override
   {
-    FPlatform.ShowMessage(
-        {nullptr, u"Quillpad"_s, u"Could not delete "_s + FromUtf16(Name), TMessageIcon::None, TMessageButtons::Ok});
+    FPlatform.ShowMessage({nullptr, u"Quillpad"_s, u"Could not delete "_s + FromUtf16(Name),
+                           TMessageIcon::None, TMessageButtons::Ok});
   }
 
 private:
@@ -81,18 +82,21 @@ void TMainForm::OpenFile(const QString& Path)
   }
   try {
     FEditor = QueryInterface<IWMMetadataEditor2>(Created);
+    if (FEditor->OpenEx(reinterpret_cast<const char16_t*>(Path.utf16()), ReadWrite, 0) != S_OK) {
+      Warn(OpenFailureMessage(Path), TMessageIcon::Warning);
+      CloseFile();
+    } else if (!ReadMetadata()) {
+      // Cleared first, so the window behind the message shows no half-read
+      // file.
+      CloseFile();
+      Warn(u"Failed to read metadata!"_s, TMessageIcon::Warning);
+    }
   } catch (...) {
-    // The editor is released with Created; the window stays without a file.
-    FFileName.clear();
+    // An editor without an interface the session needs: the general error
+    // display reports it, and no file stays open or half shown.
+    CloseFile();
     UpdateControls();
     throw;
-  }
-  if (FEditor->OpenEx(reinterpret_cast<const char16_t*>(Path.utf16()), ReadWrite, 0) != S_OK) {
-    Warn(OpenFailureMessage(Path), TMessageIcon::Warning);
-    CloseFile();
-  } else if (!ReadMetadata()) {
-    Warn(u"Failed to read metadata!"_s, TMessageIcon::Warning);
-    CloseFile();
   }
   UpdateControls();
 }
