@@ -5,7 +5,7 @@ set -e
 PACKAGES="cmake g++ make pkg-config git qt6-base-dev qt6-base-dev-tools libgl-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcli11-dev libssl-dev ffmpeg python3 python3-mutagen
-  clang-14 libclang-rt-14-dev imagemagick xvfb xauth desktop-file-utils
+  clang-14 libclang-rt-14-dev imagemagick xvfb xauth x11-xserver-utils desktop-file-utils
   appstream fonts-dejavu-core fonts-dejavu-extra dpkg-dev file time"
 MISSING=""
 for P in $PACKAGES; do

@@ -10,9 +10,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
+#include <cmath>
 
 namespace Quillmark {
 
@@ -54,6 +57,40 @@ void SetCaption(QLabel* Label, const QString& Caption)
   Label->setText(Caption);
   FitLabel(Label);
 }
+
+// The relative luminance of a colour, and the contrast of two colours as
+// accessibility guidelines measure them: 1 (none) to 21.
+double Luminance(const QColor& Colour)
+{
+  auto Linear = [](double Channel) {
+    return Channel <= 0.03928 ? Channel / 12.92 : std::pow((Channel + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * Linear(Colour.redF()) + 0.7152 * Linear(Colour.greenF()) + 0.0722 * Linear(Colour.blueF());
+}
+
+} // namespace
+
+double Contrast(const QColor& First, const QColor& Second)
+{
+  const double A = Luminance(First);
+  const double B = Luminance(Second);
+  return (std::max(A, B) + 0.05) / (std::min(A, B) + 0.05);
+}
+
+QColor LinkColour(const QPalette& Palette)
+{
+  // Readable text contrasts at least 4.5 to 1 with its background.
+  constexpr double Readable = 4.5;
+  const QColor Background = Palette.color(QPalette::Window);
+  for (const QColor& Candidate : {QColor(0, 0, 128), Palette.color(QPalette::Link)}) {
+    if (Contrast(Candidate, Background) >= Readable) {
+      return Candidate;
+    }
+  }
+  return Palette.color(QPalette::WindowText);
+}
+
+namespace {
 
 void CentreOnScreen(QWidget* Dialog, QWidget* Owner)
 {
@@ -115,6 +152,9 @@ TAboutForm::TAboutForm(IPlatform& Platform, QWidget* Owner)
   URLLabel = FUi->URLLabel;
   connect(CloseButton, &QPushButton::clicked, this, &TAboutForm::CloseButtonClick);
   URLLabel->installEventFilter(this);
+  QPalette LinkPalette = URLLabel->palette();
+  LinkPalette.setColor(QPalette::WindowText, LinkColour(palette()));
+  URLLabel->setPalette(LinkPalette);
   AdaptDesign(Platform.ScreenPpi());
 }
 

@@ -4,8 +4,25 @@
 
 namespace Quillmark {
 
+namespace {
+
+// The window adapts its design to the screen's resolution by itself and
+// draws its pictures in screen pixels. Qt's own scaling on top would hide the
+// resolution from that adaptation and resample every picture, so Qt is told
+// before it starts to leave the pixels alone, unless the user has chosen
+// otherwise.
+int& LeaveScalingToTheWindow(int& Argc)
+{
+  if (!qEnvironmentVariableIsSet(HighDpiScalingVariable)) {
+    qputenv(HighDpiScalingVariable, "0");
+  }
+  return Argc;
+}
+
+} // namespace
+
 TApplication::TApplication(int& Argc, char** Argv, IPlatform& Platform)
-    : QApplication(Argc, Argv), FPlatform(Platform)
+    : QApplication(LeaveScalingToTheWindow(Argc), Argv), FPlatform(Platform)
 {
 }
 

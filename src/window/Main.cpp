@@ -3,6 +3,7 @@
 #include "support/DesignAdaptation.h"
 #include "support/ErrorDisplay.h"
 #include "window/OpenDialog.h"
+#include "window/Product.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -204,9 +205,9 @@ void TMainForm::FormCreate()
   const int Ppi = FPlatform.ScreenPpi();
   auto M = [Ppi](int N) { return N * Ppi / 96; };
 
-  setWindowTitle(u"Quillmark"_s);
-  QApplication::setApplicationName(u"Quillpad"_s);
-  AboutMenuItem->setText(u"&About Quillpad..."_s);
+  setWindowTitle(ProductName());
+  QApplication::setApplicationName(ApplicationTitle());
+  AboutMenuItem->setText(u"&About "_s + ApplicationTitle() + u"..."_s);
   PageControl->setCurrentWidget(StereoTabSheet);
 
   SetWidth(LayoutComboBox, StereoGroupBox->width() - LayoutComboBox->x() - M(10));

@@ -6,6 +6,7 @@
 #include "window/DroppedFiles.h"
 #include "window/Main.h"
 #include "window/OpenDialog.h"
+#include "window/Product.h"
 #include "window/Website.h"
 
 #include <QCloseEvent>
@@ -25,7 +26,7 @@ bool TMainForm::QuerySave()
     return true;
   }
   TMessageAnswer Answer = FPlatform.ShowMessage(
-      {this, u"Quillmark"_s, u"The current file has not been saved. Do you want to save it now?"_s,
+      {this, ProductName(), u"The current file has not been saved. Do you want to save it now?"_s,
        TMessageIcon::Question, TMessageButtons::YesNoCancel});
   if (Answer == TMessageAnswer::Yes) {
     SaveFile();
@@ -69,9 +70,8 @@ void TMainForm::Website1Click()
 
 void TMainForm::AboutMenuItemClick()
 {
-  ShowAboutDialog(FPlatform, this, u"About Quillpad"_s, u"Quillmark"_s, u"Version 1.5"_s,
-                  u"Copyright \u00A9 2026 The Quillmark developers"_s, QString::fromUtf16(WebsiteAddress),
-                  TIconResource{ApplicationIconFile()});
+  ShowAboutDialog(FPlatform, this, u"About "_s + ApplicationTitle(), ProductName(), VersionText(),
+                  CopyrightText(), QString::fromUtf16(WebsiteAddress), TIconResource{ApplicationIconFile()});
 }
 
 void TMainForm::SetCommandLine(const QStringList& Arguments)

@@ -5,6 +5,7 @@
 #include "metadata/PictureRules.h"
 #include "window/JpegDrawing.h"
 #include "window/Main.h"
+#include "window/Product.h"
 #include "window/SaveProgress.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -48,12 +49,12 @@ public:
   void Refuse(const std::u16string& Text) override
   {
     FPlatform.ShowMessage(
-        {&FForm, u"Quillmark"_s, FromUtf16(Text), TMessageIcon::Warning, TMessageButtons::Ok});
+        {&FForm, ProductName(), FromUtf16(Text), TMessageIcon::Warning, TMessageButtons::Ok});
   }
 
   void DeleteFailed(const std::u16string& Name) override
   {
-    FPlatform.ShowMessage({nullptr, u"Quillpad"_s, u"Could not delete "_s + FromUtf16(Name),
+    FPlatform.ShowMessage({nullptr, ApplicationTitle(), u"Could not delete "_s + FromUtf16(Name),
                            TMessageIcon::None, TMessageButtons::Ok});
   }
 
@@ -66,7 +67,7 @@ private:
 
 void TMainForm::Warn(const QString& Text, TMessageIcon Icon)
 {
-  FPlatform.ShowMessage({this, u"Quillmark"_s, Text, Icon, TMessageButtons::Ok});
+  FPlatform.ShowMessage({this, ProductName(), Text, Icon, TMessageButtons::Ok});
 }
 
 void TMainForm::OpenFile(const QString& Path)
