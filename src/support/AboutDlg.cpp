@@ -23,15 +23,8 @@ namespace {
 
 // The design was made at 96 PPI with an 11-pixel font whose line is 13
 // pixels high.
-constexpr int DesignPpi = 96;
 constexpr int DesignFontPixels = 11;
-constexpr int DesignTextHeight = 13;
 constexpr int DesignIconSize = 48;
-
-int Bottom(const QWidget* Widget)
-{
-  return Widget->y() + Widget->height();
-}
 
 // Labels size themselves to their text; a word-wrapped one keeps its width
 // and takes the height of its lines.
@@ -106,7 +99,7 @@ void CentreOnScreen(QWidget* Dialog, QWidget* Owner)
 void LayOut(TAboutForm& Dialog, int Ppi, const QString& Title, const QString& Version,
             const QString& Copyright, const QString& Link)
 {
-  auto S = [Ppi](int Pixels) { return Pixels * Ppi / DesignPpi; };
+  auto S = [Ppi](int Pixels) { return static_cast<int>(ScaleByPpi(Pixels, Ppi)); };
   const int ColumnLeft = S(10);
   const int ColumnWidth = S(289);
   const int ClientWidth = S(10) + ColumnLeft + ColumnWidth;
@@ -162,15 +155,10 @@ TAboutForm::~TAboutForm() = default;
 
 void TAboutForm::AdaptDesign(int Ppi)
 {
-  setFont(DesignFont(font().family(), DesignFontPixels, Ppi));
-  FTextHeight = DigitHeight(font());
-  if (FTextHeight == DesignTextHeight) {
-    return;
+  FTextHeight = Quillmark::AdaptDesign(*this, font().family(), DesignFontPixels, Ppi);
+  if (FTextHeight != DesignDigitHeight) {
+    resize(ScaleDesigned(rect(), FTextHeight, DesignDigitHeight).size());
   }
-  for (QWidget* Child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-    Child->setGeometry(ScaleDesigned(Child->geometry(), FTextHeight, DesignTextHeight));
-  }
-  resize(ScaleDesigned(rect(), FTextHeight, DesignTextHeight).size());
 }
 
 void TAboutForm::CloseButtonClick()

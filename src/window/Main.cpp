@@ -32,7 +32,6 @@ namespace {
 // The design: "Tahoma" 11 pixels high at 96 pixels per inch, where the
 // digit 0 is 13 pixels high.
 constexpr int DesignFontHeight = 11;
-constexpr int DesignDigitHeight = 13;
 constexpr int DesignStatusBarHeight = 19;
 // Debian has no Tahoma. DejaVu Sans Condensed has Tahoma's line height at
 // every size and is narrow enough that no label reaches its control, where
@@ -84,11 +83,6 @@ void SetWidth(QWidget* Widget, int Width)
 void SetHeight(QWidget* Widget, int Height)
 {
   Widget->resize(Widget->width(), Height);
-}
-
-int Bottom(const QWidget* Widget)
-{
-  return Widget->y() + Widget->height();
 }
 
 } // namespace
@@ -191,11 +185,8 @@ void TMainForm::LoadApplicationIcon()
 void TMainForm::AdaptDesign()
 {
   QFont::insertSubstitution(DesignFontFamily, FallbackFontFamily);
-  setFont(DesignFont(DesignFontFamily, DesignFontHeight, FPlatform.ScreenPpi()));
-  const int Measured = DigitHeight(font());
-  if (Measured != DesignDigitHeight) {
-    ScaleDesign(*this, Measured, DesignDigitHeight);
-  }
+  const int Measured =
+      Quillmark::AdaptDesign(*this, DesignFontFamily, DesignFontHeight, FPlatform.ScreenPpi());
   StatusBar->setFixedHeight(ScaleDesigned(DesignStatusBarHeight, Measured, DesignDigitHeight));
   FitLabels(*this);
 }
@@ -203,7 +194,7 @@ void TMainForm::AdaptDesign()
 void TMainForm::FormCreate()
 {
   const int Ppi = FPlatform.ScreenPpi();
-  auto M = [Ppi](int N) { return N * Ppi / 96; };
+  auto M = [Ppi](int N) { return static_cast<int>(ScaleByPpi(N, Ppi)); };
 
   setWindowTitle(ProductName());
   QApplication::setApplicationName(ApplicationTitle());
