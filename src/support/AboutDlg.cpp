@@ -10,9 +10,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
+#include <cmath>
 
 namespace Quillmark {
 
@@ -20,15 +23,8 @@ namespace {
 
 // The design was made at 96 PPI with an 11-pixel font whose line is 13
 // pixels high.
-constexpr int DesignPpi = 96;
 constexpr int DesignFontPixels = 11;
-constexpr int DesignTextHeight = 13;
 constexpr int DesignIconSize = 48;
-
-int Bottom(const QWidget* Widget)
-{
-  return Widget->y() + Widget->height();
-}
 
 // Labels size themselves to their text; a word-wrapped one keeps its width
 // and takes the height of its lines.
@@ -55,6 +51,40 @@ void SetCaption(QLabel* Label, const QString& Caption)
   FitLabel(Label);
 }
 
+// The relative luminance of a colour, and the contrast of two colours as
+// accessibility guidelines measure them: 1 (none) to 21.
+double Luminance(const QColor& Colour)
+{
+  auto Linear = [](double Channel) {
+    return Channel <= 0.03928 ? Channel / 12.92 : std::pow((Channel + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * Linear(Colour.redF()) + 0.7152 * Linear(Colour.greenF()) + 0.0722 * Linear(Colour.blueF());
+}
+
+} // namespace
+
+double Contrast(const QColor& First, const QColor& Second)
+{
+  const double A = Luminance(First);
+  const double B = Luminance(Second);
+  return (std::max(A, B) + 0.05) / (std::min(A, B) + 0.05);
+}
+
+QColor LinkColour(const QPalette& Palette)
+{
+  // Readable text contrasts at least 4.5 to 1 with its background.
+  constexpr double Readable = 4.5;
+  const QColor Background = Palette.color(QPalette::Window);
+  for (const QColor& Candidate : {QColor(0, 0, 128), Palette.color(QPalette::Link)}) {
+    if (Contrast(Candidate, Background) >= Readable) {
+      return Candidate;
+    }
+  }
+  return Palette.color(QPalette::WindowText);
+}
+
+namespace {
+
 void CentreOnScreen(QWidget* Dialog, QWidget* Owner)
 {
   QScreen* Screen = Owner != nullptr ? Owner->screen() : QGuiApplication::primaryScreen();
@@ -69,7 +99,7 @@ void CentreOnScreen(QWidget* Dialog, QWidget* Owner)
 void LayOut(TAboutForm& Dialog, int Ppi, const QString& Title, const QString& Version,
             const QString& Copyright, const QString& Link)
 {
-  auto S = [Ppi](int Pixels) { return Pixels * Ppi / DesignPpi; };
+  auto S = [Ppi](int Pixels) { return static_cast<int>(ScaleByPpi(Pixels, Ppi)); };
   const int ColumnLeft = S(10);
   const int ColumnWidth = S(289);
   const int ClientWidth = S(10) + ColumnLeft + ColumnWidth;
@@ -115,6 +145,9 @@ TAboutForm::TAboutForm(IPlatform& Platform, QWidget* Owner)
   URLLabel = FUi->URLLabel;
   connect(CloseButton, &QPushButton::clicked, this, &TAboutForm::CloseButtonClick);
   URLLabel->installEventFilter(this);
+  QPalette LinkPalette = URLLabel->palette();
+  LinkPalette.setColor(QPalette::WindowText, LinkColour(palette()));
+  URLLabel->setPalette(LinkPalette);
   AdaptDesign(Platform.ScreenPpi());
 }
 
@@ -122,15 +155,10 @@ TAboutForm::~TAboutForm() = default;
 
 void TAboutForm::AdaptDesign(int Ppi)
 {
-  setFont(DesignFont(font().family(), DesignFontPixels, Ppi));
-  FTextHeight = DigitHeight(font());
-  if (FTextHeight == DesignTextHeight) {
-    return;
+  FTextHeight = Quillmark::AdaptDesign(*this, font().family(), DesignFontPixels, Ppi);
+  if (FTextHeight != DesignDigitHeight) {
+    resize(ScaleDesigned(rect(), FTextHeight, DesignDigitHeight).size());
   }
-  for (QWidget* Child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-    Child->setGeometry(ScaleDesigned(Child->geometry(), FTextHeight, DesignTextHeight));
-  }
-  resize(ScaleDesigned(rect(), FTextHeight, DesignTextHeight).size());
 }
 
 void TAboutForm::CloseButtonClick()

@@ -7,7 +7,9 @@
 #include <QDialog>
 #include <memory>
 
+class QColor;
 class QLabel;
+class QPalette;
 class QPushButton;
 
 namespace Ui {
@@ -57,6 +59,15 @@ private:
   IPlatform& FPlatform;
   int FTextHeight = 0;
 };
+
+// The contrast of two colours as accessibility guidelines measure it, from
+// 1 (none) to 21.
+double Contrast(const QColor& First, const QColor& Second);
+
+// The link's colour on a window of Palette: navy, as designed, where it can
+// be read; on a dark window the palette's link colour, or failing that its
+// text colour.
+QColor LinkColour(const QPalette& Palette);
 
 // Creates the dialog, localizes it, sets the texts and the icon and lays it
 // out for the screen; not shown yet. Exceptions of the localization (a

@@ -9,10 +9,20 @@
 
 namespace Quillmark {
 
+std::int64_t ScaleByPpi(std::int64_t Value, int Ppi)
+{
+  return Value * Ppi / DesignPpi;
+}
+
+int Bottom(const QWidget* Widget)
+{
+  return Widget->y() + Widget->height();
+}
+
 QFont DesignFont(const QString& Family, int DesignPixelHeight, int Ppi)
 {
   QFont Font(Family);
-  Font.setPixelSize(static_cast<int>(std::lround(DesignPixelHeight * Ppi / 96.0)));
+  Font.setPixelSize(static_cast<int>(std::lround(static_cast<double>(DesignPixelHeight) * Ppi / DesignPpi)));
   return Font;
 }
 
@@ -61,6 +71,16 @@ void FitLabels(QWidget& Form)
       Label->resize(Label->sizeHint());
     }
   }
+}
+
+int AdaptDesign(QWidget& Form, const QString& Family, int DesignPixelHeight, int Ppi)
+{
+  Form.setFont(DesignFont(Family, DesignPixelHeight, Ppi));
+  const int Measured = DigitHeight(Form.font());
+  if (Measured != DesignDigitHeight) {
+    ScaleDesign(Form, Measured, DesignDigitHeight);
+  }
+  return Measured;
 }
 
 } // namespace Quillmark

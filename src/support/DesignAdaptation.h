@@ -6,10 +6,31 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
+#include <cstdint>
 
 class QWidget;
 
 namespace Quillmark {
+
+// The screen the designs were made for, and the height of the digit 0 in
+// their fonts there.
+inline constexpr int DesignPpi = 96;
+inline constexpr int DesignDigitHeight = 13;
+
+// Value × Ppi / 96, the product first and the quotient truncated toward
+// zero: the margins computed at run time and the widths and lefts of the
+// localization tables. 64 bits, so no 32-bit value overflows.
+std::int64_t ScaleByPpi(std::int64_t Value, int Ppi);
+
+// The bottom edge of a component: its top plus its height.
+int Bottom(const QWidget* Widget);
+
+// Adapts Form, designed with Family at DesignPixelHeight pixels, to a screen
+// of Ppi: the font gets its height for Ppi, and when the digit 0 is not
+// DesignDigitHeight high in it, the designed components are scaled by the
+// measured height over the designed one (ScaleDesign). Returns the
+// measured height.
+int AdaptDesign(QWidget& Form, const QString& Family, int DesignPixelHeight, int Ppi);
 
 // Family at DesignPixelHeight × Ppi / 96 pixels, rounded.
 QFont DesignFont(const QString& Family, int DesignPixelHeight, int Ppi);

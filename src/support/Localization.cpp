@@ -1,5 +1,7 @@
 #include "support/Localization.h"
 
+#include "support/DesignAdaptation.h"
+
 #include "support/Debug.h"
 
 #include <QAction>
@@ -32,13 +34,6 @@ void SetFontFamily(QWidget* Widget)
   QFont Font = Widget->font();
   Font.setFamily(DialogFontFamily);
   Widget->setFont(Font);
-}
-
-// Table values are screen-independent: scaled by P / 96, product first, the
-// quotient truncated toward zero. 64 bits, so no table value overflows.
-std::int64_t ScaleByPpi(std::int32_t Value, int ScreenPpi)
-{
-  return std::int64_t{Value} * ScreenPpi / 96;
 }
 
 int ClampToInt(std::int64_t Value, int Low, int High)

@@ -56,6 +56,11 @@ QString QtFileFilter(const QString& StoredFilter)
     QStringList Patterns = Parts[Index + 1].split(u';', Qt::SkipEmptyParts);
     for (QString& Pattern : Patterns) {
       Pattern = Pattern.trimmed();
+      // "*.*" is every file where the filter comes from; here it would
+      // leave out every name without a dot.
+      if (Pattern == u"*.*"_s) {
+        Pattern = u"*"_s;
+      }
     }
     Patterns.removeAll(QString());
     Filters.push_back(Parts[Index].trimmed() + u" ("_s + Patterns.join(u' ') + u")"_s);

@@ -12,7 +12,8 @@ class QMessageBox;
 namespace Quillmark {
 
 // The stored filter form "A|p1;p2|B|p3" in Qt's form "A (p1 p2);;B (p3)".
-// A name without a pattern after it is left out.
+// A name without a pattern after it is left out; "*.*", every file there,
+// becomes "*".
 QString QtFileFilter(const QString& StoredFilter);
 
 // The boxes and dialogs as TQtPlatform shows them, built but not run.

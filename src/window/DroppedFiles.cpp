@@ -1,6 +1,8 @@
 #include "window/DroppedFiles.h"
 
 #include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -33,6 +35,20 @@ QString ChooseDroppedFile(const QStringList& Names)
     }
   }
   return Chosen;
+}
+
+QStringList DroppedFileNames(const QMimeData* Data)
+{
+  QStringList Names;
+  if (Data == nullptr) {
+    return Names;
+  }
+  for (const QUrl& Url : Data->urls()) {
+    if (Url.isLocalFile()) {
+      Names.push_back(Url.toLocalFile());
+    }
+  }
+  return Names;
 }
 
 } // namespace Quillmark

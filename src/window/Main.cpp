@@ -1,13 +1,16 @@
 #include "window/Main.h"
 
 #include "support/DesignAdaptation.h"
+#include "support/ErrorDisplay.h"
 #include "window/OpenDialog.h"
+#include "window/Product.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QFile>
 #include <QIcon>
 #include <QImageReader>
+#include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
@@ -29,7 +32,6 @@ namespace {
 // The design: "Tahoma" 11 pixels high at 96 pixels per inch, where the
 // digit 0 is 13 pixels high.
 constexpr int DesignFontHeight = 11;
-constexpr int DesignDigitHeight = 13;
 constexpr int DesignStatusBarHeight = 19;
 // Debian has no Tahoma. DejaVu Sans Condensed has Tahoma's line height at
 // every size and is narrow enough that no label reaches its control, where
@@ -83,11 +85,6 @@ void SetHeight(QWidget* Widget, int Height)
   Widget->resize(Widget->width(), Height);
 }
 
-int Bottom(const QWidget* Widget)
-{
-  return Widget->y() + Widget->height();
-}
-
 } // namespace
 
 TMainForm::TMainForm(IPlatform& Platform, QWidget* Parent) : QMainWindow(Parent), FPlatform(Platform)
@@ -131,21 +128,33 @@ void TMainForm::CreateComponents()
   AfterShowTimer->setProperty("tag", 0);
   AfterShowTimer->setInterval(1);
   AfterShowTimer->setSingleShot(true);
+  // The path lives in a permanent part of the status bar: a temporary
+  // message would give way to the first status tip of a menu and never come
+  // back.
+  FStatusText = new QLabel(StatusBar);
+  FStatusText->setObjectName(u"StatusText"_s);
+  FStatusText->setTextFormat(Qt::PlainText);
+  FStatusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  StatusBar->addPermanentWidget(FStatusText, 1);
 }
 
 void TMainForm::ConnectCommands()
 {
-  connect(OpenMenuItem, &QAction::triggered, this, &TMainForm::OpenMenuItemClick);
-  connect(SaveMenuItem, &QAction::triggered, this, &TMainForm::SaveMenuItemClick);
-  connect(CloseMenuItem, &QAction::triggered, this, &TMainForm::CloseMenuItemClick);
-  connect(ExitMenuItem, &QAction::triggered, this, &TMainForm::ExitMenuItemClick);
-  connect(Website1, &QAction::triggered, this, &TMainForm::Website1Click);
-  connect(AboutMenuItem, &QAction::triggered, this, &TMainForm::AboutMenuItemClick);
-  connect(LoadButton, &QPushButton::clicked, this, &TMainForm::LoadButtonClick);
-  connect(DeleteButton, &QPushButton::clicked, this, &TMainForm::DeleteButtonClick);
-  connect(LoadPosterButton, &QPushButton::clicked, this, &TMainForm::LoadPosterButtonClick);
-  connect(DeletePosterButton, &QPushButton::clicked, this, &TMainForm::DeletePosterButtonClick);
-  connect(AfterShowTimer, &QTimer::timeout, this, &TMainForm::AfterShowTimerTimer);
+  // Every command stops its errors at its own edge.
+  auto Guard = [this](void (TMainForm::*Handler)()) {
+    return [this, Handler] { RunHandler(FPlatform, this, [this, Handler] { (this->*Handler)(); }); };
+  };
+  connect(OpenMenuItem, &QAction::triggered, this, Guard(&TMainForm::OpenMenuItemClick));
+  connect(SaveMenuItem, &QAction::triggered, this, Guard(&TMainForm::SaveMenuItemClick));
+  connect(CloseMenuItem, &QAction::triggered, this, Guard(&TMainForm::CloseMenuItemClick));
+  connect(ExitMenuItem, &QAction::triggered, this, Guard(&TMainForm::ExitMenuItemClick));
+  connect(Website1, &QAction::triggered, this, Guard(&TMainForm::Website1Click));
+  connect(AboutMenuItem, &QAction::triggered, this, Guard(&TMainForm::AboutMenuItemClick));
+  connect(LoadButton, &QPushButton::clicked, this, Guard(&TMainForm::LoadButtonClick));
+  connect(DeleteButton, &QPushButton::clicked, this, Guard(&TMainForm::DeleteButtonClick));
+  connect(LoadPosterButton, &QPushButton::clicked, this, Guard(&TMainForm::LoadPosterButtonClick));
+  connect(DeletePosterButton, &QPushButton::clicked, this, Guard(&TMainForm::DeletePosterButtonClick));
+  connect(AfterShowTimer, &QTimer::timeout, this, Guard(&TMainForm::AfterShowTimerTimer));
 }
 
 void TMainForm::LoadApplicationIcon()
@@ -177,11 +186,8 @@ void TMainForm::LoadApplicationIcon()
 void TMainForm::AdaptDesign()
 {
   QFont::insertSubstitution(DesignFontFamily, FallbackFontFamily);
-  setFont(DesignFont(DesignFontFamily, DesignFontHeight, FPlatform.ScreenPpi()));
-  const int Measured = DigitHeight(font());
-  if (Measured != DesignDigitHeight) {
-    ScaleDesign(*this, Measured, DesignDigitHeight);
-  }
+  const int Measured =
+      Quillmark::AdaptDesign(*this, DesignFontFamily, DesignFontHeight, FPlatform.ScreenPpi());
   StatusBar->setFixedHeight(ScaleDesigned(DesignStatusBarHeight, Measured, DesignDigitHeight));
   FitLabels(*this);
 }
@@ -189,11 +195,11 @@ void TMainForm::AdaptDesign()
 void TMainForm::FormCreate()
 {
   const int Ppi = FPlatform.ScreenPpi();
-  auto M = [Ppi](int N) { return N * Ppi / 96; };
+  auto M = [Ppi](int N) { return static_cast<int>(ScaleByPpi(N, Ppi)); };
 
-  setWindowTitle(u"Quillmark"_s);
-  QApplication::setApplicationName(u"Quillpad"_s);
-  AboutMenuItem->setText(u"&About Quillpad..."_s);
+  setWindowTitle(ProductName());
+  QApplication::setApplicationName(ApplicationTitle());
+  AboutMenuItem->setText(u"&About "_s + ApplicationTitle() + u"..."_s);
   PageControl->setCurrentWidget(StereoTabSheet);
 
   SetWidth(LayoutComboBox, StereoGroupBox->width() - LayoutComboBox->x() - M(10));
@@ -229,7 +235,7 @@ void TMainForm::FormCreate()
   FModified = false;
   FFileName.clear();
   UpdateControls();
-  setAcceptDrops(true);
+  AcceptDropsEverywhere();
 }
 
 void TMainForm::SetClientSize(int Width, int Height)
@@ -280,7 +286,7 @@ void TMainForm::UpdateControls()
   PosterScrollBox->setVisible(Open && FPosterImage);
   FModified = false;
   FChanged = TChangedAttributes();
-  StatusBar->showMessage(FFileName);
+  FStatusText->setText(FFileName);
 }
 
 void TMainForm::EditChange()

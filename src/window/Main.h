@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 
+class QLabel;
 class QTimer;
 
 namespace Quillmark {
@@ -80,6 +81,7 @@ protected:
   void closeEvent(QCloseEvent* Event) override;
   void dragEnterEvent(QDragEnterEvent* Event) override;
   void dropEvent(QDropEvent* Event) override;
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
   void FormShow();
   bool FormCloseQuery();
 
@@ -109,6 +111,8 @@ private:
   void ShowPoster();
   std::shared_ptr<const TJpegImage> ChoosePicture(TOpenDialog* Dialog, TPictureKind Kind);
   void ConnectCommands();
+  void AcceptDropsEverywhere();
+  void DropFiles(QDropEvent* Event);
   void CreateComponents();
   void LoadApplicationIcon();
   void AdaptDesign();
@@ -125,6 +129,8 @@ private:
   // One-shot trigger that runs once the window has been shown.
   QTimer* AfterShowTimer;
   // NOLINTEND(readability-identifier-naming)
+  // The status bar's one text area: the open file's path.
+  QLabel* FStatusText = nullptr;
   QByteArray FIconFile;
   bool FShownBefore = false;
   QStringList FArguments;

@@ -1,10 +1,12 @@
 // The commands of the main window: the save prompt, the menu, the close
 // query, the file named on the command line and dropped files.
 #include "support/AboutDlg.h"
+#include "support/ErrorDisplay.h"
 #include "support/IconUtils.h"
 #include "window/DroppedFiles.h"
-#include "window/OpenDialog.h"
 #include "window/Main.h"
+#include "window/OpenDialog.h"
+#include "window/Product.h"
 #include "window/Website.h"
 
 #include <QCloseEvent>
@@ -13,7 +15,6 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QTimer>
-#include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -25,7 +26,7 @@ bool TMainForm::QuerySave()
     return true;
   }
   TMessageAnswer Answer = FPlatform.ShowMessage(
-      {this, u"Quillmark"_s, u"The current file has not been saved. Do you want to save it now?"_s,
+      {this, ProductName(), u"The current file has not been saved. Do you want to save it now?"_s,
        TMessageIcon::Question, TMessageButtons::YesNoCancel});
   if (Answer == TMessageAnswer::Yes) {
     SaveFile();
@@ -69,9 +70,8 @@ void TMainForm::Website1Click()
 
 void TMainForm::AboutMenuItemClick()
 {
-  ShowAboutDialog(FPlatform, this, u"About Quillpad"_s, u"Quillmark"_s, u"Version 1.5"_s,
-                  u"Copyright \u00A9 2026 The Quillmark developers"_s, QString::fromUtf16(WebsiteAddress),
-                  TIconResource{ApplicationIconFile()});
+  ShowAboutDialog(FPlatform, this, u"About "_s + ApplicationTitle(), ProductName(), VersionText(),
+                  CopyrightText(), QString::fromUtf16(WebsiteAddress), TIconResource{ApplicationIconFile()});
 }
 
 void TMainForm::SetCommandLine(const QStringList& Arguments)
@@ -104,30 +104,63 @@ bool TMainForm::FormCloseQuery()
 
 void TMainForm::closeEvent(QCloseEvent* Event)
 {
-  if (FormCloseQuery()) {
-    Event->accept();
-  } else {
-    Event->ignore();
+  bool Granted = false;
+  RunHandler(FPlatform, this, [&] { Granted = FormCloseQuery(); });
+  Event->setAccepted(Granted);
+}
+
+// Files dropped anywhere on the window, over an edit field too, are the
+// window's: the fields would paste their addresses instead. Other drags,
+// text from one field to another, stay with the fields.
+void TMainForm::AcceptDropsEverywhere()
+{
+  setAcceptDrops(true);
+  for (QWidget* Child : findChildren<QWidget*>()) {
+    if (Child->acceptDrops()) {
+      Child->installEventFilter(this);
+    }
   }
+}
+
+bool TMainForm::eventFilter(QObject* Watched, QEvent* Event)
+{
+  const QEvent::Type Type = Event->type();
+  if (Type == QEvent::DragEnter || Type == QEvent::DragMove || Type == QEvent::Drop) {
+    auto* Drag = static_cast<QDropEvent*>(Event);
+    if (!DroppedFileNames(Drag->mimeData()).isEmpty()) {
+      if (Type == QEvent::Drop) {
+        DropFiles(Drag);
+      } else {
+        Drag->acceptProposedAction();
+      }
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(Watched, Event);
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* Event)
 {
-  if (Event->mimeData()->hasUrls()) {
+  if (!DroppedFileNames(Event->mimeData()).isEmpty()) {
     Event->acceptProposedAction();
   }
 }
 
 void TMainForm::dropEvent(QDropEvent* Event)
 {
-  QStringList Names;
-  for (const QUrl& Url : Event->mimeData()->urls()) {
-    if (Url.isLocalFile()) {
-      Names.push_back(Url.toLocalFile());
-    }
-  }
+  DropFiles(Event);
+}
+
+// The drop is finished before anything is asked, as the platform releases
+// it before the window handles the files; the prompt and the open come
+// from the event loop.
+void TMainForm::DropFiles(QDropEvent* Event)
+{
+  const QStringList Names = DroppedFileNames(Event->mimeData());
   Event->acceptProposedAction();
-  WMDropFiles(Names);
+  QMetaObject::invokeMethod(
+      this, [this, Names] { RunHandler(FPlatform, this, [this, &Names] { WMDropFiles(Names); }); },
+      Qt::QueuedConnection);
 }
 
 void TMainForm::WMDropFiles(const QStringList& Names)

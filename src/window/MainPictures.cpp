@@ -3,6 +3,7 @@
 #include "window/JpegDrawing.h"
 #include "window/Main.h"
 #include "window/OpenDialog.h"
+#include "window/Product.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -20,7 +21,7 @@ std::shared_ptr<const TJpegImage> TMainForm::ChoosePicture(TOpenDialog* Dialog, 
     return Result.Image;
   }
   const bool Rejected = Result.Status == TPictureLoad::Rejected;
-  FPlatform.ShowMessage({this, u"Quillmark"_s, QString::fromStdU16String(Result.Message),
+  FPlatform.ShowMessage({this, ProductName(), QString::fromStdU16String(Result.Message),
                          Rejected ? TMessageIcon::Information : TMessageIcon::Warning, TMessageButtons::Ok});
   return nullptr;
 }

@@ -6,6 +6,7 @@
 #include "metadata/SideFileMessage.h"
 #include "window/JpegDrawing.h"
 #include "window/Main.h"
+#include "window/Product.h"
 #include "window/SaveProgress.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -49,12 +50,12 @@ public:
   void Refuse(const std::u16string& Text) override
   {
     FPlatform.ShowMessage(
-        {&FForm, u"Quillmark"_s, FromUtf16(Text), TMessageIcon::Warning, TMessageButtons::Ok});
+        {&FForm, ProductName(), FromUtf16(Text), TMessageIcon::Warning, TMessageButtons::Ok});
   }
 
   void DeleteFailed(const std::u16string& Name) override
   {
-    FPlatform.ShowMessage({nullptr, u"Quillpad"_s, u"Could not delete "_s + FromUtf16(Name),
+    FPlatform.ShowMessage({nullptr, ApplicationTitle(), u"Could not delete "_s + FromUtf16(Name),
                            TMessageIcon::None, TMessageButtons::Ok});
   }
 
@@ -67,7 +68,7 @@ private:
 
 void TMainForm::Warn(const QString& Text, TMessageIcon Icon)
 {
-  FPlatform.ShowMessage({this, u"Quillmark"_s, Text, Icon, TMessageButtons::Ok});
+  FPlatform.ShowMessage({this, ProductName(), Text, Icon, TMessageButtons::Ok});
 }
 
 void TMainForm::OpenFile(const QString& Path)
@@ -81,23 +82,28 @@ void TMainForm::OpenFile(const QString& Path)
     UpdateControls();
     return;
   }
+  TSideFileReport SideFile;
   try {
     FEditor = QueryInterface<IWMMetadataEditor2>(Created);
+    const bool Opened =
+        FEditor->OpenEx(reinterpret_cast<const char16_t*>(Path.utf16()), ReadWrite, 0) == S_OK;
+    // What the open found of an interrupted save is told once the file is shown.
+    SideFile = SideFileReportOf(FEditor);
+    if (!Opened) {
+      Warn(OpenFailureMessage(Path), TMessageIcon::Warning);
+      CloseFile();
+    } else if (!ReadMetadata()) {
+      // Cleared first, so the window behind the message shows no half-read
+      // file.
+      CloseFile();
+      Warn(u"Failed to read metadata!"_s, TMessageIcon::Warning);
+    }
   } catch (...) {
-    // The editor is released with Created; the window stays without a file.
-    FFileName.clear();
+    // An editor without an interface the session needs: the general error
+    // display reports it, and no file stays open or half shown.
+    CloseFile();
     UpdateControls();
     throw;
-  }
-  const bool Opened = FEditor->OpenEx(reinterpret_cast<const char16_t*>(Path.utf16()), ReadWrite, 0) == S_OK;
-  // What the open found of an interrupted save is told once the file is shown.
-  const TSideFileReport SideFile = SideFileReportOf(FEditor);
-  if (!Opened) {
-    Warn(OpenFailureMessage(Path), TMessageIcon::Warning);
-    CloseFile();
-  } else if (!ReadMetadata()) {
-    Warn(u"Failed to read metadata!"_s, TMessageIcon::Warning);
-    CloseFile();
   }
   UpdateControls();
   if (SideFile.State != TSideFileState::None) {

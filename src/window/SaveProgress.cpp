@@ -1,4 +1,5 @@
 #include "window/SaveProgress.h"
+#include "window/Product.h"
 
 #include <QCoreApplication>
 #include <QProgressDialog>
@@ -28,7 +29,7 @@ void TSaveProgress::Report(QWORD Done, QWORD Total)
 {
   if (!FDialog) {
     FDialog = std::make_unique<QProgressDialog>(u"Saving the file..."_s, QString(), 0, 1000, FOwner);
-    FDialog->setWindowTitle(u"Quillmark"_s);
+    FDialog->setWindowTitle(ProductName());
     FDialog->setWindowModality(Qt::WindowModal);
     FDialog->setCancelButton(nullptr);
     FDialog->setMinimumDuration(0);

@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace QuillmarkTest {
@@ -14,6 +15,9 @@ public:
   Quillmark::TMessageAnswer ShowMessage(const Quillmark::TMessage& Message) override
   {
     FMessages.push_back(Message);
+    if (FOnMessage) {
+      FOnMessage(Message);
+    }
     if (FAnswers.empty()) {
       return Message.Buttons == Quillmark::TMessageButtons::Ok ? Quillmark::TMessageAnswer::Ok
                                                                : Quillmark::TMessageAnswer::Cancel;
@@ -53,6 +57,8 @@ public:
   }
 
   std::vector<Quillmark::TMessage> FMessages;
+  // Runs while a message is on screen, to look at what lies behind it.
+  std::function<void(const Quillmark::TMessage&)> FOnMessage;
   std::deque<Quillmark::TMessageAnswer> FAnswers;
   std::vector<Quillmark::TOpenDialogRequest> FDialogs;
   std::deque<std::optional<QString>> FChosenFiles; // nullopt: the user cancels

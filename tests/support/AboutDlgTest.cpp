@@ -216,6 +216,43 @@ TEST_F(AboutDialog, LinkClickOpensTheCaptionThroughThePlatform)
   EXPECT_EQ(FPlatform.FOpenedUrls.last(), u"https://elsewhere.example/"_s);
 }
 
+TEST_F(AboutDialog, LinkIsReadableOnLightAndDarkPalettes)
+{
+  struct TCase {
+    const char* Name;
+    QColor Window;
+    QColor Link;
+    QColor Expected;
+  };
+  const QColor Navy(0, 0, 128);
+  const TCase Cases[] = {
+      {"light, as designed", QColor(240, 240, 240), QColor(0, 0, 255), Navy},
+      {"dark with a light link colour", QColor(45, 45, 48), QColor(120, 170, 255), QColor(120, 170, 255)},
+      {"dark with a dark link colour", QColor(30, 30, 30), QColor(0, 0, 160), QColor(230, 230, 230)},
+  };
+  const QPalette Before = QApplication::palette();
+  for (const TCase& Case : Cases) {
+    QPalette Palette = Before;
+    Palette.setColor(QPalette::Window, Case.Window);
+    Palette.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    Palette.setColor(QPalette::Link, Case.Link);
+    if (Case.Window.lightness() > 128) {
+      Palette.setColor(QPalette::WindowText, Qt::black);
+    }
+    QApplication::setPalette(Palette);
+    std::unique_ptr<TAboutForm> Dialog = Create();
+    const QColor Shown =
+        Dialog->URLLabel->palette().color(QPalette::Active, Dialog->URLLabel->foregroundRole());
+    const QColor Behind = Dialog->palette().color(QPalette::Active, Dialog->backgroundRole());
+    EXPECT_EQ(Shown, Case.Expected) << Case.Name;
+    EXPECT_GE(Contrast(Shown, Behind), 4.5) << Case.Name;
+    EXPECT_TRUE(Dialog->URLLabel->font().underline()) << Case.Name;
+  }
+  QApplication::setPalette(Before);
+  EXPECT_DOUBLE_EQ(Contrast(Qt::black, Qt::white), 21.0);
+  EXPECT_DOUBLE_EQ(Contrast(Navy, Navy), 1.0);
+}
+
 TEST_F(AboutDialog, TablesApplyBeforeTheCallersTextsAndLayout)
 {
   LocalizationTables = std::make_unique<TLocalizationTables>();

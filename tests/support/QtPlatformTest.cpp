@@ -2,8 +2,13 @@
 // dialog as they are built for showing.
 #include "support/QtPlatform.h"
 
+#include "common/TestFiles.h"
+
 #include <QAbstractButton>
+#include <QApplication>
+#include <QDeadlineTimer>
 #include <QFileDialog>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -18,9 +23,9 @@ using namespace Quillmark;
 TEST(QtFileFilter, StoredPairsBecomeQtFilters)
 {
   EXPECT_EQ(QtFileFilter(u"Windows Media Files|*.wmv|All Files|*.*"_s),
-            u"Windows Media Files (*.wmv);;All Files (*.*)"_s);
+            u"Windows Media Files (*.wmv);;All Files (*)"_s);
   EXPECT_EQ(QtFileFilter(u"JPEG Images|*.jpg;*.jpeg|All Files|*.*"_s),
-            u"JPEG Images (*.jpg *.jpeg);;All Files (*.*)"_s);
+            u"JPEG Images (*.jpg *.jpeg);;All Files (*)"_s);
   EXPECT_EQ(QtFileFilter(u"A| *.a ; ;*.b |B|*.c"_s), u"A (*.a *.b);;B (*.c)"_s);
 }
 
@@ -62,9 +67,60 @@ TEST(QtOpenFileDialog, ChoosesOneExistingFileWithTheFirstFilter)
       CreateOpenFileDialog({nullptr, u"JPEG Images|*.jpg;*.jpeg|All Files|*.*"_s, QString()});
   EXPECT_EQ(Dialog->fileMode(), QFileDialog::ExistingFile);
   EXPECT_EQ(Dialog->acceptMode(), QFileDialog::AcceptOpen);
-  EXPECT_EQ(Dialog->nameFilters(), QStringList({u"JPEG Images (*.jpg *.jpeg)"_s, u"All Files (*.*)"_s}));
+  EXPECT_EQ(Dialog->nameFilters(), QStringList({u"JPEG Images (*.jpg *.jpeg)"_s, u"All Files (*)"_s}));
   EXPECT_EQ(Dialog->selectedNameFilter(), u"JPEG Images (*.jpg *.jpeg)"_s);
   EXPECT_TRUE(Dialog->isSizeGripEnabled());
+}
+
+// The names the dialog lists in its folder, sorted, once they are the
+// expected ones or the folder had time enough to be read.
+QStringList ListedNames(QFileDialog& Dialog, const QStringList& Expected)
+{
+  auto* List = Dialog.findChild<QListView*>(u"listView"_s);
+  if (List == nullptr) {
+    ADD_FAILURE() << "the dialog has no list of files";
+    return {};
+  }
+  QStringList Names;
+  // The folder is read in the background; an empty list may just be early.
+  QDeadlineTimer Deadline(5000);
+  do {
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+    Names.clear();
+    const QModelIndex Root = List->rootIndex();
+    for (int Row = 0; Row < List->model()->rowCount(Root); ++Row) {
+      Names.push_back(List->model()->index(Row, 0, Root).data().toString());
+    }
+    Names.sort();
+  } while (Names != Expected && !Deadline.hasExpired());
+  return Names;
+}
+
+TEST(QtOpenFileDialog, AllFilesListsNamesWithoutADotToo)
+{
+  TTempDir Dir;
+  for (const char* Name : {"README", "clip.wmv", "photo.jpg", "archive.tar.gz"}) {
+    WriteFileBytes(Dir.File(Name), {1});
+  }
+  struct TCase {
+    QString StoredFilter;
+    QStringList FirstListed;
+  };
+  const TCase Cases[] = {
+      {u"Windows Media Files|*.wmv|All Files|*.*"_s, {u"clip.wmv"_s}},
+      {u"JPEG Images|*.jpg;*.jpeg|All Files|*.*"_s, {u"photo.jpg"_s}},
+  };
+  for (const TCase& Case : Cases) {
+    std::unique_ptr<QFileDialog> Dialog = CreateOpenFileDialog({nullptr, Case.StoredFilter, QString()});
+    Dialog->setDirectory(QString::fromStdString(Dir.Path().string()));
+    Dialog->show();
+    Dialog->selectNameFilter(Dialog->nameFilters().last());
+    const QStringList Every = {u"README"_s, u"archive.tar.gz"_s, u"clip.wmv"_s, u"photo.jpg"_s};
+    EXPECT_EQ(ListedNames(*Dialog, Every), Every) << Case.StoredFilter.toStdString();
+    Dialog->selectNameFilter(Dialog->nameFilters().first());
+    EXPECT_EQ(ListedNames(*Dialog, Case.FirstListed), Case.FirstListed) << Case.StoredFilter.toStdString();
+    Dialog->hide();
+  }
 }
 
 TEST(QtPlatform, ReportsTheScreenAndACurrentPlatform)

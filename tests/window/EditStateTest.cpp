@@ -61,7 +61,7 @@ TEST_F(EditState, WithNoFileEverythingIsDisabledAndNothingIsShown)
   for (const char* Name : {"PreviewImage", "PosterImage", "PosterScrollBox"}) {
     EXPECT_FALSE(Shown(Name)) << Name;
   }
-  EXPECT_TRUE(Form.Get<QStatusBar>("StatusBar")->currentMessage().isEmpty());
+  EXPECT_TRUE(Form.StatusText().isEmpty());
   EXPECT_EQ(Form.Get<QLineEdit>("DurationEdit")->text(), u"0"_s);
   EXPECT_EQ(Form.Get<QLineEdit>("ParallaxEdit")->text(), u"0"_s);
   EXPECT_FALSE(Form.FModified);
@@ -97,7 +97,7 @@ TEST_F(EditState, OpenFileWithoutPicturesEnablesEditingButNotTheDeleteButtons)
   for (const char* Name : {"PreviewImage", "PosterImage", "PosterScrollBox"}) {
     EXPECT_FALSE(Shown(Name)) << Name;
   }
-  EXPECT_EQ(Form.Get<QStatusBar>("StatusBar")->currentMessage(), u"videos/relative name.wmv"_s);
+  EXPECT_EQ(Form.StatusText(), u"videos/relative name.wmv"_s);
   EXPECT_EQ(Form.windowTitle(), u"Quillmark"_s);
   EXPECT_FALSE(Form.FModified);
 }
@@ -128,7 +128,7 @@ TEST_F(EditState, PicturesShowAndTheirDeleteButtonsEnableOnlyWithAFileOpen)
   Open(QString());
   EXPECT_FALSE(Enabled("DeletePosterButton"));
   EXPECT_FALSE(Shown("PosterScrollBox"));
-  EXPECT_TRUE(Form.Get<QStatusBar>("StatusBar")->currentMessage().isEmpty());
+  EXPECT_TRUE(Form.StatusText().isEmpty());
 }
 
 TEST_F(EditState, StereoBoxEnablesItsFieldsAndUntickingKeepsTheirValues)

@@ -3,6 +3,7 @@
 // order of the Tab key.
 #include "MainFormTestSupport.h"
 #include "window/OpenDialog.h"
+#include "window/Product.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -145,6 +147,18 @@ TEST(MainFormComponents, CreationSetsCaptionsAndTheStereoPage)
   EXPECT_EQ(Pages->widget(1), Form.Get("GeneralTabSheet"));
   EXPECT_EQ(Pages->widget(2), Form.Get("DiscTabSheet"));
   EXPECT_TRUE(Form.acceptDrops());
+}
+
+TEST(MainFormComponents, VersionIsTheProjectsOwn)
+{
+  QFile Project(QString::fromUtf8(QUILLMARK_SOURCE_DIR "/CMakeLists.txt"));
+  ASSERT_TRUE(Project.open(QIODevice::ReadOnly));
+  const QRegularExpressionMatch Match = QRegularExpression(u"project\\(Quillmark VERSION (\\d+)\\.(\\d+)"_s)
+                                            .match(QString::fromUtf8(Project.readAll()));
+  ASSERT_TRUE(Match.hasMatch());
+  EXPECT_EQ(Quillmark::VersionText(), u"Version "_s + Match.captured(1) + u"."_s + Match.captured(2));
+  EXPECT_EQ(Quillmark::ProductName(), u"Quillmark"_s);
+  EXPECT_EQ(Quillmark::ApplicationTitle(), u"Quillpad"_s);
 }
 
 TEST(MainFormComponents, MenusHaveTheirItemsInOrderWithoutShortcuts)

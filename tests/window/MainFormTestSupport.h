@@ -4,6 +4,7 @@
 #include "common/ScriptedPlatform.h"
 #include "window/Main.h"
 
+#include <QLabel>
 #include <QString>
 #include <gtest/gtest.h>
 
@@ -19,6 +20,9 @@ public:
   using TMainForm::FPosterImage;
   using TMainForm::FPreviewImage;
   using TMainForm::TMainForm;
+
+  // What the status bar's text area shows.
+  QString StatusText() const { return Get<QLabel>("StatusText")->text(); }
 
   template <class T = QWidget> T* Get(const char* Name) const
   {

@@ -85,7 +85,7 @@ TEST_F(SessionTest, OpenShowsTheStoredValuesAsUnmodified)
   EXPECT_EQ(Form.Get<QLineEdit>("TitleIndexEdit")->text(), u"4294967295"_s);
   EXPECT_EQ(Form.Get<QPlainTextEdit>("DescriptionMemo")->toPlainText(), u"one\ntwo"_s);
   EXPECT_TRUE(Form.Get<QLineEdit>("DurationEdit")->isEnabled());
-  EXPECT_EQ(Form.Get<QStatusBar>("StatusBar")->currentMessage(), QPath());
+  EXPECT_EQ(Form.StatusText(), QPath());
   EXPECT_FALSE(Form.FModified);
   EXPECT_TRUE(Form.FEditor);
 }
@@ -223,7 +223,7 @@ TEST_F(SessionTest, FilesThatDoNotOpenOrReadLeaveNoFileOpen)
             QStringList{
                 u"Could not open file 'video.wmv'!\r\rMake sure it is not opened by another application."_s});
   EXPECT_TRUE(Form.FFileName.isEmpty());
-  EXPECT_TRUE(Form.Get<QStatusBar>("StatusBar")->currentMessage().isEmpty());
+  EXPECT_TRUE(Form.StatusText().isEmpty());
   Holder->Close();
 
   TAsfBuilder Builder;
