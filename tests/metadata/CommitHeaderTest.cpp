@@ -125,7 +125,7 @@ TEST_F(CommitHeaderTest, GrowingHeaderWithoutInsertCopiesTheFileKeepingItsMode)
     ino_t Inode = InodeOf(Video());
     THeaderImage Image = MakeImage(2000 + Growth);
     ASSERT_EQ(Save(Image, false), S_OK) << Growth;
-    EXPECT_EQ(ExpectSavedWithPadding(Image), GrowthPadding(FSample.Bytes.size()));
+    EXPECT_EQ(ExpectSavedWithPadding(Image), CopyGrowthPadding(FSample.Bytes.size()));
     EXPECT_NE(InodeOf(Video()), Inode);
     EXPECT_EQ(std::filesystem::status(Video()).permissions(), std::filesystem::perms(0640));
   }

@@ -30,8 +30,9 @@ enum class TFsCall {
   FChown,
   CopyXattrs,
   RealPath,
+  CloneRange,
 };
-constexpr int FsCallKinds = static_cast<int>(TFsCall::RealPath) + 1;
+constexpr int FsCallKinds = static_cast<int>(TFsCall::CloneRange) + 1;
 
 const char* FsCallName(TFsCall Call);
 
@@ -60,6 +61,12 @@ public:
   // Copies every extended attribute the caller may read and write.
   virtual int CopyXattrs(int From, int To) = 0;
   virtual int RealPath(const std::string& Path, std::string& Resolved) = 0;
+  // Makes Length bytes of To at ToOffset share the blocks of From at
+  // FromOffset (FICLONERANGE): nothing is copied, or the call fails
+  // (EOPNOTSUPP, EXDEV, EINVAL where the file system cannot, for instance
+  // at offsets that are not block aligned). Length may end unaligned only
+  // at the end of From.
+  virtual int CloneRange(int From, off_t FromOffset, int To, off_t ToOffset, off_t Length) = 0;
 };
 
 // The real POSIX implementation (one shared instance, no state).
