@@ -24,6 +24,9 @@ struct TPathCase {
   std::size_t Padding = 0;
   // The file system shares blocks of this size (0: it cannot).
   std::uint64_t CloneBlock = 0;
+  // A Header Extension holding a Padding Object of this size, in the file
+  // and in the new header.
+  std::size_t ExtensionPadding = 0;
 };
 
 enum class TFault { Io, DiskFull, Crash };
@@ -33,7 +36,7 @@ protected:
   void SetUp() override
   {
     std::size_t Padding = GetParam().Padding;
-    FSample = MakeSample(2000, Padding);
+    FSample = MakeSample(2000, Padding, 20000, GetParam().ExtensionPadding);
     if (Padding > 0) {
       FRead = FSample.HeaderSize - (Padding - 24);
       auto Tail = FSample.Bytes.begin() + static_cast<long>(FSample.HeaderSize - Padding / 2);
@@ -58,7 +61,8 @@ protected:
       Fs.EmulateClone(GetParam().CloneBlock);
     }
     TOpenVideo Open(Video());
-    TCommitRequest Request = Open.Request(MakeImage(GetParam().Payload), FSample.HeaderSize);
+    TCommitRequest Request =
+        Open.Request(MakeImage(GetParam().Payload, 7, GetParam().ExtensionPadding), FSample.HeaderSize);
     Request.AllowInsertRange = AllowInsert;
     Request.OldHeaderRead = FRead;
     Request.Fs = &Fs;
@@ -144,7 +148,8 @@ INSTANTIATE_TEST_SUITE_P(EveryPath, CommitFaultTest,
                                            TPathCase{"InPlaceIntoUnreadPadding", 40000, true, 100000},
                                            TPathCase{"InsertPastUnreadPadding", 200000, true, 100000},
                                            TPathCase{"Clone", 9000, false, 0, 4096},
-                                           TPathCase{"ClonePastUnreadPadding", 200000, false, 100000, 512}),
+                                           TPathCase{"ClonePastUnreadPadding", 200000, false, 100000, 512},
+                                           TPathCase{"InPlaceIntoExtensionPadding", 3000, true, 0, 0, 3500}),
                          [](const auto& Info) { return std::string(Info.param.Name); });
 
 } // namespace
