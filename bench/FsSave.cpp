@@ -3,8 +3,8 @@
 // save's milliseconds and the way it went.
 //   FsSave make PATH MIB   a video as Windows writes it: 3.5 KB of padding
 //                          in its Header Extension, random media after it
-//   FsSave grow PATH       the stereo attributes and a 10 KB preview: more
-//                          than that padding holds
+//   FsSave stereo PATH     the stereo attributes: they fit that padding
+//   FsSave grow PATH       a 10 KB preview: more than the padding holds
 //   FsSave edit PATH       a new title of the same length: a small edit
 // "grow PATH no-insert" grows without inserting room, as on a file system
 // that cannot insert (XFS can; so a save there shows the clone instead).
@@ -86,18 +86,23 @@ void Set(TMetadataEditor& Editor, const char16_t* Name, WMT_ATTR_DATATYPE Type, 
 }
 
 // The edited header as the editor renders it, and the old header's size.
-THeaderImage EditedHeader(const std::string& Path, bool Grow, std::uint64_t& OldSize)
+enum class TEdit { Stereo, Grow, Title };
+
+THeaderImage EditedHeader(const std::string& Path, TEdit Edit, std::uint64_t& OldSize)
 {
   TMetadataEditor Editor;
   std::u16string Name = Utf8ToUtf16(Path);
   if (Editor.Open(Name.c_str()) != S_OK) {
     throw std::runtime_error("cannot open " + Path);
   }
-  if (Grow) {
+  if (Edit == TEdit::Stereo) {
     Set(Editor, u"Stereoscopic", WMT_TYPE_BOOL, Le32(0xFFFFFFFF));
     Set(Editor, u"StereoscopicLayout", WMT_TYPE_STRING, Utf16z(u"SideBySideLF"));
-    Set(Editor, u"StereoscopicPreview", WMT_TYPE_BINARY, TBytes(10240, 0xD8));
+    Set(Editor, u"StereoscopicSkip", WMT_TYPE_QWORD, Le64(25000000));
+    Set(Editor, u"StereoscopicHalfWidth", WMT_TYPE_BOOL, Le32(0xFFFFFFFF));
     Set(Editor, u"Source", WMT_TYPE_STRING, Utf16z(u"Camera rig B"));
+  } else if (Edit == TEdit::Grow) {
+    Set(Editor, u"StereoscopicPreview", WMT_TYPE_BINARY, TBytes(10240, 0xD8));
   } else {
     Set(Editor, u"Title", WMT_TYPE_STRING, Utf16z(u"Edit"));
   }
@@ -107,11 +112,11 @@ THeaderImage EditedHeader(const std::string& Path, bool Grow, std::uint64_t& Old
   return Image;
 }
 
-int Save(const std::string& Path, bool Grow, bool AllowInsert)
+int Save(const std::string& Path, TEdit Edit, bool AllowInsert)
 {
   auto Start = std::chrono::steady_clock::now();
   TCommitRequest Request;
-  Request.NewHeader = EditedHeader(Path, Grow, Request.OldHeaderSize);
+  Request.NewHeader = EditedHeader(Path, Edit, Request.OldHeaderSize);
   Request.Path = Path;
   Request.Fd = ::open(Path.c_str(), O_RDWR | O_CLOEXEC);
   struct flock Lock {};
@@ -145,10 +150,11 @@ int main(int Argc, char** Argv)
       return 0;
     }
     bool NoInsert = Argc == 4 && std::string(Argv[3]) == "no-insert";
-    if ((Command == "grow" || Command == "edit") && (Argc == 3 || NoInsert)) {
-      return Save(Argv[2], Command == "grow", !NoInsert);
+    TEdit Edit = Command == "stereo" ? TEdit::Stereo : Command == "grow" ? TEdit::Grow : TEdit::Title;
+    if ((Command == "stereo" || Command == "grow" || Command == "edit") && (Argc == 3 || NoInsert)) {
+      return Save(Argv[2], Edit, !NoInsert);
     }
-    std::fprintf(stderr, "usage: FsSave make PATH MIB | grow PATH [no-insert] | edit PATH\n");
+    std::fprintf(stderr, "usage: FsSave make PATH MIB | stereo PATH | grow PATH [no-insert] | edit PATH\n");
   } catch (const std::exception& Error) {
     std::fprintf(stderr, "%s\n", Error.what());
   }

@@ -1,5 +1,5 @@
 #pragma once
-// The three ways a header is written, behind CommitHeader. Internal to the
+// The ways a header is written, behind CommitHeader. Internal to the
 // save code.
 #include "metadata/asf/FileIo.h"
 #include "metadata/asf/HeaderCommit.h"
