@@ -199,6 +199,7 @@ public:
     Request.OldHeaderSize = HeaderSizeOf(FFd);
     Request.NewHeader.Bytes = Header(NewPayload, 0, Fill);
     Request.AllowInsertRange = AllowInsert;
+    Request.AllowClone = AllowInsert; // the copying rounds copy on any file system
     return Request;
   }
   int Fd() const { return FFd; }

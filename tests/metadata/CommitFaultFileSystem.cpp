@@ -29,6 +29,7 @@ void TFaultFileSystem::Reset()
   FCalls = 0;
   FBytesWritten = 0;
   FBytesRead = 0;
+  FBytesCloned = 0;
   std::fill(std::begin(FCallsOf), std::end(FCallsOf), 0);
   FCrashed = false;
   FCrashPending = false;
@@ -173,6 +174,9 @@ int TFaultFileSystem::FStatFs(int Fd, struct statfs& Info)
   if (Error == 0 && FFreeBlocks) {
     Info.f_bavail = Info.f_bfree = *FFreeBlocks;
   }
+  if (Error == 0 && FCloneBlock != 0) {
+    Info.f_bsize = static_cast<decltype(Info.f_bsize)>(FCloneBlock);
+  }
   return Error;
 }
 
@@ -206,6 +210,42 @@ int TFaultFileSystem::MakeFolder(const std::string& Path, mode_t Mode)
   QUILLMARK_FORWARD(MakeFolder, MakeFolder(Path, Mode));
 }
 
+int TFaultFileSystem::CloneRange(int From, off_t FromOffset, int To, off_t ToOffset, off_t Length)
+{
+  if (FCloneBlock == 0) {
+    QUILLMARK_FORWARD(CloneRange, CloneRange(From, FromOffset, To, ToOffset, Length));
+  }
+  if (int Error = Enter(TFsCall::CloneRange)) {
+    return Error;
+  }
+  return EmulatedClone(From, FromOffset, To, ToOffset, Length);
+}
+
 #undef QUILLMARK_FORWARD
+
+// As btrfs and XFS check a clone: both offsets on block boundaries, and the
+// length too unless the range ends at the end of the source.
+int TFaultFileSystem::EmulatedClone(int From, off_t FromOffset, int To, off_t ToOffset, off_t Length)
+{
+  struct stat Info {};
+  if (FReal.FStat(From, Info) != 0 || Length <= 0 || FromOffset + Length > Info.st_size) {
+    return EINVAL;
+  }
+  auto Block = static_cast<off_t>(FCloneBlock);
+  bool EndsAtEof = FromOffset + Length == Info.st_size;
+  if (FromOffset % Block != 0 || ToOffset % Block != 0 || (!EndsAtEof && Length % Block != 0)) {
+    return EINVAL;
+  }
+  std::vector<std::uint8_t> Bytes(static_cast<std::size_t>(Length));
+  std::size_t Done = 0;
+  if (FReal.PRead(From, Bytes.data(), Bytes.size(), FromOffset, Done) != 0 || Done != Bytes.size()) {
+    return EIO;
+  }
+  if (FReal.PWrite(To, Bytes.data(), Bytes.size(), ToOffset, Done) != 0 || Done != Bytes.size()) {
+    return EIO;
+  }
+  FBytesCloned += Bytes.size();
+  return 0;
+}
 
 } // namespace QuillmarkTest

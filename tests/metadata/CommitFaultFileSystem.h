@@ -29,6 +29,11 @@ public:
   void CrashAtNth(int Nth, std::optional<TFsCall> Kind = std::nullopt);
   // fstatfs reports this many blocks free (to the caller and to all).
   void ReportFreeBlocks(fsblkcnt_t Blocks) { FFreeBlocks = Blocks; }
+  // Acts as a file system that clones ranges in blocks of Block bytes
+  // (reported by fstatfs): clone copies the bytes after checking the
+  // alignment a real one demands, and counts them apart from writes.
+  void EmulateClone(std::uint64_t Block) { FCloneBlock = Block; }
+  std::uint64_t BytesCloned() const { return FBytesCloned; }
   // Forgets faults, counts and the crash.
   void Reset();
   // Closes every descriptor opened through it and not closed (a crash leaves some).
@@ -60,6 +65,7 @@ public:
   int CopyXattrs(int From, int To) override;
   int RealPath(const std::string& Path, std::string& Resolved) override;
   int MakeFolder(const std::string& Path, mode_t Mode) override;
+  int CloneRange(int From, off_t FromOffset, int To, off_t ToOffset, off_t Length) override;
 
 private:
   struct TFault {
@@ -72,6 +78,7 @@ private:
   // The errno the call must fail with, or 0 to make it; throws for a crash.
   int Enter(TFsCall Kind);
   bool Matches(const TFault& Fault, TFsCall Kind) const;
+  int EmulatedClone(int From, off_t FromOffset, int To, off_t ToOffset, off_t Length);
 
   Quillmark::Asf::IFileSystem& FReal = Quillmark::Asf::PosixFileSystem();
   std::vector<TFault> FFaults;
@@ -84,6 +91,8 @@ private:
   bool FCrashed = false;
   bool FCrashPending = false;
   std::optional<fsblkcnt_t> FFreeBlocks;
+  std::uint64_t FCloneBlock = 0;
+  std::uint64_t FBytesCloned = 0;
 };
 
 } // namespace QuillmarkTest

@@ -22,6 +22,11 @@ struct TPathCase {
   // A Padding Object at the end of the header whose payload the editor did
   // not read; its second half holds bytes other than zeros.
   std::size_t Padding = 0;
+  // The file system shares blocks of this size (0: it cannot).
+  std::uint64_t CloneBlock = 0;
+  // A Header Extension holding a Padding Object of this size, in the file
+  // and in the new header.
+  std::size_t ExtensionPadding = 0;
 };
 
 enum class TFault { Io, DiskFull, Crash };
@@ -31,7 +36,7 @@ protected:
   void SetUp() override
   {
     std::size_t Padding = GetParam().Padding;
-    FSample = MakeSample(2000, Padding);
+    FSample = MakeSample(2000, Padding, 20000, GetParam().ExtensionPadding);
     if (Padding > 0) {
       FRead = FSample.HeaderSize - (Padding - 24);
       auto Tail = FSample.Bytes.begin() + static_cast<long>(FSample.HeaderSize - Padding / 2);
@@ -52,8 +57,12 @@ protected:
   // Runs one save through Fs; Crashed tells whether it stopped dead.
   HRESULT Run(TFaultFileSystem& Fs, bool AllowInsert, bool& Crashed)
   {
+    if (GetParam().CloneBlock != 0 && !FNoClone) {
+      Fs.EmulateClone(GetParam().CloneBlock);
+    }
     TOpenVideo Open(Video());
-    TCommitRequest Request = Open.Request(MakeImage(GetParam().Payload), FSample.HeaderSize);
+    TCommitRequest Request =
+        Open.Request(MakeImage(GetParam().Payload, 7, GetParam().ExtensionPadding), FSample.HeaderSize);
     Request.AllowInsertRange = AllowInsert;
     Request.OldHeaderRead = FRead;
     Request.Fs = &Fs;
@@ -93,14 +102,19 @@ protected:
   TTempDir FDir;
   TSampleFile FSample;
   std::uint64_t FRead = 0;
+  bool FNoClone = false;
 };
 
 TEST_P(CommitFaultTest, AnyFailureOrCrashLeavesTheOldOrTheNewFile)
 {
   int Calls = 0;
   TBytes New = CleanSave(GetParam().AllowInsert, &Calls);
-  // An insert that fails cleanly falls back to copying, whose padding differs.
+  // An insert that fails cleanly falls back to cloning or copying, whose padding differs.
   TBytes Copied = CleanSave(false);
+  // A clone that fails cleanly (the block size unknown) copies too.
+  FNoClone = true;
+  TBytes PlainCopy = CleanSave(false);
+  FNoClone = false;
   ASSERT_GT(Calls, 5);
   for (int Nth = 1; Nth <= Calls; ++Nth) {
     for (TFault Fault : {TFault::Io, TFault::DiskFull, TFault::Crash}) {
@@ -115,7 +129,7 @@ TEST_P(CommitFaultTest, AnyFailureOrCrashLeavesTheOldOrTheNewFile)
       ASSERT_EQ(Recover(Video()), S_OK) << Where;
       TBytes File = ReadFileBytes(Video());
       bool IsOld = File == FSample.Bytes;
-      bool IsNew = File == New || File == Copied;
+      bool IsNew = File == New || File == Copied || File == PlainCopy;
       if (Crashed) {
         EXPECT_TRUE(IsOld || IsNew) << Where;
       } else if (Result == S_OK) {
@@ -132,7 +146,10 @@ INSTANTIATE_TEST_SUITE_P(EveryPath, CommitFaultTest,
                          ::testing::Values(TPathCase{"InPlace", 1000, true}, TPathCase{"Insert", 9000, true},
                                            TPathCase{"Copy", 9000, false},
                                            TPathCase{"InPlaceIntoUnreadPadding", 40000, true, 100000},
-                                           TPathCase{"InsertPastUnreadPadding", 200000, true, 100000}),
+                                           TPathCase{"InsertPastUnreadPadding", 200000, true, 100000},
+                                           TPathCase{"Clone", 9000, false, 0, 4096},
+                                           TPathCase{"ClonePastUnreadPadding", 200000, false, 100000, 512},
+                                           TPathCase{"InPlaceIntoExtensionPadding", 3000, true, 0, 0, 3500}),
                          [](const auto& Info) { return std::string(Info.param.Name); });
 
 } // namespace

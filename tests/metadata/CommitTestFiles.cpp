@@ -91,6 +91,22 @@ TBytes DataAndIndex(std::size_t DataBytes)
   return Out;
 }
 
+// File Properties, then a Header Extension holding only padding, if asked.
+std::vector<TBytes> LeadingChildren(std::size_t ExtensionPadding)
+{
+  std::vector<TBytes> Children = {FileProperties()};
+  if (ExtensionPadding > 0) {
+    TBytes Payload(Guids::Reserved1.Bytes.begin(), Guids::Reserved1.Bytes.end());
+    Put(Payload, 6, 2);
+    Put(Payload, ExtensionPadding, 4);
+    TBytes Padding = Object(PaddingGuid, TBytes(ExtensionPadding - 24, 0));
+    Payload.insert(Payload.end(), Padding.begin(), Padding.end());
+    Children.push_back(
+        Object(TBytes(Guids::HeaderExtension.Bytes.begin(), Guids::HeaderExtension.Bytes.end()), Payload));
+  }
+  return Children;
+}
+
 } // namespace
 
 TBytes RandomBytes(std::size_t Count, std::uint32_t Seed)
@@ -103,9 +119,11 @@ TBytes RandomBytes(std::size_t Count, std::uint32_t Seed)
   return Out;
 }
 
-TSampleFile MakeSample(std::size_t UnknownPayload, std::size_t PaddingSize, std::size_t DataBytes)
+TSampleFile MakeSample(std::size_t UnknownPayload, std::size_t PaddingSize, std::size_t DataBytes,
+                       std::size_t ExtensionPadding)
 {
-  std::vector<TBytes> Children = {FileProperties(), Object(UnknownGuid, RandomBytes(UnknownPayload, 5))};
+  std::vector<TBytes> Children = LeadingChildren(ExtensionPadding);
+  Children.push_back(Object(UnknownGuid, RandomBytes(UnknownPayload, 5)));
   if (PaddingSize > 0) {
     Children.push_back(Object(PaddingGuid, TBytes(PaddingSize - 24, 0)));
   }
@@ -118,10 +136,12 @@ TSampleFile MakeSample(std::size_t UnknownPayload, std::size_t PaddingSize, std:
   return Sample;
 }
 
-THeaderImage MakeImage(std::size_t UnknownPayload, std::uint32_t Seed)
+THeaderImage MakeImage(std::size_t UnknownPayload, std::uint32_t Seed, std::size_t ExtensionPadding)
 {
   THeaderImage Image;
-  Image.Bytes = HeaderObject({FileProperties(), Object(UnknownGuid, RandomBytes(UnknownPayload, Seed))});
+  std::vector<TBytes> Children = LeadingChildren(ExtensionPadding);
+  Children.push_back(Object(UnknownGuid, RandomBytes(UnknownPayload, Seed)));
+  Image.Bytes = HeaderObject(Children);
   Image.FileSizeOffset = FileSizeOffset;
   return Image;
 }

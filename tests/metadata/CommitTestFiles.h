@@ -21,13 +21,17 @@ struct TSampleFile {
 };
 
 // Header children: File Properties, then an unknown object of UnknownPayload
-// bytes, then a Padding Object of PaddingSize bytes when that is not 0.
-TSampleFile MakeSample(std::size_t UnknownPayload, std::size_t PaddingSize = 0,
-                       std::size_t DataBytes = 20000);
+// bytes, then a Padding Object of PaddingSize bytes when that is not 0. With
+// ExtensionPadding, a Header Extension holding a Padding Object of that size
+// comes right after File Properties.
+TSampleFile MakeSample(std::size_t UnknownPayload, std::size_t PaddingSize = 0, std::size_t DataBytes = 20000,
+                       std::size_t ExtensionPadding = 0);
 
 // A new header as the engine hands it over: the same File Properties object
-// and an unknown object of UnknownPayload bytes, no padding.
-Quillmark::Asf::THeaderImage MakeImage(std::size_t UnknownPayload, std::uint32_t Seed = 7);
+// and an unknown object of UnknownPayload bytes, no top-level padding; the
+// Header Extension as in MakeSample.
+Quillmark::Asf::THeaderImage MakeImage(std::size_t UnknownPayload, std::uint32_t Seed = 7,
+                                       std::size_t ExtensionPadding = 0);
 
 // The image with a Padding Object of PaddingSize bytes (0: none), size,
 // count and File Size set, followed by Rest.

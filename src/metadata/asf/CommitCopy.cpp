@@ -59,54 +59,68 @@ HRESULT FillCopy(TCommitContext& Context, int To, const std::vector<std::uint8_t
   if (int Error = CopyRange(Fs, Context.Request.Fd, Old, To, Header.size(), Rest, Context.Request.Progress)) {
     return Error == ENODATA ? E_FILE_CHANGED : ErrnoResult(Error);
   }
-  if (int Error = CopyAttributes(Context, To); Error != 0) {
-    return ErrnoResult(Error);
-  }
-  if (int Error = Fs.FSync(To); Error != 0) {
-    return ErrnoResult(Error);
-  }
-  if (HRESULT Result = VerifyWritten(Context, To, Header); Result != S_OK) {
-    return Result;
-  }
-  // The copy took a while; a writer that ignores our lock may have changed the video meanwhile.
-  return CheckStamp(Context);
+  return S_OK;
 }
 
-HRESULT DropCopy(TCommitContext& Context, TScopedFd& Copy, HRESULT Failure)
+} // namespace
+
+HRESULT OpenReplacement(TCommitContext& Context, TScopedFd& Copy)
+{
+  if (Context.Info.st_nlink > 1) {
+    return E_FILE_HARD_LINKED;
+  }
+  // A copy left by an earlier crash never took effect, so it can go.
+  if (int Error = Context.Fs.Unlink(Context.Names.Temp); Error != 0 && Error != ENOENT) {
+    return ErrnoResult(Error);
+  }
+  int Error = Context.Fs.Open(Context.Names.Temp, O_RDWR | O_CREAT | O_EXCL, 0600, Copy.Out());
+  return Error == 0 ? S_OK : ErrnoResult(Error);
+}
+
+HRESULT FinishReplacement(TCommitContext& Context, TScopedFd& Copy, const std::vector<std::uint8_t>& Header)
+{
+  IFileSystem& Fs = Context.Fs;
+  if (int Error = CopyAttributes(Context, Copy.Get()); Error != 0) {
+    return DropReplacement(Context, Copy, ErrnoResult(Error));
+  }
+  if (int Error = Fs.FSync(Copy.Get()); Error != 0) {
+    return DropReplacement(Context, Copy, ErrnoResult(Error));
+  }
+  if (HRESULT Result = VerifyWritten(Context, Copy.Get(), Header); Result != S_OK) {
+    return DropReplacement(Context, Copy, Result);
+  }
+  // The copy took a while; a writer that ignores our lock may have changed the video meanwhile.
+  if (HRESULT Result = CheckStamp(Context); Result != S_OK) {
+    return DropReplacement(Context, Copy, Result);
+  }
+  if (int Error = Fs.Rename(Context.Names.Temp, Context.Names.Target); Error != 0) {
+    return DropReplacement(Context, Copy, ErrnoResult(Error));
+  }
+  SyncFolder(Fs, Context.Names.Folder);
+  return S_OK;
+}
+
+HRESULT DropReplacement(TCommitContext& Context, TScopedFd& Copy, HRESULT Failure)
 {
   Copy.Reset();
   Context.Fs.Unlink(Context.Names.Temp);
   return Failure;
 }
 
-} // namespace
-
 HRESULT CommitByCopy(TCommitContext& Context)
 {
-  if (Context.Info.st_nlink > 1) {
-    return E_FILE_HARD_LINKED;
-  }
-  IFileSystem& Fs = Context.Fs;
-  std::uint64_t Total = Context.NewSize() + GrowthPadding(Context.FileSize());
+  std::uint64_t Total = Context.NewSize() + CopyGrowthPadding(Context.FileSize());
   std::uint64_t FinalSize = Total + Context.FileSize() - Context.Request.OldHeaderSize;
-  std::vector<std::uint8_t> Header =
-      ComposeHeader(Context.Request.NewHeader, Total - Context.NewSize(), FinalSize);
-  // A copy left by an earlier crash never took effect, so it can go.
-  if (int Error = Fs.Unlink(Context.Names.Temp); Error != 0 && Error != ENOENT) {
-    return ErrnoResult(Error);
-  }
-  TScopedFd Copy(Fs);
-  if (int Error = Fs.Open(Context.Names.Temp, O_RDWR | O_CREAT | O_EXCL, 0600, Copy.Out()); Error != 0) {
-    return ErrnoResult(Error);
+  std::vector<std::uint8_t> Header = ComposeHeader(Context.NewHeader(), Total - Context.NewSize(), FinalSize);
+  TScopedFd Copy(Context.Fs);
+  if (HRESULT Result = OpenReplacement(Context, Copy); Result != S_OK) {
+    return Result;
   }
   if (HRESULT Result = FillCopy(Context, Copy.Get(), Header); Result != S_OK) {
-    return DropCopy(Context, Copy, Result);
+    return DropReplacement(Context, Copy, Result);
   }
-  if (int Error = Fs.Rename(Context.Names.Temp, Context.Names.Target); Error != 0) {
-    return DropCopy(Context, Copy, ErrnoResult(Error));
-  }
-  SyncFolder(Fs, Context.Names.Folder);
-  return S_OK;
+  Context.Way = TSaveWay::Copy;
+  return FinishReplacement(Context, Copy, Header);
 }
 
 } // namespace Quillmark::Asf

@@ -8,6 +8,7 @@
 #include "metadata/asf/HeaderImage.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace Quillmark::Asf {
@@ -23,6 +24,12 @@ std::vector<std::uint8_t> ComposeHeader(const THeaderImage& Image, std::uint64_t
 // rest of it is zeros.
 std::vector<std::uint8_t> ComposeHeaderHead(const THeaderImage& Image, std::uint64_t PaddingSize,
                                             std::uint64_t FinalFileSize);
+
+// The image with every Padding Object inside its Header Extension taken
+// out, the sizes and File Size offset to match; nullopt when the extension
+// holds none (or the image has no sound extension to walk). Windows leaves
+// a few kilobytes of padding there, room a save may take before it grows.
+std::optional<THeaderImage> WithoutExtensionPadding(const THeaderImage& Image);
 
 std::uint64_t ReadQword(const std::uint8_t* Bytes);
 void WriteQword(std::uint8_t* Bytes, std::uint64_t Value);

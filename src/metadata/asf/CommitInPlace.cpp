@@ -172,7 +172,7 @@ HRESULT CommitInPlace(TCommitContext& Context)
 {
   std::uint64_t Old = Context.Request.OldHeaderSize;
   std::vector<std::uint8_t> Head =
-      ComposeHeaderHead(Context.Request.NewHeader, Old - Context.NewSize(), Context.FileSize());
+      ComposeHeaderHead(Context.NewHeader(), Old - Context.NewSize(), Context.FileSize());
   // The new objects may reach into old padding the editor did not read.
   if (HRESULT Result = ReadMoreOldHeader(Context, Head.size()); Result != S_OK) {
     return Result;
@@ -208,8 +208,8 @@ HRESULT CommitByInsert(TCommitContext& Context, bool& Settled)
   Journal.InsertOffset = Plan.Offset;
   Journal.InsertLength = Plan.Length;
   std::uint64_t NewTotal = Context.Request.OldHeaderSize + Plan.Length;
-  std::vector<std::uint8_t> Header = ComposeHeader(Context.Request.NewHeader, NewTotal - Context.NewSize(),
-                                                   Context.FileSize() + Plan.Length);
+  std::vector<std::uint8_t> Header =
+      ComposeHeader(Context.NewHeader(), NewTotal - Context.NewSize(), Context.FileSize() + Plan.Length);
   // The new header without the zeros of its padding, so that recovery can
   // tell what this save may have left in the file.
   auto LastByte = std::find_if(Header.rbegin(), Header.rend(), [](std::uint8_t Byte) { return Byte != 0; });
@@ -225,6 +225,7 @@ HRESULT CommitByInsert(TCommitContext& Context, bool& Settled)
     return Result;
   }
   Settled = true;
+  Context.Way = TSaveWay::Insert;
   return OverwriteHeader(Context, Journal, Header, AllocateInsertedRoom(Context, Journal, Header.size()));
 }
 

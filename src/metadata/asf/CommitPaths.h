@@ -1,10 +1,11 @@
 #pragma once
-// The three ways a header is written, behind CommitHeader. Internal to the
+// The ways a header is written, behind CommitHeader. Internal to the
 // save code.
 #include "metadata/fs/FileIo.h"
 #include "metadata/asf/HeaderCommit.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace Quillmark::Asf {
@@ -18,9 +19,15 @@ struct TCommitContext {
   // of the old header's final Padding Object when the editor did not read it.
   std::vector<std::uint8_t> OldHeader;
   std::vector<std::uint8_t> DataHead; // the Data Object's GUID and size
+  // The new header without the padding of its Header Extension, when it
+  // does not fit the old one as it is.
+  std::optional<THeaderImage> Compacted;
+  TSaveWay Way = TSaveWay::InPlace;
 
+  // The header to write: the request's, or its compacted form.
+  const THeaderImage& NewHeader() const { return Compacted ? *Compacted : Request.NewHeader; }
   std::uint64_t FileSize() const { return static_cast<std::uint64_t>(Info.st_size); }
-  std::uint64_t NewSize() const { return Request.NewHeader.Bytes.size(); }
+  std::uint64_t NewSize() const { return NewHeader().Bytes.size(); }
 };
 
 // Reads more of the old header into OldHeader, up to Length bytes from
@@ -33,7 +40,19 @@ HRESULT CommitInPlace(TCommitContext& Context);
 // and the folder are then as they were, and the caller copies instead.
 HRESULT CommitByInsert(TCommitContext& Context, bool& Settled);
 
+// Settled is false when the file system cannot clone ranges (or there is
+// nothing to clone); no side file is left then, and the caller copies.
+HRESULT CommitByClone(TCommitContext& Context, bool& Settled);
+
 HRESULT CommitByCopy(TCommitContext& Context);
+
+// The pieces a copy and a clone share. OpenReplacement creates the hidden
+// new file; FinishReplacement gives it the video's attributes, syncs it,
+// checks Header in it and renames it over the video; DropReplacement
+// closes and removes it and returns Failure.
+HRESULT OpenReplacement(TCommitContext& Context, TScopedFd& Copy);
+HRESULT FinishReplacement(TCommitContext& Context, TScopedFd& Copy, const std::vector<std::uint8_t>& Header);
+HRESULT DropReplacement(TCommitContext& Context, TScopedFd& Copy, HRESULT Failure);
 
 // A stretch of a new header that was not written because the file already
 // holds those bytes: the unchanged end of a header rewritten in place, or

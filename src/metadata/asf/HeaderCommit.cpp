@@ -100,22 +100,36 @@ bool FitsInPlace(const TCommitContext& Context)
   return Context.NewSize() == Old || Context.NewSize() + 24 <= Old;
 }
 
+// Settled is false when the way was not open and the next may be tried.
+HRESULT Grow(TCommitContext& Context, bool& Settled)
+{
+  Settled = false;
+  HRESULT Result = S_OK;
+  if (Context.Request.AllowInsertRange) {
+    Result = CommitByInsert(Context, Settled);
+  }
+  if (!Settled && Context.Request.AllowClone) {
+    Result = CommitByClone(Context, Settled);
+  }
+  return Result;
+}
+
 HRESULT Commit(TCommitContext& Context)
 {
   if (HRESULT Result = Prepare(Context); Result != S_OK) {
     return Result;
   }
+  // The padding inside the Header Extension is room too; a header that
+  // must grow anyway grows by less without it.
+  if (!FitsInPlace(Context)) {
+    Context.Compacted = WithoutExtensionPadding(Context.Request.NewHeader);
+  }
   if (FitsInPlace(Context)) {
     return CommitInPlace(Context);
   }
-  if (Context.Request.AllowInsertRange) {
-    bool Settled = false;
-    HRESULT Result = CommitByInsert(Context, Settled);
-    if (Settled) {
-      return Result;
-    }
-  }
-  return CommitByCopy(Context);
+  bool Settled = false;
+  HRESULT Result = Grow(Context, Settled);
+  return Settled ? Result : CommitByCopy(Context);
 }
 
 } // namespace
@@ -154,12 +168,33 @@ HRESULT CheckStamp(const TCommitContext& Context)
 
 HRESULT CommitHeader(const TCommitRequest& Request)
 {
-  TCommitContext Context{Request, Request.Fs != nullptr ? *Request.Fs : PosixFileSystem(), {}, {}, {}, {}};
+  TCommitContext Context{
+      Request,          Request.Fs != nullptr ? *Request.Fs : PosixFileSystem(), {}, {}, {}, {}, {},
+      TSaveWay::InPlace};
   try {
-    return Commit(Context);
+    HRESULT Result = Commit(Context);
+    if (Result == S_OK && Request.Way != nullptr) {
+      *Request.Way = Context.Way;
+    }
+    return Result;
   } catch (const std::bad_alloc&) {
     return E_OUT_OF_MEMORY;
   }
+}
+
+const char* SaveWayName(TSaveWay Way)
+{
+  switch (Way) {
+  case TSaveWay::InPlace:
+    return "in place";
+  case TSaveWay::Insert:
+    return "insert";
+  case TSaveWay::Clone:
+    return "clone";
+  case TSaveWay::Copy:
+    return "copy";
+  }
+  return "?";
 }
 
 HRESULT StampOf(int Fd, TFileStamp& Stamp, IFileSystem* Fs)

@@ -9,21 +9,32 @@
 //   by one Padding Object. The old header is kept in a rollback journal
 //   beside the video until the new one is synced (see Journal.h). Nothing
 //   but the header and the first 24 bytes of the Data Object is read.
+//   Padding anywhere counts as room: top-level Padding Objects are never in
+//   the new header, and when it does not fit as it is, the Padding Objects
+//   inside its Header Extension are taken out too (Windows leaves a few
+//   kilobytes there) before anything grows.
 // - By inserting room, when it must grow and the file system can insert
 //   whole blocks into a file (ext4, XFS): fallocate(FALLOC_FL_INSERT_RANGE)
 //   at the last block boundary at or before the Data Object, then the same
 //   journalled overwrite. The journal records the insert, so a rollback
 //   collapses the room again.
-// - By copying, when it must grow and inserting is not possible (for any
-//   reason but a full disk, which ends the save): a new
-//   hidden file beside the video gets the new header and then the Data
-//   Object and everything after it, unchanged (copy_file_range, or 4 MiB
-//   buffers); it is synced, checked, given the video's mode, owner (where
-//   permitted) and extended attributes, and renamed over the video.
+// - By sharing blocks, when it must grow, cannot insert and the file system
+//   can clone ranges (btrfs, XFS with reflinks): the header grows by whole
+//   blocks, so the media keeps its offset within a block. A new hidden file
+//   beside the video gets the new header and the old bytes up to the first
+//   block boundary after the old header; the rest is cloned (FICLONERANGE)
+//   at block-aligned offsets and shares the video's blocks. Then as a copy.
+// - By copying, when it must grow and neither is possible (for any reason
+//   but a full disk, which ends the save): a new hidden file beside the
+//   video gets the new header and then the Data Object and everything after
+//   it, unchanged (copy_file_range, or 4 MiB buffers); it is synced,
+//   checked, given the video's mode, owner (where permitted) and extended
+//   attributes, and renamed over the video.
 //
-// A growing save leaves padding for the next ones (PaddingPolicy.h). A
-// header shorter than the old by 1 to 23 bytes cannot be padded to fit, so
-// it is saved as a growing one.
+// A growing save leaves padding for the next ones (PaddingPolicy.h), more
+// of it when only a copy could grow the header. A header shorter than the
+// old by 1 to 23 bytes cannot be padded to fit, so it is saved as a growing
+// one.
 //
 // Every save reads the written header back and checks it, and the engine's
 // Verify with it, before the save takes effect; a failed check puts the old
@@ -70,6 +81,10 @@
 
 namespace Quillmark::Asf {
 
+// How a save was written.
+enum class TSaveWay { InPlace, Insert, Clone, Copy };
+const char* SaveWayName(TSaveWay Way);
+
 // What the file was when the editor opened it.
 struct TFileStamp {
   dev_t Device = 0;
@@ -88,11 +103,13 @@ struct TCommitRequest {
   // in place leaves it as it is.
   std::uint64_t OldHeaderRead = 0;
   THeaderImage NewHeader;
-  TProgressCallback Progress; // bytes copied of bytes to copy; copying saves only; may be empty
+  TProgressCallback Progress; // bytes copied (or cloned) of bytes to copy; those saves only; may be empty
   // The engine's check of the whole header as read back from disk, padding
   // included; may be empty.
   std::function<HRESULT(const std::vector<std::uint8_t>& WrittenHeader)> Verify;
-  bool AllowInsertRange = true; // false: a growing save always copies
+  bool AllowInsertRange = true; // false: a growing save never inserts room
+  bool AllowClone = true;       // false: a growing save never shares blocks
+  TSaveWay* Way = nullptr;      // when set, receives how a successful save was written
   IFileSystem* Fs = nullptr;    // nullptr: the real file system
 };
 

@@ -31,8 +31,9 @@ enum class TFsCall {
   CopyXattrs,
   RealPath,
   MakeFolder,
+  CloneRange,
 };
-constexpr int FsCallKinds = static_cast<int>(TFsCall::MakeFolder) + 1;
+constexpr int FsCallKinds = static_cast<int>(TFsCall::CloneRange) + 1;
 
 const char* FsCallName(TFsCall Call);
 
@@ -63,6 +64,12 @@ public:
   virtual int RealPath(const std::string& Path, std::string& Resolved) = 0;
   // One mkdir; EEXIST when something is there already.
   virtual int MakeFolder(const std::string& Path, mode_t Mode) = 0;
+  // Makes Length bytes of To at ToOffset share the blocks of From at
+  // FromOffset (FICLONERANGE): nothing is copied, or the call fails
+  // (EOPNOTSUPP, EXDEV, EINVAL where the file system cannot, for instance
+  // at offsets that are not block aligned). Length may end unaligned only
+  // at the end of From.
+  virtual int CloneRange(int From, off_t FromOffset, int To, off_t ToOffset, off_t Length) = 0;
 };
 
 // The real POSIX implementation (one shared instance, no state).

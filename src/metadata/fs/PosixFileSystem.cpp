@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <memory>
+#include <sys/ioctl.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
@@ -161,6 +163,20 @@ public:
   }
 
   int MakeFolder(const std::string& Path, mode_t Mode) override { return Errno(::mkdir(Path.c_str(), Mode)); }
+
+  int CloneRange(int From, off_t FromOffset, int To, off_t ToOffset, off_t Length) override
+  {
+    file_clone_range Range{};
+    Range.src_fd = From;
+    Range.src_offset = static_cast<__u64>(FromOffset);
+    Range.src_length = static_cast<__u64>(Length);
+    Range.dest_offset = static_cast<__u64>(ToOffset);
+    int Result = 0;
+    do {
+      Result = ::ioctl(To, FICLONERANGE, &Range);
+    } while (Result != 0 && errno == EINTR);
+    return Errno(Result);
+  }
 };
 
 } // namespace
@@ -169,7 +185,8 @@ const char* FsCallName(TFsCall Call)
 {
   static const char* const Names[FsCallKinds] = {
       "open", "close", "pread",   "pwrite",          "fsync",  "fdatasync", "fallocate", "rename",   "unlink",
-      "stat", "fstat", "fstatfs", "copy_file_range", "fchmod", "fchown",    "xattrs",    "realpath", "mkdir"};
+      "stat", "fstat", "fstatfs", "copy_file_range", "fchmod", "fchown",    "xattrs",    "realpath", "mkdir",
+      "clone"};
   return Names[static_cast<int>(Call)];
 }
 
