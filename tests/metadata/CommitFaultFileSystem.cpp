@@ -195,6 +195,11 @@ int TFaultFileSystem::RealPath(const std::string& Path, std::string& Resolved)
   QUILLMARK_FORWARD(RealPath, RealPath(Path, Resolved));
 }
 
+int TFaultFileSystem::SyncFs(int Fd)
+{
+  QUILLMARK_FORWARD(SyncFs, SyncFs(Fd));
+}
+
 #undef QUILLMARK_FORWARD
 
 } // namespace QuillmarkTest

@@ -58,6 +58,7 @@ public:
   int FChown(int Fd, uid_t Owner, gid_t Group) override;
   int CopyXattrs(int From, int To) override;
   int RealPath(const std::string& Path, std::string& Resolved) override;
+  int SyncFs(int Fd) override;
 
 private:
   struct TFault {

@@ -30,8 +30,9 @@ enum class TFsCall {
   FChown,
   CopyXattrs,
   RealPath,
+  SyncFs,
 };
-constexpr int FsCallKinds = static_cast<int>(TFsCall::RealPath) + 1;
+constexpr int FsCallKinds = static_cast<int>(TFsCall::SyncFs) + 1;
 
 const char* FsCallName(TFsCall Call);
 
@@ -60,6 +61,9 @@ public:
   // Copies every extended attribute the caller may read and write.
   virtual int CopyXattrs(int From, int To) = 0;
   virtual int RealPath(const std::string& Path, std::string& Resolved) = 0;
+  // Writes back everything of the file system Fd is on, data and metadata,
+  // and waits for it: one call makes the writes of many files durable.
+  virtual int SyncFs(int Fd) = 0;
 };
 
 // The real POSIX implementation (one shared instance, no state).

@@ -83,7 +83,9 @@ HRESULT ClearStaleJournal(TCommitContext& Context)
   return Error == 0 || Error == ENOENT ? S_OK : ErrnoResult(Error);
 }
 
-HRESULT Prepare(TCommitContext& Context)
+} // namespace
+
+HRESULT PrepareCommit(TCommitContext& Context)
 {
   if (!ValidHeaderImage(Context.Request.NewHeader) || Context.Request.Fd < 0) {
     return E_INVALID_ARGUMENT;
@@ -109,9 +111,11 @@ bool FitsInPlace(const TCommitContext& Context)
   return Context.NewSize() == Old || Context.NewSize() + 24 <= Old;
 }
 
+namespace {
+
 HRESULT Commit(TCommitContext& Context)
 {
-  if (HRESULT Result = Prepare(Context); Result != S_OK) {
+  if (HRESULT Result = PrepareCommit(Context); Result != S_OK) {
     return Result;
   }
   if (FitsInPlace(Context)) {

@@ -4,6 +4,7 @@
 #include "metadata/MetadataEditor.h"
 #include "metadata/asf/AsfHeader.h"
 #include "metadata/asf/FileLock.h"
+#include "metadata/asf/HeaderCommit.h"
 
 #include <memory>
 #include <span>
@@ -51,6 +52,10 @@ public:
   const TBytes& OriginalHeader() const { return FOriginalHeader; }
   bool Changed() const { return FChanged; }
   const TLockedFile* File() const { return FFile.get(); }
+
+  // What Flush hands to CommitHeader: the edited header for the open file.
+  // Throws EAsfError (E_INVALID_REQUEST) for a header opened from memory.
+  TCommitRequest CommitRequest() const;
 
 private:
   void RequireOpen() const;

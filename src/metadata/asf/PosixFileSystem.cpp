@@ -159,6 +159,8 @@ public:
     Resolved = Result.get();
     return 0;
   }
+
+  int SyncFs(int Fd) override { return Errno(::syncfs(Fd)); }
 };
 
 } // namespace
@@ -166,8 +168,9 @@ public:
 const char* FsCallName(TFsCall Call)
 {
   static const char* const Names[FsCallKinds] = {
-      "open", "close", "pread",   "pwrite",          "fsync",  "fdatasync", "fallocate", "rename",  "unlink",
-      "stat", "fstat", "fstatfs", "copy_file_range", "fchmod", "fchown",    "xattrs",    "realpath"};
+      "open",   "close",  "pread",    "pwrite", "fsync",   "fdatasync",       "fallocate",
+      "rename", "unlink", "stat",     "fstat",  "fstatfs", "copy_file_range", "fchmod",
+      "fchown", "xattrs", "realpath", "syncfs"};
   return Names[static_cast<int>(Call)];
 }
 

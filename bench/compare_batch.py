@@ -1,0 +1,111 @@
+#!/usr/bin/python3
+"""A batch of small edits in place: one `quillmark-tag set` over a folder of
+200 small .wmv files against mutagen's unsynced loop over the same files in
+one Python process, side by side, and the sync calls quillmark-tag makes for
+100 such edits (counted with strace).
+
+    /usr/bin/python3 bench/compare_batch.py [BUILD_DIR] [--files N] [--rounds N]
+
+BUILD_DIR holds src/app/quillmark-tag (a Release build gives the fair
+figures). Needs Debian's python3-mutagen (/usr/bin/python3), ffmpeg and
+strace. The files live in BUILD_DIR/bench-data/batch, on the build's file
+system. Each round edits every file once with each tool, in turns; the
+figures are medians. The first edit of each file makes room in its header,
+so every timed edit is a save in place.
+"""
+import argparse
+import os
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+import mutagen.asf
+
+FFMPEG = ["ffmpeg", "-loglevel", "error", "-y"]
+
+
+def make_files(data, count):
+    source = os.path.join(data, "batch-source.wmv")
+    if not os.path.exists(source):
+        subprocess.run(FFMPEG + ["-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25:duration=2",
+                                 "-c:v", "wmv2", "-b:v", "1000k", source], check=True)
+    folder = os.path.join(data, "batch")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    files = []
+    for index in range(count):
+        path = os.path.join(folder, f"clip{index:04d}.wmv")
+        shutil.copyfile(source, path)
+        files.append(path)
+    return folder, files
+
+
+def tag_set(tool, title, paths):
+    subprocess.run([tool, "set", "--title", title] + paths, check=True)
+
+
+def time_ours(tool, folder, title):
+    start = time.perf_counter()
+    tag_set(tool, title, [folder])
+    return time.perf_counter() - start
+
+
+def time_mutagen(files, title):
+    start = time.perf_counter()
+    for path in files:
+        tags = mutagen.asf.ASF(path)
+        tags["Title"] = [title]
+        tags.save()
+    return time.perf_counter() - start
+
+
+def count_syncs(tool, files):
+    out = subprocess.run(["strace", "-f", "-c", "-e", "trace=fsync,fdatasync,syncfs,sync,sync_file_range",
+                          tool, "set", "--title", "Counted"] + files,
+                         check=True, stderr=subprocess.PIPE, stdout=subprocess.DEVNULL, text=True).stderr
+    calls = 0
+    for line in out.splitlines():
+        match = re.match(r"\s*[\d.]+\s+[\d.]+\s+\d+\s+(\d+)\s+(?:\d+\s+)?(\w+)$", line)
+        if match and match.group(2) != "total":
+            calls += int(match.group(1))
+    return calls
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("build", nargs="?", default="build")
+    parser.add_argument("--files", type=int, default=200)
+    parser.add_argument("--rounds", type=int, default=7)
+    args = parser.parse_args()
+    tool = os.path.join(os.path.abspath(args.build), "src", "app", "quillmark-tag")
+    if not os.access(tool, os.X_OK):
+        sys.exit(f"build quillmark-tag first: {tool}")
+    data = os.path.join(os.path.abspath(args.build), "bench-data")
+    os.makedirs(data, exist_ok=True)
+    folder, files = make_files(data, args.files)
+    # Room in every header first, by each tool, so that the timed edits of
+    # both are saves in place of a title of the same length.
+    time_mutagen(files, "Title 00")
+    tag_set(tool, "Title 00", [folder])
+
+    syncs = count_syncs(tool, files[:100])
+    ours, theirs = [], []
+    for round_index in range(args.rounds):
+        title = f"Title {round_index + 1:02d}"
+        ours.append(time_ours(tool, folder, title))
+        theirs.append(time_mutagen(files, title))
+    ours_ms = statistics.median(ours) * 1000
+    theirs_ms = statistics.median(theirs) * 1000
+    print(f"{'files':<44}{args.files:>10}")
+    print(f"{'quillmark-tag set, whole process (ms)':<44}{ours_ms:>10.1f}")
+    print(f"{'mutagen loop, unsynced, in-process (ms)':<44}{theirs_ms:>10.1f}")
+    print(f"{'ratio quillmark-tag / mutagen':<44}{ours_ms / theirs_ms:>10.2f}")
+    print(f"{'sync calls of quillmark-tag, 100 edits':<44}{syncs:>10}")
+    shutil.rmtree(folder, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
