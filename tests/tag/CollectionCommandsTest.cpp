@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <sys/resource.h>
 
 namespace QuillmarkTest {
 namespace {
@@ -257,12 +258,19 @@ TEST_F(CollectionCommands, DryRunPrintsEachChangeOldAndNewAndWritesNothing)
 
 TEST_F(CollectionCommands, BatchesSaveEveryFileInGroupsWithProgressOnATerminal)
 {
-  // More files than one group holds, and one file named twice.
+  // More files than one group holds (groups keep to a share of the
+  // descriptors the process may open), and one file named twice.
   std::vector<std::string> Files;
   for (int Index = 0; Index < 70; ++Index) {
     Files.push_back(MakeFile("batch/clip" + std::to_string(100 + Index) + ".wmv"));
   }
+  rlimit Limit{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &Limit), 0);
+  rlimit Lowered = Limit;
+  Lowered.rlim_cur = 100;
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &Lowered), 0);
   TRun R = RunTool({"set", "--title", "Batched", Path("batch"), Files[3]});
+  setrlimit(RLIMIT_NOFILE, &Limit);
   EXPECT_EQ(R.Status, 0) << R.Err;
   EXPECT_EQ(R.Err, "");
   for (const std::string& File : Files) {

@@ -1,15 +1,29 @@
 #include "tag/SetBatch.h"
 
+#include <algorithm>
 #include <ostream>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace Quillmark {
 
 namespace {
 
-// Files saved together: few enough that their descriptors and headers stay
-// small, many enough that a hundred saves need two rounds of syncs.
-constexpr std::size_t GroupSize = 64;
+// Files saved together: every sync waits for whatever else the file system
+// has to write, so the fewer the better; but each file of a group stays open
+// (and its header in memory) until the group is saved, so a group leaves
+// half the descriptors the process may open to others.
+std::size_t GroupSize()
+{
+  constexpr std::size_t Largest = 256;
+  constexpr std::size_t Smallest = 8;
+  rlimit Limit{};
+  if (getrlimit(RLIMIT_NOFILE, &Limit) != 0 || Limit.rlim_cur == RLIM_INFINITY) {
+    return Largest;
+  }
+  const auto Half = static_cast<std::size_t>(Limit.rlim_cur / 2);
+  return std::max(Smallest, std::min(Largest, Half > 32 ? Half - 32 : 0));
+}
 
 void SetProgress(const TRef<IWMMetadataEditor2>& Editor, const TProgressCallback& Progress)
 {
@@ -21,7 +35,7 @@ void SetProgress(const TRef<IWMMetadataEditor2>& Editor, const TProgressCallback
 } // namespace
 
 TSetBatch::TSetBatch(std::size_t Total, bool ShowProgress, std::ostream& Err)
-    : FTotal(Total), FShowProgress(ShowProgress), FErr(Err)
+    : FTotal(Total), FShowProgress(ShowProgress), FErr(Err), FGroupSize(GroupSize())
 {
 }
 
@@ -39,7 +53,8 @@ bool TSetBatch::MakeRoom(const std::string& File)
 {
   struct stat Info {};
   const bool Known = stat(File.c_str(), &Info) == 0;
-  if (FPending.size() >= GroupSize || (Known && Holds(Info.st_dev, Info.st_ino))) {
+  FNext = {Known ? Info.st_dev : 0, Known ? Info.st_ino : 0};
+  if (FPending.size() >= FGroupSize || (Known && Holds(Info.st_dev, Info.st_ino))) {
     return Save();
   }
   return true;
@@ -47,10 +62,9 @@ bool TSetBatch::MakeRoom(const std::string& File)
 
 void TSetBatch::Add(std::size_t Position, const std::string& File, TOpenedCatalogue Opened)
 {
-  // The editor holds the file locked: it is the one that was opened.
-  struct stat Info {};
-  const bool Known = stat(File.c_str(), &Info) == 0;
-  FPending.push_back({Position, File, std::move(Opened), Known ? Info.st_dev : 0, Known ? Info.st_ino : 0});
+  // The identity MakeRoom saw only decides when the group must be saved
+  // before the same file is opened again.
+  FPending.push_back({Position, File, std::move(Opened), FNext.first, FNext.second});
 }
 
 void TSetBatch::ShowLine(const std::string& Text)

@@ -7,6 +7,7 @@
 #include <iosfwd>
 #include <string>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace Quillmark {
@@ -23,8 +24,8 @@ public:
   // or holds this very file (which it keeps locked). False when a save of
   // that group failed.
   bool MakeRoom(const std::string& File);
-  // Takes a file whose new values are in its open editor; Position counts
-  // from 0 among the command's files.
+  // Takes the file MakeRoom was last called for, with its new values in
+  // its open editor; Position counts from 0 among the command's files.
   void Add(std::size_t Position, const std::string& File, TOpenedCatalogue Opened);
   // Saves the group waiting and lets go of its files; each failure is a line
   // "FILE: message". False when one failed.
@@ -48,6 +49,8 @@ private:
   bool FShowProgress;
   std::ostream& FErr;
   bool FLineOpen = false;
+  std::size_t FGroupSize;
+  std::pair<dev_t, ino_t> FNext{}; // the file MakeRoom looked at last
   std::vector<TPending> FPending;
 };
 
