@@ -58,9 +58,9 @@ def children_cpu():
 
 # Each timing is (wall seconds, CPU seconds): on a busy machine the wall
 # time is mostly waiting for the processor and the disk, the CPU time not.
-def time_ours(tool, folder, title):
+def time_ours(tool, paths, title):
     start, cpu = time.perf_counter(), children_cpu()
-    tag_set(tool, title, [folder])
+    tag_set(tool, title, paths)
     return time.perf_counter() - start, children_cpu() - cpu
 
 
@@ -115,12 +115,14 @@ def main():
         # Each run starts with nothing left to write back: a sync of ours
         # must not pay for the other tool's writes.
         os.sync()
-        ours.append(time_ours(tool, folder, title))
+        ours.append(time_ours(tool, [folder], title))
         os.sync()
         theirs.append(time_mutagen(files, title))
         if args.baseline:
             os.sync()
-            before.append(time_ours(args.baseline, folder, title))
+            # An earlier build may not take folders: the files are named.
+            # A title of its own, or it would find every header saved already.
+            before.append(time_ours(args.baseline, files, title.replace("Title", "Other")))
     def row(label, runs, which):
         print(f"{label:<46}{median_ms(runs, which):>10.1f}")
 

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace QuillmarkTest {
 namespace {
@@ -62,6 +63,9 @@ TEST_F(CollectionCommands, AFolderMeansTheAsfFilesInIt)
   std::filesystem::create_symlink(FDir.File("elsewhere"), FDir.File("lib/away"));
   std::filesystem::create_symlink(FDir.File("elsewhere/f.wmv"), FDir.File("lib/linked.wmv"));
   std::filesystem::create_directories(FDir.File("empty"));
+  std::filesystem::create_symlink(FDir.File("nowhere.wmv"), FDir.File("lib/broken.wmv"));
+  ASSERT_EQ(mkfifo(FDir.File("lib/pipe.wmv").c_str(), 0600), 0);
+  std::filesystem::create_directories(FDir.File("lib/folder.wmv"));
   const std::string Lib = Path("lib");
   const std::vector<std::string> Direct = {Lib + "/A.WMA", Lib + "/b.wmv", Lib + "/c.Asf",
                                            Lib + "/linked.wmv", Lib + "/we\nird [x].wmv"};

@@ -81,12 +81,17 @@ void WalkFolder(TWalk& Walk, const std::string& Folder, const struct stat& Info)
   std::vector<std::pair<std::string, struct stat>> Subfolders;
   for (const std::string& Name : Names) {
     const std::string Path = Join(Folder, Name);
+    // Only regular files are taken: a pipe, device or broken link that
+    // happens to bear such a name is passed over like any other file.
     struct stat Entry {};
-    if (IsFolder(Path, Entry)) {
+    if (stat(Path.c_str(), &Entry) != 0) {
+      continue;
+    }
+    if (S_ISDIR(Entry.st_mode)) {
       if (!IsLink(Path)) {
         Subfolders.emplace_back(Path, Entry);
       }
-    } else if (HasAsfExtension(Name)) {
+    } else if (S_ISREG(Entry.st_mode) && HasAsfExtension(Name)) {
       Walk.Files.push_back(Path);
     }
   }
