@@ -45,6 +45,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace Quillmark {
 
@@ -234,5 +235,13 @@ public:
 
 // Creates a new editor with no file open.
 HRESULT WMCreateEditor(TRef<IWMMetadataEditor>& Editor);
+
+// Flushes many open editors at once, each with Flush's result and effect,
+// so that saves in place on one file system share a few syncs instead of
+// paying three each; each file is still safe on its own against a crash.
+// Results gets one result per editor, in order. OnSaving, when set, hears
+// the position of each editor whose file is about to be written.
+void FlushEditors(const std::vector<TRef<IWMMetadataEditor>>& Editors, std::vector<HRESULT>& Results,
+                  const std::function<void(std::size_t Position)>& OnSaving = {});
 
 } // namespace Quillmark

@@ -80,15 +80,26 @@ std::string OpenCatalogue(const std::string& Path, TOpenAccess Access, TOpenedCa
   return {};
 }
 
-bool SaveCatalogue(TOpenedCatalogue& Opened, const std::string& Path, bool DryRun,
-                   const TProgressCallback& Progress, std::vector<std::string>& Messages)
+bool WriteValues(TOpenedCatalogue& Opened, std::vector<std::string>& Messages)
 {
   TCollectingReporter Reporter(Messages);
   bool Reported = false;
-  bool Saved = WriteCatalogue(Opened.Editor, Opened.Values, Reporter, Reported, Separator);
-  if (!Saved && !Reported) {
+  const bool Written = WriteCatalogue(Opened.Editor, Opened.Values, Reporter, Reported, Separator);
+  if (!Written && !Reported) {
     Messages.emplace_back("Could not save metadata!");
   }
+  return Written;
+}
+
+bool ReadValues(const TOpenedCatalogue& Opened, TCatalogueValues& Values)
+{
+  return ReadCatalogue(Opened.Editor, Values, Separator);
+}
+
+bool SaveCatalogue(TOpenedCatalogue& Opened, const std::string& Path, bool DryRun,
+                   const TProgressCallback& Progress, std::vector<std::string>& Messages)
+{
+  bool Saved = WriteValues(Opened, Messages);
   if (Saved && !DryRun) {
     if (Progress) {
       SetProgress(Opened.Editor, Progress);

@@ -23,6 +23,14 @@ struct TOpenedCatalogue {
 // success; otherwise the message, and no file is held.
 std::string OpenCatalogue(const std::string& Path, TOpenAccess Access, TOpenedCatalogue& Opened);
 
+// Checks Values and writes them into the open editor; nothing reaches the
+// file yet. Each refusal goes to Messages; true when the values were taken.
+bool WriteValues(TOpenedCatalogue& Opened, std::vector<std::string>& Messages);
+
+// The values the open editor holds now, read as the window reads a file: after
+// WriteValues, what the file would show once saved. False when unreadable.
+bool ReadValues(const TOpenedCatalogue& Opened, TCatalogueValues& Values);
+
 // Checks Values and writes them into the open editor, then flushes (or, for
 // a dry run, discards the changes). Every message goes to Messages in order;
 // true when the file was saved (or would be). The file is let go in any case.

@@ -1,6 +1,7 @@
 #include "tag/DumpCommand.h"
 
 #include "tag/AttributeText.h"
+#include "tag/FileArguments.h"
 
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -35,9 +36,10 @@ nlohmann::json FileJson(const std::string& File, const std::vector<TListedAttrib
 
 int RunDump(const TDumpOptions& Options, std::ostream& Out, std::ostream& Err)
 {
-  int Status = 0;
+  std::vector<std::string> Names;
+  int Status = ExpandFileArguments(Options.Files, Options.Recursive, Names, Err) ? 0 : 1;
   nlohmann::json Files = nlohmann::json::array();
-  for (const std::string& File : Options.Files) {
+  for (const std::string& File : Names) {
     std::vector<TListedAttribute> Attributes;
     std::string SideFile;
     HRESULT Result = ListAttributes(File, Attributes, &SideFile);

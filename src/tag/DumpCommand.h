@@ -9,6 +9,7 @@ namespace Quillmark {
 
 struct TDumpOptions {
   bool Json = false;
+  bool Recursive = false; // folders among Files: their subfolders too
   std::vector<std::string> Files;
 };
 

@@ -5,6 +5,10 @@
 #include "metadata/TextConversion.h"
 #include "tag/CatalogueFile.h"
 #include "tag/CatalogueJson.h"
+#include "tag/FileArguments.h"
+#include "tag/LayoutFromName.h"
+#include "tag/SetBatch.h"
+#include "tag/ShowCommand.h"
 
 #include <fstream>
 #include <ostream>
@@ -130,6 +134,10 @@ void Apply(const TSetOptions& O, const TChanges& Changes, TCatalogueValues& V)
   }
   TChangedAttributes& C = V.Changed;
   SetFlag(O.Stereo, TAttribute::Stereoscopic, V.Stereo, C);
+  if (!O.Stereo && TicksStereo(O)) {
+    V.Stereo = true;
+    C.Mark(TAttribute::Stereoscopic);
+  }
   SetFlag(O.HalfWidth, TAttribute::StereoscopicHalfWidth, V.HalfWidth, C);
   SetFlag(O.HalfHeight, TAttribute::StereoscopicHalfHeight, V.HalfHeight, C);
   if (O.Layout) {
@@ -150,43 +158,111 @@ void Apply(const TSetOptions& O, const TChanges& Changes, TCatalogueValues& V)
   SetPicture(O.Poster, TAttribute::StereoDiscTitlePoster, Changes.Poster, V.Poster, C);
 }
 
-// Rewrites one line of the terminal; Open tells whether that line still
-// waits for its end, so that a failure message starts on a line of its own.
-TProgressCallback ProgressPrinter(const std::string& File, std::ostream& Err, bool& Open)
+// The layout the file's name announces, put into V; the message when the
+// name announces none, or layouts that disagree.
+std::string ApplyNameLayout(const std::string& File, TCatalogueValues& V)
 {
-  return [File, &Err, &Open](QWORD Done, QWORD Total) {
-    const QWORD Percent = Total == 0 ? 100 : Done * 100 / Total;
-    Open = Done < Total;
-    Err << '\r' << File << ": saving " << Percent << '%' << (Open ? "" : "\n") << std::flush;
-  };
+  TNameLayout Layout;
+  switch (LayoutFromName(File, Layout)) {
+  case TNameLayoutResult::NoTag:
+    return "no stereoscopic layout tag in the name (such as SBS, HSBS, OU, HOU); left as it was";
+  case TNameLayoutResult::Conflicting:
+    return "the name's stereoscopic layout tags disagree; left as it was";
+  case TNameLayoutResult::Found:
+    break;
+  }
+  V.Stereo = true;
+  V.LayoutIndex = Layout.LayoutIndex;
+  V.HalfWidth = Layout.HalfWidth;
+  V.HalfHeight = Layout.HalfHeight;
+  for (TAttribute Attribute : {TAttribute::Stereoscopic, TAttribute::StereoscopicLayout,
+                               TAttribute::StereoscopicHalfWidth, TAttribute::StereoscopicHalfHeight}) {
+    V.Changed.Mark(Attribute);
+  }
+  return {};
 }
 
-bool SetFile(const TSetOptions& Options, const TChanges& Changes, const std::string& File, std::ostream& Err)
+std::string Shown(const std::string& Text)
 {
-  TOpenedCatalogue Opened;
-  const std::string Message = OpenCatalogue(File, TOpenAccess::ReadWrite, Opened);
-  if (!Opened.SideFile.empty()) {
-    Err << File << ": " << Opened.SideFile << '\n';
+  return Text.empty() ? "(empty)" : Text;
+}
+
+// The values that would change, as show prints them: "  Label: old -> new".
+void PrintChanges(const std::string& File, const TCatalogueValues& Before, const TCatalogueValues& After,
+                  std::ostream& Out)
+{
+  const auto Old = ValueLines(Before);
+  const auto New = ValueLines(After);
+  std::string Lines;
+  for (std::size_t At = 0; At < Old.size() && At < New.size(); ++At) {
+    if (Old[At].second != New[At].second) {
+      Lines += "  " + Old[At].first + ": " + Shown(Old[At].second) + " -> " + Shown(New[At].second) + "\n";
+    }
   }
-  if (!Message.empty()) {
-    Err << File << ": " << Message << '\n';
-    return false;
-  }
-  Apply(Options, Changes, Opened.Values);
-  std::vector<std::string> Messages;
-  bool LineOpen = false;
-  const TProgressCallback Progress = Options.ShowProgress ? ProgressPrinter(File, Err, LineOpen) : nullptr;
-  const bool Saved = SaveCatalogue(Opened, File, Options.DryRun, Progress, Messages);
-  if (LineOpen) {
-    Err << '\n';
+  Out << File << (Lines.empty() ? ": no change\n" : ": would be saved\n") << Lines;
+}
+
+void PrintMessages(const std::string& File, const std::vector<std::string>& Messages, TSetBatch& Batch,
+                   std::ostream& Err)
+{
+  if (!Messages.empty()) {
+    Batch.BreakLine();
   }
   for (const std::string& Line : Messages) {
     Err << File << ": " << Line << '\n';
   }
-  return Saved;
+}
+
+// Opens the file and writes the new values into its editor. A dry run then
+// reads them back, prints what would change and lets the file go; a real
+// one hands the file to the batch. False when the file failed.
+bool SetFile(const TSetOptions& Options, const TChanges& Changes, std::size_t Position,
+             const std::string& File, TSetBatch& Batch, std::ostream& Out, std::ostream& Err)
+{
+  TOpenedCatalogue Opened;
+  std::vector<std::string> Messages;
+  const std::string Message = OpenCatalogue(File, TOpenAccess::ReadWrite, Opened);
+  if (!Opened.SideFile.empty()) {
+    PrintMessages(File, {Opened.SideFile}, Batch, Err);
+  }
+  if (!Message.empty()) {
+    PrintMessages(File, {Message}, Batch, Err);
+    return false;
+  }
+  const TCatalogueValues Before = Opened.Values;
+  Apply(Options, Changes, Opened.Values);
+  if (Options.LayoutFromName) {
+    if (std::string Refusal = ApplyNameLayout(File, Opened.Values); !Refusal.empty()) {
+      Messages.push_back(std::move(Refusal));
+    }
+  }
+  bool Written = Messages.empty() && WriteValues(Opened, Messages);
+  if (Written && Options.DryRun) {
+    TCatalogueValues After;
+    Written = ReadValues(Opened, After);
+    if (Written) {
+      PrintChanges(File, Before, After, Out);
+    } else {
+      Messages.emplace_back("Failed to read metadata!");
+    }
+  }
+  PrintMessages(File, Messages, Batch, Err);
+  if (!Written || Options.DryRun) {
+    // The changes are still in the editor only: they are discarded.
+    Opened.Editor->Close();
+    return Written;
+  }
+  Batch.Add(Position, File, std::move(Opened));
+  return true;
 }
 
 } // namespace
+
+bool TicksStereo(const TSetOptions& O)
+{
+  return O.Layout || O.HalfWidth.value_or(false) || O.HalfHeight.value_or(false) || O.Duration ||
+         O.Parallax || O.LayoutFromName;
+}
 
 int RunSet(const TSetOptions& Options, std::ostream& Out, std::ostream& Err)
 {
@@ -194,16 +270,21 @@ int RunSet(const TSetOptions& Options, std::ostream& Out, std::ostream& Err)
   if (!Prepare(Options, Changes, Err)) {
     return UsageError;
   }
-  int Status = 0;
-  for (const std::string& File : Options.Files) {
-    if (SetFile(Options, Changes, File, Err)) {
-      if (Options.DryRun) {
-        Out << File << ": would be saved\n";
-      }
-    } else {
+  std::vector<std::string> Files;
+  int Status = ExpandFileArguments(Options.Files, Options.Recursive, Files, Err) ? 0 : 1;
+  TSetBatch Batch(Files.size(), Options.ShowProgress && !Options.DryRun, Err);
+  for (std::size_t Position = 0; Position < Files.size(); ++Position) {
+    if (!Options.DryRun && !Batch.MakeRoom(Files[Position])) {
+      Status = 1;
+    }
+    if (!SetFile(Options, Changes, Position, Files[Position], Batch, Out, Err)) {
       Status = 1;
     }
   }
+  if (!Batch.Save()) {
+    Status = 1;
+  }
+  Batch.BreakLine();
   return Status;
 }
 

@@ -34,15 +34,24 @@ struct TSetOptions {
   // What show --json printed for one file: every value but the pictures is
   // taken from it before the options above are applied.
   std::optional<std::string> ValuesFile;
+  // The stereo box, layout and half boxes from the tags in each file's name.
+  bool LayoutFromName = false;
   bool DryRun = false;
   bool ShowProgress = false;
+  bool Recursive = false; // folders among Files: their subfolders too
   std::vector<std::string> Files;
 };
+
+// Whether the options set a value of the stereo tab that is only stored
+// with the Stereoscopic box ticked, which they then tick.
+bool TicksStereo(const TSetOptions& Options);
 
 // 0 when every file was saved (or, with DryRun, would be); 1 when one was
 // not: each message is a line "FILE: message" on Err, and the other files are
 // still tried. 2, before any file is tried, when the values file or a
-// picture cannot be used.
+// picture cannot be used. A dry run prints on Out, for each file, each
+// value that would change, old and new. Files are saved in groups that
+// share their syncs (see FlushEditors).
 int RunSet(const TSetOptions& Options, std::ostream& Out, std::ostream& Err);
 
 } // namespace Quillmark

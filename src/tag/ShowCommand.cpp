@@ -5,6 +5,7 @@
 #include "tag/AttributeText.h"
 #include "tag/CatalogueFile.h"
 #include "tag/CatalogueJson.h"
+#include "tag/FileArguments.h"
 
 #include <ostream>
 #include <utility>
@@ -32,10 +33,12 @@ std::string Text(const std::u16string& Value)
   return EscapeText(Utf16ToUtf8(Value));
 }
 
-void PrintText(const std::string& File, const TCatalogueValues& V, std::ostream& Out)
+} // namespace
+
+std::vector<std::pair<std::string, std::string>> ValueLines(const TCatalogueValues& V)
 {
   const char16_t* Layout = LayoutKeyAt(V.LayoutIndex);
-  const std::pair<const char*, std::string> Lines[] = {
+  return {
       {"Stereoscopic", YesNo(V.Stereo)},
       {"Layout", Layout ? Utf16ToUtf8(Layout) : std::string()},
       {"Half width", YesNo(V.HalfWidth)},
@@ -53,9 +56,15 @@ void PrintText(const std::string& File, const TCatalogueValues& V, std::ostream&
       {"Title index", Text(V.TitleIndex)},
       {"Poster", PictureText(V.Poster)},
   };
+}
+
+namespace {
+
+void PrintText(const std::string& File, const TCatalogueValues& V, std::ostream& Out)
+{
   constexpr std::size_t LabelWidth = 14;
   Out << File << '\n';
-  for (const auto& [Label, Value] : Lines) {
+  for (const auto& [Label, Value] : ValueLines(V)) {
     std::string Line = std::string("  ") + Label + ":";
     if (!Value.empty()) {
       Line.resize(LabelWidth + 2, ' ');
@@ -69,9 +78,10 @@ void PrintText(const std::string& File, const TCatalogueValues& V, std::ostream&
 
 int RunShow(const TShowOptions& Options, std::ostream& Out, std::ostream& Err)
 {
-  int Status = 0;
+  std::vector<std::string> Names;
+  int Status = ExpandFileArguments(Options.Files, Options.Recursive, Names, Err) ? 0 : 1;
   nlohmann::ordered_json Files = nlohmann::ordered_json::array();
-  for (const std::string& File : Options.Files) {
+  for (const std::string& File : Names) {
     TOpenedCatalogue Opened;
     const std::string Message = OpenCatalogue(File, TOpenAccess::Read, Opened);
     if (!Opened.SideFile.empty()) {

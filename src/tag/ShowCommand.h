@@ -1,16 +1,24 @@
 #pragma once
 // quillmark-tag show: the sixteen values of each file as the window shows
 // them after opening it.
+#include "metadata/CatalogueValues.h"
+
 #include <iosfwd>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Quillmark {
 
 struct TShowOptions {
   bool Json = false;
+  bool Recursive = false; // folders among Files: their subfolders too
   std::vector<std::string> Files;
 };
+
+// The sixteen values as show prints them, label and text, in the window's
+// order: boxes as "yes" or "no", an empty value as an empty text.
+std::vector<std::pair<std::string, std::string>> ValueLines(const TCatalogueValues& Values);
 
 // 0 when every file was shown; 1 when one was not ("FILE: message" on Err,
 // and the other files are still shown). JSON is one array of objects.

@@ -22,27 +22,41 @@ struct TCommands {
   TSetOptions Set;
 };
 
+void AddFiles(CLI::App& Command, std::vector<std::string>& Files, bool& Recursive)
+{
+  Command.add_flag("-r,--recursive", Recursive, "Take the ASF files of a folder's subfolders too");
+  Command.add_option("FILE", Files, "ASF file (.wmv, .wma, .asf), or a folder: the ASF files in it")
+      ->required();
+}
+
 void AddDump(CLI::App& App, TCommands& Commands)
 {
   CLI::App* Dump = App.add_subcommand("dump", "List every attribute of each file's header");
   Dump->add_flag("--json", Commands.Dump.Json, "Print JSON instead of text");
-  Dump->add_option("FILE", Commands.Dump.Files, "ASF file (.wmv, .wma, .asf)")->required();
+  AddFiles(*Dump, Commands.Dump.Files, Commands.Dump.Recursive);
 }
 
 void AddShow(CLI::App& App, TCommands& Commands)
 {
   CLI::App* Show = App.add_subcommand("show", "Show the editor's sixteen values of each file");
   Show->add_flag("--json", Commands.Show.Json, "Print a JSON array, one object per file");
-  Show->add_option("FILE", Commands.Show.Files, "ASF file (.wmv, .wma, .asf)")->required();
+  AddFiles(*Show, Commands.Show.Files, Commands.Show.Recursive);
 }
 
-void AddSwitch(CLI::App& Set, const std::string& Name, std::optional<bool>& Target, const std::string& Help)
+struct TSwitch {
+  CLI::Option* On;
+  CLI::Option* Off;
+};
+
+TSwitch AddSwitch(CLI::App& Set, const std::string& Name, std::optional<bool>& Target,
+                  const std::string& Help)
 {
   CLI::Option* On = Set.add_flag_callback(
       "--" + Name, [&Target] { Target = true; }, "Tick " + Help);
   CLI::Option* Off = Set.add_flag_callback(
       "--no-" + Name, [&Target] { Target = false; }, "Untick " + Help);
   On->excludes(Off);
+  return {On, Off};
 }
 
 void AddPicture(CLI::App& Set, const std::string& Name, TPictureChange& Change, std::string& File,
@@ -61,11 +75,51 @@ void AddPicture(CLI::App& Set, const std::string& Name, TPictureChange& Change, 
   Load->excludes(Remove);
 }
 
+std::vector<std::string> LayoutNames()
+{
+  std::vector<std::string> Names;
+  for (const char16_t* Key : LayoutKeys) {
+    Names.push_back(Utf16ToUtf8(Key));
+  }
+  return Names;
+}
+
+// The values of the stereo tab stored only with the Stereoscopic box ticked:
+// giving one ticks the box, so --no-stereo with one is a contradiction.
+void AddStereoValues(CLI::App& Set, TSetOptions& O)
+{
+  const TSwitch Stereo = AddSwitch(Set, "stereo", O.Stereo, "the Stereoscopic box");
+  CLI::Option* Layout =
+      Set.add_option("--layout", O.Layout, "Stereoscopic layout, a stored key (ticks --stereo)")
+          ->check(CLI::IsMember(LayoutNames()))
+          ->type_name("KEY");
+  const TSwitch HalfWidth =
+      AddSwitch(Set, "half-width", O.HalfWidth, "the half width box (--half-width ticks --stereo)");
+  const TSwitch HalfHeight =
+      AddSwitch(Set, "half-height", O.HalfHeight, "the half height box (--half-height ticks --stereo)");
+  CLI::Option* Duration =
+      Set.add_option("--duration", O.Duration,
+                     "2D intro duration in seconds ('.' as decimal separator; ticks --stereo)")
+          ->type_name("SECONDS");
+  CLI::Option* Parallax =
+      Set.add_option("--parallax", O.Parallax, "Horizontal parallax correction (ticks --stereo)")
+          ->type_name("PIXELS");
+  CLI::Option* FromName =
+      Set.add_flag("--layout-from-name", O.LayoutFromName,
+                   "Stereo box, layout and half boxes from tags in each file's name (SBS, HSBS, "
+                   "Half-OU, TB...); a file whose name has none is left as it was");
+  for (CLI::Option* Ticking : {Layout, HalfWidth.On, HalfHeight.On, Duration, Parallax, FromName}) {
+    Stereo.Off->excludes(Ticking);
+  }
+  // Both halves at once is no layout at all.
+  HalfWidth.On->excludes(HalfHeight.On);
+  for (CLI::Option* Named : {Layout, HalfWidth.On, HalfWidth.Off, HalfHeight.On, HalfHeight.Off}) {
+    FromName->excludes(Named);
+  }
+}
+
 void AddTexts(CLI::App& Set, TSetOptions& O)
 {
-  Set.add_option("--duration", O.Duration, "2D intro duration in seconds ('.' as decimal separator)")
-      ->type_name("SECONDS");
-  Set.add_option("--parallax", O.Parallax, "Horizontal parallax correction")->type_name("PIXELS");
   Set.add_option("--source", O.Source, "Source (empty clears)")->type_name("TEXT");
   Set.add_option("--title", O.Title, "Title (empty clears)")->type_name("TEXT");
   Set.add_option("--author", O.Author, "Author (empty clears)")->type_name("TEXT");
@@ -76,26 +130,12 @@ void AddTexts(CLI::App& Set, TSetOptions& O)
   Set.add_option("--title-index", O.TitleIndex, "Title index (empty clears)")->type_name("N");
 }
 
-std::vector<std::string> LayoutNames()
-{
-  std::vector<std::string> Names;
-  for (const char16_t* Key : LayoutKeys) {
-    Names.push_back(Utf16ToUtf8(Key));
-  }
-  return Names;
-}
-
 void AddSet(CLI::App& App, TCommands& Commands)
 {
   TSetOptions& O = Commands.Set;
   CLI::App* Set =
       App.add_subcommand("set", "Change values of each file and save them with the editor's rules");
-  AddSwitch(*Set, "stereo", O.Stereo, "the Stereoscopic box");
-  Set->add_option("--layout", O.Layout, "Stereoscopic layout, a stored key")
-      ->check(CLI::IsMember(LayoutNames()))
-      ->type_name("KEY");
-  AddSwitch(*Set, "half-width", O.HalfWidth, "the half width box");
-  AddSwitch(*Set, "half-height", O.HalfHeight, "the half height box");
+  AddStereoValues(*Set, O);
   AddTexts(*Set, O);
   AddPicture(*Set, "preview", O.Preview, O.PreviewFile, "preview image", "160 x 120, at most 10,240 bytes");
   AddPicture(*Set, "poster", O.Poster, O.PosterFile, "title poster", "at least 480 x 480");
@@ -103,8 +143,8 @@ void AddSet(CLI::App& App, TCommands& Commands)
                   "Take every value but the pictures from what 'show --json' printed for one file; the other "
                   "options then change it further")
       ->type_name("FILE.json");
-  Set->add_flag("--dry-run", O.DryRun, "Check and report, but write nothing");
-  Set->add_option("FILE", O.Files, "ASF file (.wmv, .wma, .asf)")->required();
+  Set->add_flag("--dry-run", O.DryRun, "Print each value that would change, old and new, but write nothing");
+  AddFiles(*Set, O.Files, O.Recursive);
 }
 
 } // namespace

@@ -221,6 +221,11 @@ int TFaultFileSystem::CloneRange(int From, off_t FromOffset, int To, off_t ToOff
   return EmulatedClone(From, FromOffset, To, ToOffset, Length);
 }
 
+int TFaultFileSystem::SyncFs(int Fd)
+{
+  QUILLMARK_FORWARD(SyncFs, SyncFs(Fd));
+}
+
 #undef QUILLMARK_FORWARD
 
 // As btrfs and XFS check a clone: both offsets on block boundaries, and the

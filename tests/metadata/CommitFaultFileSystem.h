@@ -66,6 +66,7 @@ public:
   int RealPath(const std::string& Path, std::string& Resolved) override;
   int MakeFolder(const std::string& Path, mode_t Mode) override;
   int CloneRange(int From, off_t FromOffset, int To, off_t ToOffset, off_t Length) override;
+  int SyncFs(int Fd) override;
 
 private:
   struct TFault {

@@ -282,7 +282,7 @@ TEST_F(CatalogueCommands, RefusalsComeOutAsTheWindowsAndLeaveTheFileUntouched)
   // A dry run checks without writing.
   TRun Dry = RunTool({"set", "--dry-run", "--title", "New", File});
   EXPECT_EQ(Dry.Status, 0);
-  EXPECT_EQ(Dry.Out, File + ": would be saved\n");
+  EXPECT_EQ(Dry.Out, File + ": would be saved\n  Title: Old title -> New\n");
   EXPECT_EQ(ReadFileBytes(File), Before);
   TRun DryRefused = RunTool({"set", "--dry-run", "--stereo", File});
   EXPECT_EQ(DryRefused.Err, File + ": Please select a stereoscopic layout!\n");

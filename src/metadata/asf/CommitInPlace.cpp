@@ -168,7 +168,7 @@ THeaderGap AllocateInsertedRoom(TCommitContext& Context, const TJournal& Journal
 
 } // namespace
 
-HRESULT CommitInPlace(TCommitContext& Context)
+HRESULT PlanInPlace(TCommitContext& Context, TInPlacePlan& Plan)
 {
   std::uint64_t Old = Context.Request.OldHeaderSize;
   std::vector<std::uint8_t> Head =
@@ -177,18 +177,32 @@ HRESULT CommitInPlace(TCommitContext& Context)
   if (HRESULT Result = ReadMoreOldHeader(Context, Head.size()); Result != S_OK) {
     return Result;
   }
-  std::size_t Changed = ChangedPrefix(Context.OldHeader, Head);
-  if (Changed == 0) {
-    return S_OK; // the file holds this header already
+  Plan.Changed = ChangedPrefix(Context.OldHeader, Head);
+  if (Plan.Changed == 0) {
+    return S_OK;
   }
-  TJournal Journal = MakeJournal(Context, Changed);
-  std::vector<std::uint8_t> Header = std::move(Context.OldHeader);
-  BecomeNewHeader(Header, Head, Changed);
-  Journal.NewBytes.assign(Header.begin(), Header.begin() + static_cast<long>(Changed));
-  if (int Error = WriteJournal(Context.Fs, Context.Names, Journal); Error != 0) {
+  Plan.Journal = MakeJournal(Context, Plan.Changed);
+  Plan.Header = std::move(Context.OldHeader);
+  BecomeNewHeader(Plan.Header, Head, Plan.Changed);
+  Plan.Journal.NewBytes.assign(Plan.Header.begin(), Plan.Header.begin() + static_cast<long>(Plan.Changed));
+  return S_OK;
+}
+
+int WriteHeaderRegion(IFileSystem& Fs, int Fd, const std::vector<std::uint8_t>& Header, std::size_t Changed)
+{
+  return WriteHeader(Fs, Fd, Header, THeaderGap{Changed, Header.size()});
+}
+
+HRESULT CommitInPlace(TCommitContext& Context)
+{
+  TInPlacePlan Plan;
+  if (HRESULT Result = PlanInPlace(Context, Plan); Result != S_OK || Plan.Changed == 0) {
+    return Result; // with nothing changed the file holds this header already
+  }
+  if (int Error = WriteJournal(Context.Fs, Context.Names, Plan.Journal); Error != 0) {
     return ErrnoResult(Error);
   }
-  return OverwriteHeader(Context, Journal, Header, THeaderGap{Changed, Header.size()});
+  return OverwriteHeader(Context, Plan.Journal, Plan.Header, THeaderGap{Plan.Changed, Plan.Header.size()});
 }
 
 HRESULT CommitByInsert(TCommitContext& Context, bool& Settled)

@@ -3,6 +3,7 @@
 // save code.
 #include "metadata/fs/FileIo.h"
 #include "metadata/asf/HeaderCommit.h"
+#include "metadata/fs/Journal.h"
 
 #include <cstdint>
 #include <optional>
@@ -30,11 +31,34 @@ struct TCommitContext {
   std::uint64_t NewSize() const { return NewHeader().Bytes.size(); }
 };
 
+// Checks the request against the file (stamp, old header, Data Object) and
+// clears a stale journal at the journal's name; nothing is written to the video.
+HRESULT PrepareCommit(TCommitContext& Context);
+
+// Whether the new header takes the old one's place: the same size, or short
+// enough by at least a Padding Object's head to be padded to it.
+bool FitsInPlace(const TCommitContext& Context);
+
 // Reads more of the old header into OldHeader, up to Length bytes from
 // offset 0 (at most the whole old header).
 HRESULT ReadMoreOldHeader(TCommitContext& Context, std::uint64_t Length);
 
 HRESULT CommitInPlace(TCommitContext& Context);
+
+// What a save in place writes: its journal, the new header (the old one's
+// bytes past Changed, which the file holds already, included), and how many
+// leading bytes differ; 0 when the file holds this header already. Takes the
+// old header out of Context.
+struct TInPlacePlan {
+  TJournal Journal;
+  std::vector<std::uint8_t> Header;
+  std::size_t Changed = 0;
+};
+HRESULT PlanInPlace(TCommitContext& Context, TInPlacePlan& Plan);
+
+// The rest of a save in place once the journal is on disk: writes the
+// header but its unchanged tail, reads it back and checks it.
+int WriteHeaderRegion(IFileSystem& Fs, int Fd, const std::vector<std::uint8_t>& Header, std::size_t Changed);
 
 // Settled is false when the file system could not insert room; the video
 // and the folder are then as they were, and the caller copies instead.

@@ -74,7 +74,9 @@ HRESULT RefuseOverSideFiles(TCommitContext& Context)
   return Found ? E_SIDE_FILE_FOUND : S_OK;
 }
 
-HRESULT Prepare(TCommitContext& Context)
+} // namespace
+
+HRESULT PrepareCommit(TCommitContext& Context)
 {
   if (!ValidHeaderImage(Context.Request.NewHeader) || Context.Request.Fd < 0) {
     return E_INVALID_ARGUMENT;
@@ -100,6 +102,8 @@ bool FitsInPlace(const TCommitContext& Context)
   return Context.NewSize() == Old || Context.NewSize() + 24 <= Old;
 }
 
+namespace {
+
 // Settled is false when the way was not open and the next may be tried.
 HRESULT Grow(TCommitContext& Context, bool& Settled)
 {
@@ -116,7 +120,7 @@ HRESULT Grow(TCommitContext& Context, bool& Settled)
 
 HRESULT Commit(TCommitContext& Context)
 {
-  if (HRESULT Result = Prepare(Context); Result != S_OK) {
+  if (HRESULT Result = PrepareCommit(Context); Result != S_OK) {
     return Result;
   }
   // The padding inside the Header Extension is room too; a header that

@@ -161,6 +161,15 @@ HRESULT TMetadataEditor::Flush()
 // the edits still in the editor, so the caller may try again or close.
 void TMetadataEditor::CommitChanges()
 {
+  HRESULT Result = CommitHeader(CommitRequest());
+  if (Result != S_OK) {
+    throw EAsfError(Result, "the header could not be saved");
+  }
+}
+
+TCommitRequest TMetadataEditor::CommitRequest() const
+{
+  RequireOpen();
   if (!FFile) {
     throw EAsfError(E_INVALID_REQUEST, "a header opened from memory has no file to write");
   }
@@ -175,10 +184,7 @@ void TMetadataEditor::CommitChanges()
   Request.Verify = [this](const std::vector<std::uint8_t>& Written) {
     return VerifyWrittenHeader(Written, FHeader);
   };
-  HRESULT Result = CommitHeader(Request);
-  if (Result != S_OK) {
-    throw EAsfError(Result, "the header could not be saved");
-  }
+  return Request;
 }
 
 void TMetadataEditor::SetProgressCallback(TProgressCallback Callback)

@@ -3,6 +3,7 @@
 // metadata/MetadataEditor.h over this program's own ASF header engine.
 #include "metadata/MetadataEditor.h"
 #include "metadata/asf/AsfHeader.h"
+#include "metadata/asf/HeaderCommit.h"
 #include "metadata/fs/FileLock.h"
 
 #include <memory>
@@ -53,6 +54,10 @@ public:
   const TBytes& OriginalHeader() const { return FOriginalHeader; }
   bool Changed() const { return FChanged; }
   const TLockedFile* File() const { return FFile.get(); }
+
+  // What Flush hands to CommitHeader: the edited header for the open file.
+  // Throws EAsfError (E_INVALID_REQUEST) for a header opened from memory.
+  TCommitRequest CommitRequest() const;
 
 private:
   void RequireOpen() const;

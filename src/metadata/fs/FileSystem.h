@@ -32,8 +32,9 @@ enum class TFsCall {
   RealPath,
   MakeFolder,
   CloneRange,
+  SyncFs,
 };
-constexpr int FsCallKinds = static_cast<int>(TFsCall::CloneRange) + 1;
+constexpr int FsCallKinds = static_cast<int>(TFsCall::SyncFs) + 1;
 
 const char* FsCallName(TFsCall Call);
 
@@ -70,6 +71,9 @@ public:
   // at offsets that are not block aligned). Length may end unaligned only
   // at the end of From.
   virtual int CloneRange(int From, off_t FromOffset, int To, off_t ToOffset, off_t Length) = 0;
+  // Writes back everything of the file system Fd is on, data and metadata,
+  // and waits for it: one call makes the writes of many files durable.
+  virtual int SyncFs(int Fd) = 0;
 };
 
 // The real POSIX implementation (one shared instance, no state).

@@ -119,20 +119,20 @@ bool JournalBelongsTo(const TJournal& Journal, const struct stat& Info)
 namespace {
 
 int CreateJournal(IFileSystem& Fs, const std::string& Path, const std::string& Folder,
-                  const std::vector<std::uint8_t>& Bytes)
+                  const std::vector<std::uint8_t>& Bytes, bool Sync)
 {
   TScopedFd File(Fs);
   if (int Error = Fs.Open(Path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600, File.Out()); Error != 0) {
     return Error;
   }
   int Error = WriteExact(Fs, File.Get(), Bytes.data(), Bytes.size(), 0);
-  if (Error == 0) {
+  if (Error == 0 && Sync) {
     Error = Fs.FSync(File.Get());
   }
   if (Error == 0) {
     Error = File.Reset();
   }
-  if (Error == 0) {
+  if (Error == 0 && Sync) {
     Error = SyncFolder(Fs, Folder);
   }
   if (Error != 0) {
@@ -144,10 +144,10 @@ int CreateJournal(IFileSystem& Fs, const std::string& Path, const std::string& F
 
 } // namespace
 
-int WriteJournal(IFileSystem& Fs, TSaveNames& Names, const TJournal& Journal)
+int WriteJournal(IFileSystem& Fs, TSaveNames& Names, const TJournal& Journal, TJournalSync Sync)
 {
   std::vector<std::uint8_t> Bytes = EncodeJournal(Journal);
-  int Error = CreateJournal(Fs, Names.Journal, Names.JournalFolder, Bytes);
+  int Error = CreateJournal(Fs, Names.Journal, Names.JournalFolder, Bytes, Sync == TJournalSync::Now);
   // A folder the saver may not add files to: a file its owner can write on
   // shared media, say. The journal then goes where only the saver writes.
   if ((Error != EACCES && Error != EPERM) || Names.PrivateJournal.empty()) {
@@ -157,7 +157,9 @@ int WriteJournal(IFileSystem& Fs, TSaveNames& Names, const TJournal& Journal)
   if (int Prepared = PreparePrivateJournalFolder(Fs, Folder); Prepared != 0) {
     return Error;
   }
-  if (Error = CreateJournal(Fs, Names.PrivateJournal, Folder, Bytes); Error == 0) {
+  // The private folder may be on another file system than the video, which
+  // a batch's sync of the video's file system would not reach: synced now.
+  if (Error = CreateJournal(Fs, Names.PrivateJournal, Folder, Bytes, true); Error == 0) {
     Names.Journal = Names.PrivateJournal;
     Names.JournalFolder = Folder;
   }

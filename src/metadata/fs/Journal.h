@@ -80,10 +80,16 @@ std::optional<TJournal> DecodeJournal(const std::vector<std::uint8_t>& Bytes);
 // the very crash the journal is for.
 bool JournalBelongsTo(const TJournal& Journal, const struct stat& Info);
 
+// Now: the journal and its folder are synced before the call returns. Later:
+// the caller syncs the video's file system once for a whole batch of
+// journals (a journal that had to go to the private folder is synced now).
+enum class TJournalSync { Now, Later };
+
 // Creates the journal (it must not exist), syncs it and its folder. When the
 // video's folder refuses the saver, the journal goes to the private journal
 // folder, and Names.Journal and Names.JournalFolder say so afterwards.
-int WriteJournal(IFileSystem& Fs, TSaveNames& Names, const TJournal& Journal);
+int WriteJournal(IFileSystem& Fs, TSaveNames& Names, const TJournal& Journal,
+                 TJournalSync Sync = TJournalSync::Now);
 
 // What is found at a journal's name.
 enum class TJournalFile {

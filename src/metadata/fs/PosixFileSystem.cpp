@@ -177,6 +177,8 @@ public:
     } while (Result != 0 && errno == EINTR);
     return Errno(Result);
   }
+
+  int SyncFs(int Fd) override { return Errno(::syncfs(Fd)); }
 };
 
 } // namespace
@@ -186,7 +188,7 @@ const char* FsCallName(TFsCall Call)
   static const char* const Names[FsCallKinds] = {
       "open", "close", "pread",   "pwrite",          "fsync",  "fdatasync", "fallocate", "rename",   "unlink",
       "stat", "fstat", "fstatfs", "copy_file_range", "fchmod", "fchown",    "xattrs",    "realpath", "mkdir",
-      "clone"};
+      "clone", "syncfs"};
   return Names[static_cast<int>(Call)];
 }
 

@@ -1,0 +1,147 @@
+#!/usr/bin/python3
+"""A batch of small edits in place: one `quillmark-tag set` over a folder of
+200 small .wmv files against mutagen's unsynced loop over the same files in
+one Python process, side by side, and the sync calls quillmark-tag makes for
+100 such edits (counted with strace).
+
+    /usr/bin/python3 bench/compare_batch.py [BUILD_DIR] [--files N] [--rounds N]
+        [--data DIR] [--baseline OTHER_QUILLMARK_TAG]
+
+BUILD_DIR holds src/app/quillmark-tag (a Release build gives the fair
+figures). Needs Debian's python3-mutagen (/usr/bin/python3), ffmpeg and
+strace. The files live in BUILD_DIR/bench-data/batch, on the build's file
+system, or in DIR/batch. --baseline times another quillmark-tag binary (an
+earlier build) in the same rounds. Each round edits every file once with each tool, in turns, each
+started after a sync so that neither waits for the other's writes; the
+figures are medians. The first edit of each file makes room in its header,
+so every timed edit is a save in place.
+"""
+import argparse
+import os
+import re
+import resource
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+import mutagen.asf
+
+FFMPEG = ["ffmpeg", "-loglevel", "error", "-y"]
+
+
+def make_files(data, count):
+    source = os.path.join(data, "batch-source.wmv")
+    if not os.path.exists(source):
+        subprocess.run(FFMPEG + ["-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25:duration=2",
+                                 "-c:v", "wmv2", "-b:v", "1000k", source], check=True)
+    folder = os.path.join(data, "batch")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    files = []
+    for index in range(count):
+        path = os.path.join(folder, f"clip{index:04d}.wmv")
+        shutil.copyfile(source, path)
+        files.append(path)
+    return folder, files
+
+
+def tag_set(tool, title, paths):
+    subprocess.run([tool, "set", "--title", title] + paths, check=True)
+
+
+def children_cpu():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+
+# Each timing is (wall seconds, CPU seconds): on a busy machine the wall
+# time is mostly waiting for the processor and the disk, the CPU time not.
+def time_ours(tool, paths, title):
+    start, cpu = time.perf_counter(), children_cpu()
+    tag_set(tool, title, paths)
+    return time.perf_counter() - start, children_cpu() - cpu
+
+
+def time_mutagen(files, title):
+    start, cpu = time.perf_counter(), time.process_time()
+    for path in files:
+        tags = mutagen.asf.ASF(path)
+        tags["Title"] = [title]
+        tags.save()
+    return time.perf_counter() - start, time.process_time() - cpu
+
+
+def median_ms(runs, which):
+    return statistics.median(run[which] for run in runs) * 1000
+
+
+def count_syncs(tool, files):
+    out = subprocess.run(["strace", "-f", "-c", "-e", "trace=fsync,fdatasync,syncfs,sync,sync_file_range",
+                          tool, "set", "--title", "Counted"] + files,
+                         check=True, stderr=subprocess.PIPE, stdout=subprocess.DEVNULL, text=True).stderr
+    calls = 0
+    for line in out.splitlines():
+        match = re.match(r"\s*[\d.]+\s+[\d.]+\s+\d+\s+(\d+)\s+(?:\d+\s+)?(\w+)$", line)
+        if match and match.group(2) != "total":
+            calls += int(match.group(1))
+    return calls
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("build", nargs="?", default="build")
+    parser.add_argument("--files", type=int, default=200)
+    parser.add_argument("--rounds", type=int, default=7)
+    parser.add_argument("--data")
+    parser.add_argument("--baseline")
+    args = parser.parse_args()
+    tool = os.path.join(os.path.abspath(args.build), "src", "app", "quillmark-tag")
+    if not os.access(tool, os.X_OK):
+        sys.exit(f"build quillmark-tag first: {tool}")
+    data = args.data or os.path.join(os.path.abspath(args.build), "bench-data")
+    os.makedirs(data, exist_ok=True)
+    folder, files = make_files(data, args.files)
+    # Room in every header first, by each tool, so that the timed edits of
+    # both are saves in place of a title of the same length.
+    time_mutagen(files, "Title 00")
+    tag_set(tool, "Title 00", [folder])
+
+    syncs = count_syncs(tool, files[:100])
+    ours, theirs, before = [], [], []
+    for round_index in range(args.rounds):
+        title = f"Title {round_index + 1:02d}"
+        # Each run starts with nothing left to write back: a sync of ours
+        # must not pay for the other tool's writes.
+        os.sync()
+        ours.append(time_ours(tool, [folder], title))
+        os.sync()
+        theirs.append(time_mutagen(files, title))
+        if args.baseline:
+            os.sync()
+            # An earlier build may not take folders: the files are named.
+            # A title of its own, or it would find every header saved already.
+            before.append(time_ours(args.baseline, files, title.replace("Title", "Other")))
+    def row(label, runs, which):
+        print(f"{label:<46}{median_ms(runs, which):>10.1f}")
+
+    print(f"{'files':<46}{args.files:>10}")
+    row("quillmark-tag set, whole process, wall (ms)", ours, 0)
+    row("mutagen loop, unsynced, in-process, wall (ms)", theirs, 0)
+    print(f"{'ratio quillmark-tag / mutagen, wall':<46}{median_ms(ours, 0) / median_ms(theirs, 0):>10.2f}")
+    row("quillmark-tag set, CPU (ms)", ours, 1)
+    row("mutagen loop, CPU (ms)", theirs, 1)
+    print(f"{'ratio quillmark-tag / mutagen, CPU':<46}{median_ms(ours, 1) / median_ms(theirs, 1):>10.2f}")
+    print(f"{'sync calls of quillmark-tag, 100 edits':<46}{syncs:>10}")
+    if args.baseline:
+        row("baseline quillmark-tag set, wall (ms)", before, 0)
+        print(f"{'ratio baseline / mutagen, wall':<46}{median_ms(before, 0) / median_ms(theirs, 0):>10.2f}")
+        row("baseline quillmark-tag set, CPU (ms)", before, 1)
+        print(f"{'sync calls of the baseline, 100 edits':<46}{count_syncs(args.baseline, files[:100]):>10}")
+    print(f"{'load average at the end':<46}{os.getloadavg()[0]:>10.2f}")
+    shutil.rmtree(folder, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,217 @@
+#include "metadata/asf/HeaderBatch.h"
+#include "metadata/asf/CommitImage.h"
+
+#include "metadata/asf/CommitPaths.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <map>
+#include <new>
+
+namespace Quillmark::Asf {
+
+enum class THeaderBatch::TStage { Planned, Journaled, Written, Removed, Done, Failed };
+
+struct THeaderBatch::TEntry {
+  explicit TEntry(TCommitRequest From, IFileSystem& Fs)
+      : Request(std::move(From)), Context{Request, Fs, {}, {}, {}, {}, {}}
+  {
+  }
+  TCommitRequest Request;
+  TCommitContext Context; // refers to Request: an entry never moves
+  TInPlacePlan Plan;
+  TStage Stage = TStage::Planned;
+  HRESULT Result = S_OK;
+};
+
+namespace {
+
+// File systems whose syncfs writes back every dirty file and its metadata
+// and waits for the disk; elsewhere (FUSE, network file systems) it may
+// only start the writes, so each save syncs its own files.
+bool SharesSyncs(IFileSystem& Fs, int Fd)
+{
+  struct statfs Info {};
+  if (Fs.FStatFs(Fd, Info) != 0) {
+    return false;
+  }
+  switch (static_cast<unsigned long>(Info.f_type)) {
+  case EXT4_SUPER_MAGIC:
+  case XFS_SUPER_MAGIC:
+  case BTRFS_SUPER_MAGIC:
+  case F2FS_SUPER_MAGIC:
+  case TMPFS_MAGIC:
+    return true;
+  default:
+    return false;
+  }
+}
+
+} // namespace
+
+THeaderBatch::THeaderBatch(IFileSystem* Fs) : FFs(Fs != nullptr ? *Fs : PosixFileSystem()) {}
+
+THeaderBatch::~THeaderBatch() = default;
+
+std::size_t THeaderBatch::Size() const
+{
+  return FEntries.size();
+}
+
+HRESULT THeaderBatch::Result(std::size_t Index) const
+{
+  const TEntry& Entry = *FEntries.at(Index);
+  // A batch cut short (out of memory) leaves its journals to the next open.
+  return Entry.Stage == TStage::Done || Entry.Stage == TStage::Failed ? Entry.Result : E_INVALID_STATE;
+}
+
+HRESULT THeaderBatch::Add(TCommitRequest Request, bool& Queued)
+{
+  Queued = false;
+  try {
+    auto Entry = std::make_unique<TEntry>(std::move(Request), FFs);
+    TCommitContext& Context = Entry->Context;
+    if (HRESULT Result = PrepareCommit(Context); Result != S_OK) {
+      return Result;
+    }
+    // As a single save does: the Header Extension's padding is room too.
+    if (!FitsInPlace(Context)) {
+      Context.Compacted = WithoutExtensionPadding(Context.Request.NewHeader);
+    }
+    if (!FitsInPlace(Context) || !SharesSyncs(FFs, Context.Request.Fd)) {
+      return S_OK;
+    }
+    if (HRESULT Result = PlanInPlace(Context, Entry->Plan); Result != S_OK) {
+      return Result;
+    }
+    // A file that holds this header already has nothing to write.
+    Entry->Stage = Entry->Plan.Changed == 0 ? TStage::Done : TStage::Planned;
+    FEntries.push_back(std::move(Entry));
+    Queued = true;
+    return S_OK;
+  } catch (const std::bad_alloc&) {
+    return E_OUT_OF_MEMORY;
+  }
+}
+
+// With RollBack the old header goes back first, as a single save abandons;
+// if even that fails the journal stays, and the next open rolls back.
+void THeaderBatch::Fail(TEntry& Entry, HRESULT Result, bool RollBack)
+{
+  TCommitContext& Context = Entry.Context;
+  if (!RollBack || Asf::RollBack(FFs, Context.Request.Fd, Entry.Plan.Journal) == 0) {
+    RemoveJournal(FFs, Context.Names);
+  }
+  Entry.Stage = TStage::Failed;
+  Entry.Result = Result;
+}
+
+void THeaderBatch::WriteJournals()
+{
+  for (auto& Entry : FEntries) {
+    if (Entry->Stage != TStage::Planned) {
+      continue;
+    }
+    if (int Error = WriteJournal(FFs, Entry->Context.Names, Entry->Plan.Journal, TJournalSync::Later); Error != 0) {
+      Entry->Stage = TStage::Failed;
+      Entry->Result = ErrnoResult(Error);
+      continue;
+    }
+    Entry->Stage = TStage::Journaled;
+  }
+}
+
+void THeaderBatch::SyncStage(TStage Stage, const std::function<void(TEntry&, int Error)>& Failed)
+{
+  std::map<dev_t, int> Errors;
+  for (auto& Entry : FEntries) {
+    if (Entry->Stage != Stage) {
+      continue;
+    }
+    const dev_t Device = Entry->Context.Info.st_dev;
+    if (Errors.count(Device) == 0) {
+      Errors[Device] = FFs.SyncFs(Entry->Context.Request.Fd);
+    }
+    if (Errors[Device] != 0 && Failed) {
+      Failed(*Entry, Errors[Device]);
+    }
+  }
+}
+
+void THeaderBatch::SyncJournals()
+{
+  // No header was touched yet: a journal that may not be on disk just goes.
+  SyncStage(TStage::Journaled, [this](TEntry& Entry, int Error) { Fail(Entry, ErrnoResult(Error), false); });
+}
+
+void THeaderBatch::WriteHeaders(const std::function<void(std::size_t Entry)>& OnSaving)
+{
+  for (std::size_t Index = 0; Index < FEntries.size(); ++Index) {
+    TEntry& Entry = *FEntries[Index];
+    if (Entry.Stage != TStage::Journaled) {
+      continue;
+    }
+    if (OnSaving) {
+      OnSaving(Index);
+    }
+    const int Fd = Entry.Context.Request.Fd;
+    const TInPlacePlan& Plan = Entry.Plan;
+    if (int Error = WriteHeaderRegion(FFs, Fd, Plan.Header, Plan.Changed); Error != 0) {
+      Fail(Entry, ErrnoResult(Error), true);
+      continue;
+    }
+    HRESULT Checked =
+        VerifyWritten(Entry.Context, Fd, Plan.Header, THeaderGap{Plan.Changed, Plan.Header.size()});
+    if (Checked != S_OK) {
+      Fail(Entry, Checked, true);
+      continue;
+    }
+    Entry.Stage = TStage::Written;
+  }
+}
+
+void THeaderBatch::SyncHeaders()
+{
+  SyncStage(TStage::Written, [this](TEntry& Entry, int Error) { Fail(Entry, ErrnoResult(Error), true); });
+}
+
+void THeaderBatch::RemoveJournals()
+{
+  for (auto& Entry : FEntries) {
+    if (Entry->Stage != TStage::Written) {
+      continue;
+    }
+    // The new header is on disk: the save has taken effect, and a journal
+    // that outlives a crash finds the new bytes in the file and is dropped.
+    // One that cannot be removed is rolled back, as a single save does.
+    if (int Error = FFs.Unlink(Entry->Context.Names.Journal); Error != 0) {
+      Fail(*Entry, ErrnoResult(Error), true);
+      continue;
+    }
+    Entry->Stage = TStage::Removed;
+  }
+}
+
+void THeaderBatch::SyncRemovals()
+{
+  // Only the removals are at stake, and each save stands either way.
+  SyncStage(TStage::Removed, nullptr);
+  for (auto& Entry : FEntries) {
+    if (Entry->Stage == TStage::Removed) {
+      Entry->Stage = TStage::Done;
+    }
+  }
+}
+
+void THeaderBatch::Commit(const std::function<void(std::size_t Entry)>& OnSaving)
+{
+  WriteJournals();
+  SyncJournals();
+  WriteHeaders(OnSaving);
+  SyncHeaders();
+  RemoveJournals();
+  SyncRemovals();
+}
+
+} // namespace Quillmark::Asf

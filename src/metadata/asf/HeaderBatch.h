@@ -1,0 +1,80 @@
+#pragma once
+// Saving the headers of many videos with a few syncs in all.
+//
+// A save in place (HeaderCommit.h) pays three syncs of its own: the journal,
+// its folder, the header. A batch runs the same steps for all its files one
+// phase at a time, and each phase ends with one syncfs per file system:
+//
+//   1. every journal is created and written, unsynced;
+//   2. sync: each journal and its folder entry are on disk;
+//   3. every new header is written over the old and read back;
+//   4. sync: each new header is on disk, so each save has taken effect;
+//   5. every journal is removed;
+//   6. sync, so no journal comes back after a power cut.
+//
+// A crash anywhere leaves each file old or new, as for one save: before 2
+// no header was touched and a journal cut short is dropped on the next
+// open; from 2 to 4 each journal rolls its header back unless it finds the
+// new one complete; after 4 each journal finds its new header. A failure of
+// one file (a journal not written, a header that reads back wrong) rolls
+// that file back alone; a failed sync rolls back every file of its file
+// system that the sync was to make safe.
+//
+// Only saves in place on file systems whose syncfs writes back and waits
+// for every file (ext2/3/4, XFS, Btrfs, F2FS, tmpfs) join a batch: a header
+// that must grow, or a video on any other file system, is left to
+// CommitHeader.
+#include "metadata/asf/HeaderCommit.h"
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace Quillmark::Asf {
+
+class THeaderBatch {
+public:
+  // Fs: nullptr for the real file system.
+  explicit THeaderBatch(IFileSystem* Fs = nullptr);
+  ~THeaderBatch();
+  THeaderBatch(const THeaderBatch&) = delete;
+  THeaderBatch& operator=(const THeaderBatch&) = delete;
+
+  // Checks the request as CommitHeader does and plans its save in place.
+  // Queued is true when it joined the batch, as entry Size() - 1; false
+  // (with S_OK) when the save cannot join and is the caller's to make with
+  // CommitHeader. A failure is the save's result; the video is untouched.
+  // The request's Fd and its lock must stay held until Commit returns.
+  HRESULT Add(TCommitRequest Request, bool& Queued);
+  std::size_t Size() const;
+
+  // The phases, in order; each acts on the saves still under way. Commit
+  // runs them all; OnSaving, when set, hears the entry whose header is
+  // about to be written.
+  void WriteJournals();
+  void SyncJournals();
+  void WriteHeaders(const std::function<void(std::size_t Entry)>& OnSaving = {});
+  void SyncHeaders();
+  void RemoveJournals();
+  void SyncRemovals();
+  void Commit(const std::function<void(std::size_t Entry)>& OnSaving = {});
+
+  // S_OK once entry Index's header is saved (or was already in the file);
+  // E_INVALID_STATE while its save is still under way.
+  HRESULT Result(std::size_t Index) const;
+
+private:
+  struct TEntry;
+  enum class TStage;
+
+  // One syncfs per file system among the entries at Stage; Failed hears
+  // each entry whose file system failed to sync.
+  void SyncStage(TStage Stage, const std::function<void(TEntry&, int Error)>& Failed);
+  void Fail(TEntry& Entry, HRESULT Result, bool RollBack);
+
+  IFileSystem& FFs;
+  std::vector<std::unique_ptr<TEntry>> FEntries;
+};
+
+} // namespace Quillmark::Asf

@@ -1,0 +1,22 @@
+#pragma once
+// The file arguments of a command: a folder stands for the ASF files in it.
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace Quillmark {
+
+// Whether a name ends in .wmv, .wma or .asf, in any case.
+bool HasAsfExtension(const std::string& Name);
+
+// Expands Arguments in order. A file is kept whatever its name; a folder
+// gives the ASF files directly in it, sorted by name, and with Recursive
+// those of its subfolders too, after its own files. From a folder only
+// regular files are taken (links to them too); links to folders are not
+// followed, and no folder is walked twice.
+// A folder that cannot be read, or that holds no ASF file, is reported as
+// "FOLDER: message" on Err; false then.
+bool ExpandFileArguments(const std::vector<std::string>& Arguments, bool Recursive,
+                         std::vector<std::string>& Files, std::ostream& Err);
+
+} // namespace Quillmark

@@ -1,0 +1,120 @@
+#include "tag/SetBatch.h"
+
+#include <algorithm>
+#include <ostream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace Quillmark {
+
+namespace {
+
+// Files saved together: every sync waits for whatever else the file system
+// has to write, so the fewer the better; but each file of a group stays open
+// (and its header in memory) until the group is saved, so a group leaves
+// half the descriptors the process may open to others.
+std::size_t GroupSize()
+{
+  constexpr std::size_t Largest = 256;
+  constexpr std::size_t Smallest = 8;
+  rlimit Limit{};
+  if (getrlimit(RLIMIT_NOFILE, &Limit) != 0 || Limit.rlim_cur == RLIM_INFINITY) {
+    return Largest;
+  }
+  const auto Half = static_cast<std::size_t>(Limit.rlim_cur / 2);
+  return std::max(Smallest, std::min(Largest, Half > 32 ? Half - 32 : 0));
+}
+
+void SetProgress(const TRef<IWMMetadataEditor2>& Editor, const TProgressCallback& Progress)
+{
+  if (auto Reporting = std::dynamic_pointer_cast<IQuillmarkSaveProgress>(Editor)) {
+    Reporting->SetProgressCallback(Progress);
+  }
+}
+
+} // namespace
+
+TSetBatch::TSetBatch(std::size_t Total, bool ShowProgress, std::ostream& Err)
+    : FTotal(Total), FShowProgress(ShowProgress), FErr(Err), FGroupSize(GroupSize())
+{
+}
+
+bool TSetBatch::Holds(dev_t Device, ino_t Inode) const
+{
+  for (const TPending& Pending : FPending) {
+    if (Pending.Device == Device && Pending.Inode == Inode) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool TSetBatch::MakeRoom(const std::string& File)
+{
+  struct stat Info {};
+  const bool Known = stat(File.c_str(), &Info) == 0;
+  FNext = {Known ? Info.st_dev : 0, Known ? Info.st_ino : 0};
+  if (FPending.size() >= FGroupSize || (Known && Holds(Info.st_dev, Info.st_ino))) {
+    return Save();
+  }
+  return true;
+}
+
+void TSetBatch::Add(std::size_t Position, const std::string& File, TOpenedCatalogue Opened)
+{
+  // The identity MakeRoom saw only decides when the group must be saved
+  // before the same file is opened again.
+  FPending.push_back({Position, File, std::move(Opened), FNext.first, FNext.second});
+}
+
+void TSetBatch::ShowLine(const std::string& Text)
+{
+  // Back to the line's start, the text, and the rest of the line cleared.
+  FErr << '\r' << Text << "\x1b[K" << std::flush;
+  FLineOpen = true;
+}
+
+void TSetBatch::BreakLine()
+{
+  if (FLineOpen) {
+    FErr << '\n';
+    FLineOpen = false;
+  }
+}
+
+bool TSetBatch::Save()
+{
+  std::vector<TRef<IWMMetadataEditor>> Editors;
+  for (TPending& Pending : FPending) {
+    Editors.push_back(Pending.Opened.Editor);
+    if (FShowProgress) {
+      const std::string Counter =
+          FTotal > 1 ? std::to_string(Pending.Position + 1) + " of " + std::to_string(FTotal) + "  " : "";
+      const std::string Name = Counter + Pending.File;
+      SetProgress(Pending.Opened.Editor, [this, Name](QWORD Done, QWORD Total) {
+        ShowLine(Name + ": saving " + std::to_string(Total == 0 ? 100 : Done * 100 / Total) + "%");
+      });
+    }
+  }
+  std::vector<HRESULT> Results;
+  FlushEditors(Editors, Results, [this](std::size_t At) {
+    if (FShowProgress && FTotal > 1) {
+      ShowLine(std::to_string(FPending[At].Position + 1) + " of " + std::to_string(FTotal) + "  " +
+               FPending[At].File);
+    }
+  });
+  bool Saved = true;
+  for (std::size_t At = 0; At < FPending.size(); ++At) {
+    if (Results[At] != S_OK) {
+      BreakLine();
+      FErr << FPending[At].File << ": " << SaveFailureMessage(FPending[At].File) << '\n';
+      Saved = false;
+    }
+    // A failed save leaves the changes in the editor: they are discarded.
+    FPending[At].Opened.Editor->Close();
+  }
+  FPending.clear();
+  return Saved;
+}
+
+} // namespace Quillmark

@@ -1,0 +1,57 @@
+#pragma once
+// Saving the files of one set command in groups whose saves share their
+// syncs, with a progress line "n of N  FILE" on a terminal.
+#include "tag/CatalogueFile.h"
+
+#include <cstddef>
+#include <iosfwd>
+#include <string>
+#include <sys/types.h>
+#include <utility>
+#include <vector>
+
+namespace Quillmark {
+
+class TSetBatch {
+public:
+  // Total: the number of files of the command; progress is shown when
+  // ShowProgress, "n of N" only when there is more than one file.
+  TSetBatch(std::size_t Total, bool ShowProgress, std::ostream& Err);
+  TSetBatch(const TSetBatch&) = delete;
+  TSetBatch& operator=(const TSetBatch&) = delete;
+
+  // Called before File is opened: saves the group waiting when it is full
+  // or holds this very file (which it keeps locked). False when a save of
+  // that group failed.
+  bool MakeRoom(const std::string& File);
+  // Takes the file MakeRoom was last called for, with its new values in
+  // its open editor; Position counts from 0 among the command's files.
+  void Add(std::size_t Position, const std::string& File, TOpenedCatalogue Opened);
+  // Saves the group waiting and lets go of its files; each failure is a line
+  // "FILE: message". False when one failed.
+  bool Save();
+  // Ends a progress line still open, so that a message starts on its own.
+  void BreakLine();
+
+private:
+  struct TPending {
+    std::size_t Position = 0;
+    std::string File;
+    TOpenedCatalogue Opened;
+    dev_t Device = 0;
+    ino_t Inode = 0;
+  };
+
+  bool Holds(dev_t Device, ino_t Inode) const;
+  void ShowLine(const std::string& Text);
+
+  std::size_t FTotal;
+  bool FShowProgress;
+  std::ostream& FErr;
+  bool FLineOpen = false;
+  std::size_t FGroupSize;
+  std::pair<dev_t, ino_t> FNext{}; // the file MakeRoom looked at last
+  std::vector<TPending> FPending;
+};
+
+} // namespace Quillmark

@@ -1,0 +1,173 @@
+// Saves in place of many videos sharing their syncs: the files they make,
+// the syncs they cost, and what any failure or crash leaves behind.
+#include "metadata/asf/HeaderBatch.h"
+#include "common/TestFiles.h"
+#include "metadata/CommitFaultFileSystem.h"
+#include "metadata/CommitTestFiles.h"
+
+#include <cerrno>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace QuillmarkTest {
+
+namespace {
+
+using namespace Quillmark;
+using namespace Quillmark::Asf;
+
+enum class TFault { Io, DiskFull, Crash };
+
+class HeaderBatchTest : public ::testing::Test {
+protected:
+  void SetUp() override { FSample = MakeSample(2000); }
+
+  std::filesystem::path Video(int Index) const { return FDir.File("clip" + std::to_string(Index) + ".wmv"); }
+
+  // Each video gets its own new header, shorter than the old: saved in place.
+  static THeaderImage Image(int Index) { return MakeImage(1000, 7 + static_cast<std::uint32_t>(Index)); }
+
+  TBytes Expected(int Index) const
+  {
+    THeaderImage New = Image(Index);
+    return ExpectedFile(New, FSample.HeaderSize - New.Bytes.size(), FSample.Rest());
+  }
+
+  void Restore(int Count)
+  {
+    for (const auto& Side : SideFiles(FDir.Path())) {
+      std::filesystem::remove(Side);
+    }
+    for (int Index = 0; Index < Count; ++Index) {
+      WriteFileBytes(Video(Index), FSample.Bytes);
+    }
+  }
+
+  // Saves Count videos in one batch through Fs: one result per video, and
+  // whether the run stopped dead.
+  std::vector<HRESULT> Run(TFaultFileSystem& Fs, int Count, bool& Crashed)
+  {
+    std::vector<HRESULT> Results(static_cast<std::size_t>(Count), E_IO_FAILURE);
+    std::vector<std::unique_ptr<TOpenVideo>> Open;
+    std::vector<int> Queued;
+    Crashed = false;
+    try {
+      THeaderBatch Batch(&Fs);
+      for (int Index = 0; Index < Count; ++Index) {
+        Open.push_back(std::make_unique<TOpenVideo>(Video(Index)));
+        bool Joined = false;
+        TCommitRequest Request = Open.back()->Request(Image(Index), FSample.HeaderSize);
+        Request.Fs = &Fs;
+        HRESULT& Result = Results[static_cast<std::size_t>(Index)];
+        Result = Batch.Add(Request, Joined);
+        if (Joined) {
+          Queued.push_back(Index);
+        } else if (Result == S_OK) {
+          Result = CommitHeader(Request); // left out of the batch, saved alone
+        }
+      }
+      Batch.Commit();
+      for (std::size_t Entry = 0; Entry < Queued.size(); ++Entry) {
+        Results[static_cast<std::size_t>(Queued[Entry])] = Batch.Result(Entry);
+      }
+    } catch (const ESimulatedCrash&) {
+      Crashed = true;
+    }
+    Crashed = Crashed || Fs.Crashed();
+    Fs.CloseLeftovers();
+    return Results;
+  }
+
+  static int Syncs(const TFaultFileSystem& Fs)
+  {
+    return Fs.CallsOf(TFsCall::FSync) + Fs.CallsOf(TFsCall::FDataSync) + Fs.CallsOf(TFsCall::SyncFs);
+  }
+
+  TTempDir FDir;
+  TSampleFile FSample;
+};
+
+TEST_F(HeaderBatchTest, AHundredSavesInPlaceShareThreeSyncs)
+{
+  constexpr int Count = 100;
+  Restore(Count);
+  TFaultFileSystem Fs;
+  bool Crashed = false;
+  std::vector<HRESULT> Results = Run(Fs, Count, Crashed);
+  for (int Index = 0; Index < Count; ++Index) {
+    ASSERT_EQ(Results[static_cast<std::size_t>(Index)], S_OK) << Index;
+    ASSERT_EQ(ReadFileBytes(Video(Index)), Expected(Index)) << Index;
+  }
+  EXPECT_LE(Syncs(Fs), 10);
+  EXPECT_EQ(Fs.CallsOf(TFsCall::SyncFs), 3);
+  EXPECT_TRUE(SideFiles(FDir.Path()).empty());
+}
+
+TEST_F(HeaderBatchTest, AnyFailureOrCrashLeavesEachFileOldOrNew)
+{
+  constexpr int Count = 3;
+  Restore(Count);
+  TFaultFileSystem Clean;
+  bool Crashed = false;
+  Run(Clean, Count, Crashed);
+  const int Calls = Clean.Calls();
+  ASSERT_GT(Calls, 20);
+  for (int Nth = 1; Nth <= Calls; ++Nth) {
+    for (TFault Fault : {TFault::Io, TFault::DiskFull, TFault::Crash}) {
+      Restore(Count);
+      TFaultFileSystem Fs;
+      if (Fault == TFault::Crash) {
+        Fs.CrashAtNth(Nth);
+      } else {
+        Fs.FailNth(Nth, Fault == TFault::Io ? EIO : ENOSPC);
+      }
+      std::vector<HRESULT> Results = Run(Fs, Count, Crashed);
+      const std::string Where = "call " + std::to_string(Nth) + " (" +
+                                FsCallName(Fs.Log().at(static_cast<std::size_t>(Nth - 1))) + ") fault " +
+                                std::to_string(static_cast<int>(Fault));
+      for (int Index = 0; Index < Count; ++Index) {
+        // The next open of each video recovers it, as the editor does.
+        ASSERT_EQ(Recover(Video(Index)), S_OK) << Where;
+        const TBytes File = ReadFileBytes(Video(Index));
+        const bool IsOld = File == FSample.Bytes;
+        const bool IsNew = File == Expected(Index);
+        const HRESULT Result = Results[static_cast<std::size_t>(Index)];
+        if (Crashed) {
+          EXPECT_TRUE(IsOld || IsNew) << Where << " video " << Index;
+        } else {
+          EXPECT_TRUE(Result == S_OK ? IsNew : IsOld) << Where << " video " << Index << ResultName(Result);
+        }
+      }
+      EXPECT_TRUE(SideFiles(FDir.Path()).empty()) << Where;
+    }
+  }
+}
+
+TEST_F(HeaderBatchTest, OnlySavesInPlaceJoin)
+{
+  Restore(2);
+  TOpenVideo Grows(Video(0));
+  TOpenVideo Same(Video(1));
+  THeaderBatch Batch;
+  bool Joined = true;
+  // A header that must grow is CommitHeader's to save: nothing is written.
+  EXPECT_EQ(Batch.Add(Grows.Request(MakeImage(9000), FSample.HeaderSize), Joined), S_OK);
+  EXPECT_FALSE(Joined);
+  // The header the file holds already joins, and nothing is written.
+  TSampleFile Unchanged = MakeSample(2000);
+  THeaderImage Own;
+  Own.Bytes =
+      TBytes(Unchanged.Bytes.begin(), Unchanged.Bytes.begin() + static_cast<long>(Unchanged.HeaderSize));
+  EXPECT_EQ(Batch.Add(Same.Request(Own, FSample.HeaderSize), Joined), S_OK);
+  EXPECT_TRUE(Joined);
+  Batch.Commit();
+  EXPECT_EQ(Batch.Size(), 1U);
+  EXPECT_EQ(Batch.Result(0), S_OK);
+  EXPECT_EQ(ReadFileBytes(Video(0)), FSample.Bytes);
+  EXPECT_EQ(ReadFileBytes(Video(1)), FSample.Bytes);
+  EXPECT_TRUE(SideFiles(FDir.Path()).empty());
+}
+
+} // namespace
+
+} // namespace QuillmarkTest

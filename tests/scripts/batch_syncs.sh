@@ -1,0 +1,42 @@
+#!/bin/sh
+# One `quillmark-tag set` of 100 saves in place: at most 10 sync calls in all
+# (counted with strace), and every file saved. Arguments: build dir, source
+# dir. Skips (exit 0 with a message) without strace or ffmpeg.
+set -eu
+BUILD_DIR="$1"
+TOOL="$BUILD_DIR/src/app/quillmark-tag"
+
+if [ ! -x "$TOOL" ]; then echo "skipped: $TOOL not built"; exit 0; fi
+for NEEDED in strace ffmpeg; do
+  if ! command -v "$NEEDED" >/dev/null 2>&1; then echo "skipped: $NEEDED missing"; exit 0; fi
+done
+
+SCRATCH=$(mktemp -d)
+trap 'rm -rf "$SCRATCH"' EXIT
+mkdir "$SCRATCH/batch"
+ffmpeg -loglevel error -y -f lavfi -i testsrc=duration=1:size=160x120:rate=10 -c:v wmv2 "$SCRATCH/made.wmv"
+I=0
+while [ $I -lt 100 ]; do
+  cp "$SCRATCH/made.wmv" "$SCRATCH/batch/clip$I.wmv"
+  I=$((I + 1))
+done
+# The first save makes room in each header; the second is a save in place.
+"$TOOL" set --title "First" "$SCRATCH/batch"
+# A sanitized build's leak check cannot run under ptrace.
+ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" strace -f -c -o "$SCRATCH/syncs.txt" -e trace=fsync,fdatasync,syncfs,sync,sync_file_range,msync \
+  "$TOOL" set --title "Again" "$SCRATCH/batch"
+# strace -c ends with a line "% seconds usecs/call calls [errors] total".
+CALLS=$(awk '$NF == "total" { print $4 }' "$SCRATCH/syncs.txt")
+CALLS=${CALLS:-0}
+echo "sync calls for 100 saves in place: $CALLS"
+if [ "$CALLS" -gt 10 ]; then
+  cat "$SCRATCH/syncs.txt"
+  echo "FAIL: more than 10 sync calls" >&2
+  exit 1
+fi
+SAVED=$("$TOOL" show --json "$SCRATCH/batch" | grep -c '"title": "Again"')
+if [ "$SAVED" -ne 100 ]; then
+  echo "FAIL: $SAVED of 100 files saved" >&2
+  exit 1
+fi
+echo "ok"
