@@ -1,6 +1,6 @@
 #include "window/DroppedFiles.h"
 
-#include <QFileInfo>
+#include "window/LocalPaths.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -27,8 +27,7 @@ QString ChooseDroppedFile(const QStringList& Names)
       Chosen = Name;
       continue;
     }
-    QFileInfo Info(Name);
-    if (Info.exists() && !Info.isDir() && Extension(Name) == u".wmv"_s) {
+    if (IsExistingNonFolder(Name) && Extension(Name) == u".wmv"_s) {
       Chosen = Name;
     }
   }

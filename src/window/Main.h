@@ -96,7 +96,7 @@ protected:
   std::shared_ptr<const TJpegImage> FPosterImage;
 
 private:
-  void Warn(const QString& Text, TMessageIcon Icon);
+  void Warn(const QString& Text, TMessageIcon Icon, const QString& Details = QString());
   void ShowPoster();
   std::shared_ptr<const TJpegImage> ChoosePicture(TOpenDialog* Dialog, TPictureKind Kind);
   void ConnectCommands();

@@ -3,8 +3,9 @@
 #include "support/AboutDlg.h"
 #include "support/IconUtils.h"
 #include "window/DroppedFiles.h"
-#include "window/OpenDialog.h"
+#include "window/LocalPaths.h"
 #include "window/Main.h"
+#include "window/OpenDialog.h"
 #include "window/Website.h"
 
 #include <QCloseEvent>
@@ -24,9 +25,13 @@ bool TMainForm::QuerySave()
   if (!FModified) {
     return true;
   }
-  TMessageAnswer Answer = FPlatform.ShowMessage(
-      {this, u"Quillmark"_s, u"The current file has not been saved. Do you want to save it now?"_s,
-       TMessageIcon::Question, TMessageButtons::YesNoCancel});
+  TMessageAnswer Answer =
+      FPlatform.ShowMessage({this,
+                             u"Quillmark"_s,
+                             u"The current file has not been saved. Do you want to save it now?"_s,
+                             TMessageIcon::Question,
+                             TMessageButtons::YesNoCancel,
+                             {}});
   if (Answer == TMessageAnswer::Yes) {
     SaveFile();
     return !FModified;
@@ -91,8 +96,7 @@ void TMainForm::AfterShowTimerTimer()
     return;
   }
   const QString& First = FArguments.at(1);
-  QFileInfo Info(First);
-  if (Info.exists() && !Info.isDir()) {
+  if (IsExistingNonFolder(First)) {
     OpenFile(First);
   }
 }
@@ -123,7 +127,7 @@ void TMainForm::dropEvent(QDropEvent* Event)
   QStringList Names;
   for (const QUrl& Url : Event->mimeData()->urls()) {
     if (Url.isLocalFile()) {
-      Names.push_back(Url.toLocalFile());
+      Names.push_back(PathOfUrl(Url));
     }
   }
   Event->acceptProposedAction();

@@ -1,5 +1,6 @@
 // The preview image and the title poster: loading from JPEG files, deleting.
 #include "metadata/PictureRules.h"
+#include "metadata/TextConversion.h"
 #include "window/JpegDrawing.h"
 #include "window/Main.h"
 #include "window/OpenDialog.h"
@@ -15,13 +16,17 @@ std::shared_ptr<const TJpegImage> TMainForm::ChoosePicture(TOpenDialog* Dialog, 
   if (!Dialog->Execute()) {
     return nullptr;
   }
-  TPictureLoadResult Result = LoadPictureFile(Kind, Dialog->FileName().toStdString());
+  TPictureLoadResult Result = LoadPictureFile(Kind, Utf16ToPath(Dialog->FileName().toStdU16String()));
   if (Result.Status == TPictureLoad::Accepted) {
     return Result.Image;
   }
   const bool Rejected = Result.Status == TPictureLoad::Rejected;
-  FPlatform.ShowMessage({this, u"Quillmark"_s, QString::fromStdU16String(Result.Message),
-                         Rejected ? TMessageIcon::Information : TMessageIcon::Warning, TMessageButtons::Ok});
+  FPlatform.ShowMessage({this,
+                         u"Quillmark"_s,
+                         QString::fromStdU16String(Result.Message),
+                         Rejected ? TMessageIcon::Information : TMessageIcon::Warning,
+                         TMessageButtons::Ok,
+                         {}});
   return nullptr;
 }
 

@@ -3,6 +3,7 @@
 #include "metadata/CatalogueWriting.h"
 #include "metadata/DecimalSeparator.h"
 #include "metadata/PictureRules.h"
+#include "metadata/TextConversion.h"
 #include "window/JpegDrawing.h"
 #include "window/Main.h"
 #include "window/SaveProgress.h"
@@ -20,11 +21,18 @@ QString FromUtf16(const std::u16string& Text)
   return QString::fromStdU16String(Text);
 }
 
-// The file's name without its folder, for messages.
+// The file's name without its folder, for messages; a byte of the name that
+// is no text shows as U+FFFD.
 QString NameOf(const QString& Path)
 {
-  const std::string Utf8 = Path.toStdString();
-  return QString::fromStdString(std::string(FileNameWithoutFolder(Utf8)));
+  const QString Shown = FromUtf16(DisplayPath(Path.toStdU16String()));
+  return Shown.mid(Shown.lastIndexOf(u'/') + 1);
+}
+
+// The system's reason for a failed open or save, for the message's details.
+QString ReasonOf(const TRef<IWMMetadataEditor>& Editor, HRESULT Result)
+{
+  return QString::fromStdString(FailureReasonText(LastFailureOf(Editor, Result)));
 }
 
 QString OpenFailureMessage(const QString& Path)
@@ -47,13 +55,18 @@ public:
 
   void Refuse(const std::u16string& Text) override
   {
-    FPlatform.ShowMessage({&FForm, u"Quillmark"_s, FromUtf16(Text), TMessageIcon::Warning, TMessageButtons::Ok});
+    FPlatform.ShowMessage(
+        {&FForm, u"Quillmark"_s, FromUtf16(Text), TMessageIcon::Warning, TMessageButtons::Ok, {}});
   }
 
   void DeleteFailed(const std::u16string& Name) override
   {
-    FPlatform.ShowMessage(
-        {nullptr, u"Quillpad"_s, u"Could not delete "_s + FromUtf16(Name), TMessageIcon::None, TMessageButtons::Ok});
+    FPlatform.ShowMessage({nullptr,
+                           u"Quillpad"_s,
+                           u"Could not delete "_s + FromUtf16(Name),
+                           TMessageIcon::None,
+                           TMessageButtons::Ok,
+                           {}});
   }
 
 private:
@@ -63,9 +76,9 @@ private:
 
 } // namespace
 
-void TMainForm::Warn(const QString& Text, TMessageIcon Icon)
+void TMainForm::Warn(const QString& Text, TMessageIcon Icon, const QString& Details)
 {
-  FPlatform.ShowMessage({this, u"Quillmark"_s, Text, Icon, TMessageButtons::Ok});
+  FPlatform.ShowMessage({this, u"Quillmark"_s, Text, Icon, TMessageButtons::Ok, Details});
 }
 
 void TMainForm::OpenFile(const QString& Path)
@@ -87,8 +100,9 @@ void TMainForm::OpenFile(const QString& Path)
     UpdateControls();
     throw;
   }
-  if (FEditor->OpenEx(reinterpret_cast<const char16_t*>(Path.utf16()), ReadWrite, 0) != S_OK) {
-    Warn(OpenFailureMessage(Path), TMessageIcon::Warning);
+  const HRESULT Opened = FEditor->OpenEx(reinterpret_cast<const char16_t*>(Path.utf16()), ReadWrite, 0);
+  if (Opened != S_OK) {
+    Warn(OpenFailureMessage(Path), TMessageIcon::Warning, ReasonOf(FEditor, Opened));
     CloseFile();
   } else if (!ReadMetadata()) {
     Warn(u"Failed to read metadata!"_s, TMessageIcon::Warning);
@@ -113,11 +127,13 @@ void TMainForm::SaveFile()
     Flushed = FEditor->Flush();
   }
   if (Flushed != S_OK) {
-    Warn(SaveFailureMessage(FFileName), TMessageIcon::Warning);
+    Warn(SaveFailureMessage(FFileName), TMessageIcon::Warning, ReasonOf(FEditor, Flushed));
     return;
   }
-  if (FEditor->OpenEx(reinterpret_cast<const char16_t*>(FFileName.utf16()), ReadWrite, 0) != S_OK) {
-    Warn(u"Failed to reload metadata!"_s, TMessageIcon::Warning);
+  const HRESULT Reopened =
+      FEditor->OpenEx(reinterpret_cast<const char16_t*>(FFileName.utf16()), ReadWrite, 0);
+  if (Reopened != S_OK) {
+    Warn(u"Failed to reload metadata!"_s, TMessageIcon::Warning, ReasonOf(FEditor, Reopened));
     FEditor.reset();
   }
   FModified = false;

@@ -17,7 +17,9 @@ struct TListedAttribute {
 };
 
 // Opens the file for reading, shared with other readers, and lists streams 0 to 127.
-HRESULT ListAttributes(const std::string& File, std::vector<TListedAttribute>& Attributes);
+// On failure Reason, when given, receives why.
+HRESULT ListAttributes(const std::string& File, std::vector<TListedAttribute>& Attributes,
+                       TFailureReason* Reason = nullptr);
 
 const char* TypeName(WMT_ATTR_DATATYPE Type);
 // Strings as UTF-8, numbers in decimal, GUIDs as canonical text, byte arrays

@@ -34,4 +34,7 @@ bool SaveCatalogue(TOpenedCatalogue& Opened, const std::string& Path, bool DryRu
 std::string OpenFailureMessage(const std::string& Path);
 std::string SaveFailureMessage(const std::string& Path);
 
+// A fixed message with its reason after it, as "... application. (not found)".
+std::string WithReason(const std::string& Message, const TFailureReason& Reason);
+
 } // namespace Quillmark

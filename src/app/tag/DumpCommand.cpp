@@ -1,6 +1,8 @@
 #include "tag/DumpCommand.h"
 
 #include "tag/AttributeText.h"
+#include "tag/CatalogueFile.h"
+#include "tag/JsonFileNames.h"
 
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -37,22 +39,24 @@ int RunDump(const TDumpOptions& Options, std::ostream& Out, std::ostream& Err)
 {
   int Status = 0;
   nlohmann::json Files = nlohmann::json::array();
+  TJsonFileNames Names;
   for (const std::string& File : Options.Files) {
     std::vector<TListedAttribute> Attributes;
-    HRESULT Result = ListAttributes(File, Attributes);
+    TFailureReason Reason;
+    HRESULT Result = ListAttributes(File, Attributes, &Reason);
     if (Result != S_OK) {
-      Err << "quillmark-tag: " << File << ": " << ResultName(Result) << '\n';
+      Err << "quillmark-tag: " << File << ": " << WithReason(ResultName(Result), Reason) << '\n';
       Status = 1;
       continue;
     }
     if (Options.Json) {
-      Files.push_back(FileJson(File, Attributes));
+      Files.push_back(FileJson(Names.Member(File), Attributes));
     } else {
       PrintText(File, Attributes, Out);
     }
   }
   if (Options.Json) {
-    Out << Files.dump(2) << '\n';
+    Out << Names.Finish(Files.dump(2)) << '\n';
   }
   return Status;
 }

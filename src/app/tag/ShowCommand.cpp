@@ -5,6 +5,7 @@
 #include "tag/AttributeText.h"
 #include "tag/CatalogueFile.h"
 #include "tag/CatalogueJson.h"
+#include "tag/JsonFileNames.h"
 
 #include <ostream>
 #include <utility>
@@ -71,6 +72,7 @@ int RunShow(const TShowOptions& Options, std::ostream& Out, std::ostream& Err)
 {
   int Status = 0;
   nlohmann::ordered_json Files = nlohmann::ordered_json::array();
+  TJsonFileNames Names;
   for (const std::string& File : Options.Files) {
     TOpenedCatalogue Opened;
     const std::string Message = OpenCatalogue(File, TOpenAccess::Read, Opened);
@@ -81,13 +83,13 @@ int RunShow(const TShowOptions& Options, std::ostream& Out, std::ostream& Err)
     }
     Opened.Editor->Close();
     if (Options.Json) {
-      Files.push_back(CatalogueJson(File, Opened.Values));
+      Files.push_back(CatalogueJson(Names.Member(File), Opened.Values));
     } else {
       PrintText(File, Opened.Values, Out);
     }
   }
   if (Options.Json) {
-    Out << Files.dump(2) << '\n';
+    Out << Names.Finish(Files.dump(2)) << '\n';
   }
   return Status;
 }

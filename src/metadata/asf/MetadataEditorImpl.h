@@ -12,7 +12,8 @@ namespace Quillmark::Asf {
 
 class TMetadataEditor final : public IWMMetadataEditor2,
                               public IWMHeaderInfo3,
-                              public IQuillmarkSaveProgress {
+                              public IQuillmarkSaveProgress,
+                              public IQuillmarkFailureReason {
 public:
   HRESULT Open(const char16_t* FileName) override;
   HRESULT Close() override;
@@ -40,6 +41,7 @@ public:
   HRESULT DeleteAttribute(WORD StreamNum, WORD Index) override;
 
   void SetProgressCallback(TProgressCallback Callback) override;
+  TFailureReason LastFailure() const override { return FLastFailure; }
 
   // Opens a header held in memory, as the fuzzer and tests do: reading and
   // editing work as for a file; Flush with changes fails (E_INVALID_REQUEST).
@@ -65,6 +67,7 @@ private:
   TAsfHeader FHeader;
   TBytes FOriginalHeader;
   TProgressCallback FProgress;
+  TFailureReason FLastFailure;
 };
 
 } // namespace Quillmark::Asf
