@@ -20,7 +20,7 @@ struct TMessage {
   QString Text; // a carriage return is a line break
   TMessageIcon Icon = TMessageIcon::None;
   TMessageButtons Buttons = TMessageButtons::Ok;
-  QString Details; // shown on request below the text; empty: none
+  QString Details{}; // shown on request below the text; empty: none
 };
 
 struct TOpenDialogRequest {

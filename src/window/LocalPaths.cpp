@@ -2,6 +2,8 @@
 
 #include "metadata/TextConversion.h"
 
+#include <QFile>
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace Quillmark {
@@ -28,6 +30,31 @@ bool IsExistingNonFolder(const QString& Path)
 {
   struct stat Info {};
   return !Path.isEmpty() && ::stat(PathBytes(Path).constData(), &Info) == 0 && !S_ISDIR(Info.st_mode);
+}
+
+QString ResolveDecodedName(const QString& Path)
+{
+  const qsizetype Slash = Path.lastIndexOf(u'/');
+  const QString Name = Path.mid(Slash + 1);
+  if (!Name.contains(QChar(QChar::ReplacementCharacter))) {
+    return Path;
+  }
+  const QByteArray Folder = Slash < 0 ? QByteArray(".") : PathBytes(Path.left(Slash + 1));
+  DIR* Listing = ::opendir(Folder.constData());
+  if (Listing == nullptr) {
+    return Path;
+  }
+  QString Found;
+  int Matches = 0;
+  while (const dirent* Entry = ::readdir(Listing)) {
+    const QByteArray Bytes(Entry->d_name);
+    if (QFile::decodeName(Bytes) == Name) {
+      ++Matches;
+      Found = PathFromBytes((Slash < 0 ? QByteArray() : Folder) + Bytes);
+    }
+  }
+  ::closedir(Listing);
+  return Matches == 1 ? Found : Path;
 }
 
 QStringList CommandLineArguments(int Argc, const char* const* Argv)

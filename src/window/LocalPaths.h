@@ -17,6 +17,12 @@ QByteArray PathBytes(const QString& Path);
 QString PathOfUrl(const QUrl& Url);
 // Whether the name leads to something that exists and is no folder.
 bool IsExistingNonFolder(const QString& Path);
+// A name as Qt's own file dialog gives it, where each byte that is no UTF-8
+// has become U+FFFD, back to the file it shows: the one entry of its folder
+// that Qt shows under that name. Unchanged when the name has no U+FFFD, or
+// when no entry or several match (then the name itself is the one file it
+// can safely mean).
+QString ResolveDecodedName(const QString& Path);
 // The program's arguments as they were given, after Qt took its own.
 QStringList CommandLineArguments(int Argc, const char* const* Argv);
 

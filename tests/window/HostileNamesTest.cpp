@@ -90,6 +90,24 @@ TEST_F(HostileNames, ADropOpensTheNamedFile)
   SaveAndCheck(Form);
 }
 
+TEST_F(HostileNames, TheOpenDialogsLossyNameLeadsToTheFileItShowed)
+{
+  // Qt's dialog shows (and returns) both names as "a\uFFFD.wmv"; with both
+  // there the name is the neighbour's own. Alone, it is the odd file.
+  const QString Shown = QString::fromStdString(FDir.File("a").string()) + QChar(0xFFFD) + u".wmv"_s;
+  EXPECT_EQ(ResolveDecodedName(Shown), Shown);
+  std::filesystem::remove(Neighbour());
+  EXPECT_EQ(PathBytes(ResolveDecodedName(Shown)).toStdString(), Odd());
+  const QString Plain = QString::fromStdString(FDir.File("plain.wmv").string());
+  EXPECT_EQ(ResolveDecodedName(Plain), Plain);
+
+  TTestForm Form(FPlatform);
+  FPlatform.FChosenFiles = {Shown};
+  Form.OpenMenuItemClick();
+  EXPECT_EQ(PathBytes(Form.FFileName).toStdString(), Odd());
+  EXPECT_EQ(Form.Get<QLineEdit>("TitleEdit")->text(), u"Odd"_s);
+}
+
 TEST_F(HostileNames, FailedOpensShowTheirReasonAsDetails)
 {
   auto Holder = std::make_shared<Asf::TMetadataEditor>();
