@@ -67,6 +67,9 @@ TBoundedReadResult ReadBoundedFile(const std::string& Path, std::uint64_t MaxByt
   if (::fstat(File.Fd(), &Info) != 0) {
     return {TBoundedRead::CannotOpen, errno};
   }
+  if (S_ISDIR(Info.st_mode)) {
+    return {TBoundedRead::CannotOpen, EISDIR};
+  }
   if (!S_ISREG(Info.st_mode)) {
     return {TBoundedRead::NotRegular, 0};
   }

@@ -11,8 +11,8 @@ namespace Quillmark {
 
 enum class TBoundedRead {
   Ok,
-  CannotOpen, // no such file, no permission, or a read failed
-  NotRegular, // a folder, FIFO, socket or device
+  CannotOpen, // no such file, a folder, no permission, or a read failed
+  NotRegular, // a FIFO, socket or device
   TooLarge,   // more than the limit
 };
 

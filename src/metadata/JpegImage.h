@@ -20,7 +20,7 @@ inline constexpr long MaxDecodeMemory = 160L * 1024 * 1024;
 
 class TJpegImage {
 public:
-  // NotRegular: a folder, FIFO or device; TooLarge: more bytes than allowed.
+  // NotRegular: a FIFO or device; TooLarge: more bytes than allowed.
   enum class TFileLoad { Ok, CannotRead, BadHeader, NotRegular, TooLarge };
 
   // Keeps Bytes and reads the frame header. False when the header does not

@@ -47,7 +47,7 @@ struct TPictureLoadResult {
 // Loading a picture chosen by the user. A preview's file size is tested
 // before the file is read, so a large file is never read. Only a regular
 // file is read, and never more than its kind's byte limit plus one byte; a
-// folder, FIFO or device, or a larger file, is rejected.
+// FIFO or device, or a larger file, is rejected; a folder cannot be opened.
 TPictureLoadResult LoadPictureFile(TPictureKind Kind, const std::string& Path);
 TPictureLoadResult LoadPreviewFile(const std::string& Path);
 TPictureLoadResult LoadPosterFile(const std::string& Path);

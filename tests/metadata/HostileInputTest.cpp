@@ -183,7 +183,8 @@ TEST(HostilePictures, WhatIsNoRegularFileOrTooLargeIsRefusedAtOnce)
 
   const auto Start = std::chrono::steady_clock::now();
   for (TPictureKind Kind : {TPictureKind::Preview, TPictureKind::Poster}) {
-    for (const std::string& Path : {Fifo, Zero, Folder}) {
+    EXPECT_EQ(LoadPictureFile(Kind, Folder).Status, TPictureLoad::CannotOpen);
+    for (const std::string& Path : {Fifo, Zero}) {
       const TPictureLoadResult Result = LoadPictureFile(Kind, Path);
       EXPECT_EQ(Result.Status, TPictureLoad::Rejected) << Path;
       EXPECT_EQ(Result.Message, PictureRejectedMessage(Kind)) << Path;

@@ -102,7 +102,7 @@ TEST_F(HostileArguments, AValuesFileThatCannotBeUsedIsAUsageError)
   const std::string Shallow = WriteText("shallow.json", "[{\"title\": [[[[1]]]]}]");
 
   const std::pair<std::string, std::string> Cases[] = {
-      {FDir.File("folder.json").string(), "is not a regular file"},
+      {FDir.File("folder.json").string(), "cannot be read: Is a directory"},
       {Fifo, "is not a regular file"},
       {FDir.File("missing.json").string(), "cannot be read: No such file or directory"},
       {Deep, "is nested too deeply"},
