@@ -55,8 +55,12 @@ TEST_F(HostileArguments, ANameThatIsNoUtf8IsThatFileAndNoOther)
     EXPECT_NE(R.Out.find(Member), std::string::npos) << R.Out;
     EXPECT_NE(R.Out.find("a\xEF\xBF\xBD.wmv\""), std::string::npos) << Command;
   }
+  // What show printed for it is a values file for another.
   TRun Show = RunTool({"show", "--json", Odd});
-  EXPECT_NE(Show.Out.find("\"title\": \"Mine\""), std::string::npos);
+  const std::string Values = WriteText("values.json", Show.Out);
+  TRun Copy = RunTool({"set", "--values", Values, Neighbour});
+  EXPECT_EQ(Copy.Status, 0) << Copy.Err;
+  EXPECT_NE(RunTool({"show", Neighbour}).Out.find("Mine"), std::string::npos);
 }
 
 TEST(JsonFileNames, EscapesOnlyWhatJsonCannotHold)
@@ -110,6 +114,12 @@ TEST_F(HostileArguments, AValuesFileThatCannotBeUsedIsAUsageError)
       {Large, "is larger than a values file can be"},
       {Shallow, "\"title\" must be a string"},
   };
+  // A lone low surrogate stands for a name's byte and is read; an escaped
+  // backslash before "udc80" is text, and any other lone surrogate is no JSON.
+  const std::string Escapes = WriteText("escapes.json", R"({"file": "a\udcff", "title": "\\udc80"})");
+  EXPECT_EQ(RunTool({"set", "--dry-run", "--values", Escapes, File}).Status, 0);
+  const std::string Lone = WriteText("lone.json", R"({"title": "\ud800"})");
+  EXPECT_EQ(RunTool({"set", "--values", Lone, File}).Err, Lone + ": is not valid JSON\n");
   for (const auto& [Values, Problem] : Cases) {
     TRun R = RunTool({"set", "--values", Values, File});
     EXPECT_EQ(R.Status, 2) << Values;
