@@ -6,6 +6,7 @@
 // resolutions (tools/screenshot.sh does 96, 120 and 144). It says whether
 // the preview reached the screen pixel for pixel.
 #include "metadata/JpegImage.h"
+#include "metadata/PictureRules.h"
 #include "support/AboutDlg.h"
 #include "support/QtPlatform.h"
 #include "window/Application.h"
@@ -117,7 +118,7 @@ void CheckPreview(TScreenshotForm& Form, const QString& PreviewFile)
 {
   auto* Image = Form.findChild<QLabel*>(u"PreviewImage"_s);
   Quillmark::TJpegImage Jpeg;
-  if (Jpeg.LoadFromFile(PreviewFile.toStdString()) != Quillmark::TJpegImage::TFileLoad::Ok) {
+  if (Jpeg.LoadFromFile(PreviewFile.toStdString(), Quillmark::MaxPreviewBytes) != Quillmark::TJpegImage::TFileLoad::Ok) {
     std::printf("preview: not loaded\n");
     return;
   }

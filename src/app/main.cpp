@@ -2,6 +2,7 @@
 #include "window/Main.h"
 #include "support/QtPlatform.h"
 #include "window/Application.h"
+#include "window/LocalPaths.h"
 
 int main(int argc, char** argv)
 {
@@ -9,7 +10,8 @@ int main(int argc, char** argv)
   Quillmark::TApplication Application(argc, argv, Platform);
   Quillmark::TMainForm MainForm(Platform);
   Quillmark::TApplication::setWindowIcon(MainForm.windowIcon());
-  MainForm.SetCommandLine(Quillmark::TApplication::arguments());
+  // Qt has taken its own options out of argv; the rest keep their bytes.
+  MainForm.SetCommandLine(Quillmark::CommandLineArguments(argc, argv));
   MainForm.show();
   return Quillmark::TApplication::exec();
 }

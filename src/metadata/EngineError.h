@@ -5,16 +5,46 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace Quillmark::Asf {
 
 class EAsfError : public std::runtime_error {
 public:
-  EAsfError(HRESULT Result, const std::string& Message) : std::runtime_error(Message), FResult(Result) {}
+  // The reason follows from the result: a lock held elsewhere, a damaged
+  // header, a full disk; otherwise the message says what went wrong.
+  EAsfError(HRESULT Result, const std::string& Message)
+      : std::runtime_error(Message), FResult(Result), FReason(DefaultReason(Result, Message))
+  {
+  }
+  EAsfError(HRESULT Result, const std::string& Message, TFailureReason Reason)
+      : std::runtime_error(Message), FResult(Result), FReason(std::move(Reason))
+  {
+  }
   HRESULT Result() const { return FResult; }
+  const TFailureReason& Reason() const { return FReason; }
 
 private:
+  static TFailureReason DefaultReason(HRESULT Result, const std::string& Message)
+  {
+    switch (Result) {
+    case E_FILE_LOCKED:
+      return {TFailureCause::HeldByAnotherProgram, {}};
+    case E_CORRUPT_HEADER:
+      return {TFailureCause::DamagedHeader, {}};
+    case E_DISK_FULL:
+      return {TFailureCause::DiskFull, {}};
+    case E_SIDE_FILE_FOUND:
+      return {TFailureCause::SideFileFound, {}};
+    case E_OWNER_NOT_KEPT:
+      return {TFailureCause::PermissionDenied, Message};
+    default:
+      return {TFailureCause::Other, Message};
+    }
+  }
+
   HRESULT FResult;
+  TFailureReason FReason;
 };
 
 // Throws E_CORRUPT_HEADER with the message unless the condition holds.

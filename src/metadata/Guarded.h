@@ -23,4 +23,27 @@ template <class TCall> HRESULT Guarded(TCall&& Call) noexcept
   }
 }
 
+// As Guarded, and keeps the reason of an engine error in Reason (cleared
+// first), for the caller to ask after a failure.
+template <class TCall> HRESULT GuardedRecording(TFailureReason& Reason, TCall&& Call) noexcept
+{
+  Reason = {};
+  try {
+    return Call();
+  } catch (const EAsfError& Error) {
+    try {
+      Reason = Error.Reason();
+    } catch (...) {
+      Reason = {};
+    }
+    return Error.Result();
+  } catch (const std::bad_alloc&) {
+    return E_OUT_OF_MEMORY;
+  } catch (const std::length_error&) {
+    return E_OUT_OF_MEMORY;
+  } catch (...) {
+    return E_INVALID_REQUEST;
+  }
+}
+
 } // namespace Quillmark::Asf

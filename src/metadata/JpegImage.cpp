@@ -1,20 +1,16 @@
 #include "metadata/JpegImage.h"
 
+#include "metadata/BoundedRead.h"
+
+#include <algorithm>
 #include <csetjmp>
-#include <exception>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include <jpeglib.h>
 
 namespace Quillmark {
 
 namespace {
-
-// A small file can announce a huge frame; such a picture is not decoded, so
-// drawing it cannot exhaust memory. 64 megapixels is far above any poster.
-constexpr std::uint64_t MaxDecodedPixels = 64ULL * 1024 * 1024;
 
 // libjpeg's own error handler ends the process; this one jumps back to the
 // call that started the work, which then reports a failure.
@@ -26,6 +22,27 @@ struct TJpegErrorManager {
 [[noreturn]] void JumpBack(j_common_ptr Info)
 {
   std::longjmp(reinterpret_cast<TJpegErrorManager*>(Info->err)->Return, 1);
+}
+
+// A progressive stream may hold any number of scans, each a pass over the
+// whole picture; a few thousand of them take minutes. Real pictures have
+// a dozen or so.
+int ScanLimit(std::uint64_t Pixels)
+{
+  const std::uint64_t ByWork = MaxDecodeScanPixels / std::max<std::uint64_t>(Pixels, 1);
+  return static_cast<int>(std::min<std::uint64_t>(ByWork, MaxDecodeScans));
+}
+
+void CountScans(j_common_ptr Info)
+{
+  if (!Info->is_decompressor) {
+    return;
+  }
+  auto* Decompress = reinterpret_cast<j_decompress_ptr>(Info);
+  const std::uint64_t Pixels = std::uint64_t(Decompress->image_width) * Decompress->image_height;
+  if (Decompress->input_scan_number > ScanLimit(Pixels)) {
+    JumpBack(Info);
+  }
 }
 
 void IgnoreMessage(j_common_ptr, int) {}
@@ -42,6 +59,11 @@ public:
     FErrors.Base.emit_message = IgnoreMessage;
     FErrors.Base.output_message = IgnoreOutput;
     jpeg_create_decompress(&FInfo);
+    FProgress.progress_monitor = CountScans;
+    FInfo.progress = &FProgress;
+    // Without a backing store, a request past this limit is an error
+    // rather than an allocation.
+    FInfo.mem->max_memory_to_use = MaxDecodeMemory;
     jpeg_mem_src(&FInfo, Bytes.data(), static_cast<unsigned long>(Bytes.size()));
   }
   ~TDecompressor() { jpeg_destroy_decompress(&FInfo); }
@@ -50,6 +72,7 @@ public:
 
   jpeg_decompress_struct FInfo{};
   TJpegErrorManager FErrors{};
+  jpeg_progress_mgr FProgress{};
 };
 
 bool ReadHeader(const std::vector<std::uint8_t>& Bytes, int& Width, int& Height)
@@ -73,6 +96,11 @@ bool Decode(const std::vector<std::uint8_t>& Bytes, std::vector<std::uint8_t>& P
     return false;
   }
   jpeg_read_header(&Jpeg.FInfo, TRUE);
+  // The frame header was checked when the picture was taken; a stream
+  // whose header now says otherwise is not decoded.
+  if (std::uint64_t(Jpeg.FInfo.image_width) * Jpeg.FInfo.image_height > MaxDecodedPixels) {
+    return false;
+  }
   Jpeg.FInfo.out_color_space = JCS_RGB;
   jpeg_start_decompress(&Jpeg.FInfo);
   const std::size_t RowBytes = std::size_t{Jpeg.FInfo.output_width} * 3;
@@ -102,21 +130,18 @@ bool TJpegImage::LoadFromBytes(std::vector<std::uint8_t> Bytes)
   return true;
 }
 
-TJpegImage::TFileLoad TJpegImage::LoadFromFile(const std::string& Path)
+TJpegImage::TFileLoad TJpegImage::LoadFromFile(const std::string& Path, std::uint64_t MaxBytes)
 {
   std::vector<std::uint8_t> Bytes;
-  try {
-    std::ifstream In(Path, std::ios::binary);
-    if (!In) {
-      return TFileLoad::CannotRead;
-    }
-    // A folder, or a read error part way, throws from the stream buffer.
-    Bytes.assign(std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>());
-    if (In.bad()) {
-      return TFileLoad::CannotRead;
-    }
-  } catch (const std::exception&) {
+  switch (ReadBoundedFile(Path, MaxBytes, Bytes).Status) {
+  case TBoundedRead::Ok:
+    break;
+  case TBoundedRead::CannotOpen:
     return TFileLoad::CannotRead;
+  case TBoundedRead::NotRegular:
+    return TFileLoad::NotRegular;
+  case TBoundedRead::TooLarge:
+    return TFileLoad::TooLarge;
   }
   return LoadFromBytes(std::move(Bytes)) ? TFileLoad::Ok : TFileLoad::BadHeader;
 }

@@ -9,23 +9,34 @@
 
 namespace Quillmark {
 
+// A decode stops at more pixels, scans or working memory than these: far
+// above any real poster, far below what would stall the window.
+inline constexpr std::uint64_t MaxDecodedPixels = 4096ULL * 4096;
+inline constexpr int MaxDecodeScans = 256;
+// Each scan is a pass over the whole picture, so a large picture gets fewer:
+// scans times pixels stays under this (32 scans at the largest size).
+inline constexpr std::uint64_t MaxDecodeScanPixels = 32 * MaxDecodedPixels;
+inline constexpr long MaxDecodeMemory = 160L * 1024 * 1024;
+
 class TJpegImage {
 public:
-  enum class TFileLoad { Ok, CannotRead, BadHeader };
+  // NotRegular: a FIFO or device; TooLarge: more bytes than allowed.
+  enum class TFileLoad { Ok, CannotRead, BadHeader, NotRegular, TooLarge };
 
   // Keeps Bytes and reads the frame header. False when the header does not
   // parse; an empty stream is a picture of 0 x 0 pixels.
   bool LoadFromBytes(std::vector<std::uint8_t> Bytes);
-  // Reads every byte of the file, then as LoadFromBytes.
-  TFileLoad LoadFromFile(const std::string& Path);
+  // Reads the file, a regular one of at most MaxBytes, then as LoadFromBytes.
+  TFileLoad LoadFromFile(const std::string& Path, std::uint64_t MaxBytes);
 
   int Width() const { return FWidth; }
   int Height() const { return FHeight; }
   const std::vector<std::uint8_t>& Bytes() const { return FBytes; }
 
   // Rows of Width() x 3 bytes (red, green, blue), decoded on the first call.
-  // Empty when the picture is 0 x 0, too large to decode safely, or its data
-  // does not decode.
+  // Empty when the picture is 0 x 0, too large to decode safely, its data
+  // does not decode, or decoding would take more scans or memory than
+  // MaxDecodeScans and MaxDecodeMemory allow.
   const std::vector<std::uint8_t>& Pixels() const;
 
 private:

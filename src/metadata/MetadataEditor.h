@@ -233,6 +233,48 @@ public:
   virtual TSideFileReport SideFileReport() const = 0;
 };
 
+
+// Why the last open or save failed, beyond its result code: the messages of
+// the window and the tool stay fixed and add this as the reason.
+enum class TFailureCause {
+  None,
+  NotFound,
+  PermissionDenied,
+  NotAsf,
+  DamagedHeader,
+  HeldByAnotherProgram,
+  DiskFull,
+  // A side file beside the video (a journal of a save) that cannot be
+  // trusted stops the open or the save; Detail names it.
+  SideFileFound,
+  Other, // Detail says what the system said
+};
+
+struct TFailureReason {
+  TFailureCause Cause = TFailureCause::None;
+  std::string Detail; // the system's words, or the side file's name; may be empty
+};
+
+// "not found", "permission denied", "not an ASF file", "damaged header",
+// "held by another program", "disk full", "side file found"; empty for None.
+std::string FailureCauseText(TFailureCause Cause);
+// The cause's text and its detail, as "side file found: a.wmv.journal";
+// Other is its detail alone.
+std::string FailureReasonText(const TFailureReason& Reason);
+// The cause of a failed system call's errno; Other with its words for the rest.
+TFailureReason FailureReasonOfErrno(int Error);
+
+// Offered by this program's editor: the reason of the last OpenEx or Flush
+// that failed, cleared by the next one that succeeds.
+class IQuillmarkFailureReason : public virtual IInterface {
+public:
+  virtual TFailureReason LastFailure() const = 0;
+};
+
+// The reason an editor gives for its last failure; a plain failure of the
+// result code when the editor does not say.
+TFailureReason LastFailureOf(const TRef<IWMMetadataEditor>& Editor, HRESULT Result);
+
 // Creates a new editor with no file open.
 HRESULT WMCreateEditor(TRef<IWMMetadataEditor>& Editor);
 

@@ -28,10 +28,12 @@ TPictureLoadResult Rejected(TPictureKind Kind)
 // The stream library throws when a read fails midway (a directory opens as
 // a file but cannot be read) and memory may run out on a huge poster: both
 // are a file that cannot be read.
-TJpegImage::TFileLoad LoadFile(TJpegImage& Image, const std::string& Path)
+TJpegImage::TFileLoad LoadFile(TJpegImage& Image, const std::string& Path, TPictureKind Kind)
 {
+  const auto Limit =
+      static_cast<std::uint64_t>(Kind == TPictureKind::Preview ? MaxPreviewBytes : MaxPosterBytes);
   try {
-    return Image.LoadFromFile(Path);
+    return Image.LoadFromFile(Path, Limit);
   } catch (const std::exception&) {
     return TJpegImage::TFileLoad::CannotRead;
   }
@@ -84,7 +86,11 @@ TPictureLoadResult LoadPictureFile(TPictureKind Kind, const std::string& Path)
     return Rejected(Kind);
   }
   auto Image = std::make_shared<TJpegImage>();
-  if (LoadFile(*Image, Path) != TJpegImage::TFileLoad::Ok) {
+  const TJpegImage::TFileLoad Loaded = LoadFile(*Image, Path, Kind);
+  if (Loaded == TJpegImage::TFileLoad::NotRegular || Loaded == TJpegImage::TFileLoad::TooLarge) {
+    return Rejected(Kind);
+  }
+  if (Loaded != TJpegImage::TFileLoad::Ok) {
     return {TPictureLoad::CannotOpen, nullptr, CouldNotOpenMessage(Path)};
   }
   // The size is tested again on what was read: the file may have grown

@@ -17,6 +17,9 @@ inline constexpr std::int64_t MaxPreviewBytes = 10240;
 inline constexpr int PreviewWidth = 160;
 inline constexpr int PreviewHeight = 120;
 inline constexpr int MinPosterSide = 480;
+// A poster has no size rule of its own; a file larger than this cannot be a
+// poster a header could sensibly carry, and is never read whole.
+inline constexpr std::int64_t MaxPosterBytes = 64LL * 1024 * 1024;
 
 // ".jpg" or ".jpeg", in any case: the extension runs from the last dot of
 // the path's final element.
@@ -42,7 +45,9 @@ struct TPictureLoadResult {
 };
 
 // Loading a picture chosen by the user. A preview's file size is tested
-// before the file is read, so a large file is never read.
+// before the file is read, so a large file is never read. Only a regular
+// file is read, and never more than its kind's byte limit plus one byte; a
+// FIFO or device, or a larger file, is rejected; a folder cannot be opened.
 TPictureLoadResult LoadPictureFile(TPictureKind Kind, const std::string& Path);
 TPictureLoadResult LoadPreviewFile(const std::string& Path);
 TPictureLoadResult LoadPosterFile(const std::string& Path);

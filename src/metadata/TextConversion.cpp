@@ -39,10 +39,14 @@ void AppendUtf8(std::string& Out, char32_t Code)
   }
 }
 
+constexpr char32_t Invalid = 0xFFFFFFFF;
+constexpr char16_t FirstEscape = 0xDC80;
+constexpr char16_t LastEscape = 0xDCFF;
+
 // Decodes one code point at Pos and advances Pos past it; an ill-formed
-// sequence (overlong, surrogate, beyond U+10FFFF, cut short) yields U+FFFD
+// sequence (overlong, surrogate, beyond U+10FFFF, cut short) yields Invalid
 // and consumes one byte.
-char32_t DecodeUtf8(std::string_view Text, std::size_t& Pos)
+char32_t DecodeUtf8Strict(std::string_view Text, std::size_t& Pos)
 {
   const auto Lead = static_cast<std::uint8_t>(Text[Pos]);
   ++Pos;
@@ -59,26 +63,100 @@ char32_t DecodeUtf8(std::string_view Text, std::size_t& Pos)
   } else if ((Lead & 0xF8) == 0xF0) {
     More = 3, Code = Lead & 0x07U, Least = 0x10000;
   } else {
-    return Replacement;
+    return Invalid;
   }
   if (Text.size() - Pos < More) {
-    return Replacement;
+    return Invalid;
   }
   for (std::size_t Index = 0; Index < More; ++Index) {
     const auto Next = static_cast<std::uint8_t>(Text[Pos + Index]);
     if ((Next & 0xC0) != 0x80) {
-      return Replacement;
+      return Invalid;
     }
     Code = (Code << 6) | (Next & 0x3FU);
   }
   if (Code < Least || Code > 0x10FFFF || (Code >= 0xD800 && Code <= 0xDFFF)) {
-    return Replacement;
+    return Invalid;
   }
   Pos += More;
   return Code;
 }
 
+char32_t DecodeUtf8(std::string_view Text, std::size_t& Pos)
+{
+  const char32_t Code = DecodeUtf8Strict(Text, Pos);
+  return Code == Invalid ? Replacement : Code;
+}
+
+bool IsEscape(char16_t Unit)
+{
+  return Unit >= FirstEscape && Unit <= LastEscape;
+}
+
+bool IsHighSurrogate(char16_t Unit)
+{
+  return Unit >= 0xD800 && Unit <= 0xDBFF;
+}
+
 } // namespace
+
+std::u16string PathToUtf16(std::string_view Path)
+{
+  std::u16string Out;
+  Out.reserve(Path.size());
+  std::size_t Pos = 0;
+  while (Pos < Path.size()) {
+    const std::size_t Start = Pos;
+    const char32_t Code = DecodeUtf8Strict(Path, Pos);
+    if (Code == Invalid) {
+      // Only bytes of 0x80 and up can be ill-formed.
+      Out.push_back(static_cast<char16_t>(FirstEscape + (static_cast<std::uint8_t>(Path[Start]) - 0x80)));
+    } else {
+      AppendUtf16(Out, Code);
+    }
+  }
+  return Out;
+}
+
+std::string Utf16ToPath(std::u16string_view Path)
+{
+  std::string Out;
+  Out.reserve(Path.size());
+  std::size_t Begin = 0;
+  for (std::size_t Pos = 0; Pos <= Path.size(); ++Pos) {
+    if (Pos < Path.size() && !IsEscapedByteAt(Path, Pos)) {
+      continue;
+    }
+    Out += Utf16ToUtf8(Path.substr(Begin, Pos - Begin));
+    if (Pos < Path.size()) {
+      Out.push_back(static_cast<char>(0x80 + (Path[Pos] - FirstEscape)));
+    }
+    Begin = Pos + 1;
+  }
+  return Out;
+}
+
+// An escaped byte is a low surrogate in the escape range that no high
+// surrogate pairs with.
+bool IsEscapedByteAt(std::u16string_view Path, std::size_t Pos)
+{
+  return Pos < Path.size() && IsEscape(Path[Pos]) && (Pos == 0 || !IsHighSurrogate(Path[Pos - 1]));
+}
+
+bool HasEscapedBytes(std::u16string_view Path)
+{
+  for (std::size_t Pos = 0; Pos < Path.size(); ++Pos) {
+    if (IsEscapedByteAt(Path, Pos)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::u16string DisplayPath(std::u16string_view Path)
+{
+  return Utf8ToUtf16(Utf16ToUtf8(Path));
+}
 
 std::u16string Utf8ToUtf16(std::string_view Text)
 {

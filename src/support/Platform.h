@@ -15,17 +15,18 @@ enum class TMessageButtons { Ok, YesNoCancel };
 enum class TMessageAnswer { Ok, Yes, No, Cancel };
 
 struct TMessage {
-  QWidget* Owner = nullptr;     // none: centred on the screen
+  QWidget* Owner = nullptr; // none: centred on the screen
   QString Caption;
-  QString Text;                 // a carriage return is a line break
+  QString Text; // a carriage return is a line break
   TMessageIcon Icon = TMessageIcon::None;
   TMessageButtons Buttons = TMessageButtons::Ok;
+  QString Details{}; // shown on request below the text; empty: none
 };
 
 struct TOpenDialogRequest {
   QWidget* Owner = nullptr;
-  QString Filter;               // stored form: "Name|*.a;*.b|Name|*.*"
-  QString Title;                // empty: the platform's default title
+  QString Filter; // stored form: "Name|*.a;*.b|Name|*.*"
+  QString Title;  // empty: the platform's default title
 };
 
 // Platform ids of the version query: 1 the 9x family, 2 the NT family.

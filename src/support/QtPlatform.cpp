@@ -74,6 +74,9 @@ std::unique_ptr<QMessageBox> CreateMessageBox(const TMessage& Message)
                                            QMessageBox::NoButton, Message.Owner);
   // File names may look like markup; they are shown as they are.
   Box->setTextFormat(Qt::PlainText);
+  if (!Message.Details.isEmpty()) {
+    Box->setDetailedText(Message.Details);
+  }
   if (Message.Buttons == TMessageButtons::YesNoCancel) {
     Box->setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     Box->setDefaultButton(QMessageBox::Yes);

@@ -89,7 +89,8 @@ std::string Sha256Hex(const std::vector<BYTE>& Bytes)
   return Hex;
 }
 
-HRESULT ListAttributes(const std::string& File, std::vector<TListedAttribute>& Attributes, std::string* SideFile)
+HRESULT ListAttributes(const std::string& File, std::vector<TListedAttribute>& Attributes, std::string* SideFile,
+                       TFailureReason* Reason)
 {
   TRef<IWMMetadataEditor> Editor;
   HRESULT Result = WMCreateEditor(Editor);
@@ -97,9 +98,12 @@ HRESULT ListAttributes(const std::string& File, std::vector<TListedAttribute>& A
     return Result;
   }
   TRef<IWMMetadataEditor2> Editor2 = QueryInterface<IWMMetadataEditor2>(Editor);
-  Result = Editor2->OpenEx(Utf8ToUtf16(File).c_str(), GENERIC_READ, FILE_SHARE_READ);
+  Result = Editor2->OpenEx(PathToUtf16(File).c_str(), GENERIC_READ, FILE_SHARE_READ);
   if (SideFile != nullptr) {
     *SideFile = SideFileLine(SideFileReportOf(Editor2), File);
+  }
+  if (Result != S_OK && Reason != nullptr) {
+    *Reason = LastFailureOf(Editor, Result);
   }
   if (Result == S_OK) {
     TRef<IWMHeaderInfo3> Info = QueryInterface<IWMHeaderInfo3>(Editor);

@@ -18,9 +18,10 @@ struct TListedAttribute {
 
 // Opens the file for reading, shared with other readers, and lists streams 0 to 127.
 // SideFile, when given, receives the line about a side file of an
-// interrupted save the open found (empty for none).
+// interrupted save the open found (empty for none); on failure Reason, when
+// given, receives why.
 HRESULT ListAttributes(const std::string& File, std::vector<TListedAttribute>& Attributes,
-                       std::string* SideFile = nullptr);
+                       std::string* SideFile = nullptr, TFailureReason* Reason = nullptr);
 
 const char* TypeName(WMT_ATTR_DATATYPE Type);
 // Strings as UTF-8, numbers in decimal, GUIDs as canonical text, byte arrays

@@ -57,6 +57,12 @@ std::string SaveFailureMessage(const std::string& Path)
   return "Could not save file '" + std::string(FileNameWithoutFolder(Path)) + "'!" + Advice;
 }
 
+std::string WithReason(const std::string& Message, const TFailureReason& Reason)
+{
+  const std::string Text = FailureReasonText(Reason);
+  return Text.empty() ? Message : Message + " (" + Text + ")";
+}
+
 std::string OpenCatalogue(const std::string& Path, TOpenAccess Access, TOpenedCatalogue& Opened)
 {
   TRef<IWMMetadataEditor> Created;
@@ -66,11 +72,12 @@ std::string OpenCatalogue(const std::string& Path, TOpenAccess Access, TOpenedCa
   Opened.Editor = QueryInterface<IWMMetadataEditor2>(Created);
   const DWORD Rights = Access == TOpenAccess::ReadWrite ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
   const DWORD Share = Access == TOpenAccess::ReadWrite ? 0 : FILE_SHARE_READ;
-  const bool Done = Opened.Editor->OpenEx(Utf8ToUtf16(Path).c_str(), Rights, Share) == S_OK;
+  const HRESULT Result = Opened.Editor->OpenEx(PathToUtf16(Path).c_str(), Rights, Share);
   Opened.SideFile = SideFileLine(SideFileReportOf(Opened.Editor), Path);
-  if (!Done) {
+  if (Result != S_OK) {
+    const TFailureReason Reason = LastFailureOf(Opened.Editor, Result);
     Opened.Editor.reset();
-    return OpenFailureMessage(Path);
+    return WithReason(OpenFailureMessage(Path), Reason);
   }
   if (!ReadCatalogue(Opened.Editor, Opened.Values, Separator)) {
     Opened.Editor->Close();
@@ -104,9 +111,10 @@ bool SaveCatalogue(TOpenedCatalogue& Opened, const std::string& Path, bool DryRu
     if (Progress) {
       SetProgress(Opened.Editor, Progress);
     }
-    Saved = Opened.Editor->Flush() == S_OK;
+    const HRESULT Result = Opened.Editor->Flush();
+    Saved = Result == S_OK;
     if (!Saved) {
-      Messages.push_back(SaveFailureMessage(Path));
+      Messages.push_back(WithReason(SaveFailureMessage(Path), LastFailureOf(Opened.Editor, Result)));
     }
   }
   // After a failure or a dry run the changes are still in the editor: they

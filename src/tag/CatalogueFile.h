@@ -46,4 +46,7 @@ std::string OpenFailureMessage(const std::string& Path);
 std::string SideFileLine(const TSideFileReport& Report, const std::string& Path);
 std::string SaveFailureMessage(const std::string& Path);
 
+// A fixed message with its reason after it, as "... application. (not found)".
+std::string WithReason(const std::string& Message, const TFailureReason& Reason);
+
 } // namespace Quillmark

@@ -1,7 +1,9 @@
 #include "tag/DumpCommand.h"
 
 #include "tag/AttributeText.h"
+#include "tag/CatalogueFile.h"
 #include "tag/FileArguments.h"
+#include "tag/JsonFileNames.h"
 
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -36,29 +38,31 @@ nlohmann::json FileJson(const std::string& File, const std::vector<TListedAttrib
 
 int RunDump(const TDumpOptions& Options, std::ostream& Out, std::ostream& Err)
 {
-  std::vector<std::string> Names;
-  int Status = ExpandFileArguments(Options.Files, Options.Recursive, Names, Err) ? 0 : 1;
+  std::vector<std::string> Paths;
+  int Status = ExpandFileArguments(Options.Files, Options.Recursive, Paths, Err) ? 0 : 1;
   nlohmann::json Files = nlohmann::json::array();
-  for (const std::string& File : Names) {
+  TJsonFileNames Names;
+  for (const std::string& File : Paths) {
     std::vector<TListedAttribute> Attributes;
     std::string SideFile;
-    HRESULT Result = ListAttributes(File, Attributes, &SideFile);
+    TFailureReason Reason;
+    HRESULT Result = ListAttributes(File, Attributes, &SideFile, &Reason);
     if (!SideFile.empty()) {
       Err << "quillmark-tag: " << File << ": " << SideFile << '\n';
     }
     if (Result != S_OK) {
-      Err << "quillmark-tag: " << File << ": " << ResultName(Result) << '\n';
+      Err << "quillmark-tag: " << File << ": " << WithReason(ResultName(Result), Reason) << '\n';
       Status = 1;
       continue;
     }
     if (Options.Json) {
-      Files.push_back(FileJson(File, Attributes));
+      Files.push_back(FileJson(Names.Member(File), Attributes));
     } else {
       PrintText(File, Attributes, Out);
     }
   }
   if (Options.Json) {
-    Out << Files.dump(2) << '\n';
+    Out << Names.Finish(Files.dump(2)) << '\n';
   }
   return Status;
 }

@@ -10,7 +10,10 @@
 #include "tag/SetBatch.h"
 #include "tag/ShowCommand.h"
 
-#include <fstream>
+#include "metadata/BoundedRead.h"
+#include "tag/BoundedJson.h"
+
+#include <cstring>
 #include <ostream>
 
 namespace Quillmark {
@@ -18,6 +21,8 @@ namespace Quillmark {
 namespace {
 
 constexpr int UsageError = 2;
+// Every text of one file's values at its longest is well under this.
+constexpr std::uint64_t MaxValuesFileBytes = 4 * 1024 * 1024;
 
 // What is changed in every file: the options resolved once for the batch.
 struct TChanges {
@@ -27,15 +32,12 @@ struct TChanges {
   std::shared_ptr<const TJpegImage> Poster;
 };
 
-std::string ReadValuesFile(const std::string& Path, TCatalogueValues& Values)
+std::string ValuesFromJson(const std::vector<std::uint8_t>& Bytes, TCatalogueValues& Values)
 {
-  std::ifstream Stream(Path, std::ios::binary);
-  if (!Stream) {
-    return "cannot be read";
-  }
-  nlohmann::json Json = nlohmann::json::parse(Stream, nullptr, false);
-  if (Json.is_discarded()) {
-    return "is not valid JSON";
+  std::string Problem;
+  nlohmann::json Json = ParseBoundedJson(Bytes, Problem);
+  if (!Problem.empty()) {
+    return Problem;
   }
   // The array show --json prints is taken when it holds one file.
   if (Json.is_array()) {
@@ -45,6 +47,28 @@ std::string ReadValuesFile(const std::string& Path, TCatalogueValues& Values)
     Json = Json[0];
   }
   return ApplyCatalogueJson(Json, Values);
+}
+
+std::string ReadValuesFile(const std::string& Path, TCatalogueValues& Values)
+{
+  std::vector<std::uint8_t> Bytes;
+  const TBoundedReadResult Read = ReadBoundedFile(Path, MaxValuesFileBytes, Bytes);
+  switch (Read.Status) {
+  case TBoundedRead::Ok:
+    break;
+  case TBoundedRead::CannotOpen:
+    return std::string("cannot be read") +
+           (Read.Error != 0 ? std::string(": ") + std::strerror(Read.Error) : "");
+  case TBoundedRead::NotRegular:
+    return "is not a regular file";
+  case TBoundedRead::TooLarge:
+    return "is larger than a values file can be";
+  }
+  try {
+    return ValuesFromJson(Bytes, Values);
+  } catch (const std::exception& Error) {
+    return std::string("cannot be used: ") + Error.what();
+  }
 }
 
 std::string LoadPicture(TPictureKind Kind, const std::string& Path, std::shared_ptr<const TJpegImage>& Image)

@@ -6,6 +6,7 @@
 #include "tag/CatalogueFile.h"
 #include "tag/CatalogueJson.h"
 #include "tag/FileArguments.h"
+#include "tag/JsonFileNames.h"
 
 #include <ostream>
 #include <utility>
@@ -78,10 +79,11 @@ void PrintText(const std::string& File, const TCatalogueValues& V, std::ostream&
 
 int RunShow(const TShowOptions& Options, std::ostream& Out, std::ostream& Err)
 {
-  std::vector<std::string> Names;
-  int Status = ExpandFileArguments(Options.Files, Options.Recursive, Names, Err) ? 0 : 1;
+  std::vector<std::string> Paths;
+  int Status = ExpandFileArguments(Options.Files, Options.Recursive, Paths, Err) ? 0 : 1;
   nlohmann::ordered_json Files = nlohmann::ordered_json::array();
-  for (const std::string& File : Names) {
+  TJsonFileNames Names;
+  for (const std::string& File : Paths) {
     TOpenedCatalogue Opened;
     const std::string Message = OpenCatalogue(File, TOpenAccess::Read, Opened);
     if (!Opened.SideFile.empty()) {
@@ -94,13 +96,13 @@ int RunShow(const TShowOptions& Options, std::ostream& Out, std::ostream& Err)
     }
     Opened.Editor->Close();
     if (Options.Json) {
-      Files.push_back(CatalogueJson(File, Opened.Values));
+      Files.push_back(CatalogueJson(Names.Member(File), Opened.Values));
     } else {
       PrintText(File, Opened.Values, Out);
     }
   }
   if (Options.Json) {
-    Out << Files.dump(2) << '\n';
+    Out << Names.Finish(Files.dump(2)) << '\n';
   }
   return Status;
 }

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
+#include "window/LocalPaths.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -29,8 +30,7 @@ QString ChooseDroppedFile(const QStringList& Names)
       Chosen = Name;
       continue;
     }
-    QFileInfo Info(Name);
-    if (Info.exists() && !Info.isDir() && Extension(Name) == u".wmv"_s) {
+    if (IsExistingNonFolder(Name) && Extension(Name) == u".wmv"_s) {
       Chosen = Name;
     }
   }
@@ -45,7 +45,7 @@ QStringList DroppedFileNames(const QMimeData* Data)
   }
   for (const QUrl& Url : Data->urls()) {
     if (Url.isLocalFile()) {
-      Names.push_back(Url.toLocalFile());
+      Names.push_back(PathOfUrl(Url));
     }
   }
   return Names;

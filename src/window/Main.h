@@ -107,7 +107,7 @@ private:
   void MarkChanged(TAttribute Attribute);
   // Every editing control tells which attribute it changes.
   void ConnectFieldChanges();
-  void Warn(const QString& Text, TMessageIcon Icon);
+  void Warn(const QString& Text, TMessageIcon Icon, const QString& Details = QString());
   void ShowPoster();
   std::shared_ptr<const TJpegImage> ChoosePicture(TOpenDialog* Dialog, TPictureKind Kind);
   void ConnectCommands();

@@ -4,6 +4,7 @@
 #include "support/ErrorDisplay.h"
 #include "support/IconUtils.h"
 #include "window/DroppedFiles.h"
+#include "window/LocalPaths.h"
 #include "window/Main.h"
 #include "window/OpenDialog.h"
 #include "window/Product.h"
@@ -91,8 +92,7 @@ void TMainForm::AfterShowTimerTimer()
     return;
   }
   const QString& First = FArguments.at(1);
-  QFileInfo Info(First);
-  if (Info.exists() && !Info.isDir()) {
+  if (IsExistingNonFolder(First)) {
     OpenFile(First);
   }
 }

@@ -1,5 +1,6 @@
 // The preview image and the title poster: loading from JPEG files, deleting.
 #include "metadata/PictureRules.h"
+#include "metadata/TextConversion.h"
 #include "window/JpegDrawing.h"
 #include "window/Main.h"
 #include "window/OpenDialog.h"
@@ -16,7 +17,7 @@ std::shared_ptr<const TJpegImage> TMainForm::ChoosePicture(TOpenDialog* Dialog, 
   if (!Dialog->Execute()) {
     return nullptr;
   }
-  TPictureLoadResult Result = LoadPictureFile(Kind, Dialog->FileName().toStdString());
+  TPictureLoadResult Result = LoadPictureFile(Kind, Utf16ToPath(Dialog->FileName().toStdU16String()));
   if (Result.Status == TPictureLoad::Accepted) {
     return Result.Image;
   }

@@ -4,6 +4,7 @@
 #include "metadata/DecimalSeparator.h"
 #include "metadata/PictureRules.h"
 #include "metadata/SideFileMessage.h"
+#include "metadata/TextConversion.h"
 #include "window/JpegDrawing.h"
 #include "window/Main.h"
 #include "window/Product.h"
@@ -22,11 +23,18 @@ QString FromUtf16(const std::u16string& Text)
   return QString::fromStdU16String(Text);
 }
 
-// The file's name without its folder, for messages.
+// The file's name without its folder, for messages; a byte of the name that
+// is no text shows as U+FFFD.
 QString NameOf(const QString& Path)
 {
-  const std::string Utf8 = Path.toStdString();
-  return QString::fromStdString(std::string(FileNameWithoutFolder(Utf8)));
+  const QString Shown = FromUtf16(DisplayPath(Path.toStdU16String()));
+  return Shown.mid(Shown.lastIndexOf(u'/') + 1);
+}
+
+// The system's reason for a failed open or save, for the message's details.
+QString ReasonOf(const TRef<IWMMetadataEditor>& Editor, HRESULT Result)
+{
+  return QString::fromStdString(FailureReasonText(LastFailureOf(Editor, Result)));
 }
 
 QString OpenFailureMessage(const QString& Path)
@@ -66,9 +74,9 @@ private:
 
 } // namespace
 
-void TMainForm::Warn(const QString& Text, TMessageIcon Icon)
+void TMainForm::Warn(const QString& Text, TMessageIcon Icon, const QString& Details)
 {
-  FPlatform.ShowMessage({this, ProductName(), Text, Icon, TMessageButtons::Ok});
+  FPlatform.ShowMessage({this, ProductName(), Text, Icon, TMessageButtons::Ok, Details});
 }
 
 void TMainForm::OpenFile(const QString& Path)
@@ -85,12 +93,11 @@ void TMainForm::OpenFile(const QString& Path)
   TSideFileReport SideFile;
   try {
     FEditor = QueryInterface<IWMMetadataEditor2>(Created);
-    const bool Opened =
-        FEditor->OpenEx(reinterpret_cast<const char16_t*>(Path.utf16()), ReadWrite, 0) == S_OK;
+    const HRESULT Opened = FEditor->OpenEx(reinterpret_cast<const char16_t*>(Path.utf16()), ReadWrite, 0);
     // What the open found of an interrupted save is told once the file is shown.
     SideFile = SideFileReportOf(FEditor);
-    if (!Opened) {
-      Warn(OpenFailureMessage(Path), TMessageIcon::Warning);
+    if (Opened != S_OK) {
+      Warn(OpenFailureMessage(Path), TMessageIcon::Warning, ReasonOf(FEditor, Opened));
       CloseFile();
     } else if (!ReadMetadata()) {
       // Cleared first, so the window behind the message shows no half-read
@@ -128,11 +135,13 @@ void TMainForm::SaveFile()
     Flushed = FEditor->Flush();
   }
   if (Flushed != S_OK) {
-    Warn(SaveFailureMessage(FFileName), TMessageIcon::Warning);
+    Warn(SaveFailureMessage(FFileName), TMessageIcon::Warning, ReasonOf(FEditor, Flushed));
     return;
   }
-  if (FEditor->OpenEx(reinterpret_cast<const char16_t*>(FFileName.utf16()), ReadWrite, 0) != S_OK) {
-    Warn(u"Failed to reload metadata!"_s, TMessageIcon::Warning);
+  const HRESULT Reopened =
+      FEditor->OpenEx(reinterpret_cast<const char16_t*>(FFileName.utf16()), ReadWrite, 0);
+  if (Reopened != S_OK) {
+    Warn(u"Failed to reload metadata!"_s, TMessageIcon::Warning, ReasonOf(FEditor, Reopened));
     FEditor.reset();
   }
   FModified = false;

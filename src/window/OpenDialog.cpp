@@ -1,5 +1,7 @@
 #include "window/OpenDialog.h"
 
+#include "window/LocalPaths.h"
+
 #include <QVariant>
 #include <QWidget>
 
@@ -18,7 +20,7 @@ bool TOpenDialog::Execute()
   if (!Chosen) {
     return false;
   }
-  FFileName = *Chosen;
+  FFileName = ResolveDecodedName(*Chosen);
   return true;
 }
 

@@ -61,6 +61,16 @@ TEST(QtMessageBox, TextBreaksLinesAtCarriageReturnsAndIsNeverMarkup)
   EXPECT_EQ(CreateMessageBox({nullptr, {}, {}, TMessageIcon::None})->icon(), QMessageBox::NoIcon);
 }
 
+TEST(QtMessageBox, TheReasonIsTheDetailedTextAndTheTextStaysFixed)
+{
+  TMessage Message{nullptr, u"Quillmark"_s, u"Could not open file 'a.wmv'!"_s, TMessageIcon::Warning};
+  Message.Details = u"permission denied"_s;
+  std::unique_ptr<QMessageBox> Box = CreateMessageBox(Message);
+  EXPECT_EQ(Box->text(), u"Could not open file 'a.wmv'!"_s);
+  EXPECT_EQ(Box->detailedText(), u"permission denied"_s);
+  EXPECT_TRUE(CreateMessageBox({nullptr, {}, u"x"_s, TMessageIcon::Error})->detailedText().isEmpty());
+}
+
 TEST(QtOpenFileDialog, ChoosesOneExistingFileWithTheFirstFilter)
 {
   std::unique_ptr<QFileDialog> Dialog =

@@ -309,10 +309,10 @@ TEST_F(CatalogueCommands, BatchTriesEveryFileAndReportsEachFailure)
   TRun R = RunTool({"set", "--author", "Batch", Good1, Locked, Unreadable, Broken, Good2});
   Holder2->Close();
   EXPECT_EQ(R.Status, 1);
-  const std::string Advice = "'! Make sure it is not opened by another application.\n";
-  EXPECT_EQ(R.Err, Locked + ": Could not open file 'locked.wmv" + Advice + Unreadable +
-                       ": Failed to read metadata!\n" + Broken + ": Could not open file 'broken.wmv" +
-                       Advice);
+  const std::string Advice = "'! Make sure it is not opened by another application.";
+  EXPECT_EQ(R.Err, Locked + ": Could not open file 'locked.wmv" + Advice + " (held by another program)\n" +
+                       Unreadable + ": Failed to read metadata!\n" + Broken +
+                       ": Could not open file 'broken.wmv" + Advice + " (not an ASF file)\n");
   EXPECT_EQ(Shown(Good1)["author"], "Batch");
   EXPECT_EQ(Shown(Good2)["author"], "Batch");
   EXPECT_EQ(ReadFileBytes(Locked), LockedBefore);
@@ -321,7 +321,7 @@ TEST_F(CatalogueCommands, BatchTriesEveryFileAndReportsEachFailure)
   TRun Show = RunTool({"show", "--json", Good1, Broken, Good2});
   EXPECT_EQ(Show.Status, 1);
   EXPECT_EQ(json::parse(Show.Out).size(), 2U);
-  EXPECT_EQ(Show.Err, Broken + ": Could not open file 'broken.wmv" + Advice);
+  EXPECT_EQ(Show.Err, Broken + ": Could not open file 'broken.wmv" + Advice + " (not an ASF file)\n");
 }
 
 TEST_F(CatalogueCommands, UsageErrors)

@@ -301,7 +301,7 @@ TEST_F(CollectionCommands, BatchesSaveEveryFileInGroupsWithProgressOnATerminal)
   EXPECT_EQ(Quillmark::RunSet(Options, Out, Err), 1);
   EXPECT_EQ(Err.str(), Path("missing.wmv") +
                            ": Could not open file 'missing.wmv'! Make sure it is not opened by "
-                           "another application.\n\r1 of 3  " +
+                           "another application. (not found)\n\r1 of 3  " +
                            Files[0] + "\x1b[K\r3 of 3  " + Files[1] + "\x1b[K\n");
 }
 

@@ -14,25 +14,31 @@ TBytes StoredValue(const TAttribute& Attribute, std::size_t BoolWidth)
   return ValueToDisk(Attribute.Type, Attribute.Value, BoolWidth);
 }
 
+const TAttributeList::TPositions& TAttributeList::Positions() const
+{
+  if (!FPositions) {
+    TPositions Built;
+    for (std::size_t I = 0; I < FItems.size(); ++I) {
+      Built[FItems[I].Stream].push_back(I);
+    }
+    FPositions = std::move(Built);
+  }
+  return *FPositions;
+}
+
 std::size_t TAttributeList::Count(std::uint16_t Stream) const
 {
-  return static_cast<std::size_t>(std::count_if(
-      FItems.begin(), FItems.end(), [Stream](const TAttribute& A) { return A.Stream == Stream; }));
+  const auto Found = Positions().find(Stream);
+  return Found == Positions().end() ? 0 : Found->second.size();
 }
 
 std::optional<std::size_t> TAttributeList::Position(std::uint16_t Stream, std::size_t Index) const
 {
-  std::size_t Seen = 0;
-  for (std::size_t I = 0; I < FItems.size(); ++I) {
-    if (FItems[I].Stream != Stream) {
-      continue;
-    }
-    if (Seen == Index) {
-      return I;
-    }
-    ++Seen;
+  const auto Found = Positions().find(Stream);
+  if (Found == Positions().end() || Index >= Found->second.size()) {
+    return std::nullopt;
   }
-  return std::nullopt;
+  return Found->second[Index];
 }
 
 const TAttribute* TAttributeList::At(std::uint16_t Stream, std::size_t Index) const
@@ -104,6 +110,7 @@ std::size_t TAttributeList::Add(TAttribute Attribute)
   if (Index >= MaxAttributesPerStream) {
     throw EAsfError(E_INVALID_REQUEST, "the stream holds the most attributes it can");
   }
+  FPositions.reset();
   FItems.push_back(std::move(Attribute));
   return Index;
 }
@@ -114,6 +121,7 @@ bool TAttributeList::Delete(std::uint16_t Stream, std::size_t Index)
   if (!At) {
     return false;
   }
+  FPositions.reset();
   FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(*At));
   return true;
 }
@@ -123,6 +131,7 @@ void TAttributeList::Set(TAttribute Attribute)
   std::uint16_t Stream = Attribute.Stream;
   std::u16string Name = Attribute.Name;
   auto Same = [&](const TAttribute& A) { return A.Stream == Stream && A.Name == Name; };
+  FPositions.reset();
   auto First = std::find_if(FItems.begin(), FItems.end(), Same);
   if (First == FItems.end()) {
     Add(std::move(Attribute));

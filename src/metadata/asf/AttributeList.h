@@ -5,6 +5,7 @@
 #include "metadata/asf/AttributeTypes.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,10 +44,16 @@ constexpr std::size_t MaxAttributesPerStream = 0xFFFF;
 class TAttributeList {
 public:
   const std::vector<TAttribute>& All() const { return FItems; }
-  std::vector<TAttribute>& All() { return FItems; }
+  // Changing the list through this drops the index of positions.
+  std::vector<TAttribute>& All()
+  {
+    FPositions.reset();
+    return FItems;
+  }
 
   std::size_t Count(std::uint16_t Stream) const;
-  // The attribute at a stream's index, or null.
+  // The attribute at a stream's index, or null. Its stream must not be
+  // changed through the pointer.
   const TAttribute* At(std::uint16_t Stream, std::size_t Index) const;
   TAttribute* At(std::uint16_t Stream, std::size_t Index);
   // Stream indices of a name, highest first; Language null means any.
@@ -68,8 +75,14 @@ public:
 
 private:
   std::optional<std::size_t> Position(std::uint16_t Stream, std::size_t Index) const;
+  // Positions in FItems of each stream's attributes, in index order.
+  using TPositions = std::map<std::uint16_t, std::vector<std::size_t>>;
+  const TPositions& Positions() const;
 
   std::vector<TAttribute> FItems;
+  // Built when first asked for after a change, so that reading every
+  // attribute by index is linear rather than quadratic.
+  mutable std::optional<TPositions> FPositions;
 };
 
 } // namespace Quillmark::Asf

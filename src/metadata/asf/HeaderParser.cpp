@@ -183,11 +183,17 @@ void RequireDataObject(std::span<const std::uint8_t> Head, const TParseOptions& 
 TBytes ReadHeaderBytes(const TByteSource& Source, const TParseOptions& Options)
 {
   std::uint64_t Length = Source.Length();
-  Require(Length >= HeaderObjectFixedSize, "too short for an ASF header");
+  // Too short for a header, or not starting with one: no ASF file at all.
+  const TFailureReason NotAsf{TFailureCause::NotAsf, {}};
+  if (Length < HeaderObjectFixedSize) {
+    throw EAsfError(E_CORRUPT_HEADER, "too short for an ASF header", NotAsf);
+  }
   TBytes Bytes(static_cast<std::size_t>(std::min<std::uint64_t>(Length, FirstReadSize)));
   Source.ReadAt(0, Bytes);
   TByteReader Reader(Bytes);
-  Require(Reader.Guid() == Guids::Header, "not an ASF file");
+  if (Reader.Guid() != Guids::Header) {
+    throw EAsfError(E_CORRUPT_HEADER, "not an ASF file", NotAsf);
+  }
   std::uint64_t Size = Reader.Qword();
   Require(Size >= HeaderObjectFixedSize, "Header Object smaller than its fixed part");
   Require(Size <= MaxHeaderSize, "Header Object larger than this program accepts");

@@ -86,7 +86,7 @@ HRESULT TMetadataEditor::Open(const char16_t* FileName)
 
 HRESULT TMetadataEditor::OpenEx(const char16_t* FileName, DWORD DesiredAccess, DWORD ShareMode)
 {
-  return Guarded([&] {
+  return GuardedRecording(FLastFailure, [&] {
     if (FileName == nullptr || *FileName == 0 || !IsValidAccess(DesiredAccess, ShareMode)) {
       return E_INVALID_ARGUMENT;
     }
@@ -96,7 +96,7 @@ HRESULT TMetadataEditor::OpenEx(const char16_t* FileName, DWORD DesiredAccess, D
     FSideFile = {};
     try {
       bool Writable = DesiredAccess == ReadWrite;
-      FFile = std::make_unique<TLockedFile>(Utf16ToUtf8(FileName), Writable);
+      FFile = std::make_unique<TLockedFile>(Utf16ToPath(FileName), Writable);
       // A save interrupted by a crash left its journal: put the old header
       // back before anything is read. The lock proves no save is under way.
       // An open for reading only never writes; it is told what is there.
@@ -147,7 +147,7 @@ HRESULT TMetadataEditor::Close()
 
 HRESULT TMetadataEditor::Flush()
 {
-  return Guarded([&] {
+  return GuardedRecording(FLastFailure, [&] {
     RequireOpen();
     if (FChanged) {
       CommitChanges();

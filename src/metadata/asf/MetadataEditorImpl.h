@@ -14,7 +14,8 @@ namespace Quillmark::Asf {
 class TMetadataEditor final : public IWMMetadataEditor2,
                               public IWMHeaderInfo3,
                               public IQuillmarkSaveProgress,
-                              public IQuillmarkSideFiles {
+                              public IQuillmarkSideFiles,
+                              public IQuillmarkFailureReason {
 public:
   HRESULT Open(const char16_t* FileName) override;
   HRESULT Close() override;
@@ -43,6 +44,7 @@ public:
 
   void SetProgressCallback(TProgressCallback Callback) override;
   TSideFileReport SideFileReport() const override { return FSideFile; }
+  TFailureReason LastFailure() const override { return FLastFailure; }
 
   // Opens a header held in memory, as the fuzzer and tests do: reading and
   // editing work as for a file; Flush with changes fails (E_INVALID_REQUEST).
@@ -73,6 +75,7 @@ private:
   TBytes FOriginalHeader;
   TProgressCallback FProgress;
   TSideFileReport FSideFile;
+  TFailureReason FLastFailure;
 };
 
 } // namespace Quillmark::Asf

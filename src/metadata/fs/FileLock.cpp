@@ -54,7 +54,9 @@ TLockedFile::TLockedFile(const std::string& Path, bool Writable) : FWritable(Wri
   int Flags = (Writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   FDescriptor = open(Path.c_str(), Flags);
   if (FDescriptor < 0) {
-    throw EAsfError(E_IO_FAILURE, std::string("cannot open the file: ") + std::strerror(errno));
+    const int Error = errno;
+    throw EAsfError(E_IO_FAILURE, std::string("cannot open the file: ") + std::strerror(Error),
+                    FailureReasonOfErrno(Error));
   }
   try {
     struct stat Status {};
