@@ -30,8 +30,12 @@ function(quillmark_static_choice Out Archive Shared)
   endif()
 endfunction()
 
+# WITH_SHARED: the tool also links libraries that exist only shared for it
+# (FFmpeg's archives would pull in every codec's own library), so only the
+# C++ runtime goes in statically.
 function(quillmark_link_tool_statically Target)
-  if(QUILLMARK_CAN_LINK_STATICALLY)
+  cmake_parse_arguments(ARG "WITH_SHARED" "" "" ${ARGN})
+  if(QUILLMARK_CAN_LINK_STATICALLY AND NOT ARG_WITH_SHARED)
     set_target_properties(${Target} PROPERTIES QUILLMARK_STATIC_LINK ON)
     target_link_options(${Target} PRIVATE -static-pie)
   elseif(NOT QUILLMARK_SANITIZE)

@@ -6,7 +6,8 @@ PACKAGES="cmake g++ make pkg-config git qt6-base-dev qt6-base-dev-tools libgl-de
   libjpeg62-turbo-dev libjpeg-turbo-progs libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcli11-dev libssl-dev ffmpeg python3 python3-mutagen
   clang-14 libclang-rt-14-dev imagemagick xvfb xauth desktop-file-utils
-  appstream fonts-dejavu-core fonts-dejavu-extra dpkg-dev file time"
+  appstream fonts-dejavu-core fonts-dejavu-extra dpkg-dev file time
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev"
 MISSING=""
 for P in $PACKAGES; do
   if ! dpkg-query -W -f='${Status}' "$P" 2>/dev/null | grep -q "install ok installed"; then

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "metadata/Catalogue.h"
+#include "metadata/TextConversion.h"
 #include "video/JpegEncoder.h"
 
 namespace Quillmark {
@@ -169,7 +170,7 @@ std::shared_ptr<const TJpegImage> MakeFramePicture(TPictureKind Kind, const TRgb
   // The made picture enters as a loaded one does, through the same rules.
   std::shared_ptr<const TJpegImage> Picture = AcceptStoredPicture(Kind, std::move(Bytes));
   if (!Picture) {
-    throw EVideo("The picture made from the video breaks the picture rules");
+    throw EVideo(Utf16ToUtf8(PictureRejectedMessage(Kind)));
   }
   return Picture;
 }

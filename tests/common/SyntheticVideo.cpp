@@ -75,9 +75,8 @@ std::string Graph(const TScene& Scene)
     ++Count;
   }
   Graph += Parts + "concat=n=" + std::to_string(Count) + ":v=1:a=0";
-  if (Scene.BlackStart) {
-    const double Total = Scene.IntroSeconds + Scene.Seconds;
-    Graph += ",drawbox=c=black:t=fill:enable='lt(t," + std::to_string(Total / 2) + ")'";
+  if (Scene.BlackSeconds > 0) {
+    Graph += ",drawbox=c=black:t=fill:enable='lt(t," + std::to_string(Scene.BlackSeconds) + ")'";
   }
   return Graph;
 }

@@ -17,7 +17,7 @@ struct TScene {
   double Seconds = 4;      // the stereo (or 2D) part
   int ViewWidth = 256;     // one view, 4:3 unless told otherwise
   int ViewHeight = 192;
-  bool BlackStart = false; // the first half of the video is black
+  double BlackSeconds = 0; // black from the start for this long
 };
 
 // The frame size the scene's video has.

@@ -204,7 +204,7 @@ TEST_F(TVideos, ChosenTimeAndFlatFrames)
 {
   TScene Dark = Mono;
   Dark.Seconds = 6;
-  Dark.BlackStart = true;
+  Dark.BlackSeconds = 3;
   const std::string Path = VideoOf("Dark", Dark);
   // A third in is black: the picture comes from later, where there is detail.
   const TVideoPicture Default = MakeVideoPicture(Path, TPictureKind::Preview, std::nullopt, {}, u'.');

@@ -145,7 +145,8 @@ TProgressCallback ProgressPrinter(const std::string& File, std::ostream& Err, bo
   };
 }
 
-bool SetFile(const TSetOptions& Options, const TChanges& Changes, const std::string& File, std::ostream& Err)
+bool SetFile(const TSetOptions& Options, const TChanges& Changes, const std::string& File, std::ostream& Out,
+             std::ostream& Err)
 {
   TOpenedCatalogue Opened;
   const std::string Message = OpenCatalogue(File, TOpenAccess::ReadWrite, Opened);
@@ -154,6 +155,11 @@ bool SetFile(const TSetOptions& Options, const TChanges& Changes, const std::str
     return false;
   }
   Apply(Options, Changes, Opened.Values);
+  if (Options.Video.Any() && !ApplyVideoChanges(Options.Video, File, Opened.Values, Out, Err)) {
+    Opened.Editor->Close();
+    Opened.Editor.reset();
+    return false;
+  }
   std::vector<std::string> Messages;
   bool LineOpen = false;
   const TProgressCallback Progress = Options.ShowProgress ? ProgressPrinter(File, Err, LineOpen) : nullptr;
@@ -177,7 +183,7 @@ int RunSet(const TSetOptions& Options, std::ostream& Out, std::ostream& Err)
   }
   int Status = 0;
   for (const std::string& File : Options.Files) {
-    if (SetFile(Options, Changes, File, Err)) {
+    if (SetFile(Options, Changes, File, Out, Err)) {
       if (Options.DryRun) {
         Out << File << ": would be saved\n";
       }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tag/VideoChanges.h"
+
 namespace Quillmark {
 
 enum class TPictureChange { Keep, Load, Remove };
@@ -34,6 +36,8 @@ struct TSetOptions {
   // What show --json printed for one file: every value but the pictures is
   // taken from it before the options above are applied.
   std::optional<std::string> ValuesFile;
+  // Changes taken from the file's own video, after the options above.
+  TVideoChangeOptions Video;
   bool DryRun = false;
   bool ShowProgress = false;
   std::vector<std::string> Files;

@@ -2,6 +2,7 @@
 
 #include "metadata/Catalogue.h"
 #include "metadata/TextConversion.h"
+#include "tag/DetectCommand.h"
 #include "tag/DumpCommand.h"
 #include "tag/SetCommand.h"
 #include "tag/ShowCommand.h"
@@ -20,6 +21,7 @@ struct TCommands {
   TDumpOptions Dump;
   TShowOptions Show;
   TSetOptions Set;
+  TDetectOptions Detect;
 };
 
 void AddDump(CLI::App& App, TCommands& Commands)
@@ -34,6 +36,14 @@ void AddShow(CLI::App& App, TCommands& Commands)
   CLI::App* Show = App.add_subcommand("show", "Show the editor's sixteen values of each file");
   Show->add_flag("--json", Commands.Show.Json, "Print a JSON array, one object per file");
   Show->add_option("FILE", Commands.Show.Files, "ASF file (.wmv, .wma, .asf)")->required();
+}
+
+void AddDetect(CLI::App& App, TCommands& Commands)
+{
+  CLI::App* Detect =
+      App.add_subcommand("detect", "Detect the stereo layout of each file's video from its frames");
+  Detect->add_flag("--json", Commands.Detect.Json, "Print a JSON array, one object per file");
+  Detect->add_option("FILE", Commands.Detect.Files, "Video file (.wmv, .asf or any video)")->required();
 }
 
 void AddSwitch(CLI::App& Set, const std::string& Name, std::optional<bool>& Target, const std::string& Help)
@@ -103,6 +113,7 @@ void AddSet(CLI::App& App, TCommands& Commands)
                   "Take every value but the pictures from what 'show --json' printed for one file; the other "
                   "options then change it further")
       ->type_name("FILE.json");
+  AddVideoChangeOptions(*Set, O.Video);
   Set->add_flag("--dry-run", O.DryRun, "Check and report, but write nothing");
   Set->add_option("FILE", O.Files, "ASF file (.wmv, .wma, .asf)")->required();
 }
@@ -118,6 +129,7 @@ int RunTagTool(int ArgumentCount, const char* const* Arguments, std::ostream& Ou
   AddDump(App, Commands);
   AddShow(App, Commands);
   AddSet(App, Commands);
+  AddDetect(App, Commands);
   try {
     App.parse(ArgumentCount, Arguments);
   } catch (const CLI::CallForHelp&) {
@@ -138,6 +150,9 @@ int RunTagTool(int ArgumentCount, const char* const* Arguments, std::ostream& Ou
   }
   if (App.got_subcommand("show")) {
     return RunShow(Commands.Show, Out, Err);
+  }
+  if (App.got_subcommand("detect")) {
+    return RunDetect(Commands.Detect, Out, Err);
   }
   if (App.got_subcommand("set")) {
     // Progress lines only make sense where a person watches them.
