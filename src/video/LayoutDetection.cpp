@@ -11,8 +11,6 @@ namespace Quillmark {
 
 namespace {
 
-constexpr int MaxAnalysisWidth = 640;
-constexpr int MaxAnalysisHeight = 480;
 constexpr int BlockSize = 16;
 // A block whose mean absolute deviation is below this is too plain to be
 // found again reliably (compression noise alone reaches 1 or 2).

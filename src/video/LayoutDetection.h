@@ -15,6 +15,10 @@
 
 namespace Quillmark {
 
+// The largest frame the comparison looks at; larger ones are shrunk.
+inline constexpr int MaxAnalysisWidth = 640;
+inline constexpr int MaxAnalysisHeight = 480;
+
 // Luma samples, one byte each, rows of Width.
 struct TGrayImage {
   int Width = 0;

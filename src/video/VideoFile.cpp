@@ -22,6 +22,8 @@ namespace {
 // damaged file whose time stamps never reach the target.
 constexpr int MaxKeyFramePackets = 600;
 constexpr int MaxExactPackets = 3000;
+// Seconds a key frame may lie before the time asked for and still be taken.
+constexpr double KeyFrameSlack = 2.5;
 
 struct TFormatCloser {
   void operator()(AVFormatContext* Context) const { avformat_close_input(&Context); }
@@ -229,8 +231,11 @@ TFramePtr TVideoFile::TState::DecodeKeyFrame(double Seconds)
   if (!Chosen) {
     throw EVideo("Out of memory");
   }
-  // The seek lands on an index entry, which may lie well before the time:
-  // key frames are read past, undecoded, up to the last one that is due.
+  // The seek lands on an index entry, which may lie well before the time
+  // where the index is coarse or missing: key frames further back than a
+  // usual key frame spacing are read past, undecoded. The first one near
+  // the time is taken without reading on to the next.
+  const double Earliest = Seconds - KeyFrameSlack;
   bool Have = false;
   for (int Packets = 0; Packets < MaxKeyFramePackets; ++Packets) {
     CheckCancel();
@@ -250,6 +255,9 @@ TFramePtr TVideoFile::TState::DecodeKeyFrame(double Seconds)
     av_packet_unref(Chosen.get());
     av_packet_move_ref(Chosen.get(), Packet.get());
     Have = true;
+    if (Stamp == AV_NOPTS_VALUE || SecondsOf(Stamp) >= Earliest) {
+      break;
+    }
   }
   if (!Have) {
     throw EVideo("No picture of the video can be decoded there");
@@ -346,6 +354,11 @@ double TVideoFile::DisplayAspect() const
 
 TVideoFrame TVideoFile::FrameAt(double Seconds, bool Exact)
 {
+  return FrameAt(Seconds, Exact, 0, 0);
+}
+
+TVideoFrame TVideoFile::FrameAt(double Seconds, bool Exact, int MaxWidth, int MaxHeight)
+{
   if (!(Seconds > 0)) {
     Seconds = 0;
   }
@@ -356,7 +369,14 @@ TVideoFrame TVideoFile::FrameAt(double Seconds, bool Exact)
   TFramePtr Frame = FState->Decode(Seconds, Exact);
   TVideoFrame Result;
   Result.Seconds = Frame->pts == AV_NOPTS_VALUE ? Seconds : std::max(0.0, FState->SecondsOf(Frame->pts));
-  Result.Image = ToRgb(*Frame, Frame->width, Frame->height, SWS_BICUBIC);
+  int Factor = 1;
+  if (MaxWidth > 0 && MaxHeight > 0) {
+    Factor =
+        std::max({1, (Frame->width + MaxWidth - 1) / MaxWidth, (Frame->height + MaxHeight - 1) / MaxHeight});
+  }
+  const int Width = std::max(1, Frame->width / Factor);
+  const int Height = std::max(1, Frame->height / Factor);
+  Result.Image = ToRgb(*Frame, Width, Height, Factor == 1 ? SWS_BICUBIC : SWS_AREA);
   return Result;
 }
 

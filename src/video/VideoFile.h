@@ -59,6 +59,9 @@ public:
   // decodes on from there to the frame itself. Throws EVideo when no frame
   // can be decoded there.
   TVideoFrame FrameAt(double Seconds, bool Exact);
+  // The same, shrunk by a whole factor to at most MaxWidth x MaxHeight as it
+  // is converted, which costs far less than converting it whole.
+  TVideoFrame FrameAt(double Seconds, bool Exact, int MaxWidth, int MaxHeight);
 
 private:
   struct TState;

@@ -58,7 +58,7 @@ TLayoutGuess DetectLayout(TVideoFile& Video, double IntroSeconds)
   for (double Time : SampleTimes(Video.Duration(), IntroSeconds)) {
     TVideoFrame Frame;
     try {
-      Frame = Video.FrameAt(Time, false);
+      Frame = Video.FrameAt(Time, false, MaxAnalysisWidth, MaxAnalysisHeight);
     } catch (const EVideoCancelled&) {
       throw;
     } catch (const EVideo&) {

@@ -145,6 +145,7 @@ void TMainForm::ConnectCommands()
   connect(LoadPosterButton, &QPushButton::clicked, this, &TMainForm::LoadPosterButtonClick);
   connect(DeletePosterButton, &QPushButton::clicked, this, &TMainForm::DeletePosterButtonClick);
   connect(AfterShowTimer, &QTimer::timeout, this, &TMainForm::AfterShowTimerTimer);
+  ConnectVideoCommands();
 }
 
 void TMainForm::LoadApplicationIcon()
@@ -277,6 +278,7 @@ void TMainForm::UpdateControls()
   DeletePosterButton->setEnabled(Open && FPosterImage);
   PosterImage->setVisible(Open && FPosterImage);
   PosterScrollBox->setVisible(Open && FPosterImage);
+  UpdateVideoMenu();
   FModified = false;
   StatusBar->showMessage(FFileName);
 }

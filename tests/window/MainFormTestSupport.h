@@ -13,6 +13,7 @@ class TTestForm : public Quillmark::TMainForm {
 public:
   using TMainForm::FCreateEditor;
   using TMainForm::FEditor;
+  using TMainForm::FExecFrameDialog;
   using TMainForm::FFileName;
   using TMainForm::FModified;
   using TMainForm::FPosterImage;
