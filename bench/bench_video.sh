@@ -5,11 +5,12 @@
 # few key frames; none reads the whole file. The video is made once: a
 # 1080p half-width side-by-side clip at 8 Mbit/s (a feature-length
 # rate), its stream copied end to end until the file passes 1 GiB. Cold runs drop the video from the page cache first.
-#   bench/bench_video.sh [BUILD_DIR]
+#   bench/bench_video.sh [BUILD_DIR]   (a Release build; QUILLMARK_BENCH_DIR
+#   names another folder for the video)
 set -e
 BUILD_DIR="$(cd "${1:-build}" && pwd)"
 TOOL="$BUILD_DIR/src/app/quillmark-tag"
-DATA="$BUILD_DIR/bench-data"
+DATA="${QUILLMARK_BENCH_DIR:-$BUILD_DIR/bench-data}"
 VIDEO="$DATA/stereo-1gib.wmv"
 [ -x "$TOOL" ] || { echo "build quillmark-tag first" >&2; exit 1; }
 mkdir -p "$DATA"

@@ -43,19 +43,27 @@ THalves HalvesOf(const TGrayImage& Frame, TSplit Split)
   return {0, Frame.Height / 2, Frame.Width, Frame.Height / 2};
 }
 
+const std::uint8_t* RowAt(const TGrayImage& Frame, int X, int Y)
+{
+  return Frame.Pixels.data() + static_cast<std::size_t>(Y) * static_cast<std::size_t>(Frame.Width) +
+         static_cast<std::size_t>(X);
+}
+
 int BlockDetail(const TGrayImage& Frame, int X, int Y)
 {
   int Sum = 0;
   for (int Row = 0; Row < BlockSize; ++Row) {
+    const std::uint8_t* Line = RowAt(Frame, X, Y + Row);
     for (int Column = 0; Column < BlockSize; ++Column) {
-      Sum += Frame.At(X + Column, Y + Row);
+      Sum += Line[Column];
     }
   }
   const int Mean = Sum / (BlockSize * BlockSize);
   int Deviation = 0;
   for (int Row = 0; Row < BlockSize; ++Row) {
+    const std::uint8_t* Line = RowAt(Frame, X, Y + Row);
     for (int Column = 0; Column < BlockSize; ++Column) {
-      Deviation += std::abs(Frame.At(X + Column, Y + Row) - Mean);
+      Deviation += std::abs(Line[Column] - Mean);
     }
   }
   return Deviation / (BlockSize * BlockSize);
@@ -67,8 +75,10 @@ double BlockError(const TGrayImage& Frame, int X, int Y, int X2, int Y2)
 {
   int Sum = 0;
   for (int Row = 0; Row < BlockSize; ++Row) {
+    const std::uint8_t* First = RowAt(Frame, X, Y + Row);
+    const std::uint8_t* Second = RowAt(Frame, X2, Y2 + Row);
     for (int Column = 0; Column < BlockSize; ++Column) {
-      Sum += std::abs(Frame.At(X + Column, Y + Row) - Frame.At(X2 + Column, Y2 + Row));
+      Sum += std::abs(First[Column] - Second[Column]);
     }
   }
   return static_cast<double>(Sum) / (BlockSize * BlockSize);

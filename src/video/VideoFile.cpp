@@ -22,7 +22,8 @@ namespace {
 // damaged file whose time stamps never reach the target.
 constexpr int MaxKeyFramePackets = 600;
 constexpr int MaxExactPackets = 3000;
-// Seconds a key frame may lie before the time asked for and still be taken.
+// Seconds a key frame may lie before the time asked for and still be taken;
+// a short video takes a twentieth of its length at most.
 constexpr double KeyFrameSlack = 2.5;
 
 struct TFormatCloser {
@@ -235,7 +236,8 @@ TFramePtr TVideoFile::TState::DecodeKeyFrame(double Seconds)
   // where the index is coarse or missing: key frames further back than a
   // usual key frame spacing are read past, undecoded. The first one near
   // the time is taken without reading on to the next.
-  const double Earliest = Seconds - KeyFrameSlack;
+  const double Slack = Duration > 0 ? std::min(KeyFrameSlack, Duration / 20) : KeyFrameSlack;
+  const double Earliest = Seconds - Slack;
   bool Have = false;
   for (int Packets = 0; Packets < MaxKeyFramePackets; ++Packets) {
     CheckCancel();
