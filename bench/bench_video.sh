@@ -3,8 +3,9 @@
 # process: detecting the layout, and making the preview and the poster
 # (with --dry-run, so the file is never written). Each command seeks to a
 # few key frames; none reads the whole file. The video is made once: a
-# 1080p half-width side-by-side clip at 8 Mbit/s (a feature-length
-# rate), its stream copied end to end until the file passes 1 GiB. Cold runs drop the video from the page cache first.
+# 1080p half-width side-by-side clip at 8 Mbit/s (a feature film's
+# rate), its stream copied end to end until the file passes 1 GiB. Cold
+# runs drop the video from the page cache first.
 #   bench/bench_video.sh [BUILD_DIR]   (a Release build; QUILLMARK_BENCH_DIR
 #   names another folder for the video)
 set -e
