@@ -2,12 +2,17 @@
 // with a file open (the controls enabled):
 //   quillmark-screenshot FOLDER [PPI]
 // PPI stands in for the screen's resolution, to see the design adapted to
-// it; without it the screen's own is used.
+// it; without it the screen's own is used. When FOLDER holds
+// stereo-sample.wmv, the dialog of Video > Make Preview from Video is saved
+// too, showing that video.
 #include "support/QtPlatform.h"
+#include "video/VideoLook.h"
 #include "window/Application.h"
+#include "window/FrameDialog.h"
 #include "window/Main.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
@@ -53,6 +58,38 @@ bool SavePages(TScreenshotForm& Form, const QString& Folder, const QString& Suff
   return true;
 }
 
+// The frame dialog as the Video menu opens it, on the sample video.
+bool SaveFrameDialog(QWidget* Owner, const QString& Folder, const QString& Suffix)
+{
+  const QString Video = QDir(Folder).filePath(u"stereo-sample.wmv"_s);
+  if (!QFileInfo::exists(Video)) {
+    return true;
+  }
+  try {
+    Quillmark::TFrameSource Source;
+    Source.Video = std::make_unique<Quillmark::TVideoFile>(Video.toStdString());
+    Source.Aspect = Source.Video->DisplayAspect();
+    const Quillmark::TLayoutGuess Guess = Quillmark::DetectLayout(*Source.Video, 0);
+    Source.Layout = {Guess.LayoutIndex, Guess.HalfWidth, Guess.HalfHeight};
+    const Quillmark::TVideoFrame First = Quillmark::RepresentativeFrame(*Source.Video, 0);
+    auto Picture = Quillmark::MakeFramePicture(Quillmark::TPictureKind::Preview, First.Image, Source.Aspect,
+                                               Source.Layout);
+    Quillmark::TFrameDialog Dialog(Owner, Quillmark::TPictureKind::Preview, std::move(Source), First,
+                                   Picture);
+    Dialog.show();
+    QApplication::processEvents();
+    const QString Path = QDir(Folder).filePath(u"frame-dialog"_s + Suffix + u".png"_s);
+    if (!Dialog.grab().save(Path)) {
+      std::fprintf(stderr, "Cannot write %s\n", qPrintable(Path));
+      return false;
+    }
+  } catch (const Quillmark::EVideo& Error) {
+    std::fprintf(stderr, "%s: %s\n", qPrintable(Video), Error.what());
+    return false;
+  }
+  return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -83,7 +120,7 @@ int main(int argc, char** argv)
     const QString Suffix = Ppi ? u"-"_s + QString::number(*Ppi) : QString();
     if (SavePages(Form, Folder, Suffix)) {
       Form.ShowFileOpen(u"/home/user/Videos/Holiday in 3D.wmv"_s);
-      if (SavePages(Form, Folder, Suffix + u"-open"_s)) {
+      if (SavePages(Form, Folder, Suffix + u"-open"_s) && SaveFrameDialog(&Form, Folder, Suffix)) {
         Result = 0;
       }
     }

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Pictures of the main window on each page, with no file and with a file
-# open, at the screen's resolution and at 120 and 144 pixels per inch:
+# open, and of the Video menu's frame dialog on a small side-by-side video
+# made here, at the screen's resolution and at 120 and 144 pixels per inch:
 #   tools/screenshot.sh [FOLDER]      (default: build/screenshots)
 # Builds what it needs in build/ and runs under a virtual X display.
 set -e
@@ -12,6 +13,13 @@ if [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
 fi
 cmake --build "$BUILD_DIR" -j 2 --target quillmark-screenshot
 mkdir -p "$FOLDER"
+# Two views of one scene: the background further left in the left view.
+ffmpeg -nostdin -v error -y -filter_complex "
+  mandelbrot=s=660x360:rate=25,format=yuv420p,trim=duration=6,split[b1][b2];
+  testsrc2=s=160x160:rate=25,trim=duration=6,split[c1][c2];
+  [b1]crop=640:360:20:0[bl];[b2]crop=640:360:0:0[br];
+  [bl][c1]overlay=x=250:y=100[l];[br][c2]overlay=x=240:y=100[r];
+  [l][r]hstack,scale=640:360,setsar=1" -c:v wmv2 -q:v 3 -f asf "$FOLDER/stereo-sample.wmv"
 for PPI in "" 120 144; do
   xvfb-run -a -s "-screen 0 1280x1024x24" "$BUILD_DIR/tools/quillmark-screenshot" "$FOLDER" $PPI
 done
