@@ -22,6 +22,7 @@ namespace {
 // damaged file whose time stamps never reach the target.
 constexpr int MaxKeyFramePackets = 600;
 constexpr int MaxExactPackets = 3000;
+constexpr std::int64_t MaxFramePixels = 8192LL * 4320;
 // Seconds a key frame may lie before the time asked for and still be taken;
 // a short video takes a twentieth of its length at most.
 constexpr double KeyFrameSlack = 2.5;
@@ -192,6 +193,9 @@ void TVideoFile::TState::OpenDecoder()
   // One frame at a time: a single thread hands each frame out at once
   // instead of holding several back.
   Codec->thread_count = 1;
+  // A file may announce any frame size; nothing larger than 8K is decoded,
+  // so one frame never takes more than a few hundred megabytes.
+  Codec->max_pixels = MaxFramePixels;
   Codec->pkt_timebase = TimeBase;
   if (avcodec_open2(Codec.get(), Decoder, nullptr) < 0) {
     throw EVideo("The file's video format cannot be decoded");
@@ -387,14 +391,16 @@ TRgbImage ScaleImage(const TRgbImage& Image, int Width, int Height)
   if (Image.Empty() || Width <= 0 || Height <= 0) {
     throw EVideo("A picture of no size cannot be scaled");
   }
-  AVFrame Source{};
-  Source.width = Image.Width;
-  Source.height = Image.Height;
-  Source.format = AV_PIX_FMT_RGB24;
-  Source.data[0] = const_cast<std::uint8_t*>(Image.Pixels.data());
-  Source.linesize[0] = Image.Width * 3;
+  // The frame only borrows the picture's pixels: it owns no buffer, so
+  // freeing it leaves them alone.
+  TFramePtr Source = NewFrame();
+  Source->width = Image.Width;
+  Source->height = Image.Height;
+  Source->format = AV_PIX_FMT_RGB24;
+  Source->data[0] = const_cast<std::uint8_t*>(Image.Pixels.data());
+  Source->linesize[0] = Image.Width * 3;
   const bool Shrinks = Width <= Image.Width && Height <= Image.Height;
-  return ToRgb(Source, Width, Height, Shrinks ? SWS_AREA : SWS_BICUBIC);
+  return ToRgb(*Source, Width, Height, Shrinks ? SWS_AREA : SWS_BICUBIC);
 }
 
 } // namespace Quillmark

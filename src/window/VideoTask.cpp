@@ -14,9 +14,6 @@ namespace Quillmark {
 
 namespace {
 
-// A quick look never flashes a dialog.
-constexpr int ProgressDelayMs = 300;
-
 TTaskOutcome OutcomeOf(const std::exception_ptr& Error, bool Cancelled)
 {
   if (!Error) {
@@ -47,7 +44,10 @@ TTaskOutcome RunVideoTask(QWidget* Owner, const QString& Label,
   Progress.setWindowModality(Qt::WindowModal);
   Progress.setAutoClose(false);
   Progress.setAutoReset(false);
-  Progress.setMinimumDuration(ProgressDelayMs);
+  // Shown at once: while the work runs the window must take no commands,
+  // and the modal dialog is what keeps them away.
+  Progress.setMinimumDuration(0);
+  Progress.show();
   QObject::connect(&Progress, &QProgressDialog::canceled, [&Cancel, &Progress] {
     Cancel = true;
     Progress.setLabelText(u"Cancelling..."_s);
