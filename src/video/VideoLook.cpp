@@ -1,6 +1,8 @@
 #include "video/VideoLook.h"
 
 #include <cmath>
+#include <exception>
+#include <thread>
 
 #include "metadata/Catalogue.h"
 #include "metadata/NumberSyntax.h"
@@ -31,6 +33,47 @@ std::vector<double> SampleTimes(double Duration, double IntroSeconds)
   return Times;
 }
 
+struct TSample {
+  bool Read = false;
+  double Seconds = 0;
+  TFrameVotes Votes;
+};
+
+// Reads the samples Start, Start + Step, ... of Times from Video.
+void ReadSamples(TVideoFile& Video, const std::vector<double>& Times, std::size_t Start, std::size_t Step,
+                 std::vector<TSample>& Samples)
+{
+  for (std::size_t Index = Start; Index < Times.size(); Index += Step) {
+    TVideoFrame Frame;
+    try {
+      Frame = Video.FrameAt(Times[Index], false, MaxAnalysisWidth, MaxAnalysisHeight);
+    } catch (const EVideoCancelled&) {
+      throw;
+    } catch (const EVideo&) {
+      continue; // a damaged stretch: the other samples still count
+    }
+    Samples[Index] = {true, Frame.Seconds, CompareHalves(AnalysisImage(Frame.Image))};
+  }
+}
+
+TLayoutGuess JudgeSamples(const std::vector<TSample>& Samples, double DisplayAspect)
+{
+  std::vector<TFrameVotes> Frames;
+  const TSample* Last = nullptr;
+  for (const TSample& Sample : Samples) {
+    // Samples closer than the key frame spacing land on the same frame.
+    if (!Sample.Read || (Last != nullptr && Last->Seconds == Sample.Seconds)) {
+      continue;
+    }
+    Last = &Sample;
+    Frames.push_back(Sample.Votes);
+  }
+  if (Frames.empty()) {
+    throw EVideo("No picture of the video can be decoded");
+  }
+  return JudgeLayout(Frames, DisplayAspect);
+}
+
 bool IsStereoLayout(int LayoutIndex)
 {
   const int Mono = LayoutIndexOfKey(u"Mono");
@@ -53,34 +96,49 @@ double StatedIntroSeconds(const TCatalogueValues& Values, char16_t Separator)
 
 TLayoutGuess DetectLayout(TVideoFile& Video, double IntroSeconds)
 {
-  std::vector<TFrameVotes> Frames;
-  double LastSeconds = -1;
-  for (double Time : SampleTimes(Video.Duration(), IntroSeconds)) {
-    TVideoFrame Frame;
-    try {
-      Frame = Video.FrameAt(Time, false, MaxAnalysisWidth, MaxAnalysisHeight);
-    } catch (const EVideoCancelled&) {
-      throw;
-    } catch (const EVideo&) {
-      continue; // a damaged stretch: the other samples still count
-    }
-    // Samples closer than the key frame spacing land on the same frame.
-    if (Frame.Seconds == LastSeconds) {
-      continue;
-    }
-    LastSeconds = Frame.Seconds;
-    Frames.push_back(CompareHalves(AnalysisImage(Frame.Image)));
-  }
-  if (Frames.empty()) {
-    throw EVideo("No picture of the video can be decoded");
-  }
-  return JudgeLayout(Frames, Video.DisplayAspect());
+  const std::vector<double> Times = SampleTimes(Video.Duration(), IntroSeconds);
+  std::vector<TSample> Samples(Times.size());
+  ReadSamples(Video, Times, 0, 1, Samples);
+  return JudgeSamples(Samples, Video.DisplayAspect());
 }
 
 TLayoutGuess DetectLayout(const std::string& Path, double IntroSeconds, const std::atomic<bool>* Cancel)
 {
   TVideoFile Video(Path, Cancel);
-  return DetectLayout(Video, IntroSeconds);
+  const std::vector<double> Times = SampleTimes(Video.Duration(), IntroSeconds);
+  std::vector<TSample> Samples(Times.size());
+  // Decoding is most of the work: a second reader of the same file takes
+  // every other sample at the same time.
+  std::exception_ptr HelperError;
+  std::thread Helper([&] {
+    try {
+      TVideoFile Second(Path, Cancel);
+      ReadSamples(Second, Times, 1, 2, Samples);
+    } catch (...) {
+      HelperError = std::current_exception();
+    }
+  });
+  std::exception_ptr Error;
+  try {
+    ReadSamples(Video, Times, 0, 2, Samples);
+  } catch (...) {
+    Error = std::current_exception();
+  }
+  Helper.join();
+  if (Error) {
+    std::rethrow_exception(Error);
+  }
+  if (HelperError) {
+    try {
+      std::rethrow_exception(HelperError);
+    } catch (const EVideoCancelled&) {
+      throw;
+    } catch (const EVideo&) {
+      // The file did not open a second time: its samples are read here.
+      ReadSamples(Video, Times, 1, 2, Samples);
+    }
+  }
+  return JudgeSamples(Samples, Video.DisplayAspect());
 }
 
 double DefaultPictureTime(double Duration, double IntroSeconds)
@@ -123,12 +181,13 @@ TVideoFrame RepresentativeFrame(TVideoFile& Video, double IntroSeconds)
   return *Fallback;
 }
 
-TFrameLayout PictureLayout(TVideoFile& Video, const TCatalogueValues& Values, double IntroSeconds)
+TFrameLayout PictureLayout(const std::string& Path, const TCatalogueValues& Values, double IntroSeconds,
+                           const std::atomic<bool>* Cancel)
 {
   if (Values.Stereo && Values.LayoutIndex >= 0) {
     return {Values.LayoutIndex, Values.HalfWidth, Values.HalfHeight};
   }
-  const TLayoutGuess Guess = DetectLayout(Video, IntroSeconds);
+  const TLayoutGuess Guess = DetectLayout(Path, IntroSeconds, Cancel);
   if (Guess.Sure() && IsStereoLayout(Guess.LayoutIndex)) {
     return {Guess.LayoutIndex, Guess.HalfWidth, Guess.HalfHeight};
   }
@@ -141,7 +200,7 @@ TVideoPicture MakeVideoPicture(const std::string& Path, TPictureKind Kind, std::
 {
   TVideoFile Video(Path, Cancel);
   const double Intro = StatedIntroSeconds(Values, Separator);
-  const TFrameLayout Layout = PictureLayout(Video, Values, Intro);
+  const TFrameLayout Layout = PictureLayout(Path, Values, Intro, Cancel);
   const TVideoFrame Frame = Seconds ? Video.FrameAt(*Seconds, true) : RepresentativeFrame(Video, Intro);
   return {MakeFramePicture(Kind, Frame.Image, Video.DisplayAspect(), Layout), Frame.Seconds};
 }

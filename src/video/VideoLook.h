@@ -22,7 +22,8 @@ inline constexpr int DetectionSamples = 9;
 // The 2D intro the values state, in seconds; 0 when none or unreadable.
 double StatedIntroSeconds(const TCatalogueValues& Values, char16_t Separator);
 
-// Detection on an open video, skipping IntroSeconds at its start.
+// Detection on an open video, skipping IntroSeconds at its start. By path
+// the file is read by two threads at once.
 TLayoutGuess DetectLayout(TVideoFile& Video, double IntroSeconds);
 TLayoutGuess DetectLayout(const std::string& Path, double IntroSeconds,
                           const std::atomic<bool>* Cancel = nullptr);
@@ -37,7 +38,8 @@ TVideoFrame RepresentativeFrame(TVideoFile& Video, double IntroSeconds);
 // The layout the pictures follow: the values' own when they mark the file
 // stereo with a layout; otherwise the detected one when it is sure; else
 // the whole frame.
-TFrameLayout PictureLayout(TVideoFile& Video, const TCatalogueValues& Values, double IntroSeconds);
+TFrameLayout PictureLayout(const std::string& Path, const TCatalogueValues& Values, double IntroSeconds,
+                           const std::atomic<bool>* Cancel = nullptr);
 
 struct TVideoPicture {
   std::shared_ptr<const TJpegImage> Picture;

@@ -153,7 +153,7 @@ std::shared_ptr<const TJpegImage> TMainForm::PictureFromVideo(TPictureKind Kind)
     Source.Video = std::make_unique<TVideoFile>(Path, &Cancel);
     Source.Aspect = Source.Video->DisplayAspect();
     const double Intro = StatedIntroSeconds(Values, DecimalSeparator());
-    Source.Layout = PictureLayout(*Source.Video, Values, Intro);
+    Source.Layout = PictureLayout(Path, Values, Intro, &Cancel);
     First = RepresentativeFrame(*Source.Video, Intro);
     Picture = MakeFramePicture(Kind, First.Image, Source.Aspect, Source.Layout);
   };
