@@ -32,7 +32,7 @@ DEB="$(ls "$SCRATCH"/deb/quillmark_*.deb)"
 DEPENDS="$(dpkg-deb -f "$DEB" Depends)"
 # A release build links libcrypto into quillmark-tag; only a tool that
 # still loads it needs the package.
-NEEDED="libqt6widgets6 libjpeg62-turbo"
+NEEDED="libqt6widgets6 libjpeg62-turbo libavformat59 libswscale6"
 if ldd "$ROOT/bin/quillmark-tag" | grep -q libcrypto; then NEEDED="$NEEDED libssl3"; fi
 for LIB in $NEEDED; do
   echo "$DEPENDS" | grep -q "$LIB" || fail "Depends lacks $LIB: $DEPENDS"
