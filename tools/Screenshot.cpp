@@ -4,18 +4,23 @@
 //   quillmark-screenshot FOLDER
 // Run it under X with Xft.dpi or QT_FONT_DPI set to see the window at other
 // resolutions (tools/screenshot.sh does 96, 120 and 144). It says whether
-// the preview reached the screen pixel for pixel.
+// the preview reached the screen pixel for pixel. When FOLDER holds
+// stereo-sample.wmv, the dialog of Video > Make Preview from Video is saved
+// too, showing that video.
 #include "metadata/JpegImage.h"
 #include "metadata/PictureRules.h"
 #include "support/AboutDlg.h"
 #include "support/QtPlatform.h"
+#include "video/VideoLook.h"
 #include "window/Application.h"
 #include "window/JpegDrawing.h"
+#include "window/FrameDialog.h"
 #include "window/Main.h"
 #include "window/Product.h"
 #include "window/Website.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
@@ -172,6 +177,39 @@ QPalette DarkPalette()
   return Dark;
 }
 
+// The frame dialog as the Video menu opens it, on the sample video that
+// tools/screenshot.sh puts in the folder (nothing when it is not there).
+bool SaveFrameDialog(QWidget* Owner, const QString& Folder, const QString& Suffix)
+{
+  const QString Video = QDir(Folder).filePath(u"stereo-sample.wmv"_s);
+  if (!QFileInfo::exists(Video)) {
+    return true;
+  }
+  try {
+    Quillmark::TFrameSource Source;
+    Source.Video = std::make_unique<Quillmark::TVideoFile>(Video.toStdString());
+    Source.Aspect = Source.Video->DisplayAspect();
+    const Quillmark::TLayoutGuess Guess = Quillmark::DetectLayout(*Source.Video, 0);
+    Source.Layout = {Guess.LayoutIndex, Guess.HalfWidth, Guess.HalfHeight};
+    const Quillmark::TVideoFrame First = Quillmark::RepresentativeFrame(*Source.Video, 0);
+    auto Picture = Quillmark::MakeFramePicture(Quillmark::TPictureKind::Preview, First.Image, Source.Aspect,
+                                               Source.Layout);
+    Quillmark::TFrameDialog Dialog(Owner, Quillmark::TPictureKind::Preview, std::move(Source), First,
+                                   Picture);
+    Dialog.show();
+    QApplication::processEvents();
+    const QString Path = QDir(Folder).filePath(u"frame-dialog"_s + Suffix + u".png"_s);
+    if (!Dialog.grab().save(Path)) {
+      std::fprintf(stderr, "Cannot write %s\n", qPrintable(Path));
+      return false;
+    }
+  } catch (const Quillmark::EVideo& Error) {
+    std::fprintf(stderr, "%s: %s\n", qPrintable(Video), Error.what());
+    return false;
+  }
+  return true;
+}
+
 bool Run(TScreenshotPlatform& Platform, TScreenshotForm& Form, const QString& Folder)
 {
   const QString Suffix = u"-"_s + QString::number(Platform.ScreenPpi());
@@ -195,6 +233,9 @@ bool Run(TScreenshotPlatform& Platform, TScreenshotForm& Form, const QString& Fo
   Form.findChild<QTabWidget*>(u"PageControl"_s)->setCurrentIndex(2);
   QApplication::processEvents();
   ReportPoster(Form);
+  if (!SaveFrameDialog(&Form, Folder, Suffix)) {
+    return false;
+  }
   if (!SaveAbout(Platform, Form, Folder, u"about"_s + Suffix)) {
     return false;
   }

@@ -9,6 +9,7 @@
 #include "tag/LayoutFromName.h"
 #include "tag/SetBatch.h"
 #include "tag/ShowCommand.h"
+#include "tag/VideoChanges.h"
 
 #include "metadata/BoundedRead.h"
 #include "tag/BoundedJson.h"
@@ -255,6 +256,10 @@ bool SetFile(const TSetOptions& Options, const TChanges& Changes, std::size_t Po
   }
   const TCatalogueValues Before = Opened.Values;
   Apply(Options, Changes, Opened.Values);
+  if (Options.Video.Any() && !ApplyVideoChanges(Options.Video, File, Opened.Values, Out, Err)) {
+    Opened.Editor->Close();
+    return false;
+  }
   if (Options.LayoutFromName) {
     if (std::string Refusal = ApplyNameLayout(File, Opened.Values); !Refusal.empty()) {
       Messages.push_back(std::move(Refusal));

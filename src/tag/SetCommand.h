@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tag/VideoChanges.h"
+
 namespace Quillmark {
 
 enum class TPictureChange { Keep, Load, Remove };
@@ -36,6 +38,8 @@ struct TSetOptions {
   std::optional<std::string> ValuesFile;
   // The stereo box, layout and half boxes from the tags in each file's name.
   bool LayoutFromName = false;
+  // Changes taken from the file's own video, after the options above.
+  TVideoChangeOptions Video;
   bool DryRun = false;
   bool ShowProgress = false;
   bool Recursive = false; // folders among Files: their subfolders too

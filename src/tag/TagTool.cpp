@@ -2,6 +2,7 @@
 
 #include "metadata/Catalogue.h"
 #include "metadata/TextConversion.h"
+#include "tag/DetectCommand.h"
 #include "tag/DumpCommand.h"
 #include "tag/SetCommand.h"
 #include "tag/ShowCommand.h"
@@ -20,6 +21,7 @@ struct TCommands {
   TDumpOptions Dump;
   TShowOptions Show;
   TSetOptions Set;
+  TDetectOptions Detect;
 };
 
 void AddFiles(CLI::App& Command, std::vector<std::string>& Files, bool& Recursive)
@@ -41,6 +43,14 @@ void AddShow(CLI::App& App, TCommands& Commands)
   CLI::App* Show = App.add_subcommand("show", "Show the editor's sixteen values of each file");
   Show->add_flag("--json", Commands.Show.Json, "Print a JSON array, one object per file");
   AddFiles(*Show, Commands.Show.Files, Commands.Show.Recursive);
+}
+
+void AddDetect(CLI::App& App, TCommands& Commands)
+{
+  CLI::App* Detect =
+      App.add_subcommand("detect", "Detect the stereo layout of each file's video from its frames");
+  Detect->add_flag("--json", Commands.Detect.Json, "Print a JSON array, one object per file");
+  Detect->add_option("FILE", Commands.Detect.Files, "Video file (.wmv, .asf or any video)")->required();
 }
 
 struct TSwitch {
@@ -143,6 +153,7 @@ void AddSet(CLI::App& App, TCommands& Commands)
                   "Take every value but the pictures from what 'show --json' printed for one file; the other "
                   "options then change it further")
       ->type_name("FILE.json");
+  AddVideoChangeOptions(*Set, O.Video);
   Set->add_flag("--dry-run", O.DryRun, "Print each value that would change, old and new, but write nothing");
   AddFiles(*Set, O.Files, O.Recursive);
 }
@@ -158,6 +169,7 @@ int RunTagTool(int ArgumentCount, const char* const* Arguments, std::ostream& Ou
   AddDump(App, Commands);
   AddShow(App, Commands);
   AddSet(App, Commands);
+  AddDetect(App, Commands);
   try {
     App.parse(ArgumentCount, Arguments);
   } catch (const CLI::CallForHelp&) {
@@ -178,6 +190,9 @@ int RunTagTool(int ArgumentCount, const char* const* Arguments, std::ostream& Ou
   }
   if (App.got_subcommand("show")) {
     return RunShow(Commands.Show, Out, Err);
+  }
+  if (App.got_subcommand("detect")) {
+    return RunDetect(Commands.Detect, Out, Err);
   }
   if (App.got_subcommand("set")) {
     // Progress lines only make sense where a person watches them.

@@ -155,6 +155,7 @@ void TMainForm::ConnectCommands()
   connect(LoadPosterButton, &QPushButton::clicked, this, Guard(&TMainForm::LoadPosterButtonClick));
   connect(DeletePosterButton, &QPushButton::clicked, this, Guard(&TMainForm::DeletePosterButtonClick));
   connect(AfterShowTimer, &QTimer::timeout, this, Guard(&TMainForm::AfterShowTimerTimer));
+  ConnectVideoCommands();
 }
 
 void TMainForm::LoadApplicationIcon()
@@ -284,6 +285,7 @@ void TMainForm::UpdateControls()
   DeletePosterButton->setEnabled(Open && FPosterImage);
   PosterImage->setVisible(Open && FPosterImage);
   PosterScrollBox->setVisible(Open && FPosterImage);
+  UpdateVideoMenu();
   FModified = false;
   FChanged = TChangedAttributes();
   FStatusText->setText(FFileName);

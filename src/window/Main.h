@@ -21,7 +21,12 @@ class QTimer;
 
 namespace Quillmark {
 
+class TFrameDialog;
+struct TCatalogueValues;
 class TOpenDialog;
+
+// Runs the dialog of Video > Make Preview / Make Title Poster; true on OK.
+bool ExecFrameDialog(TFrameDialog& Dialog);
 
 class TMainForm : public QMainWindow, private Ui::TMainForm {
   Q_OBJECT
@@ -68,6 +73,10 @@ public slots:
   void LoadPosterButtonClick();
   void DeletePosterButtonClick();
   void AfterShowTimerTimer();
+  // The Video menu.
+  void DetectLayoutMenuItemClick();
+  void MakePreviewMenuItemClick();
+  void MakePosterMenuItemClick();
 
   // Text change of the eight text controls with a stored attribute.
   void EditChange();
@@ -87,6 +96,8 @@ protected:
 
   // Creates the metadata editor of each open; tests put another in.
   std::function<HRESULT(TRef<IWMMetadataEditor>&)> FCreateEditor = WMCreateEditor;
+  // Runs the frame dialog of the Video menu; tests choose in it instead.
+  std::function<bool(TFrameDialog&)> FExecFrameDialog = ExecFrameDialog;
 
   // The controls hold changes that are not saved.
   bool FModified = false;
@@ -113,6 +124,11 @@ private:
   void ConnectCommands();
   void AcceptDropsEverywhere();
   void DropFiles(QDropEvent* Event);
+  void ConnectVideoCommands();
+  void UpdateVideoMenu();
+  TCatalogueValues StereoValues() const;
+  void ReportVideoFailure(const QString& Why);
+  std::shared_ptr<const TJpegImage> PictureFromVideo(TPictureKind Kind);
   void CreateComponents();
   void LoadApplicationIcon();
   void AdaptDesign();

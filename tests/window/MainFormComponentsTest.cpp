@@ -174,9 +174,13 @@ TEST(MainFormComponents, MenusHaveTheirItemsInOrderWithoutShortcuts)
     return Result;
   };
   EXPECT_EQ(Form.Get<QMenuBar>("MainMenu1"), Form.menuBar());
-  ASSERT_EQ(Form.menuBar()->actions().size(), 2);
+  ASSERT_EQ(Form.menuBar()->actions().size(), 3);
   EXPECT_EQ(Form.menuBar()->actions()[0]->text(), u"&File"_s);
-  EXPECT_EQ(Form.menuBar()->actions()[1]->text(), u"&Help"_s);
+  EXPECT_EQ(Form.menuBar()->actions()[1]->text(), u"&Video"_s);
+  EXPECT_EQ(Form.menuBar()->actions()[2]->text(), u"&Help"_s);
+  EXPECT_EQ(Items("Video1"), QStringList({u"DetectLayoutMenuItem=Detect Stereo &Layout"_s, u"N3=-"_s,
+                                          u"MakePreviewMenuItem=Make &Preview from Video..."_s,
+                                          u"MakePosterMenuItem=Make Title &Poster from Video..."_s}));
   EXPECT_EQ(Items("File1"), QStringList({u"OpenMenuItem=&Open..."_s, u"SaveMenuItem=&Save"_s,
                                          u"CloseMenuItem=&Close"_s, u"N2=-"_s, u"ExitMenuItem=&Exit"_s}));
   EXPECT_EQ(Items("Help1"),

@@ -15,6 +15,7 @@ public:
   using TMainForm::FChanged;
   using TMainForm::FCreateEditor;
   using TMainForm::FEditor;
+  using TMainForm::FExecFrameDialog;
   using TMainForm::FFileName;
   using TMainForm::FModified;
   using TMainForm::FPosterImage;

@@ -1,0 +1,64 @@
+#include "tag/DetectCommand.h"
+
+#include "tag/CatalogueFile.h"
+#include "tag/LayoutText.h"
+#include "video/VideoLook.h"
+
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+namespace Quillmark {
+
+namespace {
+
+// The 2D intro the file's header states; none when the header cannot be
+// read, which leaves the video itself to be looked at.
+double IntroOf(const std::string& File)
+{
+  TOpenedCatalogue Opened;
+  if (!OpenCatalogue(File, TOpenAccess::Read, Opened).empty()) {
+    return 0;
+  }
+  Opened.Editor->Close();
+  return StatedIntroSeconds(Opened.Values, u'.');
+}
+
+nlohmann::ordered_json GuessJson(const std::string& File, const TLayoutGuess& Guess)
+{
+  nlohmann::ordered_json Json;
+  Json["file"] = File;
+  Json["layout"] = GuessKey(Guess);
+  Json["halfWidth"] = Guess.HalfWidth;
+  Json["halfHeight"] = Guess.HalfHeight;
+  Json["confidence"] = RoundedConfidence(Guess);
+  return Json;
+}
+
+} // namespace
+
+int RunDetect(const TDetectOptions& Options, std::ostream& Out, std::ostream& Err)
+{
+  int Status = 0;
+  nlohmann::ordered_json Files = nlohmann::ordered_json::array();
+  for (const std::string& File : Options.Files) {
+    TLayoutGuess Guess;
+    try {
+      Guess = DetectLayout(File, IntroOf(File));
+    } catch (const EVideo& Error) {
+      Err << File << ": " << Error.what() << '\n';
+      Status = 1;
+      continue;
+    }
+    if (Options.Json) {
+      Files.push_back(GuessJson(File, Guess));
+    } else {
+      Out << File << ": " << GuessText(Guess) << '\n';
+    }
+  }
+  if (Options.Json) {
+    Out << Files.dump(2) << '\n';
+  }
+  return Status;
+}
+
+} // namespace Quillmark

@@ -1,0 +1,406 @@
+#include "video/VideoFile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/frame.h>
+#include <libavutil/log.h>
+#include <libswscale/swscale.h>
+}
+
+namespace Quillmark {
+
+namespace {
+
+// A decoder may hold frames back; after this many packets without the frame
+// asked for, the video is taken to have none there. It bounds the work on a
+// damaged file whose time stamps never reach the target.
+constexpr int MaxKeyFramePackets = 600;
+constexpr int MaxExactPackets = 3000;
+constexpr std::int64_t MaxFramePixels = 8192LL * 4320;
+// Seconds a key frame may lie before the time asked for and still be taken;
+// a short video takes a twentieth of its length at most.
+constexpr double KeyFrameSlack = 2.5;
+
+struct TFormatCloser {
+  void operator()(AVFormatContext* Context) const { avformat_close_input(&Context); }
+};
+struct TCodecFreer {
+  void operator()(AVCodecContext* Context) const { avcodec_free_context(&Context); }
+};
+struct TFrameFreer {
+  void operator()(AVFrame* Frame) const { av_frame_free(&Frame); }
+};
+struct TPacketFreer {
+  void operator()(AVPacket* Packet) const { av_packet_free(&Packet); }
+};
+struct TScaleFreer {
+  void operator()(SwsContext* Context) const { sws_freeContext(Context); }
+};
+
+using TFramePtr = std::unique_ptr<AVFrame, TFrameFreer>;
+
+int Interrupt(void* Opaque)
+{
+  return static_cast<const std::atomic<bool>*>(Opaque)->load() ? 1 : 0;
+}
+
+// The libraries' own log lines would mix with the program's output; what
+// matters reaches the user as an EVideo message.
+void QuietLibraries()
+{
+  static std::once_flag Once;
+  std::call_once(Once, [] { av_log_set_level(AV_LOG_QUIET); });
+}
+
+TFramePtr NewFrame()
+{
+  TFramePtr Frame(av_frame_alloc());
+  if (!Frame) {
+    throw EVideo("Out of memory");
+  }
+  return Frame;
+}
+
+// Converts or scales Source into a packed RGB picture of Width x Height.
+TRgbImage ToRgb(const AVFrame& Source, int Width, int Height, int Flags)
+{
+  std::unique_ptr<SwsContext, TScaleFreer> Scale(
+      sws_getContext(Source.width, Source.height, static_cast<AVPixelFormat>(Source.format), Width, Height,
+                     AV_PIX_FMT_RGB24, Flags, nullptr, nullptr, nullptr));
+  TFramePtr Target = NewFrame();
+  Target->width = Width;
+  Target->height = Height;
+  Target->format = AV_PIX_FMT_RGB24;
+  if (!Scale || av_frame_get_buffer(Target.get(), 0) < 0) {
+    throw EVideo("The video's pictures cannot be converted");
+  }
+  sws_scale(Scale.get(), Source.data, Source.linesize, 0, Source.height, Target->data, Target->linesize);
+  TRgbImage Image;
+  Image.Width = Width;
+  Image.Height = Height;
+  const std::size_t Row = static_cast<std::size_t>(Width) * 3;
+  Image.Pixels.resize(Row * static_cast<std::size_t>(Height));
+  for (int Y = 0; Y < Height; ++Y) {
+    std::memcpy(Image.Pixels.data() + Row * static_cast<std::size_t>(Y),
+                Target->data[0] + Y * Target->linesize[0], Row);
+  }
+  return Image;
+}
+
+} // namespace
+
+struct TVideoFile::TState {
+  std::unique_ptr<AVFormatContext, TFormatCloser> Format;
+  std::unique_ptr<AVCodecContext, TCodecFreer> Codec;
+  std::unique_ptr<AVPacket, TPacketFreer> Packet;
+  const std::atomic<bool>* Cancel = nullptr;
+  int Stream = -1;
+  AVRational TimeBase{1, 1};
+  std::int64_t StartStamp = 0;
+  double Duration = 0;
+  double SampleAspect = 1;
+
+  void CheckCancel() const
+  {
+    if (Cancel != nullptr && Cancel->load()) {
+      throw EVideoCancelled();
+    }
+  }
+  double SecondsOf(std::int64_t Stamp) const
+  {
+    return static_cast<double>(Stamp - StartStamp) * av_q2d(TimeBase);
+  }
+  void Open(const std::string& Path);
+  void OpenDecoder();
+  void Seek(double Seconds);
+  // Reads packets and decodes until the frame asked for comes out or the
+  // work runs out.
+  TFramePtr Decode(double Seconds, bool Exact);
+  // Reads on to the last key frame at or before Seconds and decodes it alone.
+  TFramePtr DecodeKeyFrame(double Seconds);
+  TFramePtr ReceiveFrame();
+};
+
+void TVideoFile::TState::Open(const std::string& Path)
+{
+  AVFormatContext* Context = avformat_alloc_context();
+  if (Context == nullptr) {
+    throw EVideo("Out of memory");
+  }
+  if (Cancel != nullptr) {
+    Context->interrupt_callback.callback = Interrupt;
+    Context->interrupt_callback.opaque = const_cast<std::atomic<bool>*>(Cancel);
+  }
+  // Only the named local file is read: a name that looks like an address,
+  // or a file that points at others, reaches nothing else.
+  AVDictionary* Options = nullptr;
+  av_dict_set(&Options, "protocol_whitelist", "file", 0);
+  const std::string Url = "file:" + Path;
+  const int Opened = avformat_open_input(&Context, Url.c_str(), nullptr, &Options);
+  av_dict_free(&Options);
+  if (Opened < 0) {
+    CheckCancel();
+    throw EVideo("The file cannot be opened as a video");
+  }
+  Format.reset(Context);
+  if (avformat_find_stream_info(Context, nullptr) < 0) {
+    CheckCancel();
+    throw EVideo("The file's streams cannot be read");
+  }
+  Stream = av_find_best_stream(Context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+  if (Stream < 0) {
+    throw EVideo("The file holds no video stream");
+  }
+  const AVStream* Video = Context->streams[Stream];
+  TimeBase = Video->time_base;
+  if (TimeBase.num <= 0 || TimeBase.den <= 0) {
+    throw EVideo("The file's video has no time base");
+  }
+  StartStamp = Video->start_time == AV_NOPTS_VALUE ? 0 : Video->start_time;
+  if (Context->duration != AV_NOPTS_VALUE && Context->duration > 0) {
+    Duration = static_cast<double>(Context->duration) / AV_TIME_BASE;
+  } else if (Video->duration != AV_NOPTS_VALUE && Video->duration > 0) {
+    Duration = static_cast<double>(Video->duration) * av_q2d(TimeBase);
+  }
+  const AVRational Sample = av_guess_sample_aspect_ratio(Context, const_cast<AVStream*>(Video), nullptr);
+  if (Sample.num > 0 && Sample.den > 0) {
+    SampleAspect = av_q2d(Sample);
+  }
+  OpenDecoder();
+}
+
+void TVideoFile::TState::OpenDecoder()
+{
+  const AVCodecParameters* Parameters = Format->streams[Stream]->codecpar;
+  const AVCodec* Decoder = avcodec_find_decoder(Parameters->codec_id);
+  if (Decoder == nullptr) {
+    throw EVideo("The file's video format cannot be decoded");
+  }
+  Codec.reset(avcodec_alloc_context3(Decoder));
+  Packet.reset(av_packet_alloc());
+  if (!Codec || !Packet) {
+    throw EVideo("Out of memory");
+  }
+  if (avcodec_parameters_to_context(Codec.get(), Parameters) < 0) {
+    throw EVideo("The file's video format cannot be decoded");
+  }
+  // One frame at a time: a single thread hands each frame out at once
+  // instead of holding several back.
+  Codec->thread_count = 1;
+  // A file may announce any frame size; nothing larger than 8K is decoded,
+  // so one frame never takes more than a few hundred megabytes.
+  Codec->max_pixels = MaxFramePixels;
+  Codec->pkt_timebase = TimeBase;
+  if (avcodec_open2(Codec.get(), Decoder, nullptr) < 0) {
+    throw EVideo("The file's video format cannot be decoded");
+  }
+  if (Codec->width <= 0 || Codec->height <= 0) {
+    throw EVideo("The file's video has no picture size");
+  }
+}
+
+void TVideoFile::TState::Seek(double Seconds)
+{
+  const auto Target = StartStamp + static_cast<std::int64_t>(std::floor(Seconds / av_q2d(TimeBase)));
+  if (av_seek_frame(Format.get(), Stream, Target, AVSEEK_FLAG_BACKWARD) < 0 &&
+      avformat_seek_file(Format.get(), Stream, INT64_MIN, Target, Target, 0) < 0) {
+    CheckCancel();
+    // A file without an index that cannot be searched either: read from
+    // the start, which is cheap exactly when the time asked for is early.
+    if (av_seek_frame(Format.get(), Stream, StartStamp, AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_BYTE) < 0) {
+      throw EVideo("The video cannot be searched");
+    }
+  }
+  avcodec_flush_buffers(Codec.get());
+}
+
+TFramePtr TVideoFile::TState::ReceiveFrame()
+{
+  TFramePtr Frame = NewFrame();
+  if (avcodec_receive_frame(Codec.get(), Frame.get()) != 0) {
+    return nullptr;
+  }
+  Frame->pts = Frame->best_effort_timestamp;
+  return Frame;
+}
+
+TFramePtr TVideoFile::TState::DecodeKeyFrame(double Seconds)
+{
+  std::unique_ptr<AVPacket, TPacketFreer> Chosen(av_packet_alloc());
+  if (!Chosen) {
+    throw EVideo("Out of memory");
+  }
+  // The seek lands on an index entry, which may lie well before the time
+  // where the index is coarse or missing: key frames further back than a
+  // usual key frame spacing are read past, undecoded. The first one near
+  // the time is taken without reading on to the next.
+  const double Slack = Duration > 0 ? std::min(KeyFrameSlack, Duration / 20) : KeyFrameSlack;
+  const double Earliest = Seconds - Slack;
+  bool Have = false;
+  for (int Packets = 0; Packets < MaxKeyFramePackets; ++Packets) {
+    CheckCancel();
+    if (av_read_frame(Format.get(), Packet.get()) < 0) {
+      CheckCancel();
+      break;
+    }
+    if (Packet->stream_index != Stream || (Packet->flags & AV_PKT_FLAG_KEY) == 0) {
+      av_packet_unref(Packet.get());
+      continue;
+    }
+    const std::int64_t Stamp = Packet->pts != AV_NOPTS_VALUE ? Packet->pts : Packet->dts;
+    if (Have && Stamp != AV_NOPTS_VALUE && SecondsOf(Stamp) > Seconds + 1e-3) {
+      av_packet_unref(Packet.get());
+      break;
+    }
+    av_packet_unref(Chosen.get());
+    av_packet_move_ref(Chosen.get(), Packet.get());
+    Have = true;
+    if (Stamp == AV_NOPTS_VALUE || SecondsOf(Stamp) >= Earliest) {
+      break;
+    }
+  }
+  if (!Have) {
+    throw EVideo("No picture of the video can be decoded there");
+  }
+  avcodec_send_packet(Codec.get(), Chosen.get());
+  TFramePtr Frame = ReceiveFrame();
+  if (!Frame) {
+    // A decoder that holds frames back hands this one out when drained.
+    avcodec_send_packet(Codec.get(), nullptr);
+    Frame = ReceiveFrame();
+  }
+  if (!Frame) {
+    throw EVideo("No picture of the video can be decoded there");
+  }
+  return Frame;
+}
+
+TFramePtr TVideoFile::TState::Decode(double Seconds, bool Exact)
+{
+  if (!Exact) {
+    return DecodeKeyFrame(Seconds);
+  }
+  TFramePtr Last;
+  bool KeySeen = false;
+  bool Draining = false;
+  for (int Packets = 0; Packets < MaxExactPackets; ++Packets) {
+    CheckCancel();
+    if (!Draining) {
+      const int Read = av_read_frame(Format.get(), Packet.get());
+      if (Read < 0) {
+        CheckCancel();
+        Draining = true;
+        avcodec_send_packet(Codec.get(), nullptr);
+      } else {
+        // Packets before the first key frame after a seek decode into grey
+        // guesses, so they are not fed to the decoder at all.
+        const bool Wanted =
+            Packet->stream_index == Stream && (KeySeen || (Packet->flags & AV_PKT_FLAG_KEY) != 0);
+        if (Wanted) {
+          KeySeen = true;
+          avcodec_send_packet(Codec.get(), Packet.get());
+        }
+        av_packet_unref(Packet.get());
+      }
+    }
+    // The frame shown at a time is the last one that starts at or before
+    // it, known once the frame after it comes out.
+    while (TFramePtr Frame = ReceiveFrame()) {
+      const double At = Frame->pts == AV_NOPTS_VALUE ? Seconds : SecondsOf(Frame->pts);
+      if (At > Seconds + 1e-3) {
+        return Last ? std::move(Last) : std::move(Frame);
+      }
+      Last = std::move(Frame);
+    }
+    if (Draining) {
+      break;
+    }
+  }
+  if (Last) {
+    return Last;
+  }
+  throw EVideo("No picture of the video can be decoded there");
+}
+
+TVideoFile::TVideoFile(const std::string& Path, const std::atomic<bool>* Cancel)
+    : FState(std::make_unique<TState>())
+{
+  QuietLibraries();
+  FState->Cancel = Cancel;
+  FState->Open(Path);
+}
+
+TVideoFile::~TVideoFile() = default;
+
+double TVideoFile::Duration() const
+{
+  return FState->Duration;
+}
+
+int TVideoFile::Width() const
+{
+  return FState->Codec->width;
+}
+
+int TVideoFile::Height() const
+{
+  return FState->Codec->height;
+}
+
+double TVideoFile::DisplayAspect() const
+{
+  return static_cast<double>(Width()) * FState->SampleAspect / static_cast<double>(Height());
+}
+
+TVideoFrame TVideoFile::FrameAt(double Seconds, bool Exact)
+{
+  return FrameAt(Seconds, Exact, 0, 0);
+}
+
+TVideoFrame TVideoFile::FrameAt(double Seconds, bool Exact, int MaxWidth, int MaxHeight)
+{
+  if (!(Seconds > 0)) {
+    Seconds = 0;
+  }
+  if (FState->Duration > 0) {
+    Seconds = std::min(Seconds, FState->Duration);
+  }
+  FState->Seek(Seconds);
+  TFramePtr Frame = FState->Decode(Seconds, Exact);
+  TVideoFrame Result;
+  Result.Seconds = Frame->pts == AV_NOPTS_VALUE ? Seconds : std::max(0.0, FState->SecondsOf(Frame->pts));
+  int Factor = 1;
+  if (MaxWidth > 0 && MaxHeight > 0) {
+    Factor =
+        std::max({1, (Frame->width + MaxWidth - 1) / MaxWidth, (Frame->height + MaxHeight - 1) / MaxHeight});
+  }
+  const int Width = std::max(1, Frame->width / Factor);
+  const int Height = std::max(1, Frame->height / Factor);
+  Result.Image = ToRgb(*Frame, Width, Height, Factor == 1 ? SWS_BICUBIC : SWS_AREA);
+  return Result;
+}
+
+TRgbImage ScaleImage(const TRgbImage& Image, int Width, int Height)
+{
+  if (Image.Empty() || Width <= 0 || Height <= 0) {
+    throw EVideo("A picture of no size cannot be scaled");
+  }
+  // The frame only borrows the picture's pixels: it owns no buffer, so
+  // freeing it leaves them alone.
+  TFramePtr Source = NewFrame();
+  Source->width = Image.Width;
+  Source->height = Image.Height;
+  Source->format = AV_PIX_FMT_RGB24;
+  Source->data[0] = const_cast<std::uint8_t*>(Image.Pixels.data());
+  Source->linesize[0] = Image.Width * 3;
+  const bool Shrinks = Width <= Image.Width && Height <= Image.Height;
+  return ToRgb(*Source, Width, Height, Shrinks ? SWS_AREA : SWS_BICUBIC);
+}
+
+} // namespace Quillmark

@@ -1,0 +1,236 @@
+#include "video/VideoLook.h"
+
+#include <cmath>
+#include <exception>
+#include <thread>
+
+#include "metadata/Catalogue.h"
+#include "metadata/NumberSyntax.h"
+
+namespace Quillmark {
+
+namespace {
+
+constexpr double UnitsPerSecond = 10'000'000.0;
+// Tries at later times when the representative frame is black or flat.
+constexpr int FlatRetries = 6;
+
+// Sample times spread evenly over the part after the intro, each in the
+// middle of its stretch so that the first and last frames (often black)
+// are avoided.
+std::vector<double> SampleTimes(double Duration, double IntroSeconds)
+{
+  std::vector<double> Times;
+  if (!(Duration > 0)) {
+    Times.push_back(0);
+    return Times;
+  }
+  const double Start = IntroSeconds < Duration ? IntroSeconds : 0;
+  const double Length = Duration - Start;
+  for (int Index = 0; Index < DetectionSamples; ++Index) {
+    Times.push_back(Start + Length * (Index + 0.5) / DetectionSamples);
+  }
+  return Times;
+}
+
+struct TSample {
+  bool Read = false;
+  double Seconds = 0;
+  TFrameVotes Votes;
+};
+
+// Reads the samples Start, Start + Step, ... of Times from Video.
+void ReadSamples(TVideoFile& Video, const std::vector<double>& Times, std::size_t Start, std::size_t Step,
+                 std::vector<TSample>& Samples)
+{
+  for (std::size_t Index = Start; Index < Times.size(); Index += Step) {
+    TVideoFrame Frame;
+    try {
+      Frame = Video.FrameAt(Times[Index], false, MaxAnalysisWidth, MaxAnalysisHeight);
+    } catch (const EVideoCancelled&) {
+      throw;
+    } catch (const EVideo&) {
+      continue; // a damaged stretch: the other samples still count
+    }
+    Samples[Index] = {true, Frame.Seconds, CompareHalves(AnalysisImage(Frame.Image))};
+  }
+}
+
+TLayoutGuess JudgeSamples(const std::vector<TSample>& Samples, double DisplayAspect)
+{
+  std::vector<TFrameVotes> Frames;
+  const TSample* Last = nullptr;
+  for (const TSample& Sample : Samples) {
+    // Samples closer than the key frame spacing land on the same frame.
+    if (!Sample.Read || (Last != nullptr && Last->Seconds == Sample.Seconds)) {
+      continue;
+    }
+    Last = &Sample;
+    Frames.push_back(Sample.Votes);
+  }
+  if (Frames.empty()) {
+    throw EVideo("No picture of the video can be decoded");
+  }
+  return JudgeLayout(Frames, DisplayAspect);
+}
+
+bool IsStereoLayout(int LayoutIndex)
+{
+  const int Mono = LayoutIndexOfKey(u"Mono");
+  return LayoutIndex >= 0 && LayoutIndex != Mono;
+}
+
+} // namespace
+
+double StatedIntroSeconds(const TCatalogueValues& Values, char16_t Separator)
+{
+  if (IsBlank(Values.Duration)) {
+    return 0;
+  }
+  const std::optional<std::int64_t> Units = ParseDurationUnits(Values.Duration, Separator);
+  if (!Units || *Units <= 0) {
+    return 0;
+  }
+  return static_cast<double>(*Units) / UnitsPerSecond;
+}
+
+TLayoutGuess DetectLayout(TVideoFile& Video, double IntroSeconds)
+{
+  const std::vector<double> Times = SampleTimes(Video.Duration(), IntroSeconds);
+  std::vector<TSample> Samples(Times.size());
+  ReadSamples(Video, Times, 0, 1, Samples);
+  return JudgeSamples(Samples, Video.DisplayAspect());
+}
+
+TLayoutGuess DetectLayout(const std::string& Path, double IntroSeconds, const std::atomic<bool>* Cancel)
+{
+  TVideoFile Video(Path, Cancel);
+  const std::vector<double> Times = SampleTimes(Video.Duration(), IntroSeconds);
+  std::vector<TSample> Samples(Times.size());
+  // Decoding is most of the work: a second reader of the same file takes
+  // every other sample at the same time.
+  std::exception_ptr HelperError;
+  std::thread Helper([&] {
+    try {
+      TVideoFile Second(Path, Cancel);
+      ReadSamples(Second, Times, 1, 2, Samples);
+    } catch (...) {
+      HelperError = std::current_exception();
+    }
+  });
+  std::exception_ptr Error;
+  try {
+    ReadSamples(Video, Times, 0, 2, Samples);
+  } catch (...) {
+    Error = std::current_exception();
+  }
+  Helper.join();
+  if (Error) {
+    std::rethrow_exception(Error);
+  }
+  if (HelperError) {
+    try {
+      std::rethrow_exception(HelperError);
+    } catch (const EVideoCancelled&) {
+      throw;
+    } catch (const EVideo&) {
+      // The file did not open a second time: its samples are read here.
+      ReadSamples(Video, Times, 1, 2, Samples);
+    }
+  }
+  return JudgeSamples(Samples, Video.DisplayAspect());
+}
+
+double DefaultPictureTime(double Duration, double IntroSeconds)
+{
+  if (!(Duration > 0)) {
+    return 0;
+  }
+  const double Start = IntroSeconds < Duration ? std::max(0.0, IntroSeconds) : 0;
+  return Start + (Duration - Start) / 3;
+}
+
+TVideoFrame RepresentativeFrame(TVideoFile& Video, double IntroSeconds)
+{
+  const double Duration = Video.Duration();
+  const double First = DefaultPictureTime(Duration, IntroSeconds);
+  const double Step = Duration > 0 ? (Duration - First) / (FlatRetries + 1) : 0;
+  std::optional<TVideoFrame> Fallback;
+  for (int Try = 0; Try <= FlatRetries; ++Try) {
+    TVideoFrame Frame;
+    try {
+      Frame = Video.FrameAt(First + Step * Try, false);
+    } catch (const EVideoCancelled&) {
+      throw;
+    } catch (const EVideo&) {
+      continue;
+    }
+    if (!IsFlat(AnalysisImage(Frame.Image))) {
+      return Frame;
+    }
+    if (!Fallback) {
+      Fallback = std::move(Frame);
+    }
+    if (Step <= 0) {
+      break;
+    }
+  }
+  if (!Fallback) {
+    throw EVideo("No picture of the video can be decoded");
+  }
+  return *Fallback;
+}
+
+TFrameLayout PictureLayout(const std::string& Path, const TCatalogueValues& Values, double IntroSeconds,
+                           const std::atomic<bool>* Cancel)
+{
+  if (Values.Stereo && Values.LayoutIndex >= 0) {
+    return {Values.LayoutIndex, Values.HalfWidth, Values.HalfHeight};
+  }
+  const TLayoutGuess Guess = DetectLayout(Path, IntroSeconds, Cancel);
+  if (Guess.Sure() && IsStereoLayout(Guess.LayoutIndex)) {
+    return {Guess.LayoutIndex, Guess.HalfWidth, Guess.HalfHeight};
+  }
+  return {};
+}
+
+TVideoPicture MakeVideoPicture(const std::string& Path, TPictureKind Kind, std::optional<double> Seconds,
+                               const TCatalogueValues& Values, char16_t Separator,
+                               const std::atomic<bool>* Cancel)
+{
+  TVideoFile Video(Path, Cancel);
+  const double Intro = StatedIntroSeconds(Values, Separator);
+  const TFrameLayout Layout = PictureLayout(Path, Values, Intro, Cancel);
+  const TVideoFrame Frame = Seconds ? Video.FrameAt(*Seconds, true) : RepresentativeFrame(Video, Intro);
+  return {MakeFramePicture(Kind, Frame.Image, Video.DisplayAspect(), Layout), Frame.Seconds};
+}
+
+std::string DescribeLayout(const TLayoutGuess& Guess)
+{
+  if (Guess.LayoutIndex < 0 || !IsStereoLayout(Guess.LayoutIndex)) {
+    return "2D (monoscopic)";
+  }
+  const std::u16string_view Key = LayoutKeyAt(Guess.LayoutIndex);
+  std::string Text;
+  if (Key == u"SideBySideLF") {
+    Text = "side by side, left image first";
+  } else if (Key == u"SideBySideRF") {
+    Text = "side by side, right image first";
+  } else if (Key == u"OverUnderLT") {
+    Text = "over/under, left image top";
+  } else if (Key == u"OverUnderRT") {
+    Text = "over/under, right image top";
+  } else {
+    Text = "stereo";
+  }
+  if (Guess.HalfWidth) {
+    Text += ", half width";
+  } else if (Guess.HalfHeight) {
+    Text += ", half height";
+  } else {
+    Text += ", full resolution";
+  }
+  return Text;
+}
+
+} // namespace Quillmark

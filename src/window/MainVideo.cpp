@@ -1,0 +1,181 @@
+// The Video menu: detecting the stereo layout from the open file's frames,
+// and making the preview or the title poster from one of them. The video is
+// read on a thread of its own; the window's values change only as the
+// controls do, and nothing is saved until File > Save.
+#include "metadata/Catalogue.h"
+#include "support/ErrorDisplay.h"
+#include "metadata/DecimalSeparator.h"
+#include "video/VideoLook.h"
+#include "window/FrameDialog.h"
+#include "window/JpegDrawing.h"
+#include "window/Main.h"
+#include "window/VideoTask.h"
+
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace Quillmark {
+
+namespace {
+
+QString HalvesText(const TLayoutGuess& Guess)
+{
+  if (Guess.HalfWidth) {
+    return u", half width"_s;
+  }
+  if (Guess.HalfHeight) {
+    return u", half height"_s;
+  }
+  return Guess.LayoutIndex == LayoutIndexOfKey(u"Mono") ? QString() : u", full resolution"_s;
+}
+
+QString GuessText(const TLayoutGuess& Guess)
+{
+  const QString Item = Guess.LayoutIndex >= 0 && Guess.LayoutIndex < static_cast<int>(LayoutCount)
+                           ? QString::fromUtf16(LayoutItems[static_cast<std::size_t>(Guess.LayoutIndex)])
+                           : u"Monoscopic"_s;
+  return Item + HalvesText(Guess);
+}
+
+QString PercentText(double Confidence)
+{
+  return QString::number(std::lround(Confidence * 100)) + u"%"_s;
+}
+
+} // namespace
+
+void TMainForm::ConnectVideoCommands()
+{
+  // As every command: errors stop at the handler's edge.
+  auto Guard = [this](void (TMainForm::*Handler)()) {
+    return [this, Handler] { RunHandler(FPlatform, this, [this, Handler] { (this->*Handler)(); }); };
+  };
+  connect(DetectLayoutMenuItem, &QAction::triggered, this, Guard(&TMainForm::DetectLayoutMenuItemClick));
+  connect(MakePreviewMenuItem, &QAction::triggered, this, Guard(&TMainForm::MakePreviewMenuItemClick));
+  connect(MakePosterMenuItem, &QAction::triggered, this, Guard(&TMainForm::MakePosterMenuItemClick));
+}
+
+void TMainForm::UpdateVideoMenu()
+{
+  const bool Open = !FFileName.isEmpty();
+  Video1->setEnabled(Open);
+  for (QAction* Item : {DetectLayoutMenuItem, MakePreviewMenuItem, MakePosterMenuItem}) {
+    Item->setEnabled(Open);
+  }
+}
+
+TCatalogueValues TMainForm::StereoValues() const
+{
+  TCatalogueValues Values;
+  Values.Stereo = StereoCheckBox->isChecked();
+  Values.LayoutIndex = LayoutComboBox->currentIndex();
+  Values.HalfWidth = HalfWidthCheckBox->isChecked();
+  Values.HalfHeight = HalfHeightCheckBox->isChecked();
+  Values.Duration = DurationEdit->text().toStdU16String();
+  return Values;
+}
+
+void TMainForm::ReportVideoFailure(const QString& Why)
+{
+  Warn(u"Could not read the video of '"_s +
+           QString::fromStdString(std::string(FileNameWithoutFolder(FFileName.toStdString()))) + u"'!\r\r"_s +
+           Why,
+       TMessageIcon::Warning);
+}
+
+void TMainForm::DetectLayoutMenuItemClick()
+{
+  if (FFileName.isEmpty()) {
+    return;
+  }
+  const std::string Path = FFileName.toStdString();
+  const double Intro = StatedIntroSeconds(StereoValues(), DecimalSeparator());
+  TLayoutGuess Guess;
+  const TTaskOutcome Outcome = RunVideoTask(this, u"Detecting the stereo layout..."_s,
+                                            [&Guess, &Path, Intro](const std::atomic<bool>& Cancel) {
+                                              Guess = DetectLayout(Path, Intro, &Cancel);
+                                            });
+  if (Outcome.Result == TTaskResult::Cancelled) {
+    return;
+  }
+  if (Outcome.Result == TTaskResult::Failed) {
+    ReportVideoFailure(Outcome.Message);
+    return;
+  }
+  if (!Guess.Sure()) {
+    Warn(u"The stereo layout could not be detected with confidence.\r\rBest guess: "_s + GuessText(Guess) +
+             u" (confidence "_s + PercentText(Guess.Confidence) + u"). Nothing was changed."_s,
+         TMessageIcon::Information);
+    return;
+  }
+  StereoCheckBox->setChecked(true);
+  LayoutComboBox->setCurrentIndex(Guess.LayoutIndex);
+  HalfWidthCheckBox->setChecked(Guess.HalfWidth);
+  HalfHeightCheckBox->setChecked(Guess.HalfHeight);
+  FModified = true;
+  Warn(u"Detected stereo layout: "_s + GuessText(Guess) + u".\r\rConfidence: "_s +
+           PercentText(Guess.Confidence) + u". Check the Stereo page; nothing is saved until File > Save."_s,
+       TMessageIcon::Information);
+}
+
+void TMainForm::MakePreviewMenuItemClick()
+{
+  std::shared_ptr<const TJpegImage> Picture = PictureFromVideo(TPictureKind::Preview);
+  if (!Picture) {
+    return;
+  }
+  MarkChanged(TAttribute::StereoscopicPreview);
+  FPreviewImage = std::move(Picture);
+  PreviewImage->show();
+  DrawJpeg(PreviewImage, *FPreviewImage);
+  DeleteButton->setEnabled(true);
+}
+
+void TMainForm::MakePosterMenuItemClick()
+{
+  std::shared_ptr<const TJpegImage> Picture = PictureFromVideo(TPictureKind::Poster);
+  if (!Picture) {
+    return;
+  }
+  MarkChanged(TAttribute::StereoDiscTitlePoster);
+  FPosterImage = std::move(Picture);
+  ShowPoster();
+  DeletePosterButton->setEnabled(true);
+}
+
+std::shared_ptr<const TJpegImage> TMainForm::PictureFromVideo(TPictureKind Kind)
+{
+  if (FFileName.isEmpty()) {
+    return nullptr;
+  }
+  const std::string Path = FFileName.toStdString();
+  const TCatalogueValues Values = StereoValues();
+  TFrameSource Source;
+  TVideoFrame First;
+  std::shared_ptr<const TJpegImage> Picture;
+  const auto Look = [&](const std::atomic<bool>& Cancel) {
+    Source.Video = std::make_unique<TVideoFile>(Path, &Cancel);
+    Source.Aspect = Source.Video->DisplayAspect();
+    const double Intro = StatedIntroSeconds(Values, DecimalSeparator());
+    Source.Layout = PictureLayout(Path, Values, Intro, &Cancel);
+    First = RepresentativeFrame(*Source.Video, Intro);
+    Picture = MakeFramePicture(Kind, First.Image, Source.Aspect, Source.Layout);
+  };
+  // The video watches the source's flag, which the dialog uses later on.
+  const TTaskOutcome Outcome = RunVideoTask(this, u"Reading the video..."_s, Look, Source.Cancel.get());
+  if (Outcome.Result == TTaskResult::Cancelled) {
+    return nullptr;
+  }
+  if (Outcome.Result == TTaskResult::Failed) {
+    ReportVideoFailure(Outcome.Message);
+    return nullptr;
+  }
+  TFrameDialog Dialog(this, Kind, std::move(Source), First, std::move(Picture));
+  if (!FExecFrameDialog(Dialog)) {
+    return nullptr;
+  }
+  return Dialog.Picture();
+}
+
+} // namespace Quillmark

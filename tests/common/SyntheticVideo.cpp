@@ -1,0 +1,105 @@
+#include "common/SyntheticVideo.h"
+
+#include "common/TestFiles.h"
+
+namespace QuillmarkTest {
+
+namespace {
+
+// The background lies behind the screen: each of its points sits this many
+// pixels further left in the left view. The card is in front of the
+// screen, further right in the left view.
+constexpr int BackgroundShift = 10;
+constexpr int CardShift = 6;
+constexpr int CardSize = 72;
+
+bool SideBySide(TSceneLayout Layout)
+{
+  return Layout == TSceneLayout::SideBySideLF || Layout == TSceneLayout::SideBySideRF;
+}
+
+bool LeftFirst(TSceneLayout Layout)
+{
+  return Layout == TSceneLayout::SideBySideLF || Layout == TSceneLayout::OverUnderLT;
+}
+
+std::string Size(int Width, int Height)
+{
+  return std::to_string(Width) + "x" + std::to_string(Height);
+}
+
+// Coarse cells scaled up: texture at every scale the detection looks at,
+// and a chaotic rule so that no two parts of the picture look alike.
+std::string Texture(int Width, int Height, double Seconds, int Rule)
+{
+  return "cellauto=s=" + Size(Width / 2, Height / 2) + ":rule=" + std::to_string(Rule) +
+         ":rate=10:random_fill_ratio=0.5:full=1:seed=7,scale=" + Size(Width, Height) +
+         ":flags=bilinear,format=yuv420p,setsar=1,trim=duration=" + std::to_string(Seconds);
+}
+
+std::string StereoPart(const TScene& Scene)
+{
+  const int W = Scene.ViewWidth;
+  const int H = Scene.ViewHeight;
+  const std::string D = std::to_string(Scene.Seconds);
+  const int CardX = W / 2 - CardSize / 2;
+  const int CardY = H / 2 - CardSize / 2;
+  const auto N = [](int Value) { return std::to_string(Value); };
+  std::string Graph = Texture(W + BackgroundShift, H, Scene.Seconds, 30) + ",split[b1][b2];";
+  Graph += "testsrc=s=" + Size(CardSize, CardSize) + ":rate=10,trim=duration=" + D + ",split[c1][c2];";
+  Graph += "[b1]crop=" + N(W) + ":" + N(H) + ":" + N(BackgroundShift) + ":0[bl];";
+  Graph += "[b2]crop=" + N(W) + ":" + N(H) + ":0:0[br];";
+  Graph += "[bl][c1]overlay=x=" + N(CardX + CardShift) + ":y=" + N(CardY) + "[l];";
+  Graph += "[br][c2]overlay=x=" + N(CardX) + ":y=" + N(CardY) + "[r];";
+  if (Scene.Layout == TSceneLayout::Mono) {
+    return Graph + "[r]nullsink;[l]null";
+  }
+  const std::string Pair = LeftFirst(Scene.Layout) ? "[l][r]" : "[r][l]";
+  Graph += Pair + (SideBySide(Scene.Layout) ? "hstack" : "vstack");
+  if (Scene.Half) {
+    Graph += ",scale=" + Size(W, H);
+  }
+  return Graph + ",setsar=1";
+}
+
+std::string Graph(const TScene& Scene)
+{
+  const int W = SceneFrameWidth(Scene);
+  const int H = SceneFrameHeight(Scene);
+  std::string Graph = StereoPart(Scene) + "[s];";
+  std::string Parts = "[s]";
+  int Count = 1;
+  if (Scene.IntroSeconds > 0) {
+    Graph += Texture(W, H, Scene.IntroSeconds, 110) + "[i];";
+    Parts = "[i]" + Parts;
+    ++Count;
+  }
+  Graph += Parts + "concat=n=" + std::to_string(Count) + ":v=1:a=0";
+  if (Scene.BlackSeconds > 0) {
+    Graph += ",drawbox=c=black:t=fill:enable='lt(t," + std::to_string(Scene.BlackSeconds) + ")'";
+  }
+  return Graph;
+}
+
+} // namespace
+
+int SceneFrameWidth(const TScene& Scene)
+{
+  return SideBySide(Scene.Layout) && !Scene.Half ? 2 * Scene.ViewWidth : Scene.ViewWidth;
+}
+
+int SceneFrameHeight(const TScene& Scene)
+{
+  const bool Stacked = Scene.Layout == TSceneLayout::OverUnderLT || Scene.Layout == TSceneLayout::OverUnderRT;
+  return Stacked && !Scene.Half ? 2 * Scene.ViewHeight : Scene.ViewHeight;
+}
+
+bool MakeSceneVideo(const TScene& Scene, const std::filesystem::path& Path)
+{
+  // Key frames every second, as encoders for playback place them.
+  const std::string Command = "ffmpeg -nostdin -v error -y -filter_complex \"" + Graph(Scene) +
+                              "\" -c:v wmv2 -q:v 3 -g 10 -f asf '" + Path.string() + "'";
+  return RunCommand(Command) == 0;
+}
+
+} // namespace QuillmarkTest

@@ -1,0 +1,31 @@
+#pragma once
+// Small stereo videos made with ffmpeg for the tests: two views of one
+// scene, a textured background behind the screen and a test card in front
+// of it, so that the two views differ by a shift that changes across the
+// picture, composed in each layout.
+#include <filesystem>
+#include <string>
+
+namespace QuillmarkTest {
+
+enum class TSceneLayout { Mono, SideBySideLF, SideBySideRF, OverUnderLT, OverUnderRT };
+
+struct TScene {
+  TSceneLayout Layout = TSceneLayout::Mono;
+  bool Half = false;       // halves squeezed into the frame of one view
+  double IntroSeconds = 0; // a 2D stretch before the stereo part
+  double Seconds = 4;      // the stereo (or 2D) part
+  int ViewWidth = 256;     // one view, 4:3 unless told otherwise
+  int ViewHeight = 192;
+  double BlackSeconds = 0; // black from the start for this long
+};
+
+// The frame size the scene's video has.
+int SceneFrameWidth(const TScene& Scene);
+int SceneFrameHeight(const TScene& Scene);
+
+// Makes the video (Windows Media Video 8 in ASF) at Path; false when ffmpeg
+// fails.
+bool MakeSceneVideo(const TScene& Scene, const std::filesystem::path& Path);
+
+} // namespace QuillmarkTest
