@@ -11,8 +11,8 @@
 // that inserted 4 KiB of room at its start left it, so that a rollback
 // collapses room; the video is then a file on a disk that can do that.
 #include "JournalVideo.h"
-#include "metadata/fs/Crc32.h"
 #include "metadata/asf/JournalCheck.h"
+#include "metadata/fs/Crc32.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -13,8 +13,8 @@
 #include "support/QtPlatform.h"
 #include "video/VideoLook.h"
 #include "window/Application.h"
-#include "window/JpegDrawing.h"
 #include "window/FrameDialog.h"
+#include "window/JpegDrawing.h"
 #include "window/Main.h"
 #include "window/Product.h"
 #include "window/Website.h"
@@ -123,7 +123,8 @@ void CheckPreview(TScreenshotForm& Form, const QString& PreviewFile)
 {
   auto* Image = Form.findChild<QLabel*>(u"PreviewImage"_s);
   Quillmark::TJpegImage Jpeg;
-  if (Jpeg.LoadFromFile(PreviewFile.toStdString(), Quillmark::MaxPreviewBytes) != Quillmark::TJpegImage::TFileLoad::Ok) {
+  if (Jpeg.LoadFromFile(PreviewFile.toStdString(), Quillmark::MaxPreviewBytes) !=
+      Quillmark::TJpegImage::TFileLoad::Ok) {
     std::printf("preview: not loaded\n");
     return;
   }

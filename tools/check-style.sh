@@ -5,7 +5,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 BUILD_DIR="${1:-build}"
-FILES=$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'fuzz/*.cpp' 'tools/*.cpp')
+FILES=$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'fuzz/*.cpp' 'fuzz/*.h' 'tools/*.cpp')
 echo "Checking the format of $(echo "$FILES" | wc -l) files"
 # shellcheck disable=SC2086
 clang-format-14 --dry-run --Werror $FILES

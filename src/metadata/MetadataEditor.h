@@ -233,7 +233,6 @@ public:
   virtual TSideFileReport SideFileReport() const = 0;
 };
 
-
 // Why the last open or save failed, beyond its result code: the messages of
 // the window and the tool stay fixed and add this as the reason.
 enum class TFailureCause {

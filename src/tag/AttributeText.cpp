@@ -89,8 +89,8 @@ std::string Sha256Hex(const std::vector<BYTE>& Bytes)
   return Hex;
 }
 
-HRESULT ListAttributes(const std::string& File, std::vector<TListedAttribute>& Attributes, std::string* SideFile,
-                       TFailureReason* Reason)
+HRESULT ListAttributes(const std::string& File, std::vector<TListedAttribute>& Attributes,
+                       std::string* SideFile, TFailureReason* Reason)
 {
   TRef<IWMMetadataEditor> Editor;
   HRESULT Result = WMCreateEditor(Editor);

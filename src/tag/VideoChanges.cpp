@@ -50,7 +50,7 @@ void MakePicture(TPictureKind Kind, const std::string& Choice, const std::string
   TVideoPicture Made = MakeVideoPicture(File, Kind, Seconds, Values, Separator);
   (Kind == TPictureKind::Preview ? Values.Preview : Values.Poster) = std::move(Made.Picture);
   Values.Changed.Mark(Kind == TPictureKind::Preview ? TAttribute::StereoscopicPreview
-                                                     : TAttribute::StereoDiscTitlePoster);
+                                                    : TAttribute::StereoDiscTitlePoster);
 }
 
 } // namespace

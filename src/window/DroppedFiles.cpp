@@ -1,9 +1,9 @@
 #include "window/DroppedFiles.h"
 
+#include "window/LocalPaths.h"
 #include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
-#include "window/LocalPaths.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -3,8 +3,8 @@
 // read on a thread of its own; the window's values change only as the
 // controls do, and nothing is saved until File > Save.
 #include "metadata/Catalogue.h"
-#include "support/ErrorDisplay.h"
 #include "metadata/DecimalSeparator.h"
+#include "support/ErrorDisplay.h"
 #include "video/VideoLook.h"
 #include "window/FrameDialog.h"
 #include "window/JpegDrawing.h"

@@ -1,10 +1,10 @@
 #include "common/TestFiles.h"
 
 #include <array>
-#include <cstdlib>
-#include <gtest/gtest.h>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <stdexcept>
 #include <stdlib.h>

@@ -91,8 +91,7 @@ TEST(CatalogueWriting, StoresEachValueInItsForm)
   const TSave Result = Save(Editor, Values);
   ASSERT_TRUE(Result.Ok);
   EXPECT_FALSE(Result.Reported);
-  EXPECT_EQ(Editor->Find(u"Stereoscopic"),
-            std::vector{DwordAttribute(u"Stereoscopic", 1, WMT_TYPE_BOOL)});
+  EXPECT_EQ(Editor->Find(u"Stereoscopic"), std::vector{DwordAttribute(u"Stereoscopic", 1, WMT_TYPE_BOOL)});
   EXPECT_EQ(Editor->Find(u"StereoscopicLayout"),
             std::vector{StringAttribute(u"StereoscopicLayout", u"Mono")});
   EXPECT_EQ(Editor->Find(u"StereoscopicSkip"), std::vector{QwordAttribute(u"StereoscopicSkip", 25000000)});

@@ -1,10 +1,10 @@
 // Where a save finds room: the padding Windows leaves inside the Header
 // Extension, blocks shared with the old file on file systems that clone,
 // and the room left for later saves where only a copy can grow a header.
+#include "common/EditorProbe.h"
 #include "common/TestFiles.h"
 #include "metadata/CommitFaultFileSystem.h"
 #include "metadata/CommitTestFiles.h"
-#include "common/EditorProbe.h"
 #include "metadata/TextConversion.h"
 #include "metadata/asf/CommitImage.h"
 #include "metadata/asf/HeaderParser.h"

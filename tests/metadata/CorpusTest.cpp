@@ -1,7 +1,7 @@
 // Real files written by Windows tools: they open, render back unchanged, and
 // take an edit in place that another reader sees.
-#include "common/TestFiles.h"
 #include "common/EditorProbe.h"
+#include "common/TestFiles.h"
 #include "metadata/TextConversion.h"
 #include "metadata/asf/ByteSource.h"
 #include "metadata/asf/HeaderParser.h"
@@ -34,7 +34,9 @@ TEST(Corpus, RealFilesRenderBackObjectForObject)
 {
   std::vector<std::filesystem::path> Files = CorpusFiles();
   if (Files.empty()) {
-    GTEST_SKIP() << "needs the real files written by Windows tools (../shared/corpus/asf beside the checkout), not found at " << QUILLMARK_CORPUS_DIR;
+    GTEST_SKIP() << "needs the real files written by Windows tools (../shared/corpus/asf beside the "
+                    "checkout), not found at "
+                 << QUILLMARK_CORPUS_DIR;
   }
   for (const std::filesystem::path& File : Files) {
     TBytes Bytes = ReadFileBytes(File);
@@ -53,7 +55,9 @@ TEST(Corpus, InPlaceEditIsSeenByMutagen)
 {
   std::vector<std::filesystem::path> Files = CorpusFiles();
   if (Files.empty()) {
-    GTEST_SKIP() << "needs the real files written by Windows tools (../shared/corpus/asf beside the checkout), not found at " << QUILLMARK_CORPUS_DIR;
+    GTEST_SKIP() << "needs the real files written by Windows tools (../shared/corpus/asf beside the "
+                    "checkout), not found at "
+                 << QUILLMARK_CORPUS_DIR;
   }
   bool HaveMutagen = RunCommand("/usr/bin/python3 -c 'import mutagen.asf' 2>/dev/null") == 0;
   TTempDir Dir;

@@ -28,9 +28,12 @@ enum class TEditorKind { Engine, Fake };
 
 std::vector<TFakeAttribute> SampleAttributes()
 {
-  return {StringAttribute(u"Title", u"My Title"), StringAttribute(u"Genre", u"Jazz"),
-          DwordAttribute(u"Count", 5),           StringAttribute(u"Genre", u"Blues"),
-          BinaryAttribute(u"Big", TBytes(70000, 7)), StringAttribute(u"Genre", u"Soul")};
+  return {StringAttribute(u"Title", u"My Title"),
+          StringAttribute(u"Genre", u"Jazz"),
+          DwordAttribute(u"Count", 5),
+          StringAttribute(u"Genre", u"Blues"),
+          BinaryAttribute(u"Big", TBytes(70000, 7)),
+          StringAttribute(u"Genre", u"Soul")};
 }
 
 class EditorContract : public ::testing::TestWithParam<TEditorKind> {

@@ -1,8 +1,8 @@
 // Files on disk: opening holds the file exclusively, Flush writes the header
 // in place and touches nothing else.
-#include "common/TestFiles.h"
 #include "common/AsfBuilder.h"
 #include "common/EditorProbe.h"
+#include "common/TestFiles.h"
 #include "metadata/TextConversion.h"
 #include "metadata/asf/ByteReader.h"
 #include "metadata/asf/ByteWriter.h"

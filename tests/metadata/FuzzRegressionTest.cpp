@@ -1,8 +1,8 @@
 // Inputs the fuzzer found to break the engine, kept under tests/data/fuzz/
 // with names that say what broke. Each must open or fail cleanly, and what
 // opens must render back to the same attributes.
-#include "common/TestFiles.h"
 #include "common/EditorProbe.h"
+#include "common/TestFiles.h"
 #include "metadata/asf/HeaderVerify.h"
 #include "metadata/asf/Renderer.h"
 

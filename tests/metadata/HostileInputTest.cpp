@@ -13,9 +13,9 @@
 
 #include <jpeglib.h>
 
+#include "common/AsfBuilder.h"
 #include "common/TestFiles.h"
 #include "common/TestJpeg.h"
-#include "common/AsfBuilder.h"
 #include "metadata/BoundedRead.h"
 #include "metadata/MetadataEditor.h"
 #include "metadata/PictureRules.h"

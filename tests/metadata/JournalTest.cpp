@@ -2,9 +2,9 @@
 #include "metadata/CommitFaultFileSystem.h"
 #include "metadata/CommitTestFiles.h"
 
+#include "metadata/asf/JournalCheck.h"
 #include "metadata/fs/Crc32.h"
 #include "metadata/fs/Journal.h"
-#include "metadata/asf/JournalCheck.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>

@@ -7,8 +7,8 @@
 #include "metadata/CommitTestFiles.h"
 #include "metadata/TextConversion.h"
 
-#include "metadata/fs/Journal.h"
 #include "metadata/asf/MetadataEditorImpl.h"
+#include "metadata/fs/Journal.h"
 
 #include <functional>
 #include <gtest/gtest.h>

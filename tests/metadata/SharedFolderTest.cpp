@@ -8,8 +8,8 @@
 #include "metadata/CommitTestFiles.h"
 #include "metadata/TextConversion.h"
 
-#include "metadata/fs/JournalPlace.h"
 #include "metadata/asf/MetadataEditorImpl.h"
+#include "metadata/fs/JournalPlace.h"
 
 #include <cerrno>
 #include <fcntl.h>

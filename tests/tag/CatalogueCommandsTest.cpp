@@ -1,7 +1,7 @@
 // quillmark-tag show and set, run in-process on files the tests make.
+#include "common/AsfBuilder.h"
 #include "common/TestFiles.h"
 #include "common/TestJpeg.h"
-#include "common/AsfBuilder.h"
 #include "metadata/MetadataEditor.h"
 #include "metadata/TextConversion.h"
 #include "tag/ToolRun.h"

@@ -1,7 +1,7 @@
 // quillmark-tag over collections: folders, layouts from file names, the
 // stereo options' rules, dry runs and batch saves with progress.
-#include "common/TestFiles.h"
 #include "common/AsfBuilder.h"
+#include "common/TestFiles.h"
 #include "tag/LayoutFromName.h"
 #include "tag/SetCommand.h"
 #include "tag/ToolRun.h"

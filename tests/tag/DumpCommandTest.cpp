@@ -1,6 +1,6 @@
 // quillmark-tag dump, run in-process on files the tests make.
-#include "common/TestFiles.h"
 #include "common/AsfBuilder.h"
+#include "common/TestFiles.h"
 #include "metadata/asf/AsfGuids.h"
 #include "tag/ToolRun.h"
 

@@ -1,7 +1,7 @@
 // quillmark-tag given names that are no UTF-8 and values files that are no
 // files, too large or nested without end.
-#include "common/TestFiles.h"
 #include "common/AsfBuilder.h"
+#include "common/TestFiles.h"
 #include "tag/JsonFileNames.h"
 #include "tag/ToolRun.h"
 

@@ -1,8 +1,8 @@
 // quillmark-tag and the side files of interrupted saves: one line says what
 // was found; show and dump never write; set recovers the file's own
 // journal, and refuses to save beside one it cannot trust.
-#include "common/TestFiles.h"
 #include "common/AsfBuilder.h"
+#include "common/TestFiles.h"
 #include "metadata/fs/Journal.h"
 #include "tag/ToolRun.h"
 

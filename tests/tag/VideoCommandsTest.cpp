@@ -1,8 +1,8 @@
 // quillmark-tag detect and the set options that look at the video, run
 // in-process on small videos made by ffmpeg.
+#include "common/AsfBuilder.h"
 #include "common/SyntheticVideo.h"
 #include "common/TestFiles.h"
-#include "common/AsfBuilder.h"
 #include "tag/ToolRun.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // The window given names that are no UTF-8 (from the command line and from
 // drops), pictures that are no regular files, and files that do not open.
 #include "MainFormTestSupport.h"
+#include "common/AsfBuilder.h"
 #include "common/ScriptedPlatform.h"
 #include "common/TestFiles.h"
-#include "common/AsfBuilder.h"
 #include "metadata/TextConversion.h"
 #include "metadata/asf/MetadataEditorImpl.h"
 #include "window/LocalPaths.h"

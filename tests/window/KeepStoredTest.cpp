@@ -3,11 +3,11 @@
 // as stored; changing a field replaces every instance of its attribute; and
 // every stereo field's edit is protected by the save prompt.
 #include "MainFormTestSupport.h"
+#include "common/AsfBuilder.h"
+#include "common/EditorProbe.h"
 #include "common/ScriptedPlatform.h"
 #include "common/TestFiles.h"
 #include "common/TestJpeg.h"
-#include "common/AsfBuilder.h"
-#include "common/EditorProbe.h"
 #include "metadata/asf/HeaderParser.h"
 #include "window/Main.h"
 

@@ -1,12 +1,12 @@
 // The main window's file session and commands through the real engine, on
 // files the tests build, with scripted answers to every message and dialog.
 #include "MainFormTestSupport.h"
+#include "common/AsfBuilder.h"
+#include "common/EditorProbe.h"
 #include "common/FaultyEditor.h"
 #include "common/ScriptedPlatform.h"
 #include "common/TestFiles.h"
 #include "common/TestJpeg.h"
-#include "common/AsfBuilder.h"
-#include "common/EditorProbe.h"
 #include "window/DroppedFiles.h"
 #include "window/Main.h"
 

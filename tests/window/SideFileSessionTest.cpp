@@ -2,9 +2,9 @@
 // the file opens as it is, a warning names the side file, and saving is
 // refused until the side file is gone.
 #include "MainFormTestSupport.h"
+#include "common/AsfBuilder.h"
 #include "common/ScriptedPlatform.h"
 #include "common/TestFiles.h"
-#include "common/AsfBuilder.h"
 #include "window/Main.h"
 
 #include <QLineEdit>

@@ -2,10 +2,10 @@
 // anywhere, errors that stop at their handler's edge and the window cleared
 // behind a failed read.
 #include "MainFormTestSupport.h"
+#include "common/AsfBuilder.h"
 #include "common/FaultyEditor.h"
 #include "common/ScriptedPlatform.h"
 #include "common/TestFiles.h"
-#include "common/AsfBuilder.h"
 #include "support/Localization.h"
 
 #include <QAction>

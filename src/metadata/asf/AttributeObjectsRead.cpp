@@ -1,9 +1,9 @@
 #include "metadata/asf/AttributeObjects.h"
 
+#include "metadata/CheckedMath.h"
 #include "metadata/EngineError.h"
 #include "metadata/asf/AsfHeader.h"
 #include "metadata/asf/ByteReader.h"
-#include "metadata/CheckedMath.h"
 
 namespace Quillmark::Asf {
 

@@ -1,8 +1,8 @@
 #include "metadata/asf/AttributeObjects.h"
 
+#include "metadata/CheckedMath.h"
 #include "metadata/asf/AsfHeader.h"
 #include "metadata/asf/ByteWriter.h"
-#include "metadata/CheckedMath.h"
 
 namespace Quillmark::Asf {
 

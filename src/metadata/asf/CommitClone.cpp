@@ -4,8 +4,8 @@
 // writes kilobytes.
 #include "metadata/asf/CommitImage.h"
 #include "metadata/asf/CommitPaths.h"
-#include "metadata/fs/CopyFile.h"
 #include "metadata/asf/PaddingPolicy.h"
+#include "metadata/fs/CopyFile.h"
 
 #include <algorithm>
 #include <cerrno>

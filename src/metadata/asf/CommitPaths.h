@@ -1,8 +1,8 @@
 #pragma once
 // The ways a header is written, behind CommitHeader. Internal to the
 // save code.
-#include "metadata/fs/FileIo.h"
 #include "metadata/asf/HeaderCommit.h"
+#include "metadata/fs/FileIo.h"
 #include "metadata/fs/Journal.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 // The attribute calls of the editor: IWMHeaderInfo and IWMHeaderInfo3.
-#include "metadata/asf/AttributeBuffers.h"
 #include "metadata/Guarded.h"
+#include "metadata/asf/AttributeBuffers.h"
 #include "metadata/asf/MetadataEditorImpl.h"
 
 #include <span>

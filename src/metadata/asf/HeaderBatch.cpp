@@ -113,7 +113,8 @@ void THeaderBatch::WriteJournals()
     if (Entry->Stage != TStage::Planned) {
       continue;
     }
-    if (int Error = WriteJournal(FFs, Entry->Context.Names, Entry->Plan.Journal, TJournalSync::Later); Error != 0) {
+    if (int Error = WriteJournal(FFs, Entry->Context.Names, Entry->Plan.Journal, TJournalSync::Later);
+        Error != 0) {
       Entry->Stage = TStage::Failed;
       Entry->Result = ErrnoResult(Error);
       continue;

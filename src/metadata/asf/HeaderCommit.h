@@ -69,8 +69,8 @@
 //   new contents are already synced, and at worst a power cut brings back the
 //   journal, which would restore the old header.
 #include "metadata/MetadataEditor.h"
-#include "metadata/fs/FileSystem.h"
 #include "metadata/asf/HeaderImage.h"
+#include "metadata/fs/FileSystem.h"
 
 #include <cstdint>
 #include <ctime>

@@ -1,9 +1,9 @@
 #include "metadata/asf/HeaderParser.h"
 
+#include "metadata/CheckedMath.h"
 #include "metadata/EngineError.h"
 #include "metadata/asf/AttributeObjects.h"
 #include "metadata/asf/ByteReader.h"
-#include "metadata/CheckedMath.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #include "metadata/asf/AsfHeader.h"
-#include "metadata/fs/Journal.h"
 #include "metadata/asf/PaddingPolicy.h"
+#include "metadata/fs/Journal.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,8 +1,8 @@
 #include "metadata/asf/MetadataEditorImpl.h"
 
+#include "metadata/Guarded.h"
 #include "metadata/TextConversion.h"
 #include "metadata/asf/ByteSource.h"
-#include "metadata/Guarded.h"
 #include "metadata/asf/HeaderCommit.h"
 #include "metadata/asf/HeaderParser.h"
 #include "metadata/asf/HeaderVerify.h"

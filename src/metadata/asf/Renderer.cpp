@@ -1,9 +1,9 @@
 #include "metadata/asf/Renderer.h"
 
+#include "metadata/CheckedMath.h"
 #include "metadata/asf/AttributeObjects.h"
 #include "metadata/asf/ByteReader.h"
 #include "metadata/asf/ByteWriter.h"
-#include "metadata/CheckedMath.h"
 #include "metadata/asf/Placement.h"
 
 #include <algorithm>

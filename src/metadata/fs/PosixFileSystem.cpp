@@ -186,9 +186,9 @@ public:
 const char* FsCallName(TFsCall Call)
 {
   static const char* const Names[FsCallKinds] = {
-      "open", "close", "pread",   "pwrite",          "fsync",  "fdatasync", "fallocate", "rename",   "unlink",
-      "stat", "fstat", "fstatfs", "copy_file_range", "fchmod", "fchown",    "xattrs",    "realpath", "mkdir",
-      "clone", "syncfs"};
+      "open",   "close",  "pread",    "pwrite", "fsync",   "fdatasync",       "fallocate",
+      "rename", "unlink", "stat",     "fstat",  "fstatfs", "copy_file_range", "fchmod",
+      "fchown", "xattrs", "realpath", "mkdir",  "clone",   "syncfs"};
   return Names[static_cast<int>(Call)];
 }
 
