@@ -28,7 +28,9 @@ void TMainForm::ConnectFieldChanges()
       {TitleNameEdit, TAttribute::StereoDiscTitleName},
       {TitleIndexEdit, TAttribute::StereoDiscTitleIndex},
   };
-  for (const auto& [Edit, Attribute] : Edits) {
+  for (const auto& Entry : Edits) {
+    QLineEdit* Edit = Entry.first;
+    const TAttribute Attribute = Entry.second;
     // A stored text of any length shows whole; saving refuses a changed one
     // too long to store.
     Edit->setMaxLength(std::numeric_limits<int>::max());
@@ -41,8 +43,9 @@ void TMainForm::ConnectFieldChanges()
       {HalfWidthCheckBox, TAttribute::StereoscopicHalfWidth},
       {HalfHeightCheckBox, TAttribute::StereoscopicHalfHeight},
   };
-  for (const auto& [Box, Attribute] : Boxes) {
-    connect(Box, &QCheckBox::toggled, this, [this, Attribute] { MarkChanged(Attribute); });
+  for (const auto& Entry : Boxes) {
+    const TAttribute Attribute = Entry.second;
+    connect(Entry.first, &QCheckBox::toggled, this, [this, Attribute] { MarkChanged(Attribute); });
   }
   auto Layout = [this] { MarkChanged(TAttribute::StereoscopicLayout); };
   connect(LayoutComboBox, &QComboBox::currentIndexChanged, this, Layout);
