@@ -13,8 +13,10 @@ STATUS=0
 ctest --test-dir "$BUILD_DIR" -j "$(nproc)" --output-on-failure --timeout 600 || STATUS=$?
 # Tests that could not run here (the real files, a peer, a second user) say why.
 LOG="$BUILD_DIR/Testing/Temporary/LastTest.log"
-if [ -f "$LOG" ] && grep -q "Skipped" "$LOG"; then
+if [ -f "$LOG" ] && grep -q ": Skipped$" "$LOG"; then
   echo "Skipped tests and why:"
-  grep -E "^[^ ].*Skipped|SKIPPED|skip" "$LOG" | grep -vE "^\[  SKIPPED \] [0-9]+ test" | sort -u | sed 's/^/  /'
+  awk '/^[0-9]+\/[0-9]+ Testing: / { Name = $3 }
+       Reason { print "  " Name ": " $0; Reason = 0 }
+       /: Skipped$/ { Reason = 1 }' "$LOG"
 fi
 exit $STATUS
