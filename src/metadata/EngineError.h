@@ -27,20 +27,7 @@ public:
 private:
   static TFailureReason DefaultReason(HRESULT Result, const std::string& Message)
   {
-    switch (Result) {
-    case E_FILE_LOCKED:
-      return {TFailureCause::HeldByAnotherProgram, {}};
-    case E_CORRUPT_HEADER:
-      return {TFailureCause::DamagedHeader, {}};
-    case E_DISK_FULL:
-      return {TFailureCause::DiskFull, {}};
-    case E_SIDE_FILE_FOUND:
-      return {TFailureCause::SideFileFound, {}};
-    case E_OWNER_NOT_KEPT:
-      return {TFailureCause::PermissionDenied, Message};
-    default:
-      return {TFailureCause::Other, Message};
-    }
+    return FailureReasonOfResult(Result, Message);
   }
 
   HRESULT FResult;

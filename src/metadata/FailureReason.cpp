@@ -61,9 +61,7 @@ TFailureReason FailureReasonOfErrno(int Error)
   }
 }
 
-namespace {
-
-TFailureReason ReasonOfResult(HRESULT Result)
+TFailureReason FailureReasonOfResult(HRESULT Result, const std::string& Detail)
 {
   switch (Result) {
   case E_FILE_LOCKED:
@@ -75,17 +73,15 @@ TFailureReason ReasonOfResult(HRESULT Result)
   case E_SIDE_FILE_FOUND:
     return {TFailureCause::SideFileFound, {}};
   case E_OWNER_NOT_KEPT:
-    return {TFailureCause::PermissionDenied, ResultName(Result)};
+    return {TFailureCause::PermissionDenied, Detail};
   default:
-    return {TFailureCause::Other, ResultName(Result)};
+    return {TFailureCause::Other, Detail};
   }
 }
 
-} // namespace
-
 TFailureReason LastFailureOf(const TRef<IWMMetadataEditor>& Editor, HRESULT Result)
 {
-  TFailureReason Reason = ReasonOfResult(Result);
+  TFailureReason Reason = FailureReasonOfResult(Result, ResultName(Result));
   if (auto Reporting = std::dynamic_pointer_cast<IQuillmarkFailureReason>(Editor)) {
     if (TFailureReason Last = Reporting->LastFailure(); Last.Cause != TFailureCause::None) {
       Reason = std::move(Last);

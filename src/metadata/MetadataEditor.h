@@ -262,6 +262,9 @@ std::string FailureCauseText(TFailureCause Cause);
 std::string FailureReasonText(const TFailureReason& Reason);
 // The cause of a failed system call's errno; Other with its words for the rest.
 TFailureReason FailureReasonOfErrno(int Error);
+// The cause a result code stands for; Detail goes with the causes that carry
+// the system's words (Other, and a copy that could not keep its owner).
+TFailureReason FailureReasonOfResult(HRESULT Result, const std::string& Detail);
 
 // Offered by this program's editor: the reason of the last OpenEx or Flush
 // that failed, cleared by the next one that succeeds.

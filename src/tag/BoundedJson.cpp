@@ -13,7 +13,7 @@ bool IsHex(std::uint8_t Char)
   return (Char >= '0' && Char <= '9') || (Char >= 'a' && Char <= 'f') || (Char >= 'A' && Char <= 'F');
 }
 
-// The value of the \uXXXX escape at At, or -1 when there is none.
+// The value of the four-hex-digit \u escape at At, or -1 when there is none.
 long EscapeAt(const std::vector<std::uint8_t>& Text, std::size_t At)
 {
   if (At + 6 > Text.size() || Text[At] != '\\' || Text[At + 1] != 'u') {
