@@ -6,6 +6,7 @@ foreach(PROGRAM quillmark quillmark-tag)
     install(TARGETS ${PROGRAM} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
 endforeach()
+install(TARGETS quillmark-tag-video RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/quillmark)
 
 install(FILES resources/example.quillmark.Quillmark.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

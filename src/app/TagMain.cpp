@@ -2,5 +2,5 @@
 
 int main(int argc, char** argv)
 {
-  return Quillmark::RunTagTool(argc, argv);
+  return Quillmark::RunTagTool(argc, argv, nullptr);
 }

@@ -9,7 +9,7 @@
 #include "tag/LayoutFromName.h"
 #include "tag/SetBatch.h"
 #include "tag/ShowCommand.h"
-#include "tag/VideoChanges.h"
+#include "tag/VideoWork.h"
 
 #include "metadata/BoundedRead.h"
 #include "tag/BoundedJson.h"
@@ -256,7 +256,8 @@ bool SetFile(const TSetOptions& Options, const TChanges& Changes, std::size_t Po
   }
   const TCatalogueValues Before = Opened.Values;
   Apply(Options, Changes, Opened.Values);
-  if (Options.Video.Any() && !ApplyVideoChanges(Options.Video, File, Opened.Values, Out, Err)) {
+  if (Options.Video.Any() &&
+      !Options.VideoWork->ApplyVideoChanges(Options.Video, File, Opened.Values, Out, Err)) {
     Opened.Editor->Close();
     return false;
   }
@@ -295,6 +296,10 @@ bool TicksStereo(const TSetOptions& O)
 
 int RunSet(const TSetOptions& Options, std::ostream& Out, std::ostream& Err)
 {
+  if (Options.Video.Any() && Options.VideoWork == nullptr) {
+    Err << "quillmark-tag: this build cannot look at videos\n";
+    return 1;
+  }
   TChanges Changes;
   if (!Prepare(Options, Changes, Err)) {
     return UsageError;

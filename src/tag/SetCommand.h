@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "tag/VideoChanges.h"
+#include "tag/VideoOptions.h"
 
 namespace Quillmark {
+
+struct TVideoWork;
 
 enum class TPictureChange { Keep, Load, Remove };
 
@@ -40,6 +42,8 @@ struct TSetOptions {
   bool LayoutFromName = false;
   // Changes taken from the file's own video, after the options above.
   TVideoChangeOptions Video;
+  // What makes those changes; the tool built without video work has none.
+  const TVideoWork* VideoWork = nullptr;
   bool DryRun = false;
   bool ShowProgress = false;
   bool Recursive = false; // folders among Files: their subfolders too

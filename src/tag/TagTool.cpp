@@ -6,6 +6,7 @@
 #include "tag/DumpCommand.h"
 #include "tag/SetCommand.h"
 #include "tag/ShowCommand.h"
+#include "tag/VideoWork.h"
 
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -160,7 +161,8 @@ void AddSet(CLI::App& App, TCommands& Commands)
 
 } // namespace
 
-int RunTagTool(int ArgumentCount, const char* const* Arguments, std::ostream& Out, std::ostream& Err)
+int RunTagTool(int ArgumentCount, const char* const* Arguments, std::ostream& Out, std::ostream& Err,
+               const TVideoWork* Video)
 {
   CLI::App App("Reads and writes the header attributes of Windows Media files.", "quillmark-tag");
   App.set_version_flag("--version", std::string("quillmark-tag ") + QUILLMARK_VERSION);
@@ -185,6 +187,11 @@ int RunTagTool(int ArgumentCount, const char* const* Arguments, std::ostream& Ou
     Err << "quillmark-tag: " << Error.what() << "\nRun with --help for more information.\n";
     return UsageError;
   }
+  const bool NeedsVideo =
+      App.got_subcommand("detect") || (App.got_subcommand("set") && Commands.Set.Video.Any());
+  if (NeedsVideo && Video == nullptr) {
+    return HandOffToVideoProgram(Arguments, Out, Err);
+  }
   if (App.got_subcommand("dump")) {
     return RunDump(Commands.Dump, Out, Err);
   }
@@ -192,19 +199,20 @@ int RunTagTool(int ArgumentCount, const char* const* Arguments, std::ostream& Ou
     return RunShow(Commands.Show, Out, Err);
   }
   if (App.got_subcommand("detect")) {
-    return RunDetect(Commands.Detect, Out, Err);
+    return Video->RunDetect(Commands.Detect, Out, Err);
   }
   if (App.got_subcommand("set")) {
     // Progress lines only make sense where a person watches them.
     Commands.Set.ShowProgress = isatty(STDERR_FILENO) != 0;
+    Commands.Set.VideoWork = Video;
     return RunSet(Commands.Set, Out, Err);
   }
   return UsageError;
 }
 
-int RunTagTool(int ArgumentCount, char** Arguments)
+int RunTagTool(int ArgumentCount, char** Arguments, const TVideoWork* Video)
 {
-  return RunTagTool(ArgumentCount, Arguments, std::cout, std::cerr);
+  return RunTagTool(ArgumentCount, Arguments, std::cout, std::cerr, Video);
 }
 
 } // namespace Quillmark

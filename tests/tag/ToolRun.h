@@ -1,6 +1,7 @@
 #pragma once
 // Running quillmark-tag in-process, as the shell would.
 #include "tag/TagTool.h"
+#include "tag/video/VideoWork.h"
 
 #include <sstream>
 #include <string>
@@ -24,7 +25,8 @@ inline TRun RunTool(std::vector<std::string> Arguments)
   std::ostringstream Out;
   std::ostringstream Err;
   TRun Result;
-  Result.Status = Quillmark::RunTagTool(static_cast<int>(Pointers.size()), Pointers.data(), Out, Err);
+  Result.Status = Quillmark::RunTagTool(static_cast<int>(Pointers.size()), Pointers.data(), Out, Err,
+                                        &Quillmark::FullVideoWork());
   Result.Out = Out.str();
   Result.Err = Err.str();
   return Result;

@@ -1,7 +1,7 @@
 #include "tag/DetectCommand.h"
 
 #include "tag/CatalogueFile.h"
-#include "tag/LayoutText.h"
+#include "tag/video/LayoutText.h"
 #include "video/VideoLook.h"
 
 #include <nlohmann/json.hpp>

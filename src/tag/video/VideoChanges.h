@@ -2,29 +2,12 @@
 // The changes of quillmark-tag set that look at the file's video: the
 // detected layout and the pictures made from a frame.
 #include <iosfwd>
-#include <optional>
 #include <string>
 
 #include "metadata/CatalogueValues.h"
-
-namespace CLI {
-class App;
-}
+#include "tag/VideoOptions.h"
 
 namespace Quillmark {
-
-struct TVideoChangeOptions {
-  bool DetectLayout = false;
-  // "true" for the representative frame, else the frame's time in seconds.
-  std::optional<std::string> PreviewFromVideo;
-  std::optional<std::string> PosterFromVideo;
-
-  bool Any() const { return DetectLayout || PreviewFromVideo || PosterFromVideo; }
-};
-
-// Adds --detect-layout, --preview-from-video[=SECONDS] and
-// --poster-from-video[=SECONDS] to the set command.
-void AddVideoChangeOptions(CLI::App& Set, TVideoChangeOptions& Options);
 
 // Changes Values of File as the options ask, reading the file's video; the
 // 2D intro Values state is skipped. On a guess that is not sure, or a video

@@ -1,4 +1,4 @@
-#include "tag/LayoutText.h"
+#include "tag/video/LayoutText.h"
 
 #include "metadata/Catalogue.h"
 #include "metadata/TextConversion.h"

@@ -1,0 +1,9 @@
+#pragma once
+// The video work of quillmark-tag-video, for RunTagTool.
+#include "tag/VideoWork.h"
+
+namespace Quillmark {
+
+const TVideoWork& FullVideoWork();
+
+} // namespace Quillmark
