@@ -107,6 +107,12 @@ TEST_F(VideoCommands, DetectPrintsLinesOrJson)
       << Text.Out;
   EXPECT_NE(Text.Out.find("black.wmv: Mono (2D (monoscopic)), confidence 0.00, not sure"), std::string::npos)
       << Text.Out;
+  // A name that is not UTF-8 comes out escaped, as show --json writes it.
+  const std::string Bytes = (FDir.Path() / "a").string() + "\xff.wmv";
+  std::filesystem::copy_file(Folder->File(Cases[0].Name), Bytes);
+  TRun Escaped = RunTool({"detect", "--json", Bytes});
+  EXPECT_EQ(Escaped.Status, 0) << Escaped.Err;
+  EXPECT_NE(Escaped.Out.find("a\\udcff.wmv\""), std::string::npos) << Escaped.Out;
 }
 
 TEST_F(VideoCommands, SetDetectLayoutStoresWhatItFound)

@@ -1,6 +1,7 @@
 #include "tag/DetectCommand.h"
 
 #include "tag/CatalogueFile.h"
+#include "tag/JsonFileNames.h"
 #include "tag/video/LayoutText.h"
 #include "video/VideoLook.h"
 
@@ -23,10 +24,10 @@ double IntroOf(const std::string& File)
   return StatedIntroSeconds(Opened.Values, u'.');
 }
 
-nlohmann::ordered_json GuessJson(const std::string& File, const TLayoutGuess& Guess)
+nlohmann::ordered_json GuessJson(const std::string& FileMember, const TLayoutGuess& Guess)
 {
   nlohmann::ordered_json Json;
-  Json["file"] = File;
+  Json["file"] = FileMember;
   Json["layout"] = GuessKey(Guess);
   Json["halfWidth"] = Guess.HalfWidth;
   Json["halfHeight"] = Guess.HalfHeight;
@@ -40,6 +41,7 @@ int RunDetect(const TDetectOptions& Options, std::ostream& Out, std::ostream& Er
 {
   int Status = 0;
   nlohmann::ordered_json Files = nlohmann::ordered_json::array();
+  TJsonFileNames Names;
   for (const std::string& File : Options.Files) {
     TLayoutGuess Guess;
     try {
@@ -50,13 +52,13 @@ int RunDetect(const TDetectOptions& Options, std::ostream& Out, std::ostream& Er
       continue;
     }
     if (Options.Json) {
-      Files.push_back(GuessJson(File, Guess));
+      Files.push_back(GuessJson(Names.Member(File), Guess));
     } else {
       Out << File << ": " << GuessText(Guess) << '\n';
     }
   }
   if (Options.Json) {
-    Out << Files.dump(2) << '\n';
+    Out << Names.Finish(Files.dump(2)) << '\n';
   }
   return Status;
 }
