@@ -67,6 +67,13 @@ public:
     FFileName = FileName;
     UpdateControls();
   }
+  // The pictures decode on workers; the pages are taken once they are drawn.
+  void WaitForPictures()
+  {
+    while (FPreviewView->Busy() || FPosterView->Busy()) {
+      QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+  }
 };
 
 // A picture whose finest detail is one pixel wide, so any resampling shows:
@@ -226,6 +233,7 @@ bool Run(TScreenshotPlatform& Platform, TScreenshotForm& Form, const QString& Fo
   Platform.FChosen = {Preview, Poster};
   Form.LoadButtonClick();
   Form.LoadPosterButtonClick();
+  Form.WaitForPictures();
   QApplication::processEvents();
   if (!SavePages(Form, Folder, Suffix + u"-open"_s)) {
     return false;

@@ -3,6 +3,7 @@
 #include "metadata/BoundedRead.h"
 
 #include <algorithm>
+#include <bit>
 #include <csetjmp>
 #include <cstdio>
 
@@ -33,10 +34,22 @@ int ScanLimit(std::uint64_t Pixels)
   return static_cast<int>(std::min<std::uint64_t>(ByWork, MaxDecodeScans));
 }
 
-void CountScans(j_common_ptr Info)
+// libjpeg calls the progress monitor between rows and between its passes
+// over the stream: there a decode gives up on too many scans, or when it is
+// cancelled.
+struct TProgress {
+  jpeg_progress_mgr Base;
+  const std::atomic<bool>* Cancel = nullptr;
+};
+
+void CheckProgress(j_common_ptr Info)
 {
   if (!Info->is_decompressor) {
     return;
+  }
+  const auto* Progress = reinterpret_cast<const TProgress*>(Info->progress);
+  if (Progress->Cancel != nullptr && Progress->Cancel->load(std::memory_order_relaxed)) {
+    JumpBack(Info);
   }
   auto* Decompress = reinterpret_cast<j_decompress_ptr>(Info);
   const std::uint64_t Pixels = std::uint64_t(Decompress->image_width) * Decompress->image_height;
@@ -52,15 +65,16 @@ void IgnoreOutput(j_common_ptr) {}
 // jump can skip is plain data, so the longjmp leaves nothing behind.
 class TDecompressor {
 public:
-  explicit TDecompressor(const std::vector<std::uint8_t>& Bytes)
+  explicit TDecompressor(const std::vector<std::uint8_t>& Bytes, const std::atomic<bool>* Cancel = nullptr)
   {
     FInfo.err = jpeg_std_error(&FErrors.Base);
     FErrors.Base.error_exit = JumpBack;
     FErrors.Base.emit_message = IgnoreMessage;
     FErrors.Base.output_message = IgnoreOutput;
     jpeg_create_decompress(&FInfo);
-    FProgress.progress_monitor = CountScans;
-    FInfo.progress = &FProgress;
+    FProgress.Base.progress_monitor = CheckProgress;
+    FProgress.Cancel = Cancel;
+    FInfo.progress = &FProgress.Base;
     // Without a backing store, a request past this limit is an error
     // rather than an allocation.
     FInfo.mem->max_memory_to_use = MaxDecodeMemory;
@@ -72,7 +86,7 @@ public:
 
   jpeg_decompress_struct FInfo{};
   TJpegErrorManager FErrors{};
-  jpeg_progress_mgr FProgress{};
+  TProgress FProgress{};
 };
 
 bool ReadHeader(const std::vector<std::uint8_t>& Bytes, int& Width, int& Height)
@@ -89,24 +103,44 @@ bool ReadHeader(const std::vector<std::uint8_t>& Bytes, int& Width, int& Height)
   return true;
 }
 
-bool Decode(const std::vector<std::uint8_t>& Bytes, std::vector<std::uint8_t>& Pixels)
+// libjpeg-turbo writes the 32-bit word's bytes in memory order.
+J_COLOR_SPACE XrgbSpace()
 {
-  TDecompressor Jpeg(Bytes);
+  return std::endian::native == std::endian::little ? JCS_EXT_BGRA : JCS_EXT_ARGB;
+}
+
+struct TDecodeTarget {
+  int Width;
+  int Height;
+  std::uint8_t* Rows;
+  std::size_t Stride;
+  TPixelLayout Layout;
+};
+
+bool Decode(const std::vector<std::uint8_t>& Bytes, const TDecodeTarget& Target,
+            const std::atomic<bool>* Cancel)
+{
+  TDecompressor Jpeg(Bytes, Cancel);
   if (setjmp(Jpeg.FErrors.Return) != 0) {
     return false;
   }
   jpeg_read_header(&Jpeg.FInfo, TRUE);
-  // The frame header was checked when the picture was taken; a stream
-  // whose header now says otherwise is not decoded.
-  if (std::uint64_t(Jpeg.FInfo.image_width) * Jpeg.FInfo.image_height > MaxDecodedPixels) {
+  // The frame header was read when the picture was taken; a stream whose
+  // header now says otherwise is not decoded.
+  if (Jpeg.FInfo.image_width != JDIMENSION(Target.Width) ||
+      Jpeg.FInfo.image_height != JDIMENSION(Target.Height)) {
     return false;
   }
-  Jpeg.FInfo.out_color_space = JCS_RGB;
+  // The alpha byte of the extended colour spaces is always 0xFF.
+  Jpeg.FInfo.out_color_space = Target.Layout == TPixelLayout::Rgb ? JCS_RGB : XrgbSpace();
   jpeg_start_decompress(&Jpeg.FInfo);
-  const std::size_t RowBytes = std::size_t{Jpeg.FInfo.output_width} * 3;
-  Pixels.assign(RowBytes * Jpeg.FInfo.output_height, 0);
+  const std::size_t RowBytes =
+      std::size_t{Jpeg.FInfo.output_width} * static_cast<std::size_t>(Jpeg.FInfo.output_components);
+  if (RowBytes > Target.Stride || Jpeg.FInfo.output_height != JDIMENSION(Target.Height)) {
+    return false;
+  }
   while (Jpeg.FInfo.output_scanline < Jpeg.FInfo.output_height) {
-    JSAMPROW Row = Pixels.data() + RowBytes * Jpeg.FInfo.output_scanline;
+    JSAMPROW Row = Target.Rows + Target.Stride * Jpeg.FInfo.output_scanline;
     jpeg_read_scanlines(&Jpeg.FInfo, &Row, 1);
   }
   jpeg_finish_decompress(&Jpeg.FInfo);
@@ -151,11 +185,25 @@ const std::vector<std::uint8_t>& TJpegImage::Pixels() const
   if (!FDecoded) {
     FDecoded = true;
     const std::uint64_t Count = std::uint64_t(FWidth) * std::uint64_t(FHeight);
-    if (Count > 0 && Count <= MaxDecodedPixels && !Decode(FBytes, FPixels)) {
-      FPixels.clear();
+    if (Count > 0 && Count <= MaxDecodedPixels) {
+      const std::size_t Stride = std::size_t(FWidth) * 3;
+      FPixels.assign(Stride * std::size_t(FHeight), 0);
+      if (!DecodeInto(FPixels.data(), Stride, TPixelLayout::Rgb)) {
+        FPixels = {};
+      }
     }
   }
   return FPixels;
+}
+
+bool TJpegImage::DecodeInto(std::uint8_t* Rows, std::size_t Stride, TPixelLayout Layout,
+                            const std::atomic<bool>* Cancel) const
+{
+  const std::uint64_t Count = std::uint64_t(FWidth) * std::uint64_t(FHeight);
+  if (Count == 0 || Count > MaxDecodedPixels) {
+    return false;
+  }
+  return Decode(FBytes, {FWidth, FHeight, Rows, Stride, Layout}, Cancel);
 }
 
 } // namespace Quillmark

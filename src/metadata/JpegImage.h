@@ -3,6 +3,8 @@
 // obtained (a loaded file or an attribute's value), never encoded again; its
 // pixel size from the frame header; its pixels decoded from the stream only
 // when they are first asked for.
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,6 +19,11 @@ inline constexpr int MaxDecodeScans = 256;
 // scans times pixels stays under this (32 scans at the largest size).
 inline constexpr std::uint64_t MaxDecodeScanPixels = 32 * MaxDecodedPixels;
 inline constexpr long MaxDecodeMemory = 160L * 1024 * 1024;
+
+// How decoded pixels lie in memory. Rgb: three bytes a pixel, red, green,
+// blue. Xrgb: a 32-bit word a pixel in the machine's byte order, 0xFFRRGGBB,
+// the layout toolkits draw opaque pictures from.
+enum class TPixelLayout { Rgb, Xrgb };
 
 class TJpegImage {
 public:
@@ -38,6 +45,14 @@ public:
   // does not decode, or decoding would take more scans or memory than
   // MaxDecodeScans and MaxDecodeMemory allow.
   const std::vector<std::uint8_t>& Pixels() const;
+
+  // Decodes into Height() rows of Stride bytes from Rows, each holding
+  // Width() pixels of Layout. False, with the rows partly written, where
+  // Pixels() would be empty, when a row does not fit Stride, or as soon as
+  // Cancel (when given) turns true. It changes nothing of the picture, so
+  // another thread may run it on a picture that is shared.
+  bool DecodeInto(std::uint8_t* Rows, std::size_t Stride, TPixelLayout Layout,
+                  const std::atomic<bool>* Cancel = nullptr) const;
 
 private:
   std::vector<std::uint8_t> FBytes;

@@ -1,8 +1,5 @@
 #include "window/JpegDrawing.h"
 
-#include <QImage>
-#include <QLabel>
-
 namespace Quillmark {
 
 QPixmap JpegToPixmap(const TJpegImage& Image)
@@ -16,11 +13,21 @@ QPixmap JpegToPixmap(const TJpegImage& Image)
   return QPixmap::fromImage(Decoded);
 }
 
-void DrawJpeg(QLabel* Control, const TJpegImage& Image)
+QImage DecodeJpeg(const TJpegImage& Image, const std::atomic<bool>& Cancel)
 {
-  Control->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  Control->setScaledContents(false);
-  Control->setPixmap(JpegToPixmap(Image));
+  // Checked before anything is allocated for a size the header only claims.
+  const std::uint64_t Count = std::uint64_t(Image.Width()) * std::uint64_t(Image.Height());
+  if (Count == 0 || Count > MaxDecodedPixels) {
+    return QImage();
+  }
+  // Decoded straight into the image the pixmap will share: the screen's
+  // layout needs no conversion on the window's thread.
+  QImage Decoded(Image.Width(), Image.Height(), QImage::Format_RGB32);
+  if (Decoded.isNull() || !Image.DecodeInto(Decoded.bits(), static_cast<std::size_t>(Decoded.bytesPerLine()),
+                                            TPixelLayout::Xrgb, &Cancel)) {
+    return QImage();
+  }
+  return Decoded;
 }
 
 } // namespace Quillmark

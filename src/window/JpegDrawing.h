@@ -1,10 +1,10 @@
 #pragma once
-// Drawing a JPEG picture into an image control, unscaled.
+// Turning a JPEG picture into what a control draws, unscaled.
 #include "metadata/JpegImage.h"
 
+#include <QImage>
 #include <QPixmap>
-
-class QLabel;
+#include <atomic>
 
 namespace Quillmark {
 
@@ -12,7 +12,8 @@ namespace Quillmark {
 // decode gives a null pixmap: the control it is drawn into stays empty.
 QPixmap JpegToPixmap(const TJpegImage& Image);
 
-// Draws Image at the top left corner of Control, which keeps its size.
-void DrawJpeg(QLabel* Control, const TJpegImage& Image);
+// The same pixels as an image in the screen's own layout, made on any
+// thread; null when they do not decode or once Cancel turns true.
+QImage DecodeJpeg(const TJpegImage& Image, const std::atomic<bool>& Cancel);
 
 } // namespace Quillmark

@@ -2,6 +2,7 @@
 
 #include "support/DesignAdaptation.h"
 #include "support/ErrorDisplay.h"
+#include "window/JpegDrawing.h"
 #include "window/OpenDialog.h"
 #include "window/Product.h"
 
@@ -123,6 +124,8 @@ void TMainForm::CreateComponents()
       new TOpenDialog(FPlatform, this, u"PreviewOpenDialog"_s, u"JPEG Images|*.jpg;*.jpeg|All Files|*.*"_s);
   PosterOpenDialog =
       new TOpenDialog(FPlatform, this, u"PosterOpenDialog"_s, u"JPEG Images|*.jpg;*.jpeg|All Files|*.*"_s);
+  FPreviewView = new TPictureView(PreviewImage, DecodeJpeg);
+  FPosterView = new TPictureView(PosterImage, DecodeJpeg);
   AfterShowTimer = new QTimer(this);
   AfterShowTimer->setObjectName(u"AfterShowTimer"_s);
   AfterShowTimer->setProperty("tag", 0);

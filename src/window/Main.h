@@ -8,6 +8,7 @@
 #include "metadata/PictureRules.h"
 #include "support/Platform.h"
 #include "ui_MainForm.h"
+#include "window/PictureView.h"
 
 #include <QByteArray>
 #include <QMainWindow>
@@ -112,6 +113,10 @@ protected:
   // A picture never changes once made, so the window and a save share it.
   std::shared_ptr<const TJpegImage> FPreviewImage;
   std::shared_ptr<const TJpegImage> FPosterImage;
+  // Draw the pictures into PreviewImage and PosterImage, each decoded on a
+  // thread of its own so that the window stays responsive meanwhile.
+  TPictureView* FPreviewView = nullptr;
+  TPictureView* FPosterView = nullptr;
 
 private:
   // Marks the attribute of a field the user changed, and the file modified.

@@ -1,7 +1,6 @@
 // The preview image and the title poster: loading from JPEG files, deleting.
 #include "metadata/PictureRules.h"
 #include "metadata/TextConversion.h"
-#include "window/JpegDrawing.h"
 #include "window/Main.h"
 #include "window/OpenDialog.h"
 #include "window/Product.h"
@@ -36,7 +35,7 @@ void TMainForm::LoadButtonClick()
   MarkChanged(TAttribute::StereoscopicPreview);
   FPreviewImage = std::move(Picture);
   PreviewImage->show();
-  DrawJpeg(PreviewImage, *FPreviewImage);
+  FPreviewView->Show(FPreviewImage);
   DeleteButton->setEnabled(true);
 }
 
@@ -56,7 +55,7 @@ void TMainForm::DeleteButtonClick()
 {
   MarkChanged(TAttribute::StereoscopicPreview);
   PreviewImage->hide();
-  PreviewImage->clear();
+  FPreviewView->Clear();
   FPreviewImage.reset();
   DeleteButton->setEnabled(false);
 }
@@ -66,7 +65,7 @@ void TMainForm::DeletePosterButtonClick()
   MarkChanged(TAttribute::StereoDiscTitlePoster);
   PosterImage->hide();
   PosterScrollBox->hide();
-  PosterImage->clear();
+  FPosterView->Clear();
   FPosterImage.reset();
   DeletePosterButton->setEnabled(false);
 }

@@ -5,7 +5,6 @@
 #include "metadata/PictureRules.h"
 #include "metadata/SideFileMessage.h"
 #include "metadata/TextConversion.h"
-#include "window/JpegDrawing.h"
 #include "window/Main.h"
 #include "window/Product.h"
 #include "window/SaveProgress.h"
@@ -150,10 +149,13 @@ void TMainForm::SaveFile()
 
 void TMainForm::CloseFile()
 {
+  // A picture still decoding is dropped with its file.
   FPreviewImage.reset();
   PreviewImage->hide();
+  FPreviewView->Clear();
   FPosterImage.reset();
   PosterImage->hide();
+  FPosterView->Clear();
   PosterScrollBox->hide();
   if (FEditor) {
     FEditor->Close();
@@ -186,7 +188,7 @@ bool TMainForm::ReadMetadata()
   ParallaxEdit->setText(FromUtf16(Values.Parallax));
   if (Values.Preview) {
     FPreviewImage = Values.Preview;
-    DrawJpeg(PreviewImage, *FPreviewImage);
+    FPreviewView->Show(FPreviewImage);
     PreviewImage->show();
   }
   SourceEdit->setText(FromUtf16(Values.Source));
@@ -238,7 +240,7 @@ bool TMainForm::WriteMetadata(bool& Reported)
 void TMainForm::ShowPoster()
 {
   PosterImage->resize(FPosterImage->Width(), FPosterImage->Height());
-  DrawJpeg(PosterImage, *FPosterImage);
+  FPosterView->Show(FPosterImage);
   PosterImage->show();
   PosterScrollBox->show();
 }

@@ -7,7 +7,6 @@
 #include "support/ErrorDisplay.h"
 #include "video/VideoLook.h"
 #include "window/FrameDialog.h"
-#include "window/JpegDrawing.h"
 #include "window/Main.h"
 #include "window/VideoTask.h"
 
@@ -128,7 +127,7 @@ void TMainForm::MakePreviewMenuItemClick()
   MarkChanged(TAttribute::StereoscopicPreview);
   FPreviewImage = std::move(Picture);
   PreviewImage->show();
-  DrawJpeg(PreviewImage, *FPreviewImage);
+  FPreviewView->Show(FPreviewImage);
   DeleteButton->setEnabled(true);
 }
 

@@ -361,6 +361,7 @@ TEST_F(SessionTest, ALargerPosterScrollsToItsFarCorner)
   FPlatform.FChosenFiles = {QString::fromStdString(Small.string()), QString::fromStdString(Large.string())};
   Form.LoadPosterButtonClick();
   Form.LoadPosterButtonClick();
+  Form.SettlePictures();
   EXPECT_TRUE(FPlatform.FMessages.empty());
   Form.Get<QTabWidget>("PageControl")->setCurrentIndex(2);
   auto* Box = Form.Get<QScrollArea>("PosterScrollBox");
