@@ -5,6 +5,20 @@
 
 namespace Quillmark {
 
+namespace {
+
+// Built by appending: GCC 12 at -O2 warns falsely (-Wrestrict) about
+// "'" + std::string(...) + "'".
+std::string Quoted(std::string_view Text)
+{
+  std::string Result;
+  Result.reserve(Text.size() + 2);
+  Result.append(1, '\'').append(Text).append(1, '\'');
+  return Result;
+}
+
+} // namespace
+
 TSideFileReport SideFileReportOf(const TRef<IWMMetadataEditor2>& Editor)
 {
   auto Reporting = std::dynamic_pointer_cast<IQuillmarkSideFiles>(Editor);
@@ -13,8 +27,8 @@ TSideFileReport SideFileReportOf(const TRef<IWMMetadataEditor2>& Editor)
 
 std::u16string SideFileMessage(const TSideFileReport& Report, std::string_view VideoPath)
 {
-  const std::string Side = "'" + Report.Path + "'";
-  const std::string Name = "'" + std::string(FileNameWithoutFolder(VideoPath)) + "'";
+  const std::string Side = Quoted(Report.Path);
+  const std::string Name = Quoted(FileNameWithoutFolder(VideoPath));
   std::string Text;
   switch (Report.State) {
   case TSideFileState::None:
