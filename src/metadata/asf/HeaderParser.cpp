@@ -216,6 +216,9 @@ TBytes ReadHeaderBytes(const TByteSource& Source, const TParseOptions& Options)
     Source.ReadAt(Size, DataHead);
     RequireDataObject(DataHead, Options);
   }
+  // The editor keeps these bytes while it is open, and a batch keeps many
+  // editors open: the rest of the first read is not kept with them.
+  Bytes.shrink_to_fit();
   return Bytes;
 }
 
