@@ -87,7 +87,7 @@ HRESULT PrepareCommit(TCommitContext& Context)
   if (int Error = Context.Fs.FStat(Context.Request.Fd, Context.Info); Error != 0) {
     return ErrnoResult(Error);
   }
-  if (HRESULT Result = CheckStamp(Context); Result != S_OK) {
+  if (HRESULT Result = CheckStampOf(Context, Context.Info); Result != S_OK) {
     return Result;
   }
   if (HRESULT Result = ReadOldRegion(Context); Result != S_OK) {
@@ -158,10 +158,15 @@ HRESULT ReadMoreOldHeader(TCommitContext& Context, std::uint64_t Length)
 HRESULT CheckStamp(const TCommitContext& Context)
 {
   struct stat Now {};
-  struct stat AtPath {};
   if (int Error = Context.Fs.FStat(Context.Request.Fd, Now); Error != 0) {
     return ErrnoResult(Error);
   }
+  return CheckStampOf(Context, Now);
+}
+
+HRESULT CheckStampOf(const TCommitContext& Context, const struct stat& Now)
+{
+  struct stat AtPath {};
   if (int Error = Context.Fs.Stat(Context.Names.Target, AtPath); Error != 0) {
     return Error == ENOENT ? E_FILE_CHANGED : ErrnoResult(Error);
   }

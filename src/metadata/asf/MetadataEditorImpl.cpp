@@ -105,8 +105,10 @@ HRESULT TMetadataEditor::OpenEx(const char16_t* FileName, DWORD DesiredAccess, D
         throw EAsfError(Recovered, "an interrupted save could not be rolled back");
       }
       // A rollback changed the file: the save compares with what it is now.
-      FFile->RefreshIdentity();
-      TFileSource Source(FFile->Descriptor());
+      if (FSideFile.State != TSideFileState::None) {
+        FFile->RefreshIdentity();
+      }
+      TFileSource Source(FFile->Descriptor(), FFile->Identity().Size);
       FOriginalHeader = ReadHeaderBytes(Source, TParseOptions{});
       FHeader = ParseHeaderBytes(FOriginalHeader);
       FWritable = Writable;
