@@ -81,7 +81,11 @@ HRESULT PrepareCommit(TCommitContext& Context)
   if (!ValidHeaderImage(Context.Request.NewHeader) || Context.Request.Fd < 0) {
     return E_INVALID_ARGUMENT;
   }
-  if (int Error = ResolveSaveNames(Context.Fs, Context.Request.Path, Context.Names); Error != 0) {
+  // The stamp check below stats Target: a file no longer there fails it.
+  const std::string& Known = Context.Request.Target;
+  if (int Error = Known.empty() ? ResolveSaveNames(Context.Fs, Context.Request.Path, Context.Names)
+                                : SaveNamesOf(Known, Context.Names);
+      Error != 0) {
     return Error == ENOENT || Error == ENOTDIR ? E_FILE_CHANGED : ErrnoResult(Error);
   }
   if (int Error = Context.Fs.FStat(Context.Request.Fd, Context.Info); Error != 0) {

@@ -106,6 +106,9 @@ HRESULT Recover(TRecovery& Context)
   if (int Error = ResolveSaveNames(Context.Fs, Context.Request.Path, Context.Names); Error != 0) {
     return Error == ENOENT ? S_OK : ErrnoResult(Error);
   }
+  if (Context.Request.Target != nullptr) {
+    *Context.Request.Target = Context.Names.Target;
+  }
   if (int Error = Context.Fs.FStat(Context.Request.Fd, Context.Info); Error != 0) {
     return ErrnoResult(Error);
   }
@@ -131,6 +134,9 @@ HRESULT Recover(TRecovery& Context)
 HRESULT RecoverJournal(const TRecoveryRequest& Request, TSideFileReport& Report)
 {
   Report = {};
+  if (Request.Target != nullptr) {
+    Request.Target->clear();
+  }
   try {
     TRecovery Context{Request, Request.Fs != nullptr ? *Request.Fs : PosixFileSystem(), {}, {}, Report};
     return Recover(Context);

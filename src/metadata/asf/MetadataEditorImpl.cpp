@@ -77,6 +77,7 @@ void TMetadataEditor::Release()
   FHeader = TAsfHeader();
   FOriginalHeader.clear();
   FOriginalHeader.shrink_to_fit();
+  FTarget.clear();
 }
 
 HRESULT TMetadataEditor::Open(const char16_t* FileName)
@@ -100,7 +101,8 @@ HRESULT TMetadataEditor::OpenEx(const char16_t* FileName, DWORD DesiredAccess, D
       // A save interrupted by a crash left its journal: put the old header
       // back before anything is read. The lock proves no save is under way.
       // An open for reading only never writes; it is told what is there.
-      HRESULT Recovered = RecoverJournal({FFile->Path(), FFile->Descriptor(), Writable, nullptr}, FSideFile);
+      HRESULT Recovered =
+          RecoverJournal({FFile->Path(), FFile->Descriptor(), Writable, nullptr, &FTarget}, FSideFile);
       if (Recovered != S_OK) {
         throw EAsfError(Recovered, "an interrupted save could not be rolled back");
       }
@@ -177,6 +179,7 @@ TCommitRequest TMetadataEditor::CommitRequest() const
   }
   TCommitRequest Request;
   Request.Path = FFile->Path();
+  Request.Target = FTarget;
   Request.Fd = FFile->Descriptor();
   Request.StampAtOpen = StampAtOpen(FFile->Identity());
   Request.OldHeaderSize = FHeader.Size;

@@ -79,9 +79,19 @@ std::string SideName(const std::string& Name)
 
 int ResolveSaveNames(IFileSystem& Fs, const std::string& Path, TSaveNames& Names)
 {
-  if (int Error = Fs.RealPath(Path, Names.Target); Error != 0) {
+  std::string Target;
+  if (int Error = Fs.RealPath(Path, Target); Error != 0) {
     return Error;
   }
+  return SaveNamesOf(Target, Names);
+}
+
+int SaveNamesOf(const std::string& Target, TSaveNames& Names)
+{
+  if (Target.empty() || Target.front() != '/') {
+    return EINVAL;
+  }
+  Names.Target = Target;
   std::size_t Slash = Names.Target.rfind('/');
   if (Slash == std::string::npos || Slash + 1 == Names.Target.size()) {
     return EINVAL;

@@ -35,6 +35,8 @@ struct TSaveNames {
 // Resolves symbolic links and relative parts of Path first, so the names
 // belong to the file itself, not to a link.
 int ResolveSaveNames(IFileSystem& Fs, const std::string& Path, TSaveNames& Names);
+// The names beside Target, a path resolved already (absolute, no links).
+int SaveNamesOf(const std::string& Target, TSaveNames& Names);
 // Adds the name the video's journal has in the saver's own folder.
 void AddPrivateJournal(TSaveNames& Names, std::uint64_t Inode);
 
