@@ -104,6 +104,18 @@ int SaveNamesOf(const std::string& Target, TSaveNames& Names)
   return 0;
 }
 
+int ResolveOpenSaveNames(IFileSystem& Fs, int Fd, const struct stat& Info, const std::string& Path,
+                         TSaveNames& Names)
+{
+  std::string Where;
+  struct stat There {};
+  if (Fs.FilePath(Fd, Where) == 0 && Fs.Stat(Where, There) == 0 && There.st_dev == Info.st_dev &&
+      There.st_ino == Info.st_ino && SaveNamesOf(Where, Names) == 0) {
+    return 0;
+  }
+  return ResolveSaveNames(Fs, Path, Names);
+}
+
 void AddPrivateJournal(TSaveNames& Names, std::uint64_t Inode)
 {
   Names.PrivateJournal = PrivateJournalPath(Names.Target, Inode);
