@@ -7,7 +7,11 @@ Beside the whole process it prints the run less quillmark-tag's start-up
 (`quillmark-tag --version`, timed in the same rounds), and what creating and
 removing one small hidden file beside each video costs on that file system
 (a journal is one such file per save), so that the edits' own cost can be
-told from the process's and the file system's.
+told from the process's and the file system's. That cost differs widely:
+ext4 without its journal passes over every recently freed inode one by one
+when it makes a file, and mounted with `discard` it waits for the disk at
+every removal; --data on another file system (a loop-mounted ext4 image,
+tmpfs) shows the edits on their own.
 
     /usr/bin/python3 bench/compare_batch.py [BUILD_DIR] [--files N] [--rounds N]
         [--data DIR] [--baseline OTHER_QUILLMARK_TAG]
