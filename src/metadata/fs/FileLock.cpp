@@ -12,8 +12,12 @@ namespace Quillmark::Asf {
 
 namespace {
 
-TFileIdentity IdentityOf(const struct stat& Status)
+TFileIdentity IdentityOf(int Descriptor)
 {
+  struct stat Status {};
+  if (fstat(Descriptor, &Status) != 0) {
+    throw EAsfError(E_IO_FAILURE, std::string("cannot query the file: ") + std::strerror(errno));
+  }
   TFileIdentity Identity;
   Identity.Device = Status.st_dev;
   Identity.Inode = Status.st_ino;
@@ -21,15 +25,6 @@ TFileIdentity IdentityOf(const struct stat& Status)
   Identity.ModifiedSeconds = Status.st_mtim.tv_sec;
   Identity.ModifiedNanoseconds = Status.st_mtim.tv_nsec;
   return Identity;
-}
-
-TFileIdentity IdentityOf(int Descriptor)
-{
-  struct stat Status {};
-  if (fstat(Descriptor, &Status) != 0) {
-    throw EAsfError(E_IO_FAILURE, std::string("cannot query the file: ") + std::strerror(errno));
-  }
-  return IdentityOf(Status);
 }
 
 void Lock(int Descriptor, bool Exclusive)
@@ -69,9 +64,7 @@ TLockedFile::TLockedFile(const std::string& Path, bool Writable) : FWritable(Wri
       throw EAsfError(E_IO_FAILURE, "not a regular file");
     }
     Lock(FDescriptor, Writable);
-    // Taken before the lock: a change made meanwhile only makes the save
-    // find the file changed, never miss a change.
-    FIdentity = IdentityOf(Status);
+    FIdentity = IdentityOf(FDescriptor);
   } catch (...) {
     close(FDescriptor);
     throw;
