@@ -2,7 +2,16 @@
 """A batch of small edits in place: one `quillmark-tag set` over a folder of
 200 small .wmv files against mutagen's unsynced loop over the same files in
 one Python process, side by side, and the sync calls quillmark-tag makes for
-100 such edits (counted with strace).
+100 such edits (counted with strace), with the other system calls per file.
+Beside the whole process it prints the run less quillmark-tag's start-up
+(`quillmark-tag --version`, timed in the same rounds), and what creating and
+removing one small hidden file beside each video costs on that file system
+(a journal is one such file per save), so that the edits' own cost can be
+told from the process's and the file system's. That cost differs widely:
+ext4 without its journal passes over every recently freed inode one by one
+when it makes a file, and mounted with `discard` it waits for the disk at
+every removal; --data on another file system (a loop-mounted ext4 image,
+tmpfs) shows the edits on their own.
 
     /usr/bin/python3 bench/compare_batch.py [BUILD_DIR] [--files N] [--rounds N]
         [--data DIR] [--baseline OTHER_QUILLMARK_TAG]
@@ -77,9 +86,9 @@ def median_ms(runs, which):
     return statistics.median(run[which] for run in runs) * 1000
 
 
-def count_syncs(tool, files):
-    out = subprocess.run(["strace", "-f", "-c", "-e", "trace=fsync,fdatasync,syncfs,sync,sync_file_range",
-                          tool, "set", "--title", "Counted"] + files,
+def count_calls(command, trace=None):
+    """System calls the command makes, counted by strace; trace narrows them."""
+    out = subprocess.run(["strace", "-f", "-c"] + (["-e", "trace=" + trace] if trace else []) + command,
                          check=True, stderr=subprocess.PIPE, stdout=subprocess.DEVNULL, text=True).stderr
     calls = 0
     for line in out.splitlines():
@@ -87,6 +96,37 @@ def count_syncs(tool, files):
         if match and match.group(2) != "total":
             calls += int(match.group(1))
     return calls
+
+
+def count_syncs(tool, files):
+    return count_calls([tool, "set", "--title", "Counted"] + files,
+                       "fsync,fdatasync,syncfs,sync,sync_file_range")
+
+
+def calls_per_file(tool, files):
+    edits = count_calls([tool, "set", "--title", "Per file"] + files)
+    return (edits - count_calls([tool, "--version"])) / len(files)
+
+
+def time_startup(tool):
+    start, cpu = time.perf_counter(), children_cpu()
+    subprocess.run([tool, "--version"], check=True, stdout=subprocess.DEVNULL)
+    return time.perf_counter() - start, children_cpu() - cpu
+
+
+# A small hidden file made, written and removed beside each video, as a
+# journal is: what the file system asks of any save that keeps one.
+def time_side_files(files):
+    block = bytes(1400)
+    start, cpu = time.perf_counter(), time.process_time()
+    names = [os.path.join(os.path.dirname(path), "." + os.path.basename(path) + ".side") for path in files]
+    for name in names:
+        fd = os.open(name, os.O_WRONLY | os.O_CREAT | os.O_EXCL, 0o600)
+        os.write(fd, block)
+        os.close(fd)
+    for name in names:
+        os.unlink(name)
+    return time.perf_counter() - start, time.process_time() - cpu
 
 
 def main():
@@ -109,13 +149,15 @@ def main():
     tag_set(tool, "Title 00", [folder])
 
     syncs = count_syncs(tool, files[:100])
-    ours, theirs, before = [], [], []
+    calls = calls_per_file(tool, files[:100])
+    ours, theirs, before, startup, before_startup, sides = [], [], [], [], [], []
     for round_index in range(args.rounds):
         title = f"Title {round_index + 1:02d}"
         # Each run starts with nothing left to write back: a sync of ours
         # must not pay for the other tool's writes.
         os.sync()
         ours.append(time_ours(tool, [folder], title))
+        startup.append(time_startup(tool))
         os.sync()
         theirs.append(time_mutagen(files, title))
         if args.baseline:
@@ -123,6 +165,9 @@ def main():
             # An earlier build may not take folders: the files are named.
             # A title of its own, or it would find every header saved already.
             before.append(time_ours(args.baseline, files, title.replace("Title", "Other")))
+            before_startup.append(time_startup(args.baseline))
+        os.sync()
+        sides.append(time_side_files(files))
     def row(label, runs, which):
         print(f"{label:<46}{median_ms(runs, which):>10.1f}")
 
@@ -133,12 +178,24 @@ def main():
     row("quillmark-tag set, CPU (ms)", ours, 1)
     row("mutagen loop, CPU (ms)", theirs, 1)
     print(f"{'ratio quillmark-tag / mutagen, CPU':<46}{median_ms(ours, 1) / median_ms(theirs, 1):>10.2f}")
+    net = [(run[0] - up[0], run[1] - up[1]) for run, up in zip(ours, startup)]
+    row("quillmark-tag start-up (--version), CPU (ms)", startup, 1)
+    row("quillmark-tag set less its start-up, wall (ms)", net, 0)
+    row("quillmark-tag set less its start-up, CPU (ms)", net, 1)
+    print(f"{'ratio less start-up / mutagen, CPU':<46}{median_ms(net, 1) / median_ms(theirs, 1):>10.2f}")
+    print(f"{'per file less start-up, CPU (us)':<46}{median_ms(net, 1) * 1000 / args.files:>10.0f}")
+    row("a side file made and removed per video, CPU (ms)", sides, 1)
     print(f"{'sync calls of quillmark-tag, 100 edits':<46}{syncs:>10}")
+    print(f"{'system calls per edit, less start-up':<46}{calls:>10.1f}")
     if args.baseline:
         row("baseline quillmark-tag set, wall (ms)", before, 0)
         print(f"{'ratio baseline / mutagen, wall':<46}{median_ms(before, 0) / median_ms(theirs, 0):>10.2f}")
         row("baseline quillmark-tag set, CPU (ms)", before, 1)
+        before_net = [(run[0] - up[0], run[1] - up[1]) for run, up in zip(before, before_startup)]
+        row("baseline set less its start-up, CPU (ms)", before_net, 1)
+        print(f"{'baseline per file less start-up, CPU (us)':<46}{median_ms(before_net, 1) * 1000 / args.files:>10.0f}")
         print(f"{'sync calls of the baseline, 100 edits':<46}{count_syncs(args.baseline, files[:100]):>10}")
+        print(f"{'baseline system calls per edit, less start-up':<46}{calls_per_file(args.baseline, files[:100]):>10.1f}")
     print(f"{'load average at the end':<46}{os.getloadavg()[0]:>10.2f}")
     shutil.rmtree(folder, ignore_errors=True)
 

@@ -8,7 +8,7 @@
 # prints the one command to run and stops.
 set -e
 RUN="cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-  libjpeg62-turbo-dev nettle-dev nlohmann-json3-dev libcli11-dev
+  libjpeg62-turbo-dev zlib1g-dev nettle-dev nlohmann-json3-dev libcli11-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   ffmpeg python3 fonts-dejavu-core fonts-dejavu-extra"
 TEST="$RUN libgtest-dev libgmock-dev libjpeg-turbo-progs python3-mutagen imagemagick

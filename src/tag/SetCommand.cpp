@@ -254,7 +254,8 @@ bool SetFile(const TSetOptions& Options, const TChanges& Changes, std::size_t Po
     PrintMessages(File, {Message}, Batch, Err);
     return false;
   }
-  const TCatalogueValues Before = Opened.Values;
+  // Only a dry run shows the values as they were.
+  const TCatalogueValues Before = Options.DryRun ? Opened.Values : TCatalogueValues{};
   Apply(Options, Changes, Opened.Values);
   if (Options.Video.Any() &&
       !Options.VideoWork->ApplyVideoChanges(Options.Video, File, Opened.Values, Out, Err)) {

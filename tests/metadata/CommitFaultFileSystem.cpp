@@ -205,6 +205,11 @@ int TFaultFileSystem::RealPath(const std::string& Path, std::string& Resolved)
   QUILLMARK_FORWARD(RealPath, RealPath(Path, Resolved));
 }
 
+int TFaultFileSystem::FilePath(int Fd, std::string& Path)
+{
+  QUILLMARK_FORWARD(FilePath, FilePath(Fd, Path));
+}
+
 int TFaultFileSystem::MakeFolder(const std::string& Path, mode_t Mode)
 {
   QUILLMARK_FORWARD(MakeFolder, MakeFolder(Path, Mode));

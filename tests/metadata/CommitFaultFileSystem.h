@@ -64,6 +64,7 @@ public:
   int FChown(int Fd, uid_t Owner, gid_t Group) override;
   int CopyXattrs(int From, int To) override;
   int RealPath(const std::string& Path, std::string& Resolved) override;
+  int FilePath(int Fd, std::string& Path) override;
   int MakeFolder(const std::string& Path, mode_t Mode) override;
   int CloneRange(int From, off_t FromOffset, int To, off_t ToOffset, off_t Length) override;
   int SyncFs(int Fd) override;

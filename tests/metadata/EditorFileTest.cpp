@@ -201,6 +201,36 @@ TEST_F(EditorFileTest, AFileChangedUnderneathIsNotWritten)
   EXPECT_EQ(ReadFileBytes(FPath), Before);
 }
 
+// A save goes to the file the editor opened, found where its path led at
+// open: a link pointed elsewhere since does not carry the save to another
+// file, and a file moved away is not written at all.
+TEST_F(EditorFileTest, ASaveWritesOnlyTheFileOpenedWhereItWas)
+{
+  Write(PaddedFile(200));
+  const std::filesystem::path Other = FDir.File("other.wmv");
+  const std::filesystem::path Link = FDir.File("link.wmv");
+  WriteFileBytes(Other, PaddedFile(200));
+  std::filesystem::create_symlink("video.wmv", Link);
+  const TBytes Before = ReadFileBytes(FPath);
+  const TBytes OtherBefore = ReadFileBytes(Other);
+
+  Asf::TMetadataEditor Editor;
+  ASSERT_EQ(Editor.OpenEx(Wide(Link).c_str(), GENERIC_READ | GENERIC_WRITE, 0), S_OK);
+  ASSERT_EQ(Editor.DeleteAttribute(0, 0), S_OK);
+  std::filesystem::remove(Link);
+  std::filesystem::create_symlink("other.wmv", Link);
+  ASSERT_EQ(Editor.Flush(), S_OK);
+  EXPECT_NE(ReadFileBytes(FPath), Before);
+  EXPECT_EQ(ReadFileBytes(Other), OtherBefore);
+
+  ASSERT_EQ(Editor.OpenEx(Wide(Other).c_str(), GENERIC_READ | GENERIC_WRITE, 0), S_OK);
+  ASSERT_EQ(Editor.DeleteAttribute(0, 0), S_OK);
+  std::filesystem::rename(Other, FDir.File("moved.wmv"));
+  EXPECT_EQ(Editor.Flush(), E_FILE_CHANGED);
+  EXPECT_EQ(ReadFileBytes(FDir.File("moved.wmv")), OtherBefore);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(FDir.Path()), {}), 3); // no side file
+}
+
 TEST_F(EditorFileTest, ReadOnlyOpenSharesWithReadersAndRefusesEdits)
 {
   Write(PaddedFile(0));

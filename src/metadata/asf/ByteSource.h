@@ -29,6 +29,8 @@ private:
 class TFileSource : public TByteSource {
 public:
   explicit TFileSource(int Descriptor);
+  // Length: the file's size, as the caller found it just now.
+  TFileSource(int Descriptor, std::uint64_t Length) : FDescriptor(Descriptor), FLength(Length) {}
   std::uint64_t Length() const override { return FLength; }
   void ReadAt(std::uint64_t Offset, std::span<std::uint8_t> Buffer) const override;
 

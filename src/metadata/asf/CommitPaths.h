@@ -96,5 +96,7 @@ HRESULT VerifyWritten(const TCommitContext& Context, int Fd, const std::vector<s
 
 // Whether the video is still the file opened, unchanged, at its path.
 HRESULT CheckStamp(const TCommitContext& Context);
+// The same with the video's status just taken (Now, from its descriptor).
+HRESULT CheckStampOf(const TCommitContext& Context, const struct stat& Now);
 
 } // namespace Quillmark::Asf

@@ -37,7 +37,11 @@ HRESULT VerifyWritten(const TCommitContext& Context, int Fd, const std::vector<s
   if (Gap.Empty()) {
     Gap = {Header.size(), Header.size()};
   }
-  std::vector<std::uint8_t> Piece(ReadBackPiece);
+  // No larger than the longest stretch read back: most headers are a few
+  // kilobytes, and a batch checks hundreds of them.
+  const std::uint64_t Longest =
+      std::max({Gap.From, Header.size() - Gap.To, std::uint64_t{Context.DataHead.size()}});
+  std::vector<std::uint8_t> Piece(static_cast<std::size_t>(std::min(Longest, ReadBackPiece)));
   bool Same = true;
   int Error = Matches(Context, Fd, Header.data(), Gap.From, 0, Piece, Same);
   if (Error == 0) {

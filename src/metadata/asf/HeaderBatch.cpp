@@ -52,6 +52,17 @@ bool SharesSyncs(IFileSystem& Fs, int Fd)
 
 THeaderBatch::THeaderBatch(IFileSystem* Fs) : FFs(Fs != nullptr ? *Fs : PosixFileSystem()) {}
 
+// Asked once per file system, not once per file.
+bool THeaderBatch::SharesSyncsOn(const TCommitContext& Context)
+{
+  const dev_t Device = Context.Info.st_dev;
+  auto Known = FSharesSyncs.find(Device);
+  if (Known == FSharesSyncs.end()) {
+    Known = FSharesSyncs.emplace(Device, SharesSyncs(FFs, Context.Request.Fd)).first;
+  }
+  return Known->second;
+}
+
 THeaderBatch::~THeaderBatch() = default;
 
 std::size_t THeaderBatch::Size() const
@@ -79,7 +90,7 @@ HRESULT THeaderBatch::Add(TCommitRequest Request, bool& Queued)
     if (!FitsInPlace(Context)) {
       Context.Compacted = WithoutExtensionPadding(Context.Request.NewHeader);
     }
-    if (!FitsInPlace(Context) || !SharesSyncs(FFs, Context.Request.Fd)) {
+    if (!FitsInPlace(Context) || !SharesSyncsOn(Context)) {
       return S_OK;
     }
     if (HRESULT Result = PlanInPlace(Context, Entry->Plan); Result != S_OK) {

@@ -28,10 +28,14 @@
 
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <memory>
+#include <sys/types.h>
 #include <vector>
 
 namespace Quillmark::Asf {
+
+struct TCommitContext;
 
 class THeaderBatch {
 public:
@@ -72,9 +76,11 @@ private:
   // each entry whose file system failed to sync.
   void SyncStage(TStage Stage, const std::function<void(TEntry&, int Error)>& Failed);
   void Fail(TEntry& Entry, HRESULT Result, bool RollBack);
+  bool SharesSyncsOn(const TCommitContext& Context);
 
   IFileSystem& FFs;
   std::vector<std::unique_ptr<TEntry>> FEntries;
+  std::map<dev_t, bool> FSharesSyncs; // by device: whether its syncfs waits for every file
 };
 
 } // namespace Quillmark::Asf

@@ -81,13 +81,17 @@ HRESULT PrepareCommit(TCommitContext& Context)
   if (!ValidHeaderImage(Context.Request.NewHeader) || Context.Request.Fd < 0) {
     return E_INVALID_ARGUMENT;
   }
-  if (int Error = ResolveSaveNames(Context.Fs, Context.Request.Path, Context.Names); Error != 0) {
+  // The stamp check below stats Target: a file no longer there fails it.
+  const std::string& Known = Context.Request.Target;
+  if (int Error = Known.empty() ? ResolveSaveNames(Context.Fs, Context.Request.Path, Context.Names)
+                                : SaveNamesOf(Known, Context.Names);
+      Error != 0) {
     return Error == ENOENT || Error == ENOTDIR ? E_FILE_CHANGED : ErrnoResult(Error);
   }
   if (int Error = Context.Fs.FStat(Context.Request.Fd, Context.Info); Error != 0) {
     return ErrnoResult(Error);
   }
-  if (HRESULT Result = CheckStamp(Context); Result != S_OK) {
+  if (HRESULT Result = CheckStampOf(Context, Context.Info); Result != S_OK) {
     return Result;
   }
   if (HRESULT Result = ReadOldRegion(Context); Result != S_OK) {
@@ -158,10 +162,15 @@ HRESULT ReadMoreOldHeader(TCommitContext& Context, std::uint64_t Length)
 HRESULT CheckStamp(const TCommitContext& Context)
 {
   struct stat Now {};
-  struct stat AtPath {};
   if (int Error = Context.Fs.FStat(Context.Request.Fd, Now); Error != 0) {
     return ErrnoResult(Error);
   }
+  return CheckStampOf(Context, Now);
+}
+
+HRESULT CheckStampOf(const TCommitContext& Context, const struct stat& Now)
+{
+  struct stat AtPath {};
   if (int Error = Context.Fs.Stat(Context.Names.Target, AtPath); Error != 0) {
     return Error == ENOENT ? E_FILE_CHANGED : ErrnoResult(Error);
   }

@@ -95,7 +95,11 @@ struct TFileStamp {
 
 struct TCommitRequest {
   std::string Path; // the path as opened (may be a symlink, relative...)
-  int Fd = -1;      // the editor's descriptor: O_RDWR, holding the write lock
+  // Where Path led when the file was opened (RecoverJournal's Target), or
+  // empty. When set the save takes its side files' names from it instead
+  // of resolving Path again, once it has seen that it still names the file.
+  std::string Target;
+  int Fd = -1; // the editor's descriptor: O_RDWR, holding the write lock
   TFileStamp StampAtOpen;
   std::uint64_t OldHeaderSize = 0; // Header Object size on disk = offset of the Data Object
   // How much of the old header the editor read (0: all of it). The rest is
@@ -130,6 +134,7 @@ struct TRecoveryRequest {
   int Fd = -1;           // the editor's descriptor, holding its lock (read or write)
   bool MayWrite = false; // Fd is open for writing: a trusted journal may be acted on
   IFileSystem* Fs = nullptr;
+  std::string* Target = nullptr; // when set, receives where Path leads (empty when unknown)
 };
 
 // Deals with what an interrupted save of the file left, and says in Report

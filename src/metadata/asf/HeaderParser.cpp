@@ -178,6 +178,16 @@ void RequireDataObject(std::span<const std::uint8_t> Head, const TParseOptions& 
   Require(TByteReader(Head).Guid() == Guids::Data, "the header is not followed by the Data Object");
 }
 
+// The first read goes to a buffer kept for the thread: an editor keeps only
+// the header's own bytes, and a batch that opens hundreds of files neither
+// clears nor maps a fresh buffer for each.
+std::span<std::uint8_t> FirstReadBuffer(std::uint64_t Length)
+{
+  thread_local std::array<std::uint8_t, FirstReadSize> Buffer;
+  return std::span<std::uint8_t>(Buffer).first(
+      static_cast<std::size_t>(std::min<std::uint64_t>(Length, FirstReadSize)));
+}
+
 } // namespace
 
 TBytes ReadHeaderBytes(const TByteSource& Source, const TParseOptions& Options)
@@ -188,9 +198,9 @@ TBytes ReadHeaderBytes(const TByteSource& Source, const TParseOptions& Options)
   if (Length < HeaderObjectFixedSize) {
     throw EAsfError(E_CORRUPT_HEADER, "too short for an ASF header", NotAsf);
   }
-  TBytes Bytes(static_cast<std::size_t>(std::min<std::uint64_t>(Length, FirstReadSize)));
-  Source.ReadAt(0, Bytes);
-  TByteReader Reader(Bytes);
+  std::span<std::uint8_t> First = FirstReadBuffer(Length);
+  Source.ReadAt(0, First);
+  TByteReader Reader(First);
   if (Reader.Guid() != Guids::Header) {
     throw EAsfError(E_CORRUPT_HEADER, "not an ASF file", NotAsf);
   }
@@ -199,13 +209,14 @@ TBytes ReadHeaderBytes(const TByteSource& Source, const TParseOptions& Options)
   Require(Size <= MaxHeaderSize, "Header Object larger than this program accepts");
   Require(Size <= Length, "Header Object larger than the file");
   std::uint64_t DataEnd = std::min(Length, CheckedAdd(Size, ObjectHeaderSize));
-  std::uint64_t Wanted = DataEnd <= Bytes.size() ? DataEnd : TrailingPaddingPayload(Source, Bytes, Size);
-  std::size_t Have = Bytes.size();
+  std::uint64_t Wanted = DataEnd <= First.size() ? DataEnd : TrailingPaddingPayload(Source, First, Size);
   if (Wanted == Size) {
     Wanted = DataEnd; // the rest of the header and the Data Object's head in one read
   }
-  Bytes.resize(ToSize(Wanted));
+  const std::size_t Have = std::min(First.size(), ToSize(Wanted));
+  TBytes Bytes(First.begin(), First.begin() + static_cast<std::ptrdiff_t>(Have));
   if (Wanted > Have) {
+    Bytes.resize(ToSize(Wanted));
     Source.ReadAt(Have, std::span<std::uint8_t>(Bytes).subspan(Have));
   }
   if (Wanted >= Size) {

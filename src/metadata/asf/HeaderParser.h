@@ -10,8 +10,9 @@
 
 namespace Quillmark::Asf {
 
-// Bytes read first; a header larger than this takes one more read.
-constexpr std::size_t FirstReadSize = 64 * 1024;
+// Bytes read first; a header larger than this takes one more read. Most
+// headers (a few kilobytes, padding included) fit.
+constexpr std::size_t FirstReadSize = 8 * 1024;
 
 struct TParseOptions {
   // A file must go on with a Data Object; a header alone (a test, a fuzz

@@ -10,17 +10,31 @@ namespace Quillmark::Asf {
 
 namespace {
 
-using TKey = std::tuple<std::uint16_t, std::u16string, std::uint16_t, std::uint32_t, TBytes>;
-
-std::vector<TKey> SortedKeys(const TAttributeList& Attributes)
+auto KeyOf(const TAttribute& A)
 {
-  std::vector<TKey> Keys;
-  Keys.reserve(Attributes.All().size());
+  return std::tie(A.Stream, A.Name, A.Language, A.Type, A.Value);
+}
+
+// The attributes in one order whatever the order they were stored in;
+// compared in place, not copied, as a batch checks hundreds of headers.
+std::vector<const TAttribute*> Sorted(const TAttributeList& Attributes)
+{
+  std::vector<const TAttribute*> Out;
+  Out.reserve(Attributes.All().size());
   for (const TAttribute& A : Attributes.All()) {
-    Keys.emplace_back(A.Stream, A.Name, A.Language, static_cast<std::uint32_t>(A.Type), A.Value);
+    Out.push_back(&A);
   }
-  std::sort(Keys.begin(), Keys.end());
-  return Keys;
+  std::sort(Out.begin(), Out.end(),
+            [](const TAttribute* L, const TAttribute* R) { return KeyOf(*L) < KeyOf(*R); });
+  return Out;
+}
+
+bool SameAttributes(const TAttributeList& Left, const TAttributeList& Right)
+{
+  const std::vector<const TAttribute*> L = Sorted(Left);
+  const std::vector<const TAttribute*> R = Sorted(Right);
+  return std::equal(L.begin(), L.end(), R.begin(), R.end(),
+                    [](const TAttribute* A, const TAttribute* B) { return KeyOf(*A) == KeyOf(*B); });
 }
 
 } // namespace
@@ -29,7 +43,7 @@ HRESULT VerifyWrittenHeader(const std::vector<std::uint8_t>& HeaderBytesReadBack
 {
   try {
     TAsfHeader Written = ParseHeaderBytes(HeaderBytesReadBack);
-    return SortedKeys(Written.Attributes) == SortedKeys(Model.Attributes) ? S_OK : E_CORRUPT_HEADER;
+    return SameAttributes(Written.Attributes, Model.Attributes) ? S_OK : E_CORRUPT_HEADER;
   } catch (const EAsfError&) {
     return E_CORRUPT_HEADER;
   }

@@ -103,11 +103,16 @@ std::vector<TSaveNames> Places(const TSaveNames& Names)
 
 HRESULT Recover(TRecovery& Context)
 {
-  if (int Error = ResolveSaveNames(Context.Fs, Context.Request.Path, Context.Names); Error != 0) {
-    return Error == ENOENT ? S_OK : ErrnoResult(Error);
-  }
   if (int Error = Context.Fs.FStat(Context.Request.Fd, Context.Info); Error != 0) {
     return ErrnoResult(Error);
+  }
+  if (int Error = ResolveOpenSaveNames(Context.Fs, Context.Request.Fd, Context.Info, Context.Request.Path,
+                                       Context.Names);
+      Error != 0) {
+    return Error == ENOENT ? S_OK : ErrnoResult(Error);
+  }
+  if (Context.Request.Target != nullptr) {
+    *Context.Request.Target = Context.Names.Target;
   }
   AddPrivateJournal(Context.Names, static_cast<std::uint64_t>(Context.Info.st_ino));
   if (Context.Request.MayWrite) {
@@ -131,6 +136,9 @@ HRESULT Recover(TRecovery& Context)
 HRESULT RecoverJournal(const TRecoveryRequest& Request, TSideFileReport& Report)
 {
   Report = {};
+  if (Request.Target != nullptr) {
+    Request.Target->clear();
+  }
   try {
     TRecovery Context{Request, Request.Fs != nullptr ? *Request.Fs : PosixFileSystem(), {}, {}, Report};
     return Recover(Context);

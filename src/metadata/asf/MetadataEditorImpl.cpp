@@ -77,6 +77,7 @@ void TMetadataEditor::Release()
   FHeader = TAsfHeader();
   FOriginalHeader.clear();
   FOriginalHeader.shrink_to_fit();
+  FTarget.clear();
 }
 
 HRESULT TMetadataEditor::Open(const char16_t* FileName)
@@ -100,13 +101,16 @@ HRESULT TMetadataEditor::OpenEx(const char16_t* FileName, DWORD DesiredAccess, D
       // A save interrupted by a crash left its journal: put the old header
       // back before anything is read. The lock proves no save is under way.
       // An open for reading only never writes; it is told what is there.
-      HRESULT Recovered = RecoverJournal({FFile->Path(), FFile->Descriptor(), Writable, nullptr}, FSideFile);
+      HRESULT Recovered =
+          RecoverJournal({FFile->Path(), FFile->Descriptor(), Writable, nullptr, &FTarget}, FSideFile);
       if (Recovered != S_OK) {
         throw EAsfError(Recovered, "an interrupted save could not be rolled back");
       }
       // A rollback changed the file: the save compares with what it is now.
-      FFile->RefreshIdentity();
-      TFileSource Source(FFile->Descriptor());
+      if (FSideFile.State != TSideFileState::None) {
+        FFile->RefreshIdentity();
+      }
+      TFileSource Source(FFile->Descriptor(), FFile->Identity().Size);
       FOriginalHeader = ReadHeaderBytes(Source, TParseOptions{});
       FHeader = ParseHeaderBytes(FOriginalHeader);
       FWritable = Writable;
@@ -175,6 +179,7 @@ TCommitRequest TMetadataEditor::CommitRequest() const
   }
   TCommitRequest Request;
   Request.Path = FFile->Path();
+  Request.Target = FTarget;
   Request.Fd = FFile->Descriptor();
   Request.StampAtOpen = StampAtOpen(FFile->Identity());
   Request.OldHeaderSize = FHeader.Size;

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <span>
+#include <string>
 
 namespace Quillmark::Asf {
 
@@ -68,6 +69,7 @@ private:
   void CommitChanges();
 
   std::unique_ptr<TLockedFile> FFile;
+  std::string FTarget; // where the file's path led at open; empty when unknown
   bool FOpen = false;
   bool FWritable = false;
   bool FChanged = false;

@@ -1,6 +1,6 @@
 #pragma once
-// CRC-32 as in zlib and PNG (reflected polynomial 0xEDB88320), used to tell a
-// complete save journal from one cut short.
+// CRC-32 as in zlib and PNG (reflected polynomial 0xEDB88320), computed by
+// zlib, used to tell a complete save journal from one cut short.
 #include <cstddef>
 #include <cstdint>
 

@@ -79,9 +79,19 @@ std::string SideName(const std::string& Name)
 
 int ResolveSaveNames(IFileSystem& Fs, const std::string& Path, TSaveNames& Names)
 {
-  if (int Error = Fs.RealPath(Path, Names.Target); Error != 0) {
+  std::string Target;
+  if (int Error = Fs.RealPath(Path, Target); Error != 0) {
     return Error;
   }
+  return SaveNamesOf(Target, Names);
+}
+
+int SaveNamesOf(const std::string& Target, TSaveNames& Names)
+{
+  if (Target.empty() || Target.front() != '/') {
+    return EINVAL;
+  }
+  Names.Target = Target;
   std::size_t Slash = Names.Target.rfind('/');
   if (Slash == std::string::npos || Slash + 1 == Names.Target.size()) {
     return EINVAL;
@@ -92,6 +102,18 @@ int ResolveSaveNames(IFileSystem& Fs, const std::string& Path, TSaveNames& Names
   Names.JournalFolder = Names.Folder;
   Names.Temp = Hidden + ".quillmark-new";
   return 0;
+}
+
+int ResolveOpenSaveNames(IFileSystem& Fs, int Fd, const struct stat& Info, const std::string& Path,
+                         TSaveNames& Names)
+{
+  std::string Where;
+  struct stat There {};
+  if (Fs.FilePath(Fd, Where) == 0 && Fs.Stat(Where, There) == 0 && There.st_dev == Info.st_dev &&
+      There.st_ino == Info.st_ino && SaveNamesOf(Where, Names) == 0) {
+    return 0;
+  }
+  return ResolveSaveNames(Fs, Path, Names);
 }
 
 void AddPrivateJournal(TSaveNames& Names, std::uint64_t Inode)

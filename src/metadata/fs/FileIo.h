@@ -35,6 +35,14 @@ struct TSaveNames {
 // Resolves symbolic links and relative parts of Path first, so the names
 // belong to the file itself, not to a link.
 int ResolveSaveNames(IFileSystem& Fs, const std::string& Path, TSaveNames& Names);
+// The names beside Target, a path resolved already (absolute, no links).
+int SaveNamesOf(const std::string& Target, TSaveNames& Names);
+// The names beside the open file Fd (Info: its status), opened as Path:
+// taken from where the kernel says the file is when that place holds this
+// very file (two calls, whatever the depth of the path); else as
+// ResolveSaveNames.
+int ResolveOpenSaveNames(IFileSystem& Fs, int Fd, const struct stat& Info, const std::string& Path,
+                         TSaveNames& Names);
 // Adds the name the video's journal has in the saver's own folder.
 void AddPrivateJournal(TSaveNames& Names, std::uint64_t Inode);
 

@@ -33,8 +33,9 @@ enum class TFsCall {
   MakeFolder,
   CloneRange,
   SyncFs,
+  FilePath,
 };
-constexpr int FsCallKinds = static_cast<int>(TFsCall::SyncFs) + 1;
+constexpr int FsCallKinds = static_cast<int>(TFsCall::FilePath) + 1;
 
 const char* FsCallName(TFsCall Call);
 
@@ -63,6 +64,10 @@ public:
   // Copies every extended attribute the caller may read and write.
   virtual int CopyXattrs(int From, int To) = 0;
   virtual int RealPath(const std::string& Path, std::string& Resolved) = 0;
+  // Where the open file Fd is, as the kernel names it (absolute, no links);
+  // only a hint, to be checked against the file: the name may be stale or
+  // from another mount namespace. ENOENT when the kernel does not say.
+  virtual int FilePath(int Fd, std::string& Path) = 0;
   // One mkdir; EEXIST when something is there already.
   virtual int MakeFolder(const std::string& Path, mode_t Mode) = 0;
   // Makes Length bytes of To at ToOffset share the blocks of From at

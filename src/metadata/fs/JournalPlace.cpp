@@ -6,8 +6,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <mutex>
+#include <optional>
 #include <pwd.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace Quillmark::Asf {
@@ -20,17 +23,36 @@ std::string& FolderOverride()
   return Folder;
 }
 
-std::string HomeFolder()
+std::string LookUpHomeFolder(uid_t User)
 {
   long Suggested = sysconf(_SC_GETPW_R_SIZE_MAX);
   std::vector<char> Buffer(Suggested > 0 ? static_cast<std::size_t>(Suggested) : 16384);
   passwd Entry{};
   passwd* Found = nullptr;
-  if (getpwuid_r(geteuid(), &Entry, Buffer.data(), Buffer.size(), &Found) != 0 || Found == nullptr ||
+  if (getpwuid_r(User, &Entry, Buffer.data(), Buffer.size(), &Found) != 0 || Found == nullptr ||
       Found->pw_dir == nullptr || Found->pw_dir[0] != '/') {
     return {};
   }
   return Found->pw_dir;
+}
+
+// A batch asks for every file it opens and saves: the user database is
+// read once per user the process runs as. A failed lookup is not kept, so
+// the next open looks again rather than skip the folder for good.
+std::string HomeFolder()
+{
+  static std::mutex Guard;
+  static std::optional<std::pair<uid_t, std::string>> Known;
+  const uid_t User = geteuid();
+  std::lock_guard<std::mutex> Lock(Guard);
+  if (!Known || Known->first != User) {
+    std::string Home = LookUpHomeFolder(User);
+    if (Home.empty()) {
+      return Home;
+    }
+    Known.emplace(User, std::move(Home));
+  }
+  return Known->second;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -162,6 +163,23 @@ public:
     return 0;
   }
 
+  int FilePath(int Fd, std::string& Path) override
+  {
+    char Link[32];
+    std::snprintf(Link, sizeof Link, "/proc/self/fd/%d", Fd);
+    std::vector<char> Buffer(PATH_MAX);
+    ssize_t Length = ::readlink(Link, Buffer.data(), Buffer.size());
+    if (Length < 0) {
+      return errno;
+    }
+    // Cut short: not a name to use.
+    if (static_cast<std::size_t>(Length) >= Buffer.size()) {
+      return ENAMETOOLONG;
+    }
+    Path.assign(Buffer.data(), static_cast<std::size_t>(Length));
+    return 0;
+  }
+
   int MakeFolder(const std::string& Path, mode_t Mode) override { return Errno(::mkdir(Path.c_str(), Mode)); }
 
   int CloneRange(int From, off_t FromOffset, int To, off_t ToOffset, off_t Length) override
@@ -188,7 +206,7 @@ const char* FsCallName(TFsCall Call)
   static const char* const Names[FsCallKinds] = {
       "open",   "close",  "pread",    "pwrite", "fsync",   "fdatasync",       "fallocate",
       "rename", "unlink", "stat",     "fstat",  "fstatfs", "copy_file_range", "fchmod",
-      "fchown", "xattrs", "realpath", "mkdir",  "clone",   "syncfs"};
+      "fchown", "xattrs", "realpath", "mkdir",  "clone",   "syncfs",          "fdpath"};
   return Names[static_cast<int>(Call)];
 }
 
