@@ -40,11 +40,16 @@ void SetProgress(const TRef<IWMMetadataEditor2>& Editor, const TProgressCallback
 
 std::string SideFileLine(const TSideFileReport& Report, const std::string& Path)
 {
-  std::string Line = Utf16ToUtf8(SideFileMessage(Report, Path));
-  for (std::size_t At = Line.find("\r\r"); At != std::string::npos; At = Line.find("\r\r", At)) {
-    Line.replace(At, 2, " ");
+  // The window's paragraph break becomes a space on the tool's one line.
+  const std::string Text = Utf16ToUtf8(SideFileMessage(Report, Path));
+  std::string Line;
+  Line.reserve(Text.size());
+  std::size_t From = 0;
+  for (std::size_t At = Text.find("\r\r"); At != std::string::npos; At = Text.find("\r\r", From)) {
+    Line.append(Text, From, At - From).push_back(' ');
+    From = At + 2;
   }
-  return Line;
+  return Line.append(Text, From);
 }
 
 std::string OpenFailureMessage(const std::string& Path)
