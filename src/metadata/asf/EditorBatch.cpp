@@ -2,6 +2,8 @@
 #include "metadata/asf/HeaderBatch.h"
 #include "metadata/asf/MetadataEditorImpl.h"
 
+#include <algorithm>
+
 namespace Quillmark {
 
 namespace {
@@ -13,16 +15,32 @@ struct TQueued {
   TMetadataEditor* Editor = nullptr;
 };
 
+bool Changed(const TRef<IWMMetadataEditor>& Editor)
+{
+  auto* Ours = dynamic_cast<TMetadataEditor*>(Editor.get());
+  return Ours == nullptr || Ours->Changed();
+}
+
+// A lone save gains nothing from sharing syncs, while a syncfs waits for
+// whatever other programs have written to the whole file system: it pays
+// the syncs of its own file instead.
+bool WorthSharing(const std::vector<TRef<IWMMetadataEditor>>& Editors)
+{
+  return std::count_if(Editors.begin(), Editors.end(), Changed) > 1;
+}
+
 // Saves that cannot share syncs (another kind of editor, a header that
-// must grow, a file system that cannot) are flushed one by one, first.
+// must grow, a file system that cannot, a save alone) are flushed one by
+// one, first.
 void AddOrFlush(const std::vector<TRef<IWMMetadataEditor>>& Editors, Asf::THeaderBatch& Batch,
                 std::vector<TQueued>& Queued, std::vector<HRESULT>& Results,
                 const std::function<void(std::size_t)>& OnSaving)
 {
+  const bool Share = WorthSharing(Editors);
   for (std::size_t Position = 0; Position < Editors.size(); ++Position) {
     auto* Editor = dynamic_cast<TMetadataEditor*>(Editors[Position].get());
     bool Joined = false;
-    if (Editor != nullptr && Editor->Header() != nullptr && Editor->Changed()) {
+    if (Share && Editor != nullptr && Editor->Header() != nullptr && Editor->Changed()) {
       Results[Position] = Asf::Guarded([&] { return Batch.Add(Editor->CommitRequest(), Joined); });
       if (Joined) {
         Queued.push_back({Position, Editor});
