@@ -59,6 +59,21 @@ struct TCatalogueValues {
   // A record made from nothing replaces all sixteen; one read from a file
   // replaces none until its changes are marked.
   TChangedAttributes Changed = TChangedAttributes::All();
+
+  // Ticks the Stereoscopic box with a layout and its half boxes, as a
+  // layout found in a file's name or in its frames is taken, and marks the
+  // four for saving.
+  void SetStereoLayout(int Layout, bool Width, bool Height)
+  {
+    Stereo = true;
+    LayoutIndex = Layout;
+    HalfWidth = Width;
+    HalfHeight = Height;
+    for (TAttribute Attribute : {TAttribute::Stereoscopic, TAttribute::StereoscopicLayout,
+                                 TAttribute::StereoscopicHalfWidth, TAttribute::StereoscopicHalfHeight}) {
+      Changed.Mark(Attribute);
+    }
+  }
 };
 
 } // namespace Quillmark

@@ -196,14 +196,7 @@ std::string ApplyNameLayout(const std::string& File, TCatalogueValues& V)
   case TNameLayoutResult::Found:
     break;
   }
-  V.Stereo = true;
-  V.LayoutIndex = Layout.LayoutIndex;
-  V.HalfWidth = Layout.HalfWidth;
-  V.HalfHeight = Layout.HalfHeight;
-  for (TAttribute Attribute : {TAttribute::Stereoscopic, TAttribute::StereoscopicLayout,
-                               TAttribute::StereoscopicHalfWidth, TAttribute::StereoscopicHalfHeight}) {
-    V.Changed.Mark(Attribute);
-  }
+  V.SetStereoLayout(Layout.LayoutIndex, Layout.HalfWidth, Layout.HalfHeight);
   return {};
 }
 

@@ -38,14 +38,7 @@ bool ApplyVideoChanges(const TVideoChangeOptions& Options, const std::string& Fi
         return false;
       }
       Out << File << ": detected " << GuessText(Guess) << '\n';
-      Changed.Stereo = true;
-      Changed.LayoutIndex = Guess.LayoutIndex;
-      Changed.HalfWidth = Guess.HalfWidth;
-      Changed.HalfHeight = Guess.HalfHeight;
-      for (TAttribute Attribute : {TAttribute::Stereoscopic, TAttribute::StereoscopicLayout,
-                                   TAttribute::StereoscopicHalfWidth, TAttribute::StereoscopicHalfHeight}) {
-        Changed.Changed.Mark(Attribute);
-      }
+      Changed.SetStereoLayout(Guess.LayoutIndex, Guess.HalfWidth, Guess.HalfHeight);
     }
     if (Options.PreviewFromVideo) {
       MakePicture(TPictureKind::Preview, *Options.PreviewFromVideo, File, Changed);
