@@ -125,6 +125,10 @@ private:
   void ConnectFieldChanges();
   void Warn(const QString& Text, TMessageIcon Icon, const QString& Details = QString());
   void ShowPoster();
+  // A new preview or poster chosen by the user: shown and marked for saving;
+  // nothing happens without one.
+  void TakePreview(std::shared_ptr<const TJpegImage> Picture);
+  void TakePoster(std::shared_ptr<const TJpegImage> Picture);
   std::shared_ptr<const TJpegImage> ChoosePicture(TOpenDialog* Dialog, TPictureKind Kind);
   void ConnectCommands();
   void AcceptDropsEverywhere();

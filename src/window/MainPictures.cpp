@@ -28,7 +28,16 @@ std::shared_ptr<const TJpegImage> TMainForm::ChoosePicture(TOpenDialog* Dialog, 
 
 void TMainForm::LoadButtonClick()
 {
-  std::shared_ptr<const TJpegImage> Picture = ChoosePicture(PreviewOpenDialog, TPictureKind::Preview);
+  TakePreview(ChoosePicture(PreviewOpenDialog, TPictureKind::Preview));
+}
+
+void TMainForm::LoadPosterButtonClick()
+{
+  TakePoster(ChoosePicture(PosterOpenDialog, TPictureKind::Poster));
+}
+
+void TMainForm::TakePreview(std::shared_ptr<const TJpegImage> Picture)
+{
   if (!Picture) {
     return;
   }
@@ -39,9 +48,8 @@ void TMainForm::LoadButtonClick()
   DeleteButton->setEnabled(true);
 }
 
-void TMainForm::LoadPosterButtonClick()
+void TMainForm::TakePoster(std::shared_ptr<const TJpegImage> Picture)
 {
-  std::shared_ptr<const TJpegImage> Picture = ChoosePicture(PosterOpenDialog, TPictureKind::Poster);
   if (!Picture) {
     return;
   }

@@ -120,27 +120,12 @@ void TMainForm::DetectLayoutMenuItemClick()
 
 void TMainForm::MakePreviewMenuItemClick()
 {
-  std::shared_ptr<const TJpegImage> Picture = PictureFromVideo(TPictureKind::Preview);
-  if (!Picture) {
-    return;
-  }
-  MarkChanged(TAttribute::StereoscopicPreview);
-  FPreviewImage = std::move(Picture);
-  PreviewImage->show();
-  FPreviewView->Show(FPreviewImage);
-  DeleteButton->setEnabled(true);
+  TakePreview(PictureFromVideo(TPictureKind::Preview));
 }
 
 void TMainForm::MakePosterMenuItemClick()
 {
-  std::shared_ptr<const TJpegImage> Picture = PictureFromVideo(TPictureKind::Poster);
-  if (!Picture) {
-    return;
-  }
-  MarkChanged(TAttribute::StereoDiscTitlePoster);
-  FPosterImage = std::move(Picture);
-  ShowPoster();
-  DeletePosterButton->setEnabled(true);
+  TakePoster(PictureFromVideo(TPictureKind::Poster));
 }
 
 std::shared_ptr<const TJpegImage> TMainForm::PictureFromVideo(TPictureKind Kind)
