@@ -10,6 +10,8 @@
 // room the journal records, with bit 3). Bit 3 takes the video as a save
 // that inserted 4 KiB of room at its start left it, so that a rollback
 // collapses room; the video is then a file on a disk that can do that.
+// Bit 4 wraps the journal, once steered, as the one record of a journal
+// shared by a batch, and every record of a shared journal is tried.
 #include "JournalVideo.h"
 #include "metadata/asf/JournalCheck.h"
 #include "metadata/fs/Crc32.h"
@@ -102,6 +104,18 @@ void Steer(std::uint8_t Flags, std::vector<std::uint8_t>& Journal, const struct 
   }
 }
 
+// A shared journal with Record as its only record.
+std::vector<std::uint8_t> AsShared(const std::vector<std::uint8_t>& Record)
+{
+  std::vector<std::uint8_t> Out = {'Q', 'M', 'K', 'J', 'R', 'N', 'L', 0x1A, 4, 0, 0, 0, 1, 0, 0, 0};
+  Out.resize(Out.size() + 8);
+  PutLe(Out, Out.size() - 8, Record.size(), 8);
+  Out.insert(Out.end(), Record.begin(), Record.end());
+  Out.resize(Out.size() + 4);
+  PutLe(Out, Out.size() - 4, Crc32(Out.data(), Out.size() - 4), 4);
+  return Out;
+}
+
 // After a rollback the file is the journal's old header, then exactly
 // what followed the header region before.
 void CheckOnlyTheHeaderChanged(const TJournal& Journal, const TVideo& Video)
@@ -130,20 +144,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   Video.Reset((Data[0] & 8) != 0);
   std::vector<std::uint8_t> Bytes(Data + 1, Data + Size);
   Steer(Data[0], Bytes, Video.Info);
-  std::optional<TJournal> Journal = DecodeJournal(Bytes);
-  if (!Journal) {
+  if ((Data[0] & 16) != 0) {
+    Bytes = AsShared(Bytes);
+  }
+  std::optional<std::vector<TJournal>> Records = DecodeJournalSet(Bytes);
+  if (!Records) {
     return 0;
   }
   IFileSystem& Fs = PosixFileSystem();
-  TJournalVerdict Verdict = TJournalVerdict::NotThisFile;
-  if (CheckJournal(Fs, Video.Fd, *Journal, Verdict) != 0) {
-    std::abort(); // a video in memory always reads
-  }
-  if (Verdict == TJournalVerdict::Completed && Video.Now() != *Video.Bytes) {
-    std::abort(); // checking never writes
-  }
-  if (Verdict == TJournalVerdict::RollBack && RollBack(Fs, Video.Fd, *Journal) == 0) {
-    CheckOnlyTheHeaderChanged(*Journal, Video);
+  for (const TJournal& Journal : *Records) {
+    Video.Reset((Data[0] & 8) != 0);
+    TJournalVerdict Verdict = TJournalVerdict::NotThisFile;
+    if (CheckJournal(Fs, Video.Fd, Journal, Verdict) != 0) {
+      std::abort(); // a video in memory always reads
+    }
+    if (Verdict == TJournalVerdict::Completed && Video.Now() != *Video.Bytes) {
+      std::abort(); // checking never writes
+    }
+    if (Verdict == TJournalVerdict::RollBack && RollBack(Fs, Video.Fd, Journal) == 0) {
+      CheckOnlyTheHeaderChanged(Journal, Video);
+    }
   }
   return 0;
 }

@@ -11,13 +11,18 @@ using namespace Quillmark::Asf;
 
 namespace {
 
-void Write(const std::string& Folder, const std::string& Name, const TJournal& Journal,
-           std::uint8_t Flags = 0x07)
+void WriteBytes(const std::string& Folder, const std::string& Name, std::vector<std::uint8_t> Bytes,
+                std::uint8_t Flags)
 {
-  std::vector<std::uint8_t> Bytes = EncodeJournal(Journal);
   Bytes.insert(Bytes.begin(), Flags);
   std::ofstream(Folder + "/" + Name, std::ios::binary)
       .write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
+}
+
+void Write(const std::string& Folder, const std::string& Name, const TJournal& Journal,
+           std::uint8_t Flags = 0x07)
+{
+  WriteBytes(Folder, Name, EncodeJournal(Journal), Flags);
 }
 
 } // namespace
@@ -51,5 +56,10 @@ int main(int Count, char** Arguments)
   Room.InsertLength = QuillmarkFuzz::JournalVideoRoom;
   QuillmarkFuzz::PutQword(Room.NewBytes, 16, QuillmarkFuzz::JournalVideoHeaderSize + Room.InsertLength);
   Write(Arguments[1], "room", Room, 0x0F);
+
+  // As a batch shares them: one record wrapped by the target, and a file of
+  // three records as written (none of them naming the fuzzer's video).
+  Write(Arguments[1], "shared-overwrite", Overwrite, 0x17);
+  WriteBytes(Arguments[1], "shared-three", EncodeJournalSet({&Overwrite, &Insert, &Room}), 0x00);
   return 0;
 }

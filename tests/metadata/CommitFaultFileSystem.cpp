@@ -230,6 +230,10 @@ int TFaultFileSystem::SyncFs(int Fd)
 {
   QUILLMARK_FORWARD(SyncFs, SyncFs(Fd));
 }
+int TFaultFileSystem::LinkFile(int Fd, const std::string& To)
+{
+  QUILLMARK_FORWARD(LinkFile, LinkFile(Fd, To));
+}
 
 #undef QUILLMARK_FORWARD
 

@@ -68,6 +68,7 @@ public:
   int MakeFolder(const std::string& Path, mode_t Mode) override;
   int CloneRange(int From, off_t FromOffset, int To, off_t ToOffset, off_t Length) override;
   int SyncFs(int Fd) override;
+  int LinkFile(int Fd, const std::string& To) override;
 
 private:
   struct TFault {

@@ -55,6 +55,36 @@ TEST(JournalFormat, RoundTripsAndRejectsEveryCutOrFlippedByte)
   }
 }
 
+// A batch's shared journal gives back each record; cut short or altered
+// anywhere, it gives none.
+TEST(JournalFormat, SharedJournalRoundTripsAndRejectsEveryCutOrFlippedByte)
+{
+  TJournal First = SampleJournal();
+  TJournal Second = SampleJournal();
+  Second.Inode += 1;
+  Second.OldHeader = RandomBytes(100, 5);
+  Second.NewBytes = RandomBytes(100, 6);
+  TBytes Bytes = EncodeJournalSet({&First, &Second});
+  std::optional<std::vector<TJournal>> Back = DecodeJournalSet(Bytes);
+  ASSERT_TRUE(Back);
+  ASSERT_EQ(Back->size(), 2U);
+  EXPECT_EQ((*Back)[0].Inode, First.Inode);
+  EXPECT_EQ((*Back)[1].Inode, Second.Inode);
+  EXPECT_EQ((*Back)[1].OldHeader, Second.OldHeader);
+  EXPECT_EQ((*Back)[1].NewBytes, Second.NewBytes);
+  EXPECT_FALSE(DecodeJournal(Bytes)); // never taken as one video's journal
+  ASSERT_TRUE(DecodeJournalSet(EncodeJournal(First)));
+  EXPECT_EQ(DecodeJournalSet(EncodeJournal(First))->size(), 1U);
+  for (std::size_t Size = 0; Size < Bytes.size(); Size += 7) {
+    EXPECT_FALSE(DecodeJournalSet(TBytes(Bytes.begin(), Bytes.begin() + static_cast<long>(Size)))) << Size;
+  }
+  for (std::size_t At = 0; At < Bytes.size(); At += 5) {
+    TBytes Flipped = Bytes;
+    Flipped[At] ^= 0x10;
+    EXPECT_FALSE(DecodeJournalSet(Flipped)) << At;
+  }
+}
+
 // Journals written before they carried the new bytes still roll back.
 TEST(JournalFormat, ReadsTheFirstVersion)
 {

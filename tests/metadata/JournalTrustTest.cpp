@@ -60,6 +60,27 @@ public:
     WriteFileBytes(Journal(), EncodeJournal(Forged));
   }
 
+  // The journal as a batch shares it: with the records of Others beside
+  // its own, under its name and Names more.
+  void Share(const TJournal& Own, const std::vector<TJournal>& Others, int Names) const
+  {
+    std::vector<const TJournal*> Records{&Own};
+    for (const TJournal& Other : Others) {
+      Records.push_back(&Other);
+    }
+    std::filesystem::remove(Journal());
+    WriteFileBytes(Journal(), EncodeJournalSet(Records));
+    for (int Index = 0; Index < Names; ++Index) {
+      std::filesystem::create_hard_link(Journal(),
+                                        FDir.File(".other" + std::to_string(Index) + ".quillmark-journal"));
+    }
+  }
+  static TJournal OfAnotherVideo(TJournal Journal)
+  {
+    Journal.Inode += 1000;
+    return Journal;
+  }
+
   bool SomethingAtJournal() const
   {
     struct stat Info {};
@@ -162,6 +183,16 @@ const THostileCase HostileCases[] = {
        J.NewBytes[600] ^= 0x01;
        T.Plant(J);
      }},
+    {"SharedWithMoreNamesThanRecords",
+     [](auto& T) {
+       TJournal J = T.Decoded();
+       T.Share(J, {T.OfAnotherVideo(J)}, 2);
+     }},
+    {"SharedWithoutThisVideo",
+     [](auto& T) {
+       TJournal J = T.Decoded();
+       T.Share(T.OfAnotherVideo(J), {T.OfAnotherVideo(T.OfAnotherVideo(J))}, 1);
+     }},
     {"FirstVersionWithoutNewBytes",
      [](auto& T) {
        TJournal J = T.Decoded();
@@ -219,6 +250,21 @@ TEST_F(JournalTrustTest, OnlyAnOpenForWritingActsOnTheFilesOwnJournal)
     EXPECT_EQ(ReadFileBytes(Video()), Case.Torn ? FSample.Bytes : FCrashed);
     EXPECT_FALSE(SomethingAtJournal());
   }
+}
+
+// A journal a batch shared with other videos of the folder: the open uses
+// its own video's record and takes away only its own name.
+TEST_F(JournalTrustTest, ASharedJournalRecoversItsVideoAndKeepsTheOthersNames)
+{
+  Crash(true);
+  TJournal Own = DecodeJournal(ReadFileBytes(Journal())).value();
+  Share(OfAnotherVideo(Own), {Own}, 1);
+  TSideFileReport Report;
+  ASSERT_EQ(Recover(Video(), &Report), S_OK);
+  EXPECT_EQ(Report.State, TSideFileState::RolledBack);
+  EXPECT_EQ(ReadFileBytes(Video()), FSample.Bytes);
+  EXPECT_FALSE(SomethingAtJournal());
+  EXPECT_TRUE(std::filesystem::exists(FDir.File(".other0.quillmark-journal")));
 }
 
 // A journal its video's owner wrote is trusted when another user opens the

@@ -8,10 +8,11 @@
 #include <linux/magic.h>
 #include <map>
 #include <new>
+#include <string>
 
 namespace Quillmark::Asf {
 
-enum class THeaderBatch::TStage { Planned, Journaled, Written, Removed, Done, Failed };
+enum class THeaderBatch::TStage { Planned, Journaled, Written, Done, Failed };
 
 struct THeaderBatch::TEntry {
   explicit TEntry(TCommitRequest From, IFileSystem& Fs)
@@ -118,19 +119,87 @@ void THeaderBatch::Fail(TEntry& Entry, HRESULT Result, bool RollBack)
   Entry.Result = Result;
 }
 
+namespace {
+
+// What a record adds to a shared journal, near enough to bound its size.
+std::uint64_t RecordBytes(const TJournal& Journal)
+{
+  return JournalFixedSize + Journal.OldHeader.size() + Journal.NewBytes.size() + 32;
+}
+
+} // namespace
+
+// The planned entries that may share a journal: those of one folder, in
+// groups of at most MaxJournalNames and about MaxSharedJournalBytes.
+std::vector<std::vector<THeaderBatch::TEntry*>> THeaderBatch::SharingGroups()
+{
+  std::map<std::string, std::vector<TEntry*>> ByFolder;
+  for (auto& Entry : FEntries) {
+    if (Entry->Stage == TStage::Planned) {
+      ByFolder[Entry->Context.Names.JournalFolder].push_back(Entry.get());
+    }
+  }
+  std::vector<std::vector<TEntry*>> Groups;
+  for (auto& [Folder, Entries] : ByFolder) {
+    std::uint64_t Bytes = MaxSharedJournalBytes;
+    for (TEntry* Entry : Entries) {
+      const std::uint64_t Record = RecordBytes(Entry->Plan.Journal);
+      if (Groups.empty() || Bytes + Record > MaxSharedJournalBytes ||
+          Groups.back().size() == MaxJournalNames) {
+        Groups.emplace_back();
+        Bytes = 0;
+      }
+      Groups.back().push_back(Entry);
+      Bytes += Record;
+    }
+  }
+  return Groups;
+}
+
+// One file under every entry's journal name, where the file system lets it
+// be linked; each entry it does not reach writes a journal of its own.
+void THeaderBatch::WriteSharedJournal(const std::vector<TEntry*>& Group)
+{
+  if (Group.size() < 2) {
+    return;
+  }
+  std::vector<const TJournal*> Records;
+  std::vector<const std::string*> Names;
+  for (TEntry* Entry : Group) {
+    Records.push_back(&Entry->Plan.Journal);
+    Names.push_back(&Entry->Context.Names.Journal);
+  }
+  std::vector<bool> Holds;
+  if (Asf::WriteSharedJournal(FFs, Names, EncodeJournalSet(Records), Holds) != 0) {
+    return;
+  }
+  for (std::size_t Index = 0; Index < Group.size(); ++Index) {
+    if (Holds[Index]) {
+      Group[Index]->Stage = TStage::Journaled;
+    }
+  }
+}
+
+void THeaderBatch::WriteOwnJournal(TEntry& Entry)
+{
+  if (int Error = WriteJournal(FFs, Entry.Context.Names, Entry.Plan.Journal, TJournalSync::Later);
+      Error != 0) {
+    Entry.Stage = TStage::Failed;
+    Entry.Result = ErrnoResult(Error);
+    return;
+  }
+  Entry.Stage = TStage::Journaled;
+}
+
 void THeaderBatch::WriteJournals()
 {
-  for (auto& Entry : FEntries) {
-    if (Entry->Stage != TStage::Planned) {
-      continue;
+  for (const std::vector<TEntry*>& Group : SharingGroups()) {
+    WriteSharedJournal(Group);
+    for (TEntry* Entry : Group) {
+      if (Entry->Stage == TStage::Planned) {
+        WriteOwnJournal(*Entry);
+      }
     }
-    if (int Error = WriteJournal(FFs, Entry->Context.Names, Entry->Plan.Journal, TJournalSync::Later);
-        Error != 0) {
-      Entry->Stage = TStage::Failed;
-      Entry->Result = ErrnoResult(Error);
-      continue;
-    }
-    Entry->Stage = TStage::Journaled;
   }
 }
 
@@ -195,24 +264,14 @@ void THeaderBatch::RemoveJournals()
       continue;
     }
     // The new header is on disk: the save has taken effect, and a journal
-    // that outlives a crash finds the new bytes in the file and is dropped.
-    // One that cannot be removed is rolled back, as a single save does.
+    // that outlives a crash finds the new bytes in the file and is dropped;
+    // so, as for a single save in place, its removal is not synced. One
+    // that cannot be removed is rolled back, as a single save does.
     if (int Error = FFs.Unlink(Entry->Context.Names.Journal); Error != 0) {
       Fail(*Entry, ErrnoResult(Error), true);
       continue;
     }
-    Entry->Stage = TStage::Removed;
-  }
-}
-
-void THeaderBatch::SyncRemovals()
-{
-  // Only the removals are at stake, and each save stands either way.
-  SyncStage(TStage::Removed, nullptr);
-  for (auto& Entry : FEntries) {
-    if (Entry->Stage == TStage::Removed) {
-      Entry->Stage = TStage::Done;
-    }
+    Entry->Stage = TStage::Done;
   }
 }
 
@@ -223,7 +282,6 @@ void THeaderBatch::Commit(const std::function<void(std::size_t Entry)>& OnSaving
   WriteHeaders(OnSaving);
   SyncHeaders();
   RemoveJournals();
-  SyncRemovals();
 }
 
 } // namespace Quillmark::Asf

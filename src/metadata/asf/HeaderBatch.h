@@ -5,17 +5,24 @@
 // its folder, the header. A batch runs the same steps for all its files one
 // phase at a time, and each phase ends with one syncfs per file system:
 //
-//   1. every journal is created and written, unsynced;
-//   2. sync: each journal and its folder entry are on disk;
+//   1. every journal is written, unsynced: one file shared by the videos of
+//      a folder, under each one's journal name (Journal.h), or where the
+//      file system refuses the link, a journal of the video's own;
+//   2. sync: each journal and its folder entries are on disk;
 //   3. every new header is written over the old and read back;
 //   4. sync: each new header is on disk, so each save has taken effect;
-//   5. every journal is removed;
-//   6. sync, so no journal comes back after a power cut.
+//   5. every journal name is removed, unsynced, as a single save in place
+//      leaves its removal.
+//
+// Sharing a file spares the file system making and freeing one per video,
+// which on some (ext4 without its journal, or mounted with discard) costs
+// more than the save itself.
 //
 // A crash anywhere leaves each file old or new, as for one save: before 2
 // no header was touched and a journal cut short is dropped on the next
 // open; from 2 to 4 each journal rolls its header back unless it finds the
-// new one complete; after 4 each journal finds its new header. A failure of
+// new one complete; after 4 each journal, if it comes back, finds its new
+// header and is dropped. A failure of
 // one file (a journal not written, a header that reads back wrong) rolls
 // that file back alone; a failed sync rolls back every file of its file
 // system that the sync was to make safe.
@@ -61,7 +68,6 @@ public:
   void WriteHeaders(const std::function<void(std::size_t Entry)>& OnSaving = {});
   void SyncHeaders();
   void RemoveJournals();
-  void SyncRemovals();
   void Commit(const std::function<void(std::size_t Entry)>& OnSaving = {});
 
   // S_OK once entry Index's header is saved (or was already in the file);
@@ -76,6 +82,9 @@ private:
   // each entry whose file system failed to sync.
   void SyncStage(TStage Stage, const std::function<void(TEntry&, int Error)>& Failed);
   void Fail(TEntry& Entry, HRESULT Result, bool RollBack);
+  std::vector<std::vector<TEntry*>> SharingGroups();
+  void WriteSharedJournal(const std::vector<TEntry*>& Group);
+  void WriteOwnJournal(TEntry& Entry);
   bool SharesSyncsOn(const TCommitContext& Context);
 
   IFileSystem& FFs;

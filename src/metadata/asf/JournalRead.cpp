@@ -10,12 +10,25 @@ namespace Quillmark::Asf {
 
 namespace {
 
-// The tests a file at a journal's name must pass before a byte of it is read.
+// The tests a file at a journal's name must pass before a byte of it is
+// read; its number of names is checked against its records once read.
 bool Trusted(const struct stat& Info, uid_t VideoOwner)
 {
   return S_ISREG(Info.st_mode) && (Info.st_uid == VideoOwner || Info.st_uid == geteuid()) &&
-         (Info.st_mode & (S_IWGRP | S_IWOTH)) == 0 && Info.st_nlink == 1 &&
-         static_cast<std::uint64_t>(Info.st_size) <= MaxJournalSize();
+         (Info.st_mode & (S_IWGRP | S_IWOTH)) == 0 && Info.st_nlink >= 1 &&
+         Info.st_nlink <= MaxJournalNames && static_cast<std::uint64_t>(Info.st_size) <= MaxJournalSize();
+}
+
+// The record of the video's inode; without one, the first, which no check
+// will find to be this video's.
+TJournal& RecordOf(std::vector<TJournal>& Records, const struct stat& Video)
+{
+  for (TJournal& Record : Records) {
+    if (Record.Inode == static_cast<std::uint64_t>(Video.st_ino)) {
+      return Record;
+    }
+  }
+  return Records.front();
 }
 
 } // namespace
@@ -26,7 +39,7 @@ std::uint64_t MaxJournalSize()
   return JournalFixedSize + 8 + 4 + MaxHeaderSize + Room;
 }
 
-int ReadJournal(IFileSystem& Fs, const std::string& Path, uid_t VideoOwner, TJournalFile& Found,
+int ReadJournal(IFileSystem& Fs, const std::string& Path, const struct stat& Video, TJournalFile& Found,
                 TJournal& Journal)
 {
   Found = TJournalFile::Absent;
@@ -43,7 +56,7 @@ int ReadJournal(IFileSystem& Fs, const std::string& Path, uid_t VideoOwner, TJou
   if (Error = Fs.FStat(File.Get(), Info); Error != 0) {
     return Error;
   }
-  if (!Trusted(Info, VideoOwner)) {
+  if (!Trusted(Info, Video.st_uid)) {
     return 0;
   }
   Found = TJournalFile::Incomplete;
@@ -55,11 +68,17 @@ int ReadJournal(IFileSystem& Fs, const std::string& Path, uid_t VideoOwner, TJou
   if (Error = ReadExact(Fs, File.Get(), Bytes.data(), Bytes.size(), 0); Error != 0) {
     return Error == ENODATA ? 0 : Error;
   }
-  std::optional<TJournal> Decoded = DecodeJournal(Bytes);
-  if (Decoded) {
-    Journal = std::move(*Decoded);
-    Found = TJournalFile::Read;
+  std::optional<std::vector<TJournal>> Records = DecodeJournalSet(Bytes);
+  if (!Records) {
+    return 0;
   }
+  // A name more than the records means a link that none of our saves made.
+  if (Info.st_nlink > Records->size()) {
+    Found = TJournalFile::Untrusted;
+    return 0;
+  }
+  Journal = std::move(RecordOf(*Records, Video));
+  Found = TJournalFile::Read;
   return 0;
 }
 

@@ -68,7 +68,7 @@ HRESULT RecoverAt(TRecovery& Context, const TSaveNames& Place)
 {
   TJournalFile Found = TJournalFile::Absent;
   TJournal Journal;
-  if (int Error = ReadJournal(Context.Fs, Place.Journal, Context.Info.st_uid, Found, Journal); Error != 0) {
+  if (int Error = ReadJournal(Context.Fs, Place.Journal, Context.Info, Found, Journal); Error != 0) {
     return ErrnoResult(Error);
   }
   switch (Found) {

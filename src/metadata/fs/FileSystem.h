@@ -34,8 +34,9 @@ enum class TFsCall {
   CloneRange,
   SyncFs,
   FilePath,
+  LinkFile,
 };
-constexpr int FsCallKinds = static_cast<int>(TFsCall::FilePath) + 1;
+constexpr int FsCallKinds = static_cast<int>(TFsCall::LinkFile) + 1;
 
 const char* FsCallName(TFsCall Call);
 
@@ -79,6 +80,9 @@ public:
   // Writes back everything of the file system Fd is on, data and metadata,
   // and waits for it: one call makes the writes of many files durable.
   virtual int SyncFs(int Fd) = 0;
+  // Gives the open file Fd one more name, To (which must not exist): the
+  // file itself, whatever its first name has become since it was opened.
+  virtual int LinkFile(int Fd, const std::string& To) = 0;
 };
 
 // The real POSIX implementation (one shared instance, no state).

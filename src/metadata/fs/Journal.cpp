@@ -15,6 +15,8 @@ namespace {
 
 constexpr std::uint8_t Magic[8] = {'Q', 'M', 'K', 'J', 'R', 'N', 'L', 0x1A};
 constexpr std::uint32_t Version = 3;
+constexpr std::uint32_t SetVersion = 4;
+constexpr std::size_t SetFixedSize = 16;
 
 void PutLe(std::vector<std::uint8_t>& Out, std::uint64_t Value, int Bytes)
 {
@@ -107,6 +109,71 @@ std::optional<TJournal> DecodeJournal(const std::vector<std::uint8_t>& Bytes)
   return Journal;
 }
 
+std::vector<std::uint8_t> EncodeJournalSet(const std::vector<const TJournal*>& Journals)
+{
+  std::vector<std::uint8_t> Out(std::begin(Magic), std::end(Magic));
+  PutLe(Out, SetVersion, 4);
+  PutLe(Out, Journals.size(), 4);
+  for (const TJournal* Journal : Journals) {
+    std::vector<std::uint8_t> Record = EncodeJournal(*Journal);
+    PutLe(Out, Record.size(), 8);
+    Out.insert(Out.end(), Record.begin(), Record.end());
+  }
+  PutLe(Out, Crc32(Out.data(), Out.size()), 4);
+  return Out;
+}
+
+namespace {
+
+bool IsSet(const std::vector<std::uint8_t>& Bytes)
+{
+  return Bytes.size() >= SetFixedSize + 4 && std::memcmp(Bytes.data(), Magic, sizeof Magic) == 0 &&
+         GetLe(Bytes.data() + 8, 4) == SetVersion;
+}
+
+} // namespace
+
+std::optional<std::vector<TJournal>> DecodeJournalSet(const std::vector<std::uint8_t>& Bytes)
+{
+  std::vector<TJournal> Records;
+  if (!IsSet(Bytes)) {
+    std::optional<TJournal> One = DecodeJournal(Bytes);
+    if (!One) {
+      return std::nullopt;
+    }
+    Records.push_back(std::move(*One));
+    return Records;
+  }
+  const std::size_t End = Bytes.size() - 4;
+  const std::uint64_t Count = GetLe(Bytes.data() + 12, 4);
+  if (Crc32(Bytes.data(), End) != GetLe(Bytes.data() + End, 4) || Count == 0 || Count > MaxJournalNames) {
+    return std::nullopt;
+  }
+  std::size_t At = SetFixedSize;
+  for (std::uint64_t Index = 0; Index < Count; ++Index) {
+    if (End - At < 8) {
+      return std::nullopt;
+    }
+    const std::uint64_t Length = GetLe(Bytes.data() + At, 8);
+    At += 8;
+    if (Length > End - At) {
+      return std::nullopt;
+    }
+    auto From = Bytes.begin() + static_cast<long>(At);
+    std::optional<TJournal> Record =
+        DecodeJournal(std::vector<std::uint8_t>(From, From + static_cast<long>(Length)));
+    if (!Record) {
+      return std::nullopt;
+    }
+    Records.push_back(std::move(*Record));
+    At += static_cast<std::size_t>(Length);
+  }
+  if (At != End) {
+    return std::nullopt;
+  }
+  return Records;
+}
+
 bool JournalBelongsTo(const TJournal& Journal, const struct stat& Info)
 {
   auto Size = static_cast<std::uint64_t>(Info.st_size);
@@ -162,6 +229,37 @@ int WriteJournal(IFileSystem& Fs, TSaveNames& Names, const TJournal& Journal, TJ
   if (Error = CreateJournal(Fs, Names.PrivateJournal, Folder, Bytes, true); Error == 0) {
     Names.Journal = Names.PrivateJournal;
     Names.JournalFolder = Folder;
+  }
+  return Error;
+}
+
+int WriteSharedJournal(IFileSystem& Fs, const std::vector<const std::string*>& Names,
+                       const std::vector<std::uint8_t>& Bytes, std::vector<bool>& Holds)
+{
+  Holds.assign(Names.size(), false);
+  const std::string& First = *Names.front();
+  TScopedFd File(Fs);
+  if (int Error = Fs.Open(First, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600, File.Out()); Error != 0) {
+    return Error;
+  }
+  int Error = WriteExact(Fs, File.Get(), Bytes.data(), Bytes.size(), 0);
+  if (Error == 0) {
+    Holds[0] = true;
+    // Linked through the descriptor: a name swapped in for the first since
+    // its creation is never what the others name.
+    for (std::size_t Index = 1; Index < Names.size(); ++Index) {
+      Holds[Index] = Fs.LinkFile(File.Get(), *Names[Index]) == 0;
+    }
+    Error = File.Reset();
+  }
+  if (Error != 0) {
+    File.Reset();
+    for (std::size_t Index = 0; Index < Names.size(); ++Index) {
+      if (Holds[Index] || Index == 0) {
+        Fs.Unlink(*Names[Index]);
+      }
+    }
+    Holds.assign(Names.size(), false);
   }
   return Error;
 }

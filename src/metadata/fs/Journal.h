@@ -37,6 +37,19 @@
 // A journal shorter or longer than that, or with a wrong magic, version or
 // checksum, was cut short while being written, so the overwrite it guards
 // never began.
+//
+// A batch of saves in place writes one shared journal for the videos of a
+// folder: a single file under each video's journal name (hard links), so
+// that each video's next open finds it where it always looks. Its layout:
+//   0   8  magic, as above
+//   8   4  version 4
+//   12  4  R, the number of records (1 to MaxJournalNames)
+//   then R times:
+//       8  L, length of the record
+//       L  one complete journal as above (versions 1 to 3), for one video
+//   end 4  CRC-32 of every byte before it
+// An open uses the record of its own video's inode. Since each name is a
+// record's, such a file may have as many names as records, and no more.
 #include "metadata/MetadataEditor.h"
 #include "metadata/fs/FileIo.h"
 
@@ -70,9 +83,20 @@ constexpr std::size_t JournalFixedSize = 64;
 // the most room a save inserts, and the bookkeeping.
 std::uint64_t MaxJournalSize();
 
+// The most names, and so records, of one shared journal, and the most bytes
+// a batch puts in one: a larger batch writes several.
+constexpr std::size_t MaxJournalNames = 1024;
+constexpr std::uint64_t MaxSharedJournalBytes = 16 * 1024 * 1024;
+
 std::vector<std::uint8_t> EncodeJournal(const TJournal& Journal);
-// nullopt when the bytes are not one complete journal.
+// nullopt when the bytes are not one complete journal of one video.
 std::optional<TJournal> DecodeJournal(const std::vector<std::uint8_t>& Bytes);
+
+// A shared journal holding Journals, in that order.
+std::vector<std::uint8_t> EncodeJournalSet(const std::vector<const TJournal*>& Journals);
+// The records of a journal of any version (one for versions 1 to 3);
+// nullopt when the bytes are not one complete journal.
+std::optional<std::vector<TJournal>> DecodeJournalSet(const std::vector<std::uint8_t>& Bytes);
 
 // The journal is this video's when the inode matches and the size is the one
 // before the save, or after the insert it records. The device is not
@@ -91,12 +115,21 @@ enum class TJournalSync { Now, Later };
 int WriteJournal(IFileSystem& Fs, TSaveNames& Names, const TJournal& Journal,
                  TJournalSync Sync = TJournalSync::Now);
 
+// Writes Bytes (EncodeJournalSet's) unsynced under each of Names: creates the
+// file at the first (which must not exist) and links it at the others. The
+// caller syncs the file system. Holds[i] tells whether Names[i] names it; a
+// name that could not be linked is the caller's to give a journal of its
+// own. On failure to create or write it, no name holds it.
+int WriteSharedJournal(IFileSystem& Fs, const std::vector<const std::string*>& Names,
+                       const std::vector<std::uint8_t>& Bytes, std::vector<bool>& Holds);
+
 // What is found at a journal's name.
 enum class TJournalFile {
   Absent,
   // Something that may not be trusted: not a regular file (a link, a FIFO,
   // a device...), owned by neither the video's owner nor the running user,
-  // writable by others, with other hard links, or larger than any journal.
+  // writable by others, with more hard links than records, or larger than
+  // any journal.
   Untrusted,
   // A trusted file that does not hold one complete journal.
   Incomplete,
@@ -104,10 +137,12 @@ enum class TJournalFile {
 };
 
 // Reads the journal file at Path without following a link or blocking, and
-// only when it may be trusted: owned by VideoOwner or the running user,
-// writable by nobody else, with no other name, and at most MaxJournalSize
-// bytes. The result is an errno for a failure to read a trusted file.
-int ReadJournal(IFileSystem& Fs, const std::string& Path, uid_t VideoOwner, TJournalFile& Found,
+// only when it may be trusted: owned by the video's owner or the running
+// user, writable by nobody else, with no more names than records, and at
+// most MaxJournalSize bytes. Journal is the record of the video's inode
+// (of a shared journal without one, its first, which is no video's). The
+// result is an errno for a failure to read a trusted file.
+int ReadJournal(IFileSystem& Fs, const std::string& Path, const struct stat& Video, TJournalFile& Found,
                 TJournal& Journal);
 
 // Whether anything at all is at Path (a link, even a dangling one, counts).

@@ -197,6 +197,14 @@ public:
   }
 
   int SyncFs(int Fd) override { return Errno(::syncfs(Fd)); }
+
+  // Through /proc, which links the descriptor's file itself without the
+  // privilege that AT_EMPTY_PATH needs.
+  int LinkFile(int Fd, const std::string& To) override
+  {
+    const std::string From = "/proc/self/fd/" + std::to_string(Fd);
+    return Errno(::linkat(AT_FDCWD, From.c_str(), AT_FDCWD, To.c_str(), AT_SYMLINK_FOLLOW));
+  }
 };
 
 } // namespace
@@ -204,9 +212,9 @@ public:
 const char* FsCallName(TFsCall Call)
 {
   static const char* const Names[FsCallKinds] = {
-      "open",   "close",  "pread",    "pwrite", "fsync",   "fdatasync",       "fallocate",
-      "rename", "unlink", "stat",     "fstat",  "fstatfs", "copy_file_range", "fchmod",
-      "fchown", "xattrs", "realpath", "mkdir",  "clone",   "syncfs",          "fdpath"};
+      "open",     "close", "pread", "pwrite",  "fsync",           "fdatasync", "fallocate", "rename",
+      "unlink",   "stat",  "fstat", "fstatfs", "copy_file_range", "fchmod",    "fchown",    "xattrs",
+      "realpath", "mkdir", "clone", "syncfs",  "fdpath",          "link"};
   return Names[static_cast<int>(Call)];
 }
 
