@@ -22,7 +22,12 @@ class HeaderBatchTest : public ::testing::Test {
 protected:
   void SetUp() override { FSample = MakeSample(2000); }
 
-  std::filesystem::path Video(int Index) const { return FDir.File("clip" + std::to_string(Index) + ".wmv"); }
+  // With FTwoFolders, the odd videos are in a subfolder.
+  std::filesystem::path Video(int Index) const
+  {
+    const std::string Name = "clip" + std::to_string(Index) + ".wmv";
+    return FTwoFolders && Index % 2 == 1 ? FDir.Path() / "other" / Name : FDir.File(Name);
+  }
 
   // Each video gets its own new header, shorter than the old: saved in place.
   static THeaderImage Image(int Index) { return MakeImage(1000, 7 + static_cast<std::uint32_t>(Index)); }
@@ -35,8 +40,11 @@ protected:
 
   void Restore(int Count)
   {
-    for (const auto& Side : SideFiles(FDir.Path())) {
-      std::filesystem::remove(Side);
+    std::filesystem::create_directories(FDir.Path() / "other");
+    for (const auto& Folder : {FDir.Path(), FDir.Path() / "other"}) {
+      for (const auto& Side : SideFiles(Folder)) {
+        std::filesystem::remove(Side);
+      }
     }
     for (int Index = 0; Index < Count; ++Index) {
       WriteFileBytes(Video(Index), FSample.Bytes);
@@ -83,11 +91,19 @@ protected:
     return Fs.CallsOf(TFsCall::FSync) + Fs.CallsOf(TFsCall::FDataSync) + Fs.CallsOf(TFsCall::SyncFs);
   }
 
+  void FailOrCrashAtEveryCall(int Count);
+
+  bool NoSideFiles() const
+  {
+    return SideFiles(FDir.Path()).empty() && SideFiles(FDir.Path() / "other").empty();
+  }
+
   TTempDir FDir;
   TSampleFile FSample;
+  bool FTwoFolders = false;
 };
 
-TEST_F(HeaderBatchTest, AHundredSavesInPlaceShareOneJournalAndTwoSyncs)
+TEST_F(HeaderBatchTest, AHundredSavesInPlaceShareOneJournalAndThreeSyncs)
 {
   constexpr int Count = 100;
   Restore(Count);
@@ -98,16 +114,47 @@ TEST_F(HeaderBatchTest, AHundredSavesInPlaceShareOneJournalAndTwoSyncs)
     ASSERT_EQ(Results[static_cast<std::size_t>(Index)], S_OK) << Index;
     ASSERT_EQ(ReadFileBytes(Video(Index)), Expected(Index)) << Index;
   }
-  EXPECT_EQ(Syncs(Fs), 2);
-  EXPECT_EQ(Fs.CallsOf(TFsCall::SyncFs), 2);
-  // One file made, under each video's journal name.
+  // One journal file made, under each video's journal name, and synced
+  // alone with its folder; then one syncfs for the headers.
   EXPECT_EQ(Fs.CallsOf(TFsCall::LinkFile), Count - 1);
-  EXPECT_TRUE(SideFiles(FDir.Path()).empty());
+  EXPECT_EQ(Fs.CallsOf(TFsCall::FSync), 2);
+  EXPECT_EQ(Fs.CallsOf(TFsCall::SyncFs), 1);
+  EXPECT_EQ(Syncs(Fs), 3);
+  EXPECT_TRUE(NoSideFiles());
 }
 
+// Two journals on one file system: one syncfs makes both durable.
+TEST_F(HeaderBatchTest, JournalsOfTwoFoldersShareASyncOfTheFileSystem)
+{
+  constexpr int Count = 10;
+  FTwoFolders = true;
+  Restore(Count);
+  TFaultFileSystem Fs;
+  bool Crashed = false;
+  std::vector<HRESULT> Results = Run(Fs, Count, Crashed);
+  for (int Index = 0; Index < Count; ++Index) {
+    ASSERT_EQ(Results[static_cast<std::size_t>(Index)], S_OK) << Index;
+    ASSERT_EQ(ReadFileBytes(Video(Index)), Expected(Index)) << Index;
+  }
+  EXPECT_EQ(Fs.CallsOf(TFsCall::LinkFile), Count - 2);
+  EXPECT_EQ(Fs.CallsOf(TFsCall::SyncFs), 2);
+  EXPECT_EQ(Syncs(Fs), 2);
+  EXPECT_TRUE(NoSideFiles());
+}
+
+// In one folder (its journal synced alone) and in two (their journals
+// synced by the file system's sync).
 TEST_F(HeaderBatchTest, AnyFailureOrCrashLeavesEachFileOldOrNew)
 {
-  constexpr int Count = 3;
+  for (bool TwoFolders : {false, true}) {
+    SCOPED_TRACE(TwoFolders ? "two folders" : "one folder");
+    FTwoFolders = TwoFolders;
+    FailOrCrashAtEveryCall(TwoFolders ? 4 : 3);
+  }
+}
+
+void HeaderBatchTest::FailOrCrashAtEveryCall(int Count)
+{
   Restore(Count);
   TFaultFileSystem Clean;
   bool Crashed = false;
@@ -140,7 +187,7 @@ TEST_F(HeaderBatchTest, AnyFailureOrCrashLeavesEachFileOldOrNew)
           EXPECT_TRUE(Result == S_OK ? IsNew : IsOld) << Where << " video " << Index << ResultName(Result);
         }
       }
-      EXPECT_TRUE(SideFiles(FDir.Path()).empty()) << Where;
+      EXPECT_TRUE(NoSideFiles()) << Where;
     }
   }
 }

@@ -12,7 +12,14 @@
 
 namespace Quillmark::Asf {
 
-enum class THeaderBatch::TStage { Planned, Journaled, Written, Done, Failed };
+enum class THeaderBatch::TStage {
+  Planned,
+  JournalWritten, // not yet synced
+  Journaled,      // on disk: the header may be written
+  Written,
+  Done,
+  Failed,
+};
 
 struct THeaderBatch::TEntry {
   explicit TEntry(TCommitRequest From, IFileSystem& Fs)
@@ -158,7 +165,10 @@ std::vector<std::vector<THeaderBatch::TEntry*>> THeaderBatch::SharingGroups()
 
 // One file under every entry's journal name, where the file system lets it
 // be linked; each entry it does not reach writes a journal of its own.
-void THeaderBatch::WriteSharedJournal(const std::vector<TEntry*>& Group)
+// Synced at once, the file and its folder, when it is the only journal of
+// its file system, since a syncfs would also wait for whatever other
+// programs have written there.
+void THeaderBatch::WriteSharedJournal(const std::vector<TEntry*>& Group, TJournalSync Sync)
 {
   if (Group.size() < 2) {
     return;
@@ -170,12 +180,13 @@ void THeaderBatch::WriteSharedJournal(const std::vector<TEntry*>& Group)
     Names.push_back(&Entry->Context.Names.Journal);
   }
   std::vector<bool> Holds;
-  if (Asf::WriteSharedJournal(FFs, Names, EncodeJournalSet(Records), Holds) != 0) {
+  const std::string& Folder = Group.front()->Context.Names.JournalFolder;
+  if (Asf::WriteSharedJournal(FFs, Names, Folder, EncodeJournalSet(Records), Holds, Sync) != 0) {
     return;
   }
   for (std::size_t Index = 0; Index < Group.size(); ++Index) {
     if (Holds[Index]) {
-      Group[Index]->Stage = TStage::Journaled;
+      Group[Index]->Stage = Sync == TJournalSync::Now ? TStage::Journaled : TStage::JournalWritten;
     }
   }
 }
@@ -188,13 +199,19 @@ void THeaderBatch::WriteOwnJournal(TEntry& Entry)
     Entry.Result = ErrnoResult(Error);
     return;
   }
-  Entry.Stage = TStage::Journaled;
+  Entry.Stage = TStage::JournalWritten;
 }
 
 void THeaderBatch::WriteJournals()
 {
-  for (const std::vector<TEntry*>& Group : SharingGroups()) {
-    WriteSharedJournal(Group);
+  const std::vector<std::vector<TEntry*>> Groups = SharingGroups();
+  std::map<dev_t, int> GroupsOn;
+  for (const std::vector<TEntry*>& Group : Groups) {
+    ++GroupsOn[Group.front()->Context.Info.st_dev];
+  }
+  for (const std::vector<TEntry*>& Group : Groups) {
+    const bool Alone = GroupsOn[Group.front()->Context.Info.st_dev] == 1;
+    WriteSharedJournal(Group, Alone ? TJournalSync::Now : TJournalSync::Later);
     for (TEntry* Entry : Group) {
       if (Entry->Stage == TStage::Planned) {
         WriteOwnJournal(*Entry);
@@ -223,7 +240,13 @@ void THeaderBatch::SyncStage(TStage Stage, const std::function<void(TEntry&, int
 void THeaderBatch::SyncJournals()
 {
   // No header was touched yet: a journal that may not be on disk just goes.
-  SyncStage(TStage::Journaled, [this](TEntry& Entry, int Error) { Fail(Entry, ErrnoResult(Error), false); });
+  SyncStage(TStage::JournalWritten,
+            [this](TEntry& Entry, int Error) { Fail(Entry, ErrnoResult(Error), false); });
+  for (auto& Entry : FEntries) {
+    if (Entry->Stage == TStage::JournalWritten) {
+      Entry->Stage = TStage::Journaled;
+    }
+  }
 }
 
 void THeaderBatch::WriteHeaders(const std::function<void(std::size_t Entry)>& OnSaving)

@@ -5,10 +5,12 @@
 // its folder, the header. A batch runs the same steps for all its files one
 // phase at a time, and each phase ends with one syncfs per file system:
 //
-//   1. every journal is written, unsynced: one file shared by the videos of
-//      a folder, under each one's journal name (Journal.h), or where the
-//      file system refuses the link, a journal of the video's own;
-//   2. sync: each journal and its folder entries are on disk;
+//   1. every journal is written: one file shared by the videos of a folder,
+//      under each one's journal name (Journal.h), or where the file system
+//      refuses the link, a journal of the video's own;
+//   2. sync: each journal and its folder entries are on disk; a file
+//      system holding one shared journal only syncs that file and its
+//      folder, any other one syncfs;
 //   3. every new header is written over the old and read back;
 //   4. sync: each new header is on disk, so each save has taken effect;
 //   5. every journal name is removed, unsynced, as a single save in place
@@ -32,6 +34,7 @@
 // that must grow, or a video on any other file system, is left to
 // CommitHeader.
 #include "metadata/asf/HeaderCommit.h"
+#include "metadata/fs/Journal.h"
 
 #include <cstddef>
 #include <functional>
@@ -83,7 +86,7 @@ private:
   void SyncStage(TStage Stage, const std::function<void(TEntry&, int Error)>& Failed);
   void Fail(TEntry& Entry, HRESULT Result, bool RollBack);
   std::vector<std::vector<TEntry*>> SharingGroups();
-  void WriteSharedJournal(const std::vector<TEntry*>& Group);
+  void WriteSharedJournal(const std::vector<TEntry*>& Group, TJournalSync Sync);
   void WriteOwnJournal(TEntry& Entry);
   bool SharesSyncsOn(const TCommitContext& Context);
 

@@ -234,7 +234,8 @@ int WriteJournal(IFileSystem& Fs, TSaveNames& Names, const TJournal& Journal, TJ
 }
 
 int WriteSharedJournal(IFileSystem& Fs, const std::vector<const std::string*>& Names,
-                       const std::vector<std::uint8_t>& Bytes, std::vector<bool>& Holds)
+                       const std::string& Folder, const std::vector<std::uint8_t>& Bytes,
+                       std::vector<bool>& Holds, TJournalSync Sync)
 {
   Holds.assign(Names.size(), false);
   const std::string& First = *Names.front();
@@ -250,7 +251,15 @@ int WriteSharedJournal(IFileSystem& Fs, const std::vector<const std::string*>& N
     for (std::size_t Index = 1; Index < Names.size(); ++Index) {
       Holds[Index] = Fs.LinkFile(File.Get(), *Names[Index]) == 0;
     }
+    if (Sync == TJournalSync::Now) {
+      Error = Fs.FSync(File.Get());
+    }
+  }
+  if (Error == 0) {
     Error = File.Reset();
+  }
+  if (Error == 0 && Sync == TJournalSync::Now) {
+    Error = SyncFolder(Fs, Folder);
   }
   if (Error != 0) {
     File.Reset();

@@ -115,13 +115,15 @@ enum class TJournalSync { Now, Later };
 int WriteJournal(IFileSystem& Fs, TSaveNames& Names, const TJournal& Journal,
                  TJournalSync Sync = TJournalSync::Now);
 
-// Writes Bytes (EncodeJournalSet's) unsynced under each of Names: creates the
-// file at the first (which must not exist) and links it at the others. The
-// caller syncs the file system. Holds[i] tells whether Names[i] names it; a
-// name that could not be linked is the caller's to give a journal of its
-// own. On failure to create or write it, no name holds it.
+// Writes Bytes (EncodeJournalSet's) under each of Names, all in Folder:
+// creates the file at the first (which must not exist) and links it at the
+// others; with Sync Now, then syncs it and the folder, else the caller syncs
+// the file system. Holds[i] tells whether Names[i] names it; a name that
+// could not be linked is the caller's to give a journal of its own. On
+// failure to create, write or sync it, no name holds it.
 int WriteSharedJournal(IFileSystem& Fs, const std::vector<const std::string*>& Names,
-                       const std::vector<std::uint8_t>& Bytes, std::vector<bool>& Holds);
+                       const std::string& Folder, const std::vector<std::uint8_t>& Bytes,
+                       std::vector<bool>& Holds, TJournalSync Sync);
 
 // What is found at a journal's name.
 enum class TJournalFile {
