@@ -142,6 +142,62 @@ TEST_P(CommitFaultTest, AnyFailureOrCrashLeavesTheOldOrTheNewFile)
   }
 }
 
+// A change inside one sector is written without a journal: the disk writes
+// the sector whole or not at all. Failed or stopped at any call, the file
+// is the old one or the new one, and no side file is ever made.
+TEST(CommitOneSectorTest, WritesNoSideFileAndAnyFaultLeavesTheOldOrTheNewFile)
+{
+  TTempDir Dir;
+  const std::filesystem::path Video = Dir.File("clip.wmv");
+  const TSampleFile Sample = MakeSample(2000, 4096);
+  THeaderImage Image = MakeImage(2000, 5); // the sample's own objects
+  Image.Bytes[700] ^= 0xFF;
+  const TBytes New = ExpectedFile(Image, Sample.HeaderSize - Image.Bytes.size(), Sample.Rest());
+  auto Save = [&](TFaultFileSystem& Fs, bool& Crashed) {
+    WriteFileBytes(Video, Sample.Bytes);
+    TOpenVideo Open(Video);
+    TCommitRequest Request = Open.Request(Image, Sample.HeaderSize);
+    Request.Fs = &Fs;
+    HRESULT Result = E_IO_FAILURE;
+    Crashed = false;
+    try {
+      Result = CommitHeader(Request);
+    } catch (const ESimulatedCrash&) {
+      Crashed = true;
+    }
+    Crashed = Crashed || Fs.Crashed();
+    Fs.CloseLeftovers();
+    return Result;
+  };
+  TFaultFileSystem Clean;
+  bool Crashed = false;
+  ASSERT_EQ(Save(Clean, Crashed), S_OK);
+  ASSERT_EQ(ReadFileBytes(Video), New);
+  EXPECT_EQ(Clean.CallsOf(TFsCall::FSync), 0);
+  EXPECT_EQ(Clean.CallsOf(TFsCall::Unlink), 0);
+  EXPECT_EQ(Clean.CallsOf(TFsCall::FDataSync), 1);
+  for (int Nth = 1; Nth <= Clean.Calls(); ++Nth) {
+    for (TFault Fault : {TFault::Io, TFault::Crash}) {
+      TFaultFileSystem Fs;
+      if (Fault == TFault::Crash) {
+        Fs.CrashAtNth(Nth);
+      } else {
+        Fs.FailNth(Nth, EIO);
+      }
+      const HRESULT Result = Save(Fs, Crashed);
+      const std::string Where = "call " + std::to_string(Nth) + " fault " + std::to_string(static_cast<int>(Fault));
+      ASSERT_EQ(Recover(Video), S_OK) << Where;
+      const TBytes File = ReadFileBytes(Video);
+      if (Crashed) {
+        EXPECT_TRUE(File == Sample.Bytes || File == New) << Where;
+      } else {
+        EXPECT_EQ(File, Result == S_OK ? New : Sample.Bytes) << Where;
+      }
+      EXPECT_TRUE(SideFiles(Dir.Path()).empty()) << Where;
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryPath, CommitFaultTest,
                          ::testing::Values(TPathCase{"InPlace", 1000, true}, TPathCase{"Insert", 9000, true},
                                            TPathCase{"Copy", 9000, false},

@@ -95,7 +95,8 @@ protected:
 
   bool NoSideFiles() const
   {
-    return SideFiles(FDir.Path()).empty() && SideFiles(FDir.Path() / "other").empty();
+    const std::filesystem::path Other = FDir.Path() / "other";
+    return SideFiles(FDir.Path()).empty() && (!std::filesystem::exists(Other) || SideFiles(Other).empty());
   }
 
   TTempDir FDir;
@@ -120,6 +121,36 @@ TEST_F(HeaderBatchTest, AHundredSavesInPlaceShareOneJournalAndThreeSyncs)
   EXPECT_EQ(Fs.CallsOf(TFsCall::FSync), 2);
   EXPECT_EQ(Fs.CallsOf(TFsCall::SyncFs), 1);
   EXPECT_EQ(Syncs(Fs), 3);
+  EXPECT_TRUE(NoSideFiles());
+}
+
+// Saves whose changes each lie in one sector need no journal: one sync in all.
+TEST_F(HeaderBatchTest, SavesWithinOneSectorShareOneSyncAndNoJournal)
+{
+  constexpr int Count = 10;
+  const TSampleFile Padded = MakeSample(2000, 4096);
+  THeaderImage Image = MakeImage(2000, 5); // the sample's own objects
+  Image.Bytes[700] ^= 0xFF;
+  const TBytes New = ExpectedFile(Image, Padded.HeaderSize - Image.Bytes.size(), Padded.Rest());
+  std::vector<std::unique_ptr<TOpenVideo>> Open;
+  TFaultFileSystem Fs;
+  THeaderBatch Batch(&Fs);
+  for (int Index = 0; Index < Count; ++Index) {
+    WriteFileBytes(Video(Index), Padded.Bytes);
+    Open.push_back(std::make_unique<TOpenVideo>(Video(Index)));
+    TCommitRequest Request = Open.back()->Request(Image, Padded.HeaderSize);
+    Request.Fs = &Fs;
+    bool Joined = false;
+    ASSERT_EQ(Batch.Add(Request, Joined), S_OK);
+    ASSERT_TRUE(Joined);
+  }
+  Batch.Commit();
+  for (int Index = 0; Index < Count; ++Index) {
+    EXPECT_EQ(Batch.Result(static_cast<std::size_t>(Index)), S_OK);
+    EXPECT_EQ(ReadFileBytes(Video(Index)), New);
+  }
+  EXPECT_EQ(Syncs(Fs), 1);
+  EXPECT_EQ(Fs.CallsOf(TFsCall::LinkFile) + Fs.CallsOf(TFsCall::Unlink), 0);
   EXPECT_TRUE(NoSideFiles());
 }
 

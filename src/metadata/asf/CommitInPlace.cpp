@@ -1,5 +1,6 @@
 #include "metadata/asf/CommitImage.h"
 #include "metadata/asf/CommitPaths.h"
+#include "metadata/asf/JournalCheck.h"
 #include "metadata/asf/PaddingPolicy.h"
 #include "metadata/fs/Journal.h"
 
@@ -58,6 +59,17 @@ void BecomeNewHeader(std::vector<std::uint8_t>& Old, const std::vector<std::uint
   if (Changed > Head.size()) {
     std::fill(Old.begin() + static_cast<long>(Head.size()), Old.begin() + static_cast<long>(Changed), 0);
   }
+}
+
+// Where the sector holding every changed byte starts; Changed when the
+// changes span more than one sector.
+std::size_t ChangedSector(const TJournal& Journal, std::size_t Changed)
+{
+  const auto First = static_cast<std::size_t>(
+      std::mismatch(Journal.OldHeader.begin(), Journal.OldHeader.end(), Journal.NewBytes.begin()).first -
+      Journal.OldHeader.begin());
+  const std::size_t Start = First / JournalSectorSize * JournalSectorSize;
+  return First < Changed && (Changed - 1) / JournalSectorSize == First / JournalSectorSize ? Start : Changed;
 }
 
 // The save failed after the journal was written: put the old header back.
@@ -185,7 +197,31 @@ HRESULT PlanInPlace(TCommitContext& Context, TInPlacePlan& Plan)
   Plan.Header = std::move(Context.OldHeader);
   BecomeNewHeader(Plan.Header, Head, Plan.Changed);
   Plan.Journal.NewBytes.assign(Plan.Header.begin(), Plan.Header.begin() + static_cast<long>(Plan.Changed));
+  Plan.OneSector = ChangedSector(Plan.Journal, Plan.Changed) < Plan.Changed;
   return S_OK;
+}
+
+HRESULT OverwriteSector(TCommitContext& Context, const TInPlacePlan& Plan)
+{
+  const int Fd = Context.Request.Fd;
+  const std::size_t From = ChangedSector(Plan.Journal, Plan.Changed);
+  HRESULT Result = S_OK;
+  if (int Error = WriteExact(Context.Fs, Fd, Plan.Header.data() + From, Plan.Changed - From, From); Error != 0) {
+    Result = ErrnoResult(Error);
+  }
+  if (Result == S_OK) {
+    Result = VerifyWritten(Context, Fd, Plan.Header, THeaderGap{Plan.Changed, Plan.Header.size()});
+  }
+  if (Result == S_OK) {
+    if (int Error = Context.Fs.FDataSync(Fd); Error != 0) {
+      Result = ErrnoResult(Error);
+    }
+  }
+  // Whatever reached the disk, the sector holds the old bytes or the new.
+  if (Result != S_OK) {
+    RollBack(Context.Fs, Fd, Plan.Journal);
+  }
+  return Result;
 }
 
 int WriteHeaderRegion(IFileSystem& Fs, int Fd, const std::vector<std::uint8_t>& Header, std::size_t Changed)
@@ -198,6 +234,9 @@ HRESULT CommitInPlace(TCommitContext& Context)
   TInPlacePlan Plan;
   if (HRESULT Result = PlanInPlace(Context, Plan); Result != S_OK || Plan.Changed == 0) {
     return Result; // with nothing changed the file holds this header already
+  }
+  if (Plan.OneSector) {
+    return OverwriteSector(Context, Plan);
   }
   if (int Error = WriteJournal(Context.Fs, Context.Names, Plan.Journal); Error != 0) {
     return ErrnoResult(Error);

@@ -53,8 +53,17 @@ struct TInPlacePlan {
   TJournal Journal;
   std::vector<std::uint8_t> Header;
   std::size_t Changed = 0;
+  // Every changed byte lies in one 512-byte sector of the file. A disk
+  // writes a sector whole or not at all (the journal's own check rests on
+  // that), so a crash leaves the old header or the new: no journal file is
+  // written, and Journal only keeps the old bytes in memory for a rollback.
+  bool OneSector = false;
 };
 HRESULT PlanInPlace(TCommitContext& Context, TInPlacePlan& Plan);
+
+// Writes the changed sector of a OneSector plan, checks the header in the
+// file and syncs it; on failure puts the old bytes back.
+HRESULT OverwriteSector(TCommitContext& Context, const TInPlacePlan& Plan);
 
 // The rest of a save in place once the journal is on disk: writes the
 // header but its unchanged tail, reads it back and checks it.

@@ -105,7 +105,10 @@ HRESULT THeaderBatch::Add(TCommitRequest Request, bool& Queued)
       return Result;
     }
     // A file that holds this header already has nothing to write.
-    Entry->Stage = Entry->Plan.Changed == 0 ? TStage::Done : TStage::Planned;
+    // A change within one sector needs no journal (CommitPaths.h).
+    Entry->Stage = Entry->Plan.Changed == 0 ? TStage::Done
+                   : Entry->Plan.OneSector  ? TStage::Journaled
+                                            : TStage::Planned;
     FEntries.push_back(std::move(Entry));
     Queued = true;
     return S_OK;
@@ -119,7 +122,8 @@ HRESULT THeaderBatch::Add(TCommitRequest Request, bool& Queued)
 void THeaderBatch::Fail(TEntry& Entry, HRESULT Result, bool RollBack)
 {
   TCommitContext& Context = Entry.Context;
-  if (!RollBack || Asf::RollBack(FFs, Context.Request.Fd, Entry.Plan.Journal) == 0) {
+  const bool Rolled = !RollBack || Asf::RollBack(FFs, Context.Request.Fd, Entry.Plan.Journal) == 0;
+  if (Rolled && !Entry.Plan.OneSector) {
     RemoveJournal(FFs, Context.Names);
   }
   Entry.Stage = TStage::Failed;
@@ -284,6 +288,10 @@ void THeaderBatch::RemoveJournals()
 {
   for (auto& Entry : FEntries) {
     if (Entry->Stage != TStage::Written) {
+      continue;
+    }
+    if (Entry->Plan.OneSector) {
+      Entry->Stage = TStage::Done;
       continue;
     }
     // The new header is on disk: the save has taken effect, and a journal
