@@ -1,5 +1,6 @@
 #pragma once
-// The rollback journal of an in-place header save.
+// The rollback journal of an in-place header save (one whose changes all lie
+// in one sector needs none: see TInPlacePlan).
 //
 // Before the header region of a video is overwritten (and, when it grows,
 // before room is inserted in front of the Data Object), the old header bytes
