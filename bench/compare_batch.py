@@ -23,7 +23,10 @@ system, or in DIR/batch. --baseline times another quillmark-tag binary (an
 earlier build) in the same rounds. Each round edits every file once with each tool, in turns, each
 started after a sync so that neither waits for the other's writes; the
 figures are medians. The first edit of each file makes room in its header,
-so every timed edit is a save in place.
+so every timed edit is a save in place: a title of the same length, which
+changes one sector of each header and needs no journal, and apart, on a
+second folder, titles 300 characters longer or shorter in turn, whose saves
+share one journal file.
 """
 import argparse
 import os
@@ -40,12 +43,12 @@ import mutagen.asf
 FFMPEG = ["ffmpeg", "-loglevel", "error", "-y"]
 
 
-def make_files(data, count):
+def make_files(data, count, name="batch"):
     source = os.path.join(data, "batch-source.wmv")
     if not os.path.exists(source):
         subprocess.run(FFMPEG + ["-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25:duration=2",
                                  "-c:v", "wmv2", "-b:v", "1000k", source], check=True)
-    folder = os.path.join(data, "batch")
+    folder = os.path.join(data, name)
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
     files = []
@@ -98,9 +101,15 @@ def count_calls(command, trace=None):
     return calls
 
 
-def count_syncs(tool, files):
-    return count_calls([tool, "set", "--title", "Counted"] + files,
+def count_syncs(tool, files, title="Counted"):
+    return count_calls([tool, "set", "--title", title] + files,
                        "fsync,fdatasync,syncfs,sync,sync_file_range")
+
+
+# A title 300 characters longer or shorter than the one before moves the
+# objects after it over more than a sector, so every save writes a journal.
+def journaled_title(index):
+    return f"Title {index:02d}" + "+" * (300 * (index % 2))
 
 
 def calls_per_file(tool, files):
@@ -150,13 +159,19 @@ def main():
 
     syncs = count_syncs(tool, files[:100])
     calls = calls_per_file(tool, files[:100])
-    ours, theirs, before, startup, before_startup, sides = [], [], [], [], [], []
+    # The same edits made as saves that each change more than one sector.
+    jfolder, jfiles = make_files(data, args.files, "batch-journaled")
+    tag_set(tool, journaled_title(0), [jfolder])
+    jsyncs = count_syncs(tool, jfiles[:100], journaled_title(1))
+    ours, theirs, before, startup, before_startup, sides, journaled = [], [], [], [], [], [], []
     for round_index in range(args.rounds):
         title = f"Title {round_index + 1:02d}"
         # Each run starts with nothing left to write back: a sync of ours
         # must not pay for the other tool's writes.
         os.sync()
         ours.append(time_ours(tool, [folder], title))
+        os.sync()
+        journaled.append(time_ours(tool, [jfolder], journaled_title(round_index + 2)))
         startup.append(time_startup(tool))
         os.sync()
         theirs.append(time_mutagen(files, title))
@@ -186,6 +201,10 @@ def main():
     print(f"{'per file less start-up, CPU (us)':<46}{median_ms(net, 1) * 1000 / args.files:>10.0f}")
     row("a side file made and removed per video, CPU (ms)", sides, 1)
     print(f"{'sync calls of quillmark-tag, 100 edits':<46}{syncs:>10}")
+    row("quillmark-tag set, edits over sectors, wall (ms)", journaled, 0)
+    print(f"{'ratio edits over sectors / mutagen, wall':<46}{median_ms(journaled, 0) / median_ms(theirs, 0):>10.2f}")
+    row("quillmark-tag set, edits over sectors, CPU (ms)", journaled, 1)
+    print(f"{'sync calls, 100 edits over sectors':<46}{jsyncs:>10}")
     print(f"{'system calls per edit, less start-up':<46}{calls:>10.1f}")
     if args.baseline:
         row("baseline quillmark-tag set, wall (ms)", before, 0)
@@ -198,6 +217,7 @@ def main():
         print(f"{'baseline system calls per edit, less start-up':<46}{calls_per_file(args.baseline, files[:100]):>10.1f}")
     print(f"{'load average at the end':<46}{os.getloadavg()[0]:>10.2f}")
     shutil.rmtree(folder, ignore_errors=True)
+    shutil.rmtree(jfolder, ignore_errors=True)
 
 
 if __name__ == "__main__":
