@@ -185,7 +185,8 @@ TEST(CommitOneSectorTest, WritesNoSideFileAndAnyFaultLeavesTheOldOrTheNewFile)
         Fs.FailNth(Nth, EIO);
       }
       const HRESULT Result = Save(Fs, Crashed);
-      const std::string Where = "call " + std::to_string(Nth) + " fault " + std::to_string(static_cast<int>(Fault));
+      const std::string Where =
+          "call " + std::to_string(Nth) + " fault " + std::to_string(static_cast<int>(Fault));
       ASSERT_EQ(Recover(Video), S_OK) << Where;
       const TBytes File = ReadFileBytes(Video);
       if (Crashed) {

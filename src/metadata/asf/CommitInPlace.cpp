@@ -206,7 +206,8 @@ HRESULT OverwriteSector(TCommitContext& Context, const TInPlacePlan& Plan)
   const int Fd = Context.Request.Fd;
   const std::size_t From = ChangedSector(Plan.Journal, Plan.Changed);
   HRESULT Result = S_OK;
-  if (int Error = WriteExact(Context.Fs, Fd, Plan.Header.data() + From, Plan.Changed - From, From); Error != 0) {
+  if (int Error = WriteExact(Context.Fs, Fd, Plan.Header.data() + From, Plan.Changed - From, From);
+      Error != 0) {
     Result = ErrnoResult(Error);
   }
   if (Result == S_OK) {
