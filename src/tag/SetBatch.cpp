@@ -34,8 +34,9 @@ void SetProgress(const TRef<IWMMetadataEditor2>& Editor, const TProgressCallback
 
 } // namespace
 
-TSetBatch::TSetBatch(std::size_t Total, bool ShowProgress, std::ostream& Err)
-    : FTotal(Total), FShowProgress(ShowProgress), FErr(Err), FGroupSize(GroupSize())
+TSetBatch::TSetBatch(std::size_t Total, bool ShowProgress, std::ostream& Err, std::uint64_t PictureBudget)
+    : FTotal(Total), FShowProgress(ShowProgress), FErr(Err), FGroupSize(GroupSize()),
+      FPictureBudget(PictureBudget)
 {
 }
 
@@ -54,7 +55,8 @@ bool TSetBatch::MakeRoom(const std::string& File)
   struct stat Info {};
   const bool Known = stat(File.c_str(), &Info) == 0;
   FNext = {Known ? Info.st_dev : 0, Known ? Info.st_ino : 0};
-  if (FPending.size() >= FGroupSize || (Known && Holds(Info.st_dev, Info.st_ino))) {
+  if (FPending.size() >= FGroupSize || (!FPending.empty() && FPictureBytes >= FPictureBudget) ||
+      (Known && Holds(Info.st_dev, Info.st_ino))) {
     return Save();
   }
   return true;
@@ -64,6 +66,10 @@ void TSetBatch::Add(std::size_t Position, const std::string& File, TOpenedCatalo
 {
   // The identity MakeRoom saw only decides when the group must be saved
   // before the same file is opened again.
+  for (const auto* Picture : {&Opened.Values.Preview, &Opened.Values.Poster}) {
+    FPictureBytes += *Picture ? (*Picture)->Bytes().size() : 0;
+  }
+  Opened.Values = {};
   FPending.push_back({Position, File, std::move(Opened), FNext.first, FNext.second});
 }
 
@@ -114,6 +120,7 @@ bool TSetBatch::Save()
     FPending[At].Opened.Editor->Close();
   }
   FPending.clear();
+  FPictureBytes = 0;
   return Saved;
 }
 

@@ -4,6 +4,7 @@
 #include "tag/CatalogueFile.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <sys/types.h>
@@ -14,18 +15,25 @@ namespace Quillmark {
 
 class TSetBatch {
 public:
+  // A group also ends once its pictures pass this many bytes: while a group
+  // is saved each header is held several times over (parsed, rendered,
+  // journaled), and a poster may be 64 MiB.
+  static constexpr std::uint64_t DefaultPictureBudget = 16 * 1024 * 1024;
+
   // Total: the number of files of the command; progress is shown when
   // ShowProgress, "n of N" only when there is more than one file.
-  TSetBatch(std::size_t Total, bool ShowProgress, std::ostream& Err);
+  TSetBatch(std::size_t Total, bool ShowProgress, std::ostream& Err,
+            std::uint64_t PictureBudget = DefaultPictureBudget);
   TSetBatch(const TSetBatch&) = delete;
   TSetBatch& operator=(const TSetBatch&) = delete;
 
   // Called before File is opened: saves the group waiting when it is full
-  // or holds this very file (which it keeps locked). False when a save of
-  // that group failed.
+  // (in files or in picture bytes) or holds this very file (which it keeps
+  // locked). False when a save of that group failed.
   bool MakeRoom(const std::string& File);
   // Takes the file MakeRoom was last called for, with its new values in
-  // its open editor; Position counts from 0 among the command's files.
+  // its open editor; Position counts from 0 among the command's files. The
+  // values themselves are let go: the editor holds them.
   void Add(std::size_t Position, const std::string& File, TOpenedCatalogue Opened);
   // Saves the group waiting and lets go of its files; each failure is a line
   // "FILE: message". False when one failed.
@@ -50,6 +58,8 @@ private:
   std::ostream& FErr;
   bool FLineOpen = false;
   std::size_t FGroupSize;
+  std::uint64_t FPictureBudget;
+  std::uint64_t FPictureBytes = 0; // of the group waiting
   std::pair<dev_t, ino_t> FNext{}; // the file MakeRoom looked at last
   std::vector<TPending> FPending;
 };

@@ -2,7 +2,9 @@
 // stereo options' rules, dry runs and batch saves with progress.
 #include "common/AsfBuilder.h"
 #include "common/TestFiles.h"
+#include "common/TestJpeg.h"
 #include "tag/LayoutFromName.h"
+#include "tag/SetBatch.h"
 #include "tag/SetCommand.h"
 #include "tag/ToolRun.h"
 
@@ -303,6 +305,39 @@ TEST_F(CollectionCommands, BatchesSaveEveryFileInGroupsWithProgressOnATerminal)
                            ": Could not open file 'missing.wmv'! Make sure it is not opened by "
                            "another application. (not found)\n\r1 of 3  " +
                            Files[0] + "\x1b[K\r3 of 3  " + Files[1] + "\x1b[K\n");
+}
+
+// Files whose pictures pass the group's budget are saved before the next
+// file joins them: a group never holds more pictures than that in memory.
+TEST_F(CollectionCommands, AGroupWhosePicturesPassTheBudgetIsSavedBeforeItGrows)
+{
+  WriteFileBytes(FDir.File("poster.jpg"), MakeJpeg(480, 480, 200000));
+  std::vector<std::string> Files = {MakeFile("a.wmv"), MakeFile("b.wmv"), MakeFile("c.wmv")};
+  ASSERT_EQ(RunTool({"set", "--poster", Path("poster.jpg"), Files[0], Files[1], Files[2]}).Status, 0);
+  std::ostringstream Err;
+  Quillmark::TSetBatch Batch(Files.size(), false, Err, 300000);
+  for (std::size_t Position = 0; Position < Files.size(); ++Position) {
+    ASSERT_TRUE(Batch.MakeRoom(Files[Position]));
+    if (Position == 2) {
+      // Two posters pass the budget: the first two files are saved by now
+      // (and let go, so that they can be read).
+      EXPECT_EQ(Shown(Files[0])["title"], "New");
+      EXPECT_EQ(Shown(Files[1])["title"], "New");
+    }
+    Quillmark::TOpenedCatalogue Opened;
+    ASSERT_EQ(Quillmark::OpenCatalogue(Files[Position], Quillmark::TOpenAccess::ReadWrite, Opened), "");
+    Opened.Values.Title = u"New";
+    Opened.Values.Changed.Mark(Quillmark::TAttribute::Title);
+    std::vector<std::string> Messages;
+    ASSERT_TRUE(Quillmark::WriteValues(Opened, Messages));
+    Batch.Add(Position, Files[Position], std::move(Opened));
+  }
+  ASSERT_TRUE(Batch.Save());
+  for (const std::string& File : Files) {
+    EXPECT_EQ(Shown(File)["title"], "New");
+    EXPECT_EQ(Shown(File)["poster"]["width"], 480);
+  }
+  EXPECT_EQ(Err.str(), "");
 }
 
 } // namespace
