@@ -152,13 +152,14 @@ std::vector<std::vector<THeaderBatch::TEntry*>> THeaderBatch::SharingGroups()
   }
   std::vector<std::vector<TEntry*>> Groups;
   for (auto& [Folder, Entries] : ByFolder) {
-    std::uint64_t Bytes = MaxSharedJournalBytes;
+    std::uint64_t Bytes = 0;
+    bool Full = true; // each folder starts a group of its own
     for (TEntry* Entry : Entries) {
       const std::uint64_t Record = RecordBytes(Entry->Plan.Journal);
-      if (Groups.empty() || Bytes + Record > MaxSharedJournalBytes ||
-          Groups.back().size() == MaxJournalNames) {
+      if (Full || Bytes + Record > MaxSharedJournalBytes || Groups.back().size() == MaxJournalNames) {
         Groups.emplace_back();
         Bytes = 0;
+        Full = false;
       }
       Groups.back().push_back(Entry);
       Bytes += Record;
