@@ -31,6 +31,22 @@ struct TPathCase {
 
 enum class TFault { Io, DiskFull, Crash };
 
+// Saves Request through Fs; Crashed tells whether it stopped dead.
+HRESULT CommitThrough(TFaultFileSystem& Fs, TCommitRequest Request, bool& Crashed)
+{
+  Request.Fs = &Fs;
+  Crashed = false;
+  HRESULT Result = E_IO_FAILURE;
+  try {
+    Result = CommitHeader(Request);
+  } catch (const ESimulatedCrash&) {
+    Crashed = true;
+  }
+  Crashed = Crashed || Fs.Crashed();
+  Fs.CloseLeftovers();
+  return Result;
+}
+
 class CommitFaultTest : public ::testing::TestWithParam<TPathCase> {
 protected:
   void SetUp() override
@@ -65,17 +81,7 @@ protected:
         Open.Request(MakeImage(GetParam().Payload, 7, GetParam().ExtensionPadding), FSample.HeaderSize);
     Request.AllowInsertRange = AllowInsert;
     Request.OldHeaderRead = FRead;
-    Request.Fs = &Fs;
-    Crashed = false;
-    HRESULT Result = E_IO_FAILURE;
-    try {
-      Result = CommitHeader(Request);
-    } catch (const ESimulatedCrash&) {
-      Crashed = true;
-    }
-    Crashed = Crashed || Fs.Crashed();
-    Fs.CloseLeftovers();
-    return Result;
+    return CommitThrough(Fs, Request, Crashed);
   }
 
   TBytes CleanSave(bool AllowInsert, int* Calls = nullptr)
@@ -149,25 +155,13 @@ TEST(CommitOneSectorTest, WritesNoSideFileAndAnyFaultLeavesTheOldOrTheNewFile)
 {
   TTempDir Dir;
   const std::filesystem::path Video = Dir.File("clip.wmv");
-  const TSampleFile Sample = MakeSample(2000, 4096);
-  THeaderImage Image = MakeImage(2000, 5); // the sample's own objects
-  Image.Bytes[700] ^= 0xFF;
-  const TBytes New = ExpectedFile(Image, Sample.HeaderSize - Image.Bytes.size(), Sample.Rest());
+  const TOneSectorEdit Edit = MakeOneSectorEdit();
+  const TSampleFile& Sample = Edit.Sample;
+  const TBytes& New = Edit.New;
   auto Save = [&](TFaultFileSystem& Fs, bool& Crashed) {
     WriteFileBytes(Video, Sample.Bytes);
     TOpenVideo Open(Video);
-    TCommitRequest Request = Open.Request(Image, Sample.HeaderSize);
-    Request.Fs = &Fs;
-    HRESULT Result = E_IO_FAILURE;
-    Crashed = false;
-    try {
-      Result = CommitHeader(Request);
-    } catch (const ESimulatedCrash&) {
-      Crashed = true;
-    }
-    Crashed = Crashed || Fs.Crashed();
-    Fs.CloseLeftovers();
-    return Result;
+    return CommitThrough(Fs, Open.Request(Edit.Image, Sample.HeaderSize), Crashed);
   };
   TFaultFileSystem Clean;
   bool Crashed = false;

@@ -162,6 +162,16 @@ TBytes ExpectedFile(const THeaderImage& Image, std::uint64_t PaddingSize, const 
   return Out;
 }
 
+TOneSectorEdit MakeOneSectorEdit()
+{
+  TOneSectorEdit Edit;
+  Edit.Sample = MakeSample(2000, 4096);
+  Edit.Image = MakeImage(2000, 5); // the sample's own objects
+  Edit.Image.Bytes[700] ^= 0xFF;
+  Edit.New = ExpectedFile(Edit.Image, Edit.Sample.HeaderSize - Edit.Image.Bytes.size(), Edit.Sample.Rest());
+  return Edit;
+}
+
 std::uint64_t HeaderSizeOf(const TBytes& File)
 {
   std::uint64_t Value = 0;

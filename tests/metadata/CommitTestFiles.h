@@ -37,6 +37,16 @@ Quillmark::Asf::THeaderImage MakeImage(std::size_t UnknownPayload, std::uint32_t
 // count and File Size set, followed by Rest.
 TBytes ExpectedFile(const Quillmark::Asf::THeaderImage& Image, std::uint64_t PaddingSize, const TBytes& Rest);
 
+// A sample with padding and a new header of its own objects with one byte
+// changed: a save in place whose change lies in one sector. New is the file
+// it leaves.
+struct TOneSectorEdit {
+  TSampleFile Sample;
+  Quillmark::Asf::THeaderImage Image;
+  TBytes New;
+};
+TOneSectorEdit MakeOneSectorEdit();
+
 // The Header Object size stored in a file.
 std::uint64_t HeaderSizeOf(const TBytes& File);
 

@@ -86,6 +86,15 @@ protected:
     return Results;
   }
 
+  // Every save succeeded and each video holds its new header.
+  void ExpectEachSaved(const std::vector<HRESULT>& Results) const
+  {
+    for (std::size_t Index = 0; Index < Results.size(); ++Index) {
+      ASSERT_EQ(Results[Index], S_OK) << Index;
+      ASSERT_EQ(ReadFileBytes(Video(static_cast<int>(Index))), Expected(static_cast<int>(Index))) << Index;
+    }
+  }
+
   static int Syncs(const TFaultFileSystem& Fs)
   {
     return Fs.CallsOf(TFsCall::FSync) + Fs.CallsOf(TFsCall::FDataSync) + Fs.CallsOf(TFsCall::SyncFs);
@@ -110,11 +119,7 @@ TEST_F(HeaderBatchTest, AHundredSavesInPlaceShareOneJournalAndThreeSyncs)
   Restore(Count);
   TFaultFileSystem Fs;
   bool Crashed = false;
-  std::vector<HRESULT> Results = Run(Fs, Count, Crashed);
-  for (int Index = 0; Index < Count; ++Index) {
-    ASSERT_EQ(Results[static_cast<std::size_t>(Index)], S_OK) << Index;
-    ASSERT_EQ(ReadFileBytes(Video(Index)), Expected(Index)) << Index;
-  }
+  ExpectEachSaved(Run(Fs, Count, Crashed));
   // One journal file made, under each video's journal name, and synced
   // alone with its folder; then one syncfs for the headers.
   EXPECT_EQ(Fs.CallsOf(TFsCall::LinkFile), Count - 1);
@@ -128,17 +133,14 @@ TEST_F(HeaderBatchTest, AHundredSavesInPlaceShareOneJournalAndThreeSyncs)
 TEST_F(HeaderBatchTest, SavesWithinOneSectorShareOneSyncAndNoJournal)
 {
   constexpr int Count = 10;
-  const TSampleFile Padded = MakeSample(2000, 4096);
-  THeaderImage Image = MakeImage(2000, 5); // the sample's own objects
-  Image.Bytes[700] ^= 0xFF;
-  const TBytes New = ExpectedFile(Image, Padded.HeaderSize - Image.Bytes.size(), Padded.Rest());
+  const TOneSectorEdit Edit = MakeOneSectorEdit();
   std::vector<std::unique_ptr<TOpenVideo>> Open;
   TFaultFileSystem Fs;
   THeaderBatch Batch(&Fs);
   for (int Index = 0; Index < Count; ++Index) {
-    WriteFileBytes(Video(Index), Padded.Bytes);
+    WriteFileBytes(Video(Index), Edit.Sample.Bytes);
     Open.push_back(std::make_unique<TOpenVideo>(Video(Index)));
-    TCommitRequest Request = Open.back()->Request(Image, Padded.HeaderSize);
+    TCommitRequest Request = Open.back()->Request(Edit.Image, Edit.Sample.HeaderSize);
     Request.Fs = &Fs;
     bool Joined = false;
     ASSERT_EQ(Batch.Add(Request, Joined), S_OK);
@@ -147,7 +149,7 @@ TEST_F(HeaderBatchTest, SavesWithinOneSectorShareOneSyncAndNoJournal)
   Batch.Commit();
   for (int Index = 0; Index < Count; ++Index) {
     EXPECT_EQ(Batch.Result(static_cast<std::size_t>(Index)), S_OK);
-    EXPECT_EQ(ReadFileBytes(Video(Index)), New);
+    EXPECT_EQ(ReadFileBytes(Video(Index)), Edit.New);
   }
   EXPECT_EQ(Syncs(Fs), 1);
   EXPECT_EQ(Fs.CallsOf(TFsCall::LinkFile) + Fs.CallsOf(TFsCall::Unlink), 0);
@@ -162,11 +164,7 @@ TEST_F(HeaderBatchTest, JournalsOfTwoFoldersShareASyncOfTheFileSystem)
   Restore(Count);
   TFaultFileSystem Fs;
   bool Crashed = false;
-  std::vector<HRESULT> Results = Run(Fs, Count, Crashed);
-  for (int Index = 0; Index < Count; ++Index) {
-    ASSERT_EQ(Results[static_cast<std::size_t>(Index)], S_OK) << Index;
-    ASSERT_EQ(ReadFileBytes(Video(Index)), Expected(Index)) << Index;
-  }
+  ExpectEachSaved(Run(Fs, Count, Crashed));
   EXPECT_EQ(Fs.CallsOf(TFsCall::LinkFile), Count - 2);
   EXPECT_EQ(Fs.CallsOf(TFsCall::SyncFs), 2);
   EXPECT_EQ(Syncs(Fs), 2);

@@ -30,6 +30,19 @@ TJournal SampleJournal()
   return Journal;
 }
 
+// Decodes accepts none of Bytes cut short anywhere, nor with a bit flipped.
+template <class TDecodes> void ExpectEveryCutAndFlipRejected(const TBytes& Bytes, TDecodes Decodes)
+{
+  for (std::size_t Size = 0; Size < Bytes.size(); Size += 7) {
+    EXPECT_FALSE(Decodes(TBytes(Bytes.begin(), Bytes.begin() + static_cast<long>(Size)))) << Size;
+  }
+  for (std::size_t At = 0; At < Bytes.size(); At += 5) {
+    TBytes Flipped = Bytes;
+    Flipped[At] ^= 0x10;
+    EXPECT_FALSE(Decodes(Flipped)) << At;
+  }
+}
+
 TEST(JournalFormat, RoundTripsAndRejectsEveryCutOrFlippedByte)
 {
   TJournal Journal = SampleJournal();
@@ -45,14 +58,7 @@ TEST(JournalFormat, RoundTripsAndRejectsEveryCutOrFlippedByte)
   EXPECT_EQ(Back->InsertLength, Journal.InsertLength);
   EXPECT_EQ(Back->OldHeader, Journal.OldHeader);
   EXPECT_EQ(Back->NewBytes, Journal.NewBytes);
-  for (std::size_t Size = 0; Size < Bytes.size(); Size += 7) {
-    EXPECT_FALSE(DecodeJournal(TBytes(Bytes.begin(), Bytes.begin() + static_cast<long>(Size)))) << Size;
-  }
-  for (std::size_t At = 0; At < Bytes.size(); At += 5) {
-    TBytes Flipped = Bytes;
-    Flipped[At] ^= 0x10;
-    EXPECT_FALSE(DecodeJournal(Flipped)) << At;
-  }
+  ExpectEveryCutAndFlipRejected(Bytes, [](const TBytes& Cut) { return DecodeJournal(Cut).has_value(); });
 }
 
 // A batch's shared journal gives back each record; cut short or altered
@@ -75,14 +81,7 @@ TEST(JournalFormat, SharedJournalRoundTripsAndRejectsEveryCutOrFlippedByte)
   EXPECT_FALSE(DecodeJournal(Bytes)); // never taken as one video's journal
   ASSERT_TRUE(DecodeJournalSet(EncodeJournal(First)));
   EXPECT_EQ(DecodeJournalSet(EncodeJournal(First))->size(), 1U);
-  for (std::size_t Size = 0; Size < Bytes.size(); Size += 7) {
-    EXPECT_FALSE(DecodeJournalSet(TBytes(Bytes.begin(), Bytes.begin() + static_cast<long>(Size)))) << Size;
-  }
-  for (std::size_t At = 0; At < Bytes.size(); At += 5) {
-    TBytes Flipped = Bytes;
-    Flipped[At] ^= 0x10;
-    EXPECT_FALSE(DecodeJournalSet(Flipped)) << At;
-  }
+  ExpectEveryCutAndFlipRejected(Bytes, [](const TBytes& Cut) { return DecodeJournalSet(Cut).has_value(); });
 }
 
 // Journals written before they carried the new bytes still roll back.

@@ -185,28 +185,12 @@ bool JournalBelongsTo(const TJournal& Journal, const struct stat& Info)
 
 namespace {
 
+// A journal under one name: the shared journal's creation with nothing to link.
 int CreateJournal(IFileSystem& Fs, const std::string& Path, const std::string& Folder,
-                  const std::vector<std::uint8_t>& Bytes, bool Sync)
+                  const std::vector<std::uint8_t>& Bytes, TJournalSync Sync)
 {
-  TScopedFd File(Fs);
-  if (int Error = Fs.Open(Path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600, File.Out()); Error != 0) {
-    return Error;
-  }
-  int Error = WriteExact(Fs, File.Get(), Bytes.data(), Bytes.size(), 0);
-  if (Error == 0 && Sync) {
-    Error = Fs.FSync(File.Get());
-  }
-  if (Error == 0) {
-    Error = File.Reset();
-  }
-  if (Error == 0 && Sync) {
-    Error = SyncFolder(Fs, Folder);
-  }
-  if (Error != 0) {
-    File.Reset();
-    Fs.Unlink(Path);
-  }
-  return Error;
+  std::vector<bool> Holds;
+  return WriteSharedJournal(Fs, {&Path}, Folder, Bytes, Holds, Sync);
 }
 
 } // namespace
@@ -214,7 +198,7 @@ int CreateJournal(IFileSystem& Fs, const std::string& Path, const std::string& F
 int WriteJournal(IFileSystem& Fs, TSaveNames& Names, const TJournal& Journal, TJournalSync Sync)
 {
   std::vector<std::uint8_t> Bytes = EncodeJournal(Journal);
-  int Error = CreateJournal(Fs, Names.Journal, Names.JournalFolder, Bytes, Sync == TJournalSync::Now);
+  int Error = CreateJournal(Fs, Names.Journal, Names.JournalFolder, Bytes, Sync);
   // A folder the saver may not add files to: a file its owner can write on
   // shared media, say. The journal then goes where only the saver writes.
   if ((Error != EACCES && Error != EPERM) || Names.PrivateJournal.empty()) {
@@ -226,7 +210,7 @@ int WriteJournal(IFileSystem& Fs, TSaveNames& Names, const TJournal& Journal, TJ
   }
   // The private folder may be on another file system than the video, which
   // a batch's sync of the video's file system would not reach: synced now.
-  if (Error = CreateJournal(Fs, Names.PrivateJournal, Folder, Bytes, true); Error == 0) {
+  if (Error = CreateJournal(Fs, Names.PrivateJournal, Folder, Bytes, TJournalSync::Now); Error == 0) {
     Names.Journal = Names.PrivateJournal;
     Names.JournalFolder = Folder;
   }
