@@ -39,15 +39,16 @@ bool IsFolder(const std::string& Path, struct stat& Info)
   return stat(Path.c_str(), &Info) == 0 && S_ISDIR(Info.st_mode);
 }
 
-// A link to a folder is not a subfolder: it may lead back up, or anywhere.
-bool IsLink(const std::string& Path)
-{
-  struct stat Info {};
-  return lstat(Path.c_str(), &Info) == 0 && S_ISLNK(Info.st_mode);
-}
+// An entry of a folder, with the type the folder records for it
+// (DT_UNKNOWN where the file system records none).
+struct TEntry {
+  std::string Name;
+  unsigned char Type = DT_UNKNOWN;
+  bool operator<(const TEntry& Other) const { return Name < Other.Name; }
+};
 
 // The entries of a folder but "." and "..", sorted bytewise; errno on failure.
-int ListFolder(const std::string& Folder, std::vector<std::string>& Names)
+int ListFolder(const std::string& Folder, std::vector<TEntry>& Entries)
 {
   std::unique_ptr<DIR, TDirCloser> Dir(opendir(Folder.c_str()));
   if (!Dir) {
@@ -56,15 +57,59 @@ int ListFolder(const std::string& Folder, std::vector<std::string>& Names)
   errno = 0;
   while (const dirent* Entry = readdir(Dir.get())) {
     if (std::strcmp(Entry->d_name, ".") != 0 && std::strcmp(Entry->d_name, "..") != 0) {
-      Names.emplace_back(Entry->d_name);
+      Entries.push_back({Entry->d_name, Entry->d_type});
     }
     errno = 0;
   }
   if (errno != 0) {
     return errno;
   }
-  std::sort(Names.begin(), Names.end());
+  std::sort(Entries.begin(), Entries.end());
   return 0;
+}
+
+// Where the folder records what an entry is, a regular file or a folder
+// needs no status call of its own: a collection of hundreds of videos is
+// listed in one pass. A link, or an entry of unrecorded type, is looked
+// at: only regular files are taken, and a link to a folder is not a
+// subfolder, for it may lead back up, or anywhere.
+void SortEntry(TWalk& Walk, const std::string& Path, const TEntry& Entry,
+               std::vector<std::pair<std::string, struct stat>>& Subfolders)
+{
+  const bool Asf = HasAsfExtension(Entry.Name);
+  struct stat Info {};
+  switch (Entry.Type) {
+  case DT_REG:
+    if (Asf) {
+      Walk.Files.push_back(Path);
+    }
+    return;
+  case DT_DIR:
+    if (Walk.Recursive && stat(Path.c_str(), &Info) == 0 && S_ISDIR(Info.st_mode)) {
+      Subfolders.emplace_back(Path, Info);
+    }
+    return;
+  case DT_LNK:
+    if (Asf && stat(Path.c_str(), &Info) == 0 && S_ISREG(Info.st_mode)) {
+      Walk.Files.push_back(Path);
+    }
+    return;
+  case DT_UNKNOWN:
+    break;
+  default:
+    return; // a pipe, device or socket, whatever its name
+  }
+  if (stat(Path.c_str(), &Info) != 0) {
+    return;
+  }
+  if (S_ISDIR(Info.st_mode)) {
+    struct stat Own {};
+    if (Walk.Recursive && lstat(Path.c_str(), &Own) == 0 && !S_ISLNK(Own.st_mode)) {
+      Subfolders.emplace_back(Path, Info);
+    }
+  } else if (S_ISREG(Info.st_mode) && Asf) {
+    Walk.Files.push_back(Path);
+  }
 }
 
 void WalkFolder(TWalk& Walk, const std::string& Folder, const struct stat& Info)
@@ -72,28 +117,15 @@ void WalkFolder(TWalk& Walk, const std::string& Folder, const struct stat& Info)
   if (!Walk.Visited.insert({Info.st_dev, Info.st_ino}).second) {
     return;
   }
-  std::vector<std::string> Names;
-  if (int Error = ListFolder(Folder, Names); Error != 0) {
+  std::vector<TEntry> Entries;
+  if (int Error = ListFolder(Folder, Entries); Error != 0) {
     Walk.Err << Folder << ": cannot be read: " << std::strerror(Error) << '\n';
     Walk.Ok = false;
     return;
   }
   std::vector<std::pair<std::string, struct stat>> Subfolders;
-  for (const std::string& Name : Names) {
-    const std::string Path = Join(Folder, Name);
-    // Only regular files are taken: a pipe, device or broken link that
-    // happens to bear such a name is passed over like any other file.
-    struct stat Entry {};
-    if (stat(Path.c_str(), &Entry) != 0) {
-      continue;
-    }
-    if (S_ISDIR(Entry.st_mode)) {
-      if (!IsLink(Path)) {
-        Subfolders.emplace_back(Path, Entry);
-      }
-    } else if (S_ISREG(Entry.st_mode) && HasAsfExtension(Name)) {
-      Walk.Files.push_back(Path);
-    }
+  for (const TEntry& Entry : Entries) {
+    SortEntry(Walk, Join(Folder, Entry.Name), Entry, Subfolders);
   }
   if (Walk.Recursive) {
     for (const auto& [Path, Entry] : Subfolders) {

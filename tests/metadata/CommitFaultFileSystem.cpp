@@ -161,6 +161,10 @@ int TFaultFileSystem::Stat(const std::string& Path, struct stat& Info)
 {
   QUILLMARK_FORWARD(Stat, Stat(Path, Info));
 }
+int TFaultFileSystem::LStat(const std::string& Path, struct stat& Info)
+{
+  QUILLMARK_FORWARD(LStat, LStat(Path, Info));
+}
 int TFaultFileSystem::FStat(int Fd, struct stat& Info)
 {
   QUILLMARK_FORWARD(FStat, FStat(Fd, Info));

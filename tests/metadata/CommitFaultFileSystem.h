@@ -56,6 +56,7 @@ public:
   int Rename(const std::string& From, const std::string& To) override;
   int Unlink(const std::string& Path) override;
   int Stat(const std::string& Path, struct stat& Info) override;
+  int LStat(const std::string& Path, struct stat& Info) override;
   int FStat(int Fd, struct stat& Info) override;
   int FStatFs(int Fd, struct statfs& Info) override;
   int CopyFileRange(int From, off_t& FromOffset, int To, off_t& ToOffset, std::size_t Count,

@@ -39,8 +39,9 @@ int ResolveSaveNames(IFileSystem& Fs, const std::string& Path, TSaveNames& Names
 int SaveNamesOf(const std::string& Target, TSaveNames& Names);
 // The names beside the open file Fd (Info: its status), opened as Path:
 // taken from where the kernel says the file is when that place holds this
-// very file (two calls, whatever the depth of the path); else as
-// ResolveSaveNames.
+// very file (two calls, whatever the depth of the path), or, for the next
+// file named in the same folder, from that folder when the name there is
+// the file itself and no link (one call); else as ResolveSaveNames.
 int ResolveOpenSaveNames(IFileSystem& Fs, int Fd, const struct stat& Info, const std::string& Path,
                          TSaveNames& Names);
 // Adds the name the video's journal has in the saver's own folder.

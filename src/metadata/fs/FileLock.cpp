@@ -12,12 +12,8 @@ namespace Quillmark::Asf {
 
 namespace {
 
-TFileIdentity IdentityOf(int Descriptor)
+TFileIdentity IdentityOf(const struct stat& Status)
 {
-  struct stat Status {};
-  if (fstat(Descriptor, &Status) != 0) {
-    throw EAsfError(E_IO_FAILURE, std::string("cannot query the file: ") + std::strerror(errno));
-  }
   TFileIdentity Identity;
   Identity.Device = Status.st_dev;
   Identity.Inode = Status.st_ino;
@@ -25,6 +21,22 @@ TFileIdentity IdentityOf(int Descriptor)
   Identity.ModifiedSeconds = Status.st_mtim.tv_sec;
   Identity.ModifiedNanoseconds = Status.st_mtim.tv_nsec;
   return Identity;
+}
+
+struct stat StatusOf(int Descriptor)
+{
+  struct stat Status {};
+  if (fstat(Descriptor, &Status) != 0) {
+    throw EAsfError(E_IO_FAILURE, std::string("cannot query the file: ") + std::strerror(errno));
+  }
+  return Status;
+}
+
+void RequireRegular(const struct stat& Status)
+{
+  if (!S_ISREG(Status.st_mode)) {
+    throw EAsfError(E_IO_FAILURE, "not a regular file");
+  }
 }
 
 void Lock(int Descriptor, bool Exclusive)
@@ -59,12 +71,18 @@ TLockedFile::TLockedFile(const std::string& Path, bool Writable) : FWritable(Wri
                     FailureReasonOfErrno(Error));
   }
   try {
-    struct stat Status {};
-    if (fstat(FDescriptor, &Status) != 0 || !S_ISREG(Status.st_mode)) {
-      throw EAsfError(E_IO_FAILURE, "not a regular file");
+    // The status is taken once the lock is held, so that it is the file no
+    // other save of ours is changing; a pipe or device is refused as such
+    // even when somebody holds a lock on it.
+    try {
+      Lock(FDescriptor, Writable);
+    } catch (const EAsfError&) {
+      RequireRegular(StatusOf(FDescriptor));
+      throw;
     }
-    Lock(FDescriptor, Writable);
-    FIdentity = IdentityOf(FDescriptor);
+    const struct stat Status = StatusOf(FDescriptor);
+    RequireRegular(Status);
+    FIdentity = IdentityOf(Status);
   } catch (...) {
     close(FDescriptor);
     throw;
@@ -79,7 +97,7 @@ TLockedFile::~TLockedFile()
 
 TFileIdentity TLockedFile::CurrentIdentity() const
 {
-  return IdentityOf(FDescriptor);
+  return IdentityOf(StatusOf(FDescriptor));
 }
 
 } // namespace Quillmark::Asf

@@ -35,8 +35,9 @@ enum class TFsCall {
   SyncFs,
   FilePath,
   LinkFile,
+  LStat,
 };
-constexpr int FsCallKinds = static_cast<int>(TFsCall::LinkFile) + 1;
+constexpr int FsCallKinds = static_cast<int>(TFsCall::LStat) + 1;
 
 const char* FsCallName(TFsCall Call);
 
@@ -55,6 +56,8 @@ public:
   virtual int Unlink(const std::string& Path) = 0;
   // Follows symbolic links.
   virtual int Stat(const std::string& Path, struct stat& Info) = 0;
+  // Does not follow a link in the last part of Path.
+  virtual int LStat(const std::string& Path, struct stat& Info) = 0;
   virtual int FStat(int Fd, struct stat& Info) = 0;
   virtual int FStatFs(int Fd, struct statfs& Info) = 0;
   // One copy_file_range call from and to explicit offsets, which it advances.

@@ -116,6 +116,7 @@ public:
   }
   int Unlink(const std::string& Path) override { return Errno(::unlink(Path.c_str())); }
   int Stat(const std::string& Path, struct stat& Info) override { return Errno(::stat(Path.c_str(), &Info)); }
+  int LStat(const std::string& Path, struct stat& Info) override { return Errno(::lstat(Path.c_str(), &Info)); }
   int FStat(int Fd, struct stat& Info) override { return Errno(::fstat(Fd, &Info)); }
   int FStatFs(int Fd, struct statfs& Info) override { return Errno(::fstatfs(Fd, &Info)); }
 
@@ -214,7 +215,7 @@ const char* FsCallName(TFsCall Call)
   static const char* const Names[FsCallKinds] = {
       "open",     "close", "pread", "pwrite",  "fsync",           "fdatasync", "fallocate", "rename",
       "unlink",   "stat",  "fstat", "fstatfs", "copy_file_range", "fchmod",    "fchown",    "xattrs",
-      "realpath", "mkdir", "clone", "syncfs",  "fdpath",          "link"};
+      "realpath", "mkdir", "clone", "syncfs",  "fdpath",          "link",      "lstat"};
   return Names[static_cast<int>(Call)];
 }
 
