@@ -53,7 +53,7 @@ TAttribute* TAttributeList::At(std::uint16_t Stream, std::size_t Index)
   return At ? &FItems[*At] : nullptr;
 }
 
-std::vector<std::uint16_t> TAttributeList::IndicesOf(std::uint16_t Stream, const std::u16string& Name,
+std::vector<std::uint16_t> TAttributeList::IndicesOf(std::uint16_t Stream, std::u16string_view Name,
                                                      const std::uint16_t* Language) const
 {
   std::vector<std::uint16_t> Result;
@@ -89,7 +89,7 @@ std::vector<std::uint16_t> TAttributeList::IndicesOf(std::uint16_t Stream,
   return Result;
 }
 
-std::optional<std::size_t> TAttributeList::FirstOf(std::uint16_t Stream, const std::u16string& Name) const
+std::optional<std::size_t> TAttributeList::FirstOf(std::uint16_t Stream, std::u16string_view Name) const
 {
   std::size_t Index = 0;
   for (const TAttribute& A : FItems) {

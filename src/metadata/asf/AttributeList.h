@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Quillmark::Asf {
@@ -57,12 +58,12 @@ public:
   const TAttribute* At(std::uint16_t Stream, std::size_t Index) const;
   TAttribute* At(std::uint16_t Stream, std::size_t Index);
   // Stream indices of a name, highest first; Language null means any.
-  std::vector<std::uint16_t> IndicesOf(std::uint16_t Stream, const std::u16string& Name,
+  std::vector<std::uint16_t> IndicesOf(std::uint16_t Stream, std::u16string_view Name,
                                        const std::uint16_t* Language) const;
   // Stream indices of every attribute in a language (any when null), highest first.
   std::vector<std::uint16_t> IndicesOf(std::uint16_t Stream, const std::uint16_t* Language) const;
   // Index of the first instance of a name in a stream.
-  std::optional<std::size_t> FirstOf(std::uint16_t Stream, const std::u16string& Name) const;
+  std::optional<std::size_t> FirstOf(std::uint16_t Stream, std::u16string_view Name) const;
 
   // Appends; returns the new attribute's stream index. Throws E_INVALID_REQUEST
   // when the stream is full.

@@ -19,12 +19,14 @@ void RequireStream(WORD StreamNum)
   }
 }
 
-std::u16string CallerName(const char16_t* Name)
+// Only looked at, never kept: the catalogue asks for attributes by name
+// tens of times per file it reads.
+std::u16string_view CallerName(const char16_t* Name)
 {
   if (Name == nullptr || *Name == 0) {
     throw EAsfError(E_INVALID_ARGUMENT, "an attribute needs a name");
   }
-  std::u16string Text(Name);
+  std::u16string_view Text(Name);
   if (Text.size() > MaxNameCharacters) {
     throw EAsfError(E_INVALID_ARGUMENT, "attribute name too long");
   }
@@ -129,7 +131,7 @@ HRESULT TMetadataEditor::SetAttribute(WORD StreamNum, const char16_t* Name, WMT_
       return E_INVALID_ARGUMENT;
     }
     TAttribute Attribute =
-        NewAttribute(CallerName(Name), StreamNum, 0, Type, CallerValue(Type, Value, Length));
+        NewAttribute(std::u16string(CallerName(Name)), StreamNum, 0, Type, CallerValue(Type, Value, Length));
     FHeader.Attributes.Set(std::move(Attribute));
     FChanged = true;
     return S_OK;
@@ -209,7 +211,7 @@ HRESULT TMetadataEditor::AddAttribute(WORD StreamNum, const char16_t* Name, WORD
     RequireStream(StreamNum);
     RequireLanguage(FHeader, LangIndex);
     TAttribute Attribute =
-        NewAttribute(CallerName(Name), StreamNum, LangIndex, Type, CallerValue(Type, Value, Length));
+        NewAttribute(std::u16string(CallerName(Name)), StreamNum, LangIndex, Type, CallerValue(Type, Value, Length));
     std::size_t NewIndex = FHeader.Attributes.Add(std::move(Attribute));
     if (Index != nullptr) {
       *Index = static_cast<WORD>(NewIndex);

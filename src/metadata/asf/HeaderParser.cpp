@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <map>
 
 namespace Quillmark::Asf {
@@ -35,13 +36,15 @@ TAsfObject NextObject(TByteReader& Reader, TObjectKind (*KindOf)(const TGuid&), 
                     PayloadSize == CheckedAdd(Reader.Remaining(), Missing);
   Require(UnreadTail || PayloadSize <= Reader.Remaining(), "object larger than its parent");
   std::span<const std::uint8_t> Payload = Reader.Take(UnreadTail ? Reader.Remaining() : PayloadSize);
+  // A save replaces top-level padding with its own, so its zeros (up to a
+  // megabyte after a growing save) are not copied.
+  const bool KeepPayload = KindOf != TopLevelKind || Object.Kind != TObjectKind::Padding;
+  Object.Bytes.reserve(Head.size() + (KeepPayload ? Payload.size() : 0));
   Object.Bytes.assign(Head.begin(), Head.end());
   if (UnreadTail) {
     Missing = 0;
   }
-  // A save replaces top-level padding with its own, so its zeros (up to a
-  // megabyte after a growing save) are not copied.
-  if (KindOf != TopLevelKind || Object.Kind != TObjectKind::Padding) {
+  if (KeepPayload) {
     Object.Bytes.insert(Object.Bytes.end(), Payload.begin(), Payload.end());
   }
   return Object;
@@ -53,12 +56,16 @@ std::span<const std::uint8_t> PayloadOf(const TAsfObject& Object)
 }
 
 // Objects the format allows once per parent.
-void RequireOnce(std::map<TObjectKind, int>& Seen, TObjectKind Kind)
+using TKindsSeen = std::bitset<static_cast<std::size_t>(TObjectKind::Padding) + 1>;
+
+void RequireOnce(TKindsSeen& Seen, TObjectKind Kind)
 {
   if (Kind == TObjectKind::Unknown || Kind == TObjectKind::Padding) {
     return;
   }
-  Require(++Seen[Kind] == 1, "an object that may appear once appears twice");
+  const auto Bit = static_cast<std::size_t>(Kind);
+  Require(!Seen.test(Bit), "an object that may appear once appears twice");
+  Seen.set(Bit);
 }
 
 void ParseExtension(TAsfHeader& Header, const TAsfObject& Object, TGathered& Gathered)
@@ -69,7 +76,7 @@ void ParseExtension(TAsfHeader& Header, const TAsfObject& Object, TGathered& Gat
   Header.ExtensionReserved.assign(Reserved.begin(), Reserved.end());
   std::uint32_t DataSize = Reader.Dword();
   Require(DataSize == Reader.Remaining(), "Header Extension data size disagrees with its object size");
-  std::map<TObjectKind, int> Seen;
+  TKindsSeen Seen;
   while (Reader.Remaining() > 0) {
     Require(Header.ExtensionChildren.size() < MaxObjectCount, "too many Header Extension objects");
     std::uint64_t NoneMissing = 0;
@@ -244,7 +251,7 @@ TAsfHeader ParseHeaderBytes(std::span<const std::uint8_t> Bytes)
   Require(Header.Reserved2 == 2, "Header Object reserved byte is not 2");
   Require(Count <= MaxObjectCount, "too many header objects");
   TGathered Gathered;
-  std::map<TObjectKind, int> Seen;
+  TKindsSeen Seen;
   while (Reader.Remaining() > 0) {
     Require(Header.Objects.size() < Count, "more header objects than the header counts");
     TAsfObject Object = NextObject(Reader, TopLevelKind, Missing);

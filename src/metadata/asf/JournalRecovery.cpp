@@ -88,17 +88,20 @@ HRESULT RecoverAt(TRecovery& Context, const TSaveNames& Place)
   return S_OK;
 }
 
-// The journal's two possible places: beside the video, then the saver's own folder.
-std::vector<TSaveNames> Places(const TSaveNames& Names)
+// The journal's place in the saver's own folder.
+TSaveNames PrivatePlace(const TSaveNames& Names)
 {
-  std::vector<TSaveNames> Out{Names};
-  if (!Names.PrivateJournal.empty()) {
-    TSaveNames Private = Names;
-    Private.Journal = Names.PrivateJournal;
-    Private.JournalFolder = Names.PrivateJournal.substr(0, Names.PrivateJournal.rfind('/'));
-    Out.push_back(Private);
-  }
-  return Out;
+  TSaveNames Private = Names;
+  Private.Journal = Names.PrivateJournal;
+  Private.JournalFolder = Names.PrivateJournal.substr(0, Names.PrivateJournal.rfind('/'));
+  return Private;
+}
+
+// A side file not used stays, and so the file stays exactly as it is.
+bool Kept(const TRecovery& Context)
+{
+  const TSideFileState State = Context.Report.State;
+  return State == TSideFileState::Found || State == TSideFileState::Pending;
 }
 
 HRESULT Recover(TRecovery& Context)
@@ -118,17 +121,11 @@ HRESULT Recover(TRecovery& Context)
   if (Context.Request.MayWrite) {
     RemoveLeftCopy(Context);
   }
-  for (const TSaveNames& Place : Places(Context.Names)) {
-    if (HRESULT Result = RecoverAt(Context, Place); Result != S_OK) {
-      return Result;
-    }
-    // A side file not used stays, and so the file stays exactly as it is.
-    TSideFileState State = Context.Report.State;
-    if (State == TSideFileState::Found || State == TSideFileState::Pending) {
-      return S_OK;
-    }
+  // Beside the video first, then the saver's own folder.
+  if (HRESULT Result = RecoverAt(Context, Context.Names); Result != S_OK || Kept(Context)) {
+    return Result;
   }
-  return S_OK;
+  return Context.Names.PrivateJournal.empty() ? S_OK : RecoverAt(Context, PrivatePlace(Context.Names));
 }
 
 } // namespace
