@@ -18,4 +18,9 @@ std::uint32_t Crc32(const std::uint8_t* Data, std::size_t Size, std::uint32_t Cr
   return static_cast<std::uint32_t>(Value);
 }
 
+std::uint32_t Crc32Combine(std::uint32_t CrcA, std::uint32_t CrcB, std::uint64_t SizeB)
+{
+  return static_cast<std::uint32_t>(crc32_combine64(CrcA, CrcB, static_cast<z_off64_t>(SizeB)));
+}
+
 } // namespace Quillmark::Asf
