@@ -210,8 +210,8 @@ HRESULT TMetadataEditor::AddAttribute(WORD StreamNum, const char16_t* Name, WORD
     RequireWritable();
     RequireStream(StreamNum);
     RequireLanguage(FHeader, LangIndex);
-    TAttribute Attribute =
-        NewAttribute(std::u16string(CallerName(Name)), StreamNum, LangIndex, Type, CallerValue(Type, Value, Length));
+    TAttribute Attribute = NewAttribute(std::u16string(CallerName(Name)), StreamNum, LangIndex, Type,
+                                        CallerValue(Type, Value, Length));
     std::size_t NewIndex = FHeader.Attributes.Add(std::move(Attribute));
     if (Index != nullptr) {
       *Index = static_cast<WORD>(NewIndex);

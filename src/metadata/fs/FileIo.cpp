@@ -160,7 +160,8 @@ int ResolveOpenSaveNames(IFileSystem& Fs, int Fd, const struct stat& Info, const
   if (Fs.FilePath(Fd, Where) == 0 && IsPathOf(Fs, Where, Info, true) && SaveNamesOf(Where, Names) == 0) {
     // Only a folder reached without a link at the file's own name says
     // where the caller's other names in it lead.
-    if (PlainName && Where.size() > Name.size() && Where.compare(Where.size() - Name.size(), Name.size(), Name) == 0 &&
+    if (PlainName && Where.size() > Name.size() &&
+        Where.compare(Where.size() - Name.size(), Name.size(), Name) == 0 &&
         Where[Where.size() - Name.size() - 1] == '/') {
       Memo = {Given, Names.Folder};
     }

@@ -116,7 +116,10 @@ public:
   }
   int Unlink(const std::string& Path) override { return Errno(::unlink(Path.c_str())); }
   int Stat(const std::string& Path, struct stat& Info) override { return Errno(::stat(Path.c_str(), &Info)); }
-  int LStat(const std::string& Path, struct stat& Info) override { return Errno(::lstat(Path.c_str(), &Info)); }
+  int LStat(const std::string& Path, struct stat& Info) override
+  {
+    return Errno(::lstat(Path.c_str(), &Info));
+  }
   int FStat(int Fd, struct stat& Info) override { return Errno(::fstat(Fd, &Info)); }
   int FStatFs(int Fd, struct statfs& Info) override { return Errno(::fstatfs(Fd, &Info)); }
 
