@@ -8,6 +8,7 @@
 #include "metadata/asf/ByteWriter.h"
 #include "metadata/asf/HeaderParser.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -82,6 +83,22 @@ TEST_F(EditorFileTest, RefusesWhatCannotBeOpenedForWriting)
   WriteFileBytes(FDir.File("text.wmv"), TBytes(1000, 'x'));
   EXPECT_EQ(Editor.OpenEx(Wide(FDir.File("text.wmv")).c_str(), GENERIC_READ | GENERIC_WRITE, 0),
             E_CORRUPT_HEADER);
+  // A pipe is no video, and is told as such even while another program
+  // holds a lock on it (the lock is taken before the file is looked at).
+  const std::filesystem::path Pipe = FDir.File("pipe.wmv");
+  ASSERT_EQ(mkfifo(Pipe.c_str(), 0600), 0);
+  const int Holder = open(Pipe.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(Holder, 0);
+  struct flock Held {};
+  Held.l_type = F_WRLCK;
+  Held.l_whence = SEEK_SET;
+  ASSERT_EQ(fcntl(Holder, F_OFD_SETLK, &Held), 0);
+  for (DWORD Access : {GENERIC_READ | GENERIC_WRITE, DWORD{GENERIC_READ}}) {
+    Asf::TMetadataEditor Other;
+    const DWORD Share = Access == GENERIC_READ ? FILE_SHARE_READ : 0;
+    EXPECT_EQ(Other.OpenEx(Wide(Pipe).c_str(), Access, Share), E_IO_FAILURE);
+  }
+  close(Holder);
 }
 
 TEST_F(EditorFileTest, FlushWithoutChangesLeavesTheFileAsItWas)
