@@ -8,8 +8,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
-// nettle: a small library with no start-up work of its own, so a tool
-// started once per file pays nothing for the digest it may not need.
+// nettle: a small library whose only start-up work is one look at the
+// processor's features, so a tool started once per file pays next to
+// nothing for the digest it may not need.
 #include <nettle/sha2.h>
 
 namespace Quillmark {
