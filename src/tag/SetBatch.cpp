@@ -1,7 +1,5 @@
 #include "tag/SetBatch.h"
 
-#include "tag/HeapReserve.h"
-
 #include <algorithm>
 #include <ostream>
 #include <sys/resource.h>
@@ -40,12 +38,6 @@ TSetBatch::TSetBatch(std::size_t Total, bool ShowProgress, std::ostream& Err, st
     : FTotal(Total), FShowProgress(ShowProgress), FErr(Err), FGroupSize(GroupSize()),
       FPictureBudget(PictureBudget)
 {
-  // What one file of a group holds while it waits (its header parsed, then
-  // rendered, planned and journaled), measured on small videos.
-  constexpr std::size_t HeldPerFile = 16 * 1024;
-  if (Total > 1) {
-    ReserveHeap(std::min(Total, FGroupSize) * HeldPerFile);
-  }
 }
 
 bool TSetBatch::Holds(dev_t Device, ino_t Inode) const
