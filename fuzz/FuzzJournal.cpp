@@ -155,7 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   for (const TJournal& Journal : *Records) {
     Video.Reset((Data[0] & 8) != 0);
     TJournalVerdict Verdict = TJournalVerdict::NotThisFile;
-    if (CheckJournal(Fs, Video.Fd, Journal, Verdict) != 0) {
+    if (CheckJournal(Fs, Video.Fd, Journal, TJournalWhere::Beside, Verdict) != 0) {
       std::abort(); // a video in memory always reads
     }
     if (Verdict == TJournalVerdict::Completed && Video.Now() != *Video.Bytes) {

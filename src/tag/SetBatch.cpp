@@ -11,8 +11,9 @@ namespace {
 
 // Files saved together: every sync waits for whatever else the file system
 // has to write, so the fewer the better; but each file of a group stays open
-// (and its header in memory) until the group is saved, so a group leaves
-// half the descriptors the process may open to others.
+// (and its header in memory) until the group is saved, with its folder's
+// descriptor when the folder differs from the last file's; so a group takes
+// at most half the descriptors the process may open.
 std::size_t GroupSize()
 {
   constexpr std::size_t Largest = 256;
@@ -21,8 +22,8 @@ std::size_t GroupSize()
   if (getrlimit(RLIMIT_NOFILE, &Limit) != 0 || Limit.rlim_cur == RLIM_INFINITY) {
     return Largest;
   }
-  const auto Half = static_cast<std::size_t>(Limit.rlim_cur / 2);
-  return std::max(Smallest, std::min(Largest, Half > 32 ? Half - 32 : 0));
+  const auto Quarter = static_cast<std::size_t>(Limit.rlim_cur / 4);
+  return std::max(Smallest, std::min(Largest, Quarter > 16 ? Quarter - 16 : 0));
 }
 
 void SetProgress(const TRef<IWMMetadataEditor2>& Editor, const TProgressCallback& Progress)

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <unistd.h>
+#include <utility>
 
 namespace QuillmarkTest {
 
@@ -22,9 +23,15 @@ void TFaultFileSystem::CrashAtNth(int Nth, std::optional<TFsCall> Kind)
   FFaults.push_back({Kind, Nth, 0, true});
 }
 
+void TFaultFileSystem::BeforeNth(int Nth, std::function<void()> Event)
+{
+  FEvents.push_back({Nth, std::move(Event)});
+}
+
 void TFaultFileSystem::Reset()
 {
   FFaults.clear();
+  FEvents.clear();
   FLog.clear();
   FCalls = 0;
   FBytesWritten = 0;
@@ -66,6 +73,11 @@ int TFaultFileSystem::Enter(TFsCall Kind)
   ++FCalls;
   ++FCallsOf[static_cast<int>(Kind)];
   FLog.push_back(Kind);
+  for (TEvent& Event : FEvents) {
+    if (Event.Nth == FCalls && Event.Run) {
+      std::exchange(Event.Run, nullptr)();
+    }
+  }
   for (const TFault& Fault : FFaults) {
     if (!Matches(Fault, Kind)) {
       continue;
@@ -90,6 +102,19 @@ int TFaultFileSystem::Open(const std::string& Path, int Flags, mode_t Mode, int&
     return Error;
   }
   int Error = FReal.Open(Path, Flags, Mode, Fd);
+  if (Error == 0) {
+    FOpen.insert(Fd);
+  }
+  return Error;
+}
+
+int TFaultFileSystem::OpenAt(int Dir, const std::string& Name, int Flags, mode_t Mode, int& Fd)
+{
+  Fd = -1;
+  if (int Error = Enter(TFsCall::OpenAt)) {
+    return Error;
+  }
+  int Error = FReal.OpenAt(Dir, Name, Flags, Mode, Fd);
   if (Error == 0) {
     FOpen.insert(Fd);
   }
@@ -148,14 +173,19 @@ int TFaultFileSystem::FAllocate(int Fd, int Mode, off_t Offset, off_t Length)
   QUILLMARK_FORWARD(FAllocate, FAllocate(Fd, Mode, Offset, Length));
 }
 
-int TFaultFileSystem::Rename(const std::string& From, const std::string& To)
+int TFaultFileSystem::Rename(int FromDir, const std::string& From, int ToDir, const std::string& To,
+                             unsigned Flags)
 {
-  QUILLMARK_FORWARD(Rename, Rename(From, To));
+  QUILLMARK_FORWARD(Rename, Rename(FromDir, From, ToDir, To, Flags));
 }
 
-int TFaultFileSystem::Unlink(const std::string& Path)
+int TFaultFileSystem::Unlink(int Dir, const std::string& Name)
 {
-  QUILLMARK_FORWARD(Unlink, Unlink(Path));
+  QUILLMARK_FORWARD(Unlink, Unlink(Dir, Name));
+}
+int TFaultFileSystem::StatAt(int Dir, const std::string& Name, struct stat& Info)
+{
+  QUILLMARK_FORWARD(StatAt, StatAt(Dir, Name, Info));
 }
 int TFaultFileSystem::Stat(const std::string& Path, struct stat& Info)
 {
@@ -234,9 +264,9 @@ int TFaultFileSystem::SyncFs(int Fd)
 {
   QUILLMARK_FORWARD(SyncFs, SyncFs(Fd));
 }
-int TFaultFileSystem::LinkFile(int Fd, const std::string& To)
+int TFaultFileSystem::LinkFile(int Fd, int Dir, const std::string& To)
 {
-  QUILLMARK_FORWARD(LinkFile, LinkFile(Fd, To));
+  QUILLMARK_FORWARD(LinkFile, LinkFile(Fd, Dir, To));
 }
 
 #undef QUILLMARK_FORWARD

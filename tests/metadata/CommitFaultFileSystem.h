@@ -3,6 +3,7 @@
 // chosen call fails with a chosen errno, or stops dead as a crash would.
 #include "metadata/fs/FileSystem.h"
 
+#include <functional>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -27,6 +28,9 @@ public:
   void FailNth(int Nth, int Errno, std::optional<TFsCall> Kind = std::nullopt);
   void FailEvery(TFsCall Kind, int Errno);
   void CrashAtNth(int Nth, std::optional<TFsCall> Kind = std::nullopt);
+  // Runs Event just before the Nth call of any kind is made: what another
+  // program may do to names, links and mounts between two steps of a save.
+  void BeforeNth(int Nth, std::function<void()> Event);
   // fstatfs reports this many blocks free (to the caller and to all).
   void ReportFreeBlocks(fsblkcnt_t Blocks) { FFreeBlocks = Blocks; }
   // Acts as a file system that clones ranges in blocks of Block bytes
@@ -53,8 +57,10 @@ public:
   int FSync(int Fd) override;
   int FDataSync(int Fd) override;
   int FAllocate(int Fd, int Mode, off_t Offset, off_t Length) override;
-  int Rename(const std::string& From, const std::string& To) override;
-  int Unlink(const std::string& Path) override;
+  int OpenAt(int Dir, const std::string& Name, int Flags, mode_t Mode, int& Fd) override;
+  int Rename(int FromDir, const std::string& From, int ToDir, const std::string& To, unsigned Flags) override;
+  int Unlink(int Dir, const std::string& Name) override;
+  int StatAt(int Dir, const std::string& Name, struct stat& Info) override;
   int Stat(const std::string& Path, struct stat& Info) override;
   int LStat(const std::string& Path, struct stat& Info) override;
   int FStat(int Fd, struct stat& Info) override;
@@ -69,7 +75,7 @@ public:
   int MakeFolder(const std::string& Path, mode_t Mode) override;
   int CloneRange(int From, off_t FromOffset, int To, off_t ToOffset, off_t Length) override;
   int SyncFs(int Fd) override;
-  int LinkFile(int Fd, const std::string& To) override;
+  int LinkFile(int Fd, int Dir, const std::string& To) override;
 
 private:
   struct TFault {
@@ -85,7 +91,13 @@ private:
   int EmulatedClone(int From, off_t FromOffset, int To, off_t ToOffset, off_t Length);
 
   Quillmark::Asf::IFileSystem& FReal = Quillmark::Asf::PosixFileSystem();
+  struct TEvent {
+    int Nth = 0;
+    std::function<void()> Run;
+  };
+
   std::vector<TFault> FFaults;
+  std::vector<TEvent> FEvents;
   std::vector<TFsCall> FLog;
   std::set<int> FOpen;
   int FCalls = 0;

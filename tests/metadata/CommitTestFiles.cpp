@@ -202,11 +202,22 @@ Quillmark::Asf::TCommitRequest TOpenVideo::Request(const THeaderImage& Image,
   Request.StampAtOpen = FStamp;
   Request.OldHeaderSize = OldHeaderSize;
   Request.NewHeader = Image;
+  Request.Names = FNames;
   return Request;
+}
+
+void TOpenVideo::HoldNames()
+{
+  struct stat Info {};
+  if (::fstat(FFd, &Info) != 0 || Quillmark::Asf::ResolveOpenSaveNames(Quillmark::Asf::PosixFileSystem(), FFd,
+                                                                       Info, FPath.string(), FNames) != 0) {
+    throw std::runtime_error("cannot find the folder of " + FPath.string());
+  }
 }
 
 void TOpenVideo::Close()
 {
+  FNames = {};
   if (FFd >= 0) {
     ::close(FFd);
     FFd = -1;

@@ -65,11 +65,15 @@ public:
                                          std::uint64_t OldHeaderSize) const;
   void Close();
   int Fd() const { return FFd; }
+  // Finds and holds the folder now, as the editor's open does: later
+  // requests act through it rather than look the path up again.
+  void HoldNames();
 
 private:
   std::filesystem::path FPath;
   int FFd = -1;
   Quillmark::Asf::TFileStamp FStamp;
+  Quillmark::Asf::TSaveNames FNames;
 };
 
 // Deals with what an interrupted save left, as the editor's open does,

@@ -1,9 +1,9 @@
 // Where a save puts its side files: beside the file itself, as the kernel
 // names it, however the caller named it, and without asking the kernel
 // again for each file of a folder.
+#include "metadata/fs/SaveNames.h"
 #include "CommitFaultFileSystem.h"
 #include "common/TestFiles.h"
-#include "metadata/fs/FileIo.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -57,7 +57,7 @@ TEST(SaveNamesTest, NamesComeFromTheFileItselfInFolderAfterFolder)
     TSaveNames Names;
     EXPECT_EQ(Quillmark::Asf::ResolveOpenSaveNames(Fs, Fd, Info, Opened, Names), 0);
     EXPECT_EQ(Names.Target, (Real / Step.Target).string());
-    EXPECT_EQ(Names.Folder, (Real / Step.Target).parent_path().string());
+    EXPECT_EQ(Names.Folder->Path(), (Real / Step.Target).parent_path().string());
     EXPECT_EQ(Fs.CallsOf(TFsCall::FilePath), Step.KernelAsked);
     close(Fd);
   }

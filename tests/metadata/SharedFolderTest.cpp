@@ -128,13 +128,16 @@ TEST_F(SharedFolderTest, JournalPlantedByAnotherUserIsNeverApplied)
 class TNoNewFilesBeside : public TFaultFileSystem {
 public:
   explicit TNoNewFilesBeside(std::filesystem::path Folder) : FFolder(std::move(Folder)) {}
-  int Open(const std::string& Path, int Flags, mode_t Mode, int& Fd) override
+  int OpenAt(int Dir, const std::string& Name, int Flags, mode_t Mode, int& Fd) override
   {
-    if ((Flags & O_CREAT) != 0 && std::filesystem::path(Path).parent_path() == FFolder) {
+    struct stat Held {};
+    struct stat Refusing {};
+    if ((Flags & O_CREAT) != 0 && fstat(Dir, &Held) == 0 && stat(FFolder.c_str(), &Refusing) == 0 &&
+        Held.st_ino == Refusing.st_ino && Held.st_dev == Refusing.st_dev) {
       Fd = -1;
       return EACCES;
     }
-    return TFaultFileSystem::Open(Path, Flags, Mode, Fd);
+    return TFaultFileSystem::OpenAt(Dir, Name, Flags, Mode, Fd);
   }
 
 private:

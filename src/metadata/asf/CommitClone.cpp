@@ -122,7 +122,8 @@ HRESULT CommitByClone(TCommitContext& Context, bool& Settled)
   if (Unsupported) {
     // Only a clean removal of the new file lets the copy go ahead.
     Copy.Reset();
-    int Error = Context.Fs.Unlink(Context.Names.Temp);
+    int Error = RemoveSideFile(Context.Fs, Context.Names.Temp);
+    Context.Names.Temp.Own = {};
     Settled = Error != 0;
     return Error == 0 ? S_OK : ErrnoResult(Error);
   }

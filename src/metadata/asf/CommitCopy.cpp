@@ -4,6 +4,7 @@
 #include "metadata/fs/CopyFile.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 
 namespace Quillmark::Asf {
@@ -69,13 +70,98 @@ HRESULT OpenReplacement(TCommitContext& Context, TScopedFd& Copy)
   if (Context.Info.st_nlink > 1) {
     return E_FILE_HARD_LINKED;
   }
-  // A copy left by an earlier crash never took effect, so it can go.
-  if (int Error = Context.Fs.Unlink(Context.Names.Temp); Error != 0 && Error != ENOENT) {
+  // Made exclusively: whatever is at the name is not this save's to replace
+  // (a copy left by a crash of ours went when the video was opened).
+  TSideFile& Temp = Context.Names.Temp;
+  int Error = Context.Fs.OpenAt(Temp.Folder->Fd(), Temp.Name,
+                                O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY, 0600, Copy.Out());
+  if (Error != 0) {
+    return Error == EEXIST ? E_SIDE_FILE_FOUND : ErrnoResult(Error);
+  }
+  struct stat Made {};
+  if (Error = Context.Fs.FStat(Copy.Get(), Made); Error != 0) {
+    // Not known to be ours, the name is left alone.
+    Copy.Reset();
     return ErrnoResult(Error);
   }
-  int Error = Context.Fs.Open(Context.Names.Temp, O_RDWR | O_CREAT | O_EXCL, 0600, Copy.Out());
-  return Error == 0 ? S_OK : ErrnoResult(Error);
+  Temp.Own = TFileId::Of(Made);
+  return S_OK;
 }
+
+namespace {
+
+bool CannotExchange(int Error)
+{
+  return Error == EINVAL || Error == ENOSYS || Error == EOPNOTSUPP || Error == ENOTSUP;
+}
+
+// Undoes the exchange of the copy's name and the video's: the copy goes
+// back to its name and is dropped.
+HRESULT UndoExchange(TCommitContext& Context, TScopedFd& Copy, HRESULT Failure)
+{
+  const int Dir = Context.Names.Folder->Fd();
+  if (Context.Fs.Rename(Dir, Context.Names.Temp.Name, Dir, Context.Names.Name, RENAME_EXCHANGE) != 0) {
+    return Failure;
+  }
+  return DropReplacement(Context, Copy, Failure);
+}
+
+// After the exchange: the video's name must lead to the copy and the copy's
+// to the old video, which then goes. When another file took the video's
+// name in the instant before, the exchange is undone, which gives it back;
+// when the copy no longer holds the video's name, another program has moved
+// things since, and nothing more is touched. A name that cannot be looked
+// at undoes the exchange too.
+HRESULT SettleExchange(TCommitContext& Context, TScopedFd& Copy)
+{
+  IFileSystem& Fs = Context.Fs;
+  const TFolder& Folder = *Context.Names.Folder;
+  TSideFile& Temp = Context.Names.Temp;
+  struct stat AtName {};
+  struct stat AtTemp {};
+  if (int Error = Fs.StatAt(Folder.Fd(), Context.Names.Name, AtName); Error != 0) {
+    return UndoExchange(Context, Copy, ErrnoResult(Error));
+  }
+  if (!Temp.Own.Is(AtName)) {
+    return E_FILE_CHANGED;
+  }
+  if (int Error = Fs.StatAt(Folder.Fd(), Temp.Name, AtTemp); Error != 0) {
+    return UndoExchange(Context, Copy, ErrnoResult(Error));
+  }
+  if (!TFileId::Of(Context.Info).Is(AtTemp)) {
+    return UndoExchange(Context, Copy, E_FILE_CHANGED);
+  }
+  Temp.Own = TFileId::Of(Context.Info);
+  RemoveSideFile(Fs, Temp);
+  Temp.Own = {};
+  SyncFolder(Fs, Folder);
+  return S_OK;
+}
+
+// Puts the finished copy in the video's place by exchanging the two names
+// in one step, so that whatever either led to an instant before is still
+// there afterwards.
+HRESULT ReplaceVideo(TCommitContext& Context, TScopedFd& Copy)
+{
+  IFileSystem& Fs = Context.Fs;
+  const int Dir = Context.Names.Folder->Fd();
+  const std::string& From = Context.Names.Temp.Name;
+  int Error = Fs.Rename(Dir, From, Dir, Context.Names.Name, RENAME_EXCHANGE);
+  if (Error == 0) {
+    return SettleExchange(Context, Copy);
+  }
+  if (CannotExchange(Error)) {
+    // Such file systems only rename over: the name was checked just now.
+    Error = Fs.Rename(Dir, From, Dir, Context.Names.Name, 0);
+  }
+  if (Error != 0) {
+    return DropReplacement(Context, Copy, ErrnoResult(Error));
+  }
+  SyncFolder(Fs, *Context.Names.Folder);
+  return S_OK;
+}
+
+} // namespace
 
 HRESULT FinishReplacement(TCommitContext& Context, TScopedFd& Copy, const std::vector<std::uint8_t>& Header)
 {
@@ -89,21 +175,19 @@ HRESULT FinishReplacement(TCommitContext& Context, TScopedFd& Copy, const std::v
   if (HRESULT Result = VerifyWritten(Context, Copy.Get(), Header); Result != S_OK) {
     return DropReplacement(Context, Copy, Result);
   }
-  // The copy took a while; a writer that ignores our lock may have changed the video meanwhile.
+  // The copy took a while; a writer that ignores our lock may have changed
+  // the video meanwhile, or another program its name or its folder.
   if (HRESULT Result = CheckStamp(Context); Result != S_OK) {
     return DropReplacement(Context, Copy, Result);
   }
-  if (int Error = Fs.Rename(Context.Names.Temp, Context.Names.Target); Error != 0) {
-    return DropReplacement(Context, Copy, ErrnoResult(Error));
-  }
-  SyncFolder(Fs, Context.Names.Folder);
-  return S_OK;
+  return ReplaceVideo(Context, Copy);
 }
 
 HRESULT DropReplacement(TCommitContext& Context, TScopedFd& Copy, HRESULT Failure)
 {
   Copy.Reset();
-  Context.Fs.Unlink(Context.Names.Temp);
+  RemoveSideFile(Context.Fs, Context.Names.Temp);
+  Context.Names.Temp.Own = {};
   return Failure;
 }
 

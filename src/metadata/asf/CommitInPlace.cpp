@@ -77,7 +77,7 @@ std::size_t ChangedSector(const TJournal& Journal, std::size_t Changed)
 HRESULT Abandon(TCommitContext& Context, const TJournal& Journal, HRESULT Failure)
 {
   if (RollBack(Context.Fs, Context.Request.Fd, Journal) == 0) {
-    RemoveJournal(Context.Fs, Context.Names);
+    RemoveJournal(Context.Fs, Context.Names.Journal);
   }
   return Failure;
 }
@@ -113,7 +113,7 @@ HRESULT OverwriteHeader(TCommitContext& Context, const TJournal& Journal,
   // finds its new bytes in the file and is dropped. Inserted room is only
   // ours once the journal's removal is on disk.
   bool Inserted = Journal.Kind == TJournalKind::InsertRange;
-  if (int Error = RemoveJournal(Context.Fs, Context.Names, Inserted); Error != 0) {
+  if (int Error = RemoveJournal(Context.Fs, Context.Names.Journal, Inserted); Error != 0) {
     return Abandon(Context, Journal, ErrnoResult(Error));
   }
   return S_OK;
@@ -153,7 +153,7 @@ bool InsertRoom(TCommitContext& Context, const TJournal& Journal, HRESULT& Resul
     Result = Abandon(Context, Journal, ErrnoResult(Error));
     return false;
   }
-  int Cleanup = RemoveJournal(Context.Fs, Context.Names);
+  int Cleanup = RemoveJournal(Context.Fs, Context.Names.Journal);
   // A full disk ends the save here: a copy would need far more room.
   if (Cleanup != 0 || ErrnoResult(Error) == E_DISK_FULL) {
     Result = ErrnoResult(Cleanup != 0 ? Cleanup : Error);

@@ -124,7 +124,7 @@ void THeaderBatch::Fail(TEntry& Entry, HRESULT Result, bool RollBack)
   TCommitContext& Context = Entry.Context;
   const bool Rolled = !RollBack || Asf::RollBack(FFs, Context.Request.Fd, Entry.Plan.Journal) == 0;
   if (Rolled && !Entry.Plan.OneSector) {
-    RemoveJournal(FFs, Context.Names);
+    RemoveJournal(FFs, Context.Names.Journal);
   }
   Entry.Stage = TStage::Failed;
   Entry.Result = Result;
@@ -144,10 +144,11 @@ std::uint64_t RecordBytes(const TJournal& Journal)
 // groups of at most MaxJournalNames and about MaxSharedJournalBytes.
 std::vector<std::vector<THeaderBatch::TEntry*>> THeaderBatch::SharingGroups()
 {
-  std::map<std::string, std::vector<TEntry*>> ByFolder;
+  std::map<std::pair<dev_t, ino_t>, std::vector<TEntry*>> ByFolder;
   for (auto& Entry : FEntries) {
     if (Entry->Stage == TStage::Planned) {
-      ByFolder[Entry->Context.Names.JournalFolder].push_back(Entry.get());
+      const TFileId Folder = Entry->Context.Names.Journal.Folder->Id();
+      ByFolder[{Folder.Device, Folder.Inode}].push_back(Entry.get());
     }
   }
   std::vector<std::vector<TEntry*>> Groups;
@@ -179,14 +180,13 @@ void THeaderBatch::WriteSharedJournal(const std::vector<TEntry*>& Group, TJourna
     return;
   }
   std::vector<const TJournal*> Records;
-  std::vector<const std::string*> Names;
+  std::vector<TSideFile*> Files;
   for (TEntry* Entry : Group) {
     Records.push_back(&Entry->Plan.Journal);
-    Names.push_back(&Entry->Context.Names.Journal);
+    Files.push_back(&Entry->Context.Names.Journal);
   }
   std::vector<bool> Holds;
-  const std::string& Folder = Group.front()->Context.Names.JournalFolder;
-  if (Asf::WriteSharedJournal(FFs, Names, Folder, EncodeJournalSet(Records), Holds, Sync) != 0) {
+  if (Asf::WriteSharedJournal(FFs, Files, EncodeJournalSet(Records), Holds, Sync) != 0) {
     return;
   }
   for (std::size_t Index = 0; Index < Group.size(); ++Index) {
@@ -299,7 +299,7 @@ void THeaderBatch::RemoveJournals()
     // that outlives a crash finds the new bytes in the file and is dropped;
     // so, as for a single save in place, its removal is not synced. One
     // that cannot be removed is rolled back, as a single save does.
-    if (int Error = FFs.Unlink(Entry->Context.Names.Journal); Error != 0) {
+    if (int Error = RemoveSideFile(FFs, Entry->Context.Names.Journal); Error != 0) {
       Fail(*Entry, ErrnoResult(Error), true);
       continue;
     }

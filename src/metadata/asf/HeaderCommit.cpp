@@ -4,6 +4,7 @@
 #include "metadata/asf/CommitImage.h"
 #include "metadata/asf/CommitPaths.h"
 #include "metadata/fs/Journal.h"
+#include "metadata/fs/JournalPlace.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -67,11 +68,17 @@ HRESULT ReadOldRegion(TCommitContext& Context)
 // proved to be ours, which is the open's work; until then the save waits.
 HRESULT RefuseOverSideFiles(TCommitContext& Context)
 {
-  AddPrivateJournal(Context.Names, static_cast<std::uint64_t>(Context.Info.st_ino));
-  const TSaveNames& Names = Context.Names;
-  bool Found = SideFileExists(Context.Fs, Names.Journal) ||
-               (!Names.PrivateJournal.empty() && SideFileExists(Context.Fs, Names.PrivateJournal));
-  return Found ? E_SIDE_FILE_FOUND : S_OK;
+  TSaveNames& Names = Context.Names;
+  AddPrivateJournal(Context.Fs, Context.Request.Fd, Context.Info, Names);
+  if (SideFileExists(Context.Fs, Names.Journal)) {
+    return E_SIDE_FILE_FOUND;
+  }
+  // No private folder, or one that is not the saver's alone, holds no journal to trust.
+  TSideFile& Private = Names.PrivateJournal;
+  if (Private.Name.empty() || OpenPrivateJournalFolder(Context.Fs, false, Private.Folder) != 0) {
+    return S_OK;
+  }
+  return SideFileExists(Context.Fs, Private) ? E_SIDE_FILE_FOUND : S_OK;
 }
 
 } // namespace
@@ -81,15 +88,16 @@ HRESULT PrepareCommit(TCommitContext& Context)
   if (!ValidHeaderImage(Context.Request.NewHeader) || Context.Request.Fd < 0) {
     return E_INVALID_ARGUMENT;
   }
-  // The stamp check below stats Target: a file no longer there fails it.
-  const std::string& Known = Context.Request.Target;
-  if (int Error = Known.empty() ? ResolveSaveNames(Context.Fs, Context.Request.Path, Context.Names)
-                                : SaveNamesOf(Known, Context.Names);
-      Error != 0) {
-    return Error == ENOENT || Error == ENOTDIR ? E_FILE_CHANGED : ErrnoResult(Error);
-  }
   if (int Error = Context.Fs.FStat(Context.Request.Fd, Context.Info); Error != 0) {
     return ErrnoResult(Error);
+  }
+  // Names found at the open are used as they are; the stamp check below
+  // sees whether the folder still holds the video under its name.
+  if (!Context.Request.Names.Folder) {
+    if (int Error = ResolveSaveNames(Context.Fs, Context.Request.Path, Context.Info, Context.Names);
+        Error != 0) {
+      return Error == ENOENT || Error == ENOTDIR ? E_FILE_CHANGED : ErrnoResult(Error);
+    }
   }
   if (HRESULT Result = CheckStampOf(Context, Context.Info); Result != S_OK) {
     return Result;
@@ -170,20 +178,25 @@ HRESULT CheckStamp(const TCommitContext& Context)
 
 HRESULT CheckStampOf(const TCommitContext& Context, const struct stat& Now)
 {
-  struct stat AtPath {};
-  if (int Error = Context.Fs.Stat(Context.Names.Target, AtPath); Error != 0) {
+  struct stat AtName {};
+  if (int Error = Context.Fs.StatAt(Context.Names.Folder->Fd(), Context.Names.Name, AtName); Error != 0) {
     return Error == ENOENT ? E_FILE_CHANGED : ErrnoResult(Error);
   }
-  bool SameFile = AtPath.st_dev == Now.st_dev && AtPath.st_ino == Now.st_ino;
+  bool SameFile = TFileId::Of(Now).Is(AtName) && Context.Names.Folder->Check() == 0;
   return SameFile && S_ISREG(Now.st_mode) && SameStamp(Now, Context.Request.StampAtOpen) ? S_OK
                                                                                          : E_FILE_CHANGED;
 }
 
 HRESULT CommitHeader(const TCommitRequest& Request)
 {
-  TCommitContext Context{
-      Request,          Request.Fs != nullptr ? *Request.Fs : PosixFileSystem(), {}, {}, {}, {}, {},
-      TSaveWay::InPlace};
+  TCommitContext Context{Request,
+                         Request.Fs != nullptr ? *Request.Fs : PosixFileSystem(),
+                         Request.Names,
+                         {},
+                         {},
+                         {},
+                         {},
+                         TSaveWay::InPlace};
   try {
     HRESULT Result = Commit(Context);
     if (Result == S_OK && Request.Way != nullptr) {

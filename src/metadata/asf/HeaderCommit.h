@@ -53,7 +53,15 @@
 //   the video's folder (a very long name is shortened and tagged with a
 //   checksum); when that folder takes no new files from the saver, the
 //   journal goes to the saver's own journal folder (JournalPlace.h). A crash
-//   may leave either. RecoverJournal, which the editor calls before it reads
+//   may leave either. The folder is held from the open (SaveNames.h): every
+//   side file is created exclusively, renamed and removed through it, and
+//   removed only while its name still leads to the file the save made.
+// - A copy or clone takes the video's place by exchanging the two names
+//   (RENAME_EXCHANGE) once the folder is checked to still hold the video
+//   under its name; if the name turns out to have led to another file by
+//   then, the exchange is undone and the save fails with E_FILE_CHANGED.
+//   On a file system that cannot exchange, it is renamed over the name
+//   just checked. RecoverJournal, which the editor calls before it reads
 //   a file, acts on a journal only when it is provably this video's own
 //   (Journal.h, JournalCheck.h) and the open may write; it removes a left
 //   copy the saver could have made.
@@ -71,6 +79,7 @@
 #include "metadata/MetadataEditor.h"
 #include "metadata/asf/HeaderImage.h"
 #include "metadata/fs/FileSystem.h"
+#include "metadata/fs/SaveNames.h"
 
 #include <cstdint>
 #include <ctime>
@@ -95,10 +104,10 @@ struct TFileStamp {
 
 struct TCommitRequest {
   std::string Path; // the path as opened (may be a symlink, relative...)
-  // Where Path led when the file was opened (RecoverJournal's Target), or
-  // empty. When set the save takes its side files' names from it instead
-  // of resolving Path again, once it has seen that it still names the file.
-  std::string Target;
+  // The folder and names found when the file was opened (RecoverJournal's
+  // Names), or none (no Folder). When set the save acts through that
+  // folder and never looks at Path again; else it resolves Path now.
+  TSaveNames Names;
   int Fd = -1; // the editor's descriptor: O_RDWR, holding the write lock
   TFileStamp StampAtOpen;
   std::uint64_t OldHeaderSize = 0; // Header Object size on disk = offset of the Data Object
@@ -134,7 +143,7 @@ struct TRecoveryRequest {
   int Fd = -1;           // the editor's descriptor, holding its lock (read or write)
   bool MayWrite = false; // Fd is open for writing: a trusted journal may be acted on
   IFileSystem* Fs = nullptr;
-  std::string* Target = nullptr; // when set, receives where Path leads (empty when unknown)
+  TSaveNames* Names = nullptr; // when set, receives the folder held and the names (none when unknown)
 };
 
 // Deals with what an interrupted save of the file left, and says in Report

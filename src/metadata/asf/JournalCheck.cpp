@@ -153,7 +153,8 @@ int EverySectorIs(IFileSystem& Fs, int Fd, std::uint64_t Length, const TImage& A
 
 } // namespace
 
-int CheckJournal(IFileSystem& Fs, int Fd, const TJournal& Journal, TJournalVerdict& Verdict)
+int CheckJournal(IFileSystem& Fs, int Fd, const TJournal& Journal, TJournalWhere Where,
+                 TJournalVerdict& Verdict)
 {
   Verdict = TJournalVerdict::NotThisFile;
   std::uint64_t Old = 0;
@@ -168,8 +169,7 @@ int CheckJournal(IFileSystem& Fs, int Fd, const TJournal& Journal, TJournalVerdi
   auto Size = static_cast<std::uint64_t>(Info.st_size);
   bool Inserted =
       Journal.Kind == TJournalKind::InsertRange && Size == Journal.OriginalSize + Journal.InsertLength;
-  if (static_cast<std::uint64_t>(Info.st_ino) != Journal.Inode ||
-      (Size != Journal.OriginalSize && !Inserted)) {
+  if (!JournalBelongsTo(Journal, Info, Where)) {
     return 0;
   }
   std::uint64_t Region = Inserted ? New : Old;

@@ -8,8 +8,9 @@
 // file as it stands; an overwrite records as many new bytes as old ones,
 // for a header of the same size; an insert records the whole old header,
 // room that starts inside it and is no larger than a save inserts, and a
-// new header exactly that much larger. The video must be the inode the
-// journal names, of the size before the save (or after its insert). Then
+// new header exactly that much larger. The video must be the file the
+// journal names (JournalBelongsTo), of the size before the save (or after
+// its insert). Then
 // every sector of the header region must hold what the save could have
 // left there: the old bytes or the new ones (for an insert, the old header
 // with the room's zeros in it, the new header, or, after a rollback cut
@@ -27,8 +28,9 @@ enum class TJournalVerdict {
 
 constexpr std::uint64_t JournalSectorSize = 512;
 
-// Reads the open video, never writes it. The result is an errno for a
-// failure to read it.
-int CheckJournal(IFileSystem& Fs, int Fd, const TJournal& Journal, TJournalVerdict& Verdict);
+// Reads the open video, never writes it. Where is where the journal was
+// found. The result is an errno for a failure to read it.
+int CheckJournal(IFileSystem& Fs, int Fd, const TJournal& Journal, TJournalWhere Where,
+                 TJournalVerdict& Verdict);
 
 } // namespace Quillmark::Asf

@@ -39,12 +39,14 @@ std::uint64_t MaxJournalSize()
   return JournalFixedSize + 8 + 4 + MaxHeaderSize + Room;
 }
 
-int ReadJournal(IFileSystem& Fs, const std::string& Path, const struct stat& Video, TJournalFile& Found,
+int ReadJournal(IFileSystem& Fs, TSideFile& Side, const struct stat& Video, TJournalFile& Found,
                 TJournal& Journal)
 {
   Found = TJournalFile::Absent;
+  Side.Own = {};
   TScopedFd File(Fs);
-  int Error = Fs.Open(Path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0, File.Out());
+  int Error =
+      Fs.OpenAt(Side.Folder->Fd(), Side.Name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0, File.Out());
   if (Error == ENOENT || Error == ENOTDIR) {
     return 0;
   }
@@ -56,9 +58,11 @@ int ReadJournal(IFileSystem& Fs, const std::string& Path, const struct stat& Vid
   if (Error = Fs.FStat(File.Get(), Info); Error != 0) {
     return Error;
   }
-  if (!Trusted(Info, Video.st_uid)) {
+  // A file mounted over the name is not one of the folder's own.
+  if (!Trusted(Info, Video.st_uid) || Info.st_dev != Side.Folder->Id().Device) {
     return 0;
   }
+  Side.Own = TFileId::Of(Info);
   Found = TJournalFile::Incomplete;
   auto Size = static_cast<std::uint64_t>(Info.st_size);
   if (Size < JournalFixedSize + 4) {
@@ -82,10 +86,10 @@ int ReadJournal(IFileSystem& Fs, const std::string& Path, const struct stat& Vid
   return 0;
 }
 
-bool SideFileExists(IFileSystem& Fs, const std::string& Path)
+bool SideFileExists(IFileSystem& Fs, const TSideFile& File)
 {
-  TScopedFd File(Fs);
-  int Error = Fs.Open(Path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0, File.Out());
+  struct stat Info {};
+  int Error = Fs.StatAt(File.Folder->Fd(), File.Name, Info);
   return Error != ENOENT && Error != ENOTDIR;
 }
 

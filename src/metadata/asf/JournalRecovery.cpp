@@ -1,5 +1,6 @@
 #include "metadata/asf/HeaderCommit.h"
 #include "metadata/asf/JournalCheck.h"
+#include "metadata/fs/JournalPlace.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -22,29 +23,32 @@ struct TRecovery {
 // so one left by a crash can go; but only one the saver could have made.
 void RemoveLeftCopy(TRecovery& Context)
 {
+  TSideFile& Temp = Context.Names.Temp;
   TScopedFd Copy(Context.Fs);
-  if (Context.Fs.Open(Context.Names.Temp, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0, Copy.Out()) !=
-      0) {
+  if (Context.Fs.OpenAt(Temp.Folder->Fd(), Temp.Name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0,
+                        Copy.Out()) != 0) {
     return;
   }
   struct stat Info {};
   if (Context.Fs.FStat(Copy.Get(), Info) == 0 && S_ISREG(Info.st_mode) && Info.st_nlink == 1 &&
       (Info.st_uid == Context.Info.st_uid || Info.st_uid == geteuid())) {
-    Context.Fs.Unlink(Context.Names.Temp);
+    Temp.Own = TFileId::Of(Info);
+    RemoveSideFile(Context.Fs, Temp);
   }
+  Temp.Own = {};
 }
 
-HRESULT Report(TRecovery& Context, TSideFileState State, const TSaveNames& Place)
+HRESULT Report(TRecovery& Context, TSideFileState State, const TSideFile& Place)
 {
-  Context.Report = {State, Place.Journal};
+  Context.Report = {State, Place.Path()};
   return S_OK;
 }
 
-HRESULT Apply(TRecovery& Context, const TJournal& Journal, const TSaveNames& Place)
+HRESULT Apply(TRecovery& Context, const TJournal& Journal, const TSideFile& Place, TJournalWhere Where)
 {
   TJournalVerdict Verdict = TJournalVerdict::NotThisFile;
   int Fd = Context.Request.Fd;
-  if (int Error = CheckJournal(Context.Fs, Fd, Journal, Verdict); Error != 0) {
+  if (int Error = CheckJournal(Context.Fs, Fd, Journal, Where, Verdict); Error != 0) {
     return ErrnoResult(Error);
   }
   if (Verdict == TJournalVerdict::NotThisFile) {
@@ -64,11 +68,11 @@ HRESULT Apply(TRecovery& Context, const TJournal& Journal, const TSaveNames& Pla
   return Report(Context, Completed ? TSideFileState::Completed : TSideFileState::RolledBack, Place);
 }
 
-HRESULT RecoverAt(TRecovery& Context, const TSaveNames& Place)
+HRESULT RecoverAt(TRecovery& Context, TSideFile& Place, TJournalWhere Where)
 {
   TJournalFile Found = TJournalFile::Absent;
   TJournal Journal;
-  if (int Error = ReadJournal(Context.Fs, Place.Journal, Context.Info, Found, Journal); Error != 0) {
+  if (int Error = ReadJournal(Context.Fs, Place, Context.Info, Found, Journal); Error != 0) {
     return ErrnoResult(Error);
   }
   switch (Found) {
@@ -83,18 +87,9 @@ HRESULT RecoverAt(TRecovery& Context, const TSaveNames& Place)
     }
     return Report(Context, TSideFileState::Removed, Place);
   case TJournalFile::Read:
-    return Apply(Context, Journal, Place);
+    return Apply(Context, Journal, Place, Where);
   }
   return S_OK;
-}
-
-// The journal's place in the saver's own folder.
-TSaveNames PrivatePlace(const TSaveNames& Names)
-{
-  TSaveNames Private = Names;
-  Private.Journal = Names.PrivateJournal;
-  Private.JournalFolder = Names.PrivateJournal.substr(0, Names.PrivateJournal.rfind('/'));
-  return Private;
 }
 
 // A side file not used stays, and so the file stays exactly as it is.
@@ -114,18 +109,21 @@ HRESULT Recover(TRecovery& Context)
       Error != 0) {
     return Error == ENOENT ? S_OK : ErrnoResult(Error);
   }
-  if (Context.Request.Target != nullptr) {
-    *Context.Request.Target = Context.Names.Target;
-  }
-  AddPrivateJournal(Context.Names, static_cast<std::uint64_t>(Context.Info.st_ino));
+  AddPrivateJournal(Context.Fs, Context.Request.Fd, Context.Info, Context.Names);
   if (Context.Request.MayWrite) {
     RemoveLeftCopy(Context);
   }
-  // Beside the video first, then the saver's own folder.
-  if (HRESULT Result = RecoverAt(Context, Context.Names); Result != S_OK || Kept(Context)) {
-    return Result;
+  // Beside the video first, then the saver's own folder, when there is one.
+  HRESULT Result = RecoverAt(Context, Context.Names.Journal, TJournalWhere::Beside);
+  TSideFile& Private = Context.Names.PrivateJournal;
+  if (Result == S_OK && !Kept(Context) && !Private.Name.empty() &&
+      OpenPrivateJournalFolder(Context.Fs, false, Private.Folder) == 0) {
+    Result = RecoverAt(Context, Private, TJournalWhere::Private);
   }
-  return Context.Names.PrivateJournal.empty() ? S_OK : RecoverAt(Context, PrivatePlace(Context.Names));
+  if (Context.Request.Names != nullptr) {
+    *Context.Request.Names = Context.Names;
+  }
+  return Result;
 }
 
 } // namespace
@@ -133,8 +131,8 @@ HRESULT Recover(TRecovery& Context)
 HRESULT RecoverJournal(const TRecoveryRequest& Request, TSideFileReport& Report)
 {
   Report = {};
-  if (Request.Target != nullptr) {
-    Request.Target->clear();
+  if (Request.Names != nullptr) {
+    *Request.Names = {};
   }
   try {
     TRecovery Context{Request, Request.Fs != nullptr ? *Request.Fs : PosixFileSystem(), {}, {}, Report};

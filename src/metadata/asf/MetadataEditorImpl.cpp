@@ -77,7 +77,7 @@ void TMetadataEditor::Release()
   FHeader = TAsfHeader();
   FOriginalHeader.clear();
   FOriginalHeader.shrink_to_fit();
-  FTarget.clear();
+  FNames = {};
 }
 
 HRESULT TMetadataEditor::Open(const char16_t* FileName)
@@ -102,7 +102,7 @@ HRESULT TMetadataEditor::OpenEx(const char16_t* FileName, DWORD DesiredAccess, D
       // back before anything is read. The lock proves no save is under way.
       // An open for reading only never writes; it is told what is there.
       HRESULT Recovered =
-          RecoverJournal({FFile->Path(), FFile->Descriptor(), Writable, nullptr, &FTarget}, FSideFile);
+          RecoverJournal({FFile->Path(), FFile->Descriptor(), Writable, nullptr, &FNames}, FSideFile);
       if (Recovered != S_OK) {
         throw EAsfError(Recovered, "an interrupted save could not be rolled back");
       }
@@ -179,7 +179,7 @@ TCommitRequest TMetadataEditor::CommitRequest() const
   }
   TCommitRequest Request;
   Request.Path = FFile->Path();
-  Request.Target = FTarget;
+  Request.Names = FNames;
   Request.Fd = FFile->Descriptor();
   Request.StampAtOpen = StampAtOpen(FFile->Identity());
   Request.OldHeaderSize = FHeader.Size;

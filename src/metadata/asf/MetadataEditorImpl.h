@@ -69,7 +69,7 @@ private:
   void CommitChanges();
 
   std::unique_ptr<TLockedFile> FFile;
-  std::string FTarget; // where the file's path led at open; empty when unknown
+  TSaveNames FNames; // the folder held and the names found at open; none when unknown
   bool FOpen = false;
   bool FWritable = false;
   bool FChanged = false;

@@ -36,8 +36,10 @@ enum class TFsCall {
   FilePath,
   LinkFile,
   LStat,
+  OpenAt,
+  StatAt,
 };
-constexpr int FsCallKinds = static_cast<int>(TFsCall::LStat) + 1;
+constexpr int FsCallKinds = static_cast<int>(TFsCall::StatAt) + 1;
 
 const char* FsCallName(TFsCall Call);
 
@@ -52,8 +54,17 @@ public:
   virtual int FSync(int Fd) = 0;
   virtual int FDataSync(int Fd) = 0;
   virtual int FAllocate(int Fd, int Mode, off_t Offset, off_t Length) = 0;
-  virtual int Rename(const std::string& From, const std::string& To) = 0;
-  virtual int Unlink(const std::string& Path) = 0;
+  // The calls on a name take the folder it is in as a descriptor (Dir), so
+  // that what happens to the folder's own name meanwhile does not matter.
+  // Opens Name in the folder Dir.
+  virtual int OpenAt(int Dir, const std::string& Name, int Flags, mode_t Mode, int& Fd) = 0;
+  // renameat2: Flags 0, RENAME_NOREPLACE or RENAME_EXCHANGE.
+  virtual int Rename(int FromDir, const std::string& From, int ToDir, const std::string& To,
+                     unsigned Flags) = 0;
+  // Removes the file Name of the folder Dir (never a folder).
+  virtual int Unlink(int Dir, const std::string& Name) = 0;
+  // The status of Name in the folder Dir, not following a link.
+  virtual int StatAt(int Dir, const std::string& Name, struct stat& Info) = 0;
   // Follows symbolic links.
   virtual int Stat(const std::string& Path, struct stat& Info) = 0;
   // Does not follow a link in the last part of Path.
@@ -83,9 +94,10 @@ public:
   // Writes back everything of the file system Fd is on, data and metadata,
   // and waits for it: one call makes the writes of many files durable.
   virtual int SyncFs(int Fd) = 0;
-  // Gives the open file Fd one more name, To (which must not exist): the
-  // file itself, whatever its first name has become since it was opened.
-  virtual int LinkFile(int Fd, const std::string& To) = 0;
+  // Gives the open file Fd one more name, To in the folder Dir (which must
+  // not exist): the file itself, whatever its first name has become since
+  // it was opened.
+  virtual int LinkFile(int Fd, int Dir, const std::string& To) = 0;
 };
 
 // The real POSIX implementation (one shared instance, no state).

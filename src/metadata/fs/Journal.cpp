@@ -209,23 +209,24 @@ std::optional<std::vector<TJournal>> DecodeJournalSet(const std::vector<std::uin
   return Records;
 }
 
-bool JournalBelongsTo(const TJournal& Journal, const struct stat& Info)
+bool JournalBelongsTo(const TJournal& Journal, const struct stat& Info, TJournalWhere Where)
 {
   auto Size = static_cast<std::uint64_t>(Info.st_size);
   bool Inserted =
       Journal.Kind == TJournalKind::InsertRange && Size == Journal.OriginalSize + Journal.InsertLength;
-  return static_cast<std::uint64_t>(Info.st_ino) == Journal.Inode &&
+  bool SameDevice =
+      Where == TJournalWhere::Beside || static_cast<std::uint64_t>(Info.st_dev) == Journal.Device;
+  return static_cast<std::uint64_t>(Info.st_ino) == Journal.Inode && SameDevice &&
          (Size == Journal.OriginalSize || Inserted);
 }
 
 namespace {
 
 // A journal under one name: the shared journal's creation with nothing to link.
-int CreateJournal(IFileSystem& Fs, const std::string& Path, const std::string& Folder,
-                  const std::vector<std::uint8_t>& Bytes, TJournalSync Sync)
+int CreateJournal(IFileSystem& Fs, TSideFile& File, const std::vector<std::uint8_t>& Bytes, TJournalSync Sync)
 {
   std::vector<bool> Holds;
-  return WriteSharedJournal(Fs, {&Path}, Folder, Bytes, Holds, Sync);
+  return WriteSharedJournal(Fs, {&File}, Bytes, Holds, Sync);
 }
 
 } // namespace
@@ -233,42 +234,63 @@ int CreateJournal(IFileSystem& Fs, const std::string& Path, const std::string& F
 int WriteJournal(IFileSystem& Fs, TSaveNames& Names, const TJournal& Journal, TJournalSync Sync)
 {
   std::vector<std::uint8_t> Bytes = EncodeJournal(Journal);
-  int Error = CreateJournal(Fs, Names.Journal, Names.JournalFolder, Bytes, Sync);
+  int Error = CreateJournal(Fs, Names.Journal, Bytes, Sync);
   // A folder the saver may not add files to: a file its owner can write on
   // shared media, say. The journal then goes where only the saver writes.
-  if ((Error != EACCES && Error != EPERM) || Names.PrivateJournal.empty()) {
+  if ((Error != EACCES && Error != EPERM) || Names.PrivateJournal.Name.empty()) {
     return Error;
   }
-  std::string Folder;
-  if (int Prepared = PreparePrivateJournalFolder(Fs, Folder); Prepared != 0) {
+  if (OpenPrivateJournalFolder(Fs, true, Names.PrivateJournal.Folder) != 0) {
     return Error;
   }
   // The private folder may be on another file system than the video, which
   // a batch's sync of the video's file system would not reach: synced now.
-  if (Error = CreateJournal(Fs, Names.PrivateJournal, Folder, Bytes, TJournalSync::Now); Error == 0) {
+  if (Error = CreateJournal(Fs, Names.PrivateJournal, Bytes, TJournalSync::Now); Error == 0) {
     Names.Journal = Names.PrivateJournal;
-    Names.JournalFolder = Folder;
   }
   return Error;
 }
 
-int WriteSharedJournal(IFileSystem& Fs, const std::vector<const std::string*>& Names,
-                       const std::string& Folder, const std::vector<std::uint8_t>& Bytes,
-                       std::vector<bool>& Holds, TJournalSync Sync)
+namespace {
+
+// Takes back the names a failed journal was given.
+void DropNames(IFileSystem& Fs, const std::vector<TSideFile*>& Files, std::vector<bool>& Holds)
 {
-  Holds.assign(Names.size(), false);
-  const std::string& First = *Names.front();
+  for (std::size_t Index = 0; Index < Files.size(); ++Index) {
+    if (Holds[Index]) {
+      RemoveSideFile(Fs, *Files[Index]);
+    }
+    Files[Index]->Own = {};
+  }
+  Holds.assign(Files.size(), false);
+}
+
+} // namespace
+
+int WriteSharedJournal(IFileSystem& Fs, const std::vector<TSideFile*>& Files,
+                       const std::vector<std::uint8_t>& Bytes, std::vector<bool>& Holds, TJournalSync Sync)
+{
+  Holds.assign(Files.size(), false);
+  const TFolder& Folder = *Files.front()->Folder;
   TScopedFd File(Fs);
-  if (int Error = Fs.Open(First, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600, File.Out()); Error != 0) {
+  if (int Error = Fs.OpenAt(Folder.Fd(), Files.front()->Name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600,
+                            File.Out());
+      Error != 0) {
     return Error;
   }
-  int Error = WriteExact(Fs, File.Get(), Bytes.data(), Bytes.size(), 0);
+  struct stat Made {};
+  int Error = Fs.FStat(File.Get(), Made);
   if (Error == 0) {
     Holds[0] = true;
+    Files.front()->Own = TFileId::Of(Made);
+    Error = WriteExact(Fs, File.Get(), Bytes.data(), Bytes.size(), 0);
+  }
+  if (Error == 0) {
     // Linked through the descriptor: a name swapped in for the first since
     // its creation is never what the others name.
-    for (std::size_t Index = 1; Index < Names.size(); ++Index) {
-      Holds[Index] = Fs.LinkFile(File.Get(), *Names[Index]) == 0;
+    for (std::size_t Index = 1; Index < Files.size(); ++Index) {
+      Holds[Index] = Fs.LinkFile(File.Get(), Folder.Fd(), Files[Index]->Name) == 0;
+      Files[Index]->Own = Holds[Index] ? TFileId::Of(Made) : TFileId{};
     }
     if (Sync == TJournalSync::Now) {
       Error = Fs.FSync(File.Get());
@@ -282,12 +304,7 @@ int WriteSharedJournal(IFileSystem& Fs, const std::vector<const std::string*>& N
   }
   if (Error != 0) {
     File.Reset();
-    for (std::size_t Index = 0; Index < Names.size(); ++Index) {
-      if (Holds[Index] || Index == 0) {
-        Fs.Unlink(*Names[Index]);
-      }
-    }
-    Holds.assign(Names.size(), false);
+    DropNames(Fs, Files, Holds);
   }
   return Error;
 }
@@ -312,13 +329,13 @@ int RollBack(IFileSystem& Fs, int Fd, const TJournal& Journal)
   return Fs.FDataSync(Fd);
 }
 
-int RemoveJournal(IFileSystem& Fs, const TSaveNames& Names, bool SyncTheFolder)
+int RemoveJournal(IFileSystem& Fs, const TSideFile& Journal, bool SyncTheFolder)
 {
-  if (int Error = Fs.Unlink(Names.Journal); Error != 0) {
+  if (int Error = RemoveSideFile(Fs, Journal); Error != 0) {
     return Error;
   }
   if (SyncTheFolder) {
-    SyncFolder(Fs, Names.JournalFolder);
+    SyncFolder(Fs, *Journal.Folder);
   }
   return 0;
 }

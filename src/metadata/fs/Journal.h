@@ -22,7 +22,8 @@
 //   8   4  version (1; 2 with the new bytes of an overwrite; 3 with the new
 //          bytes of an insert too)
 //   12  4  kind: 1 overwrite in place, 2 room inserted, then overwrite
-//   16  8  device of the video (st_dev), for information
+//   16  8  device of the video (st_dev); compared for a journal of the
+//          saver's own folder only (JournalBelongsTo)
 //   24  8  inode of the video
 //   32  8  size of the video before the save
 //   40  8  offset of the inserted room (kind 2; else 0)
@@ -99,32 +100,42 @@ std::vector<std::uint8_t> EncodeJournalSet(const std::vector<const TJournal*>& J
 // nullopt when the bytes are not one complete journal.
 std::optional<std::vector<TJournal>> DecodeJournalSet(const std::vector<std::uint8_t>& Bytes);
 
+// Where a journal was found: beside the video, on the video's own file
+// system, or in the saver's own folder, which may hold journals of videos
+// of any disk.
+enum class TJournalWhere { Beside, Private };
+
 // The journal is this video's when the inode matches and the size is the one
-// before the save, or after the insert it records. The device is not
-// compared: a removable disk may come back under another device number after
-// the very crash the journal is for.
-bool JournalBelongsTo(const TJournal& Journal, const struct stat& Info);
+// before the save, or after the insert it records. Beside the video the
+// journal sits on the video's file system, and that is checked as it is
+// read; the device it records is not compared there, since a removable disk
+// may come back under another device number after the very crash the
+// journal is for. A journal of the private folder must also name the
+// video's device (and by its name the file system's identity): another
+// disk mounted at the same place may hold another file at the same inode.
+bool JournalBelongsTo(const TJournal& Journal, const struct stat& Info, TJournalWhere Where);
 
 // Now: the journal and its folder are synced before the call returns. Later:
 // the caller syncs the video's file system once for a whole batch of
 // journals (a journal that had to go to the private folder is synced now).
 enum class TJournalSync { Now, Later };
 
-// Creates the journal (it must not exist), syncs it and its folder. When the
-// video's folder refuses the saver, the journal goes to the private journal
-// folder, and Names.Journal and Names.JournalFolder say so afterwards.
+// Creates the journal (it must not exist) in its held folder, syncs it and
+// the folder. When the video's folder refuses the saver, the journal goes to
+// the private journal folder, and Names.Journal says so afterwards. The
+// journal's name then leads to the file made (Names.Journal.Own).
 int WriteJournal(IFileSystem& Fs, TSaveNames& Names, const TJournal& Journal,
                  TJournalSync Sync = TJournalSync::Now);
 
-// Writes Bytes (EncodeJournalSet's) under each of Names, all in Folder:
-// creates the file at the first (which must not exist) and links it at the
-// others; with Sync Now, then syncs it and the folder, else the caller syncs
-// the file system. Holds[i] tells whether Names[i] names it; a name that
-// could not be linked is the caller's to give a journal of its own. On
-// failure to create, write or sync it, no name holds it.
-int WriteSharedJournal(IFileSystem& Fs, const std::vector<const std::string*>& Names,
-                       const std::string& Folder, const std::vector<std::uint8_t>& Bytes,
-                       std::vector<bool>& Holds, TJournalSync Sync);
+// Writes Bytes (EncodeJournalSet's) under each of Files, all in one held
+// folder: creates the file at the first (which must not exist) and links it
+// at the others; with Sync Now, then syncs it and the folder, else the
+// caller syncs the file system. Holds[i] tells whether Files[i] names it
+// (and its Own is then set); a name that could not be linked is the
+// caller's to give a journal of its own. On failure to create, write or
+// sync it, no name holds it.
+int WriteSharedJournal(IFileSystem& Fs, const std::vector<TSideFile*>& Files,
+                       const std::vector<std::uint8_t>& Bytes, std::vector<bool>& Holds, TJournalSync Sync);
 
 // What is found at a journal's name.
 enum class TJournalFile {
@@ -139,26 +150,29 @@ enum class TJournalFile {
   Read,
 };
 
-// Reads the journal file at Path without following a link or blocking, and
+// Reads the journal file File without following a link or blocking, and
 // only when it may be trusted: owned by the video's owner or the running
-// user, writable by nobody else, with no more names than records, and at
-// most MaxJournalSize bytes. Journal is the record of the video's inode
-// (of a shared journal without one, its first, which is no video's). The
-// result is an errno for a failure to read a trusted file.
-int ReadJournal(IFileSystem& Fs, const std::string& Path, const struct stat& Video, TJournalFile& Found,
+// user, writable by nobody else, with no more names than records, at most
+// MaxJournalSize bytes, and, beside the video, on the video's file system.
+// Journal is the record of the video's inode (of a shared journal without
+// one, its first, which is no video's). File.Own is set to the file read,
+// so only it is ever removed. The result is an errno for a failure to read
+// a trusted file.
+int ReadJournal(IFileSystem& Fs, TSideFile& File, const struct stat& Video, TJournalFile& Found,
                 TJournal& Journal);
 
-// Whether anything at all is at Path (a link, even a dangling one, counts).
-bool SideFileExists(IFileSystem& Fs, const std::string& Path);
+// Whether anything at all is at File's name (a link, even a dangling one,
+// counts; so does a name that cannot be looked at).
+bool SideFileExists(IFileSystem& Fs, const TSideFile& File);
 
 // Puts the old header back in the open video: collapses the inserted room
 // if the size shows it is there, rewrites the old bytes, syncs. Running it
 // again after it was cut off is harmless.
 int RollBack(IFileSystem& Fs, int Fd, const TJournal& Journal);
 
-// Removes the journal and, unless told not to, syncs its folder; only the
-// unlink's result counts, since once it is done the removal is what a
-// reader sees.
-int RemoveJournal(IFileSystem& Fs, const TSaveNames& Names, bool SyncTheFolder = true);
+// Removes the journal, when its name still leads to the file made or read,
+// and, unless told not to, syncs its folder; only the unlink's result
+// counts, since once it is done the removal is what a reader sees.
+int RemoveJournal(IFileSystem& Fs, const TSideFile& Journal, bool SyncTheFolder = true);
 
 } // namespace Quillmark::Asf

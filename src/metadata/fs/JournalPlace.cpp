@@ -1,7 +1,6 @@
 #include "metadata/fs/JournalPlace.h"
 
 #include "metadata/fs/Crc32.h"
-#include "metadata/fs/FileIo.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -71,43 +70,57 @@ void SetPrivateJournalFolder(const std::string& Folder)
   FolderOverride() = Folder;
 }
 
-std::string PrivateJournalPath(const std::string& Target, std::uint64_t Inode)
+std::string PrivateJournalName(const std::string& Target, const struct stat& Video, std::uint64_t FileSystem)
 {
-  std::string Folder = PrivateJournalFolder();
-  if (Folder.empty()) {
-    return Folder;
-  }
-  char Name[64];
-  std::snprintf(Name, sizeof Name, "/%llx-%08x.quillmark-journal", static_cast<unsigned long long>(Inode),
+  char Name[96];
+  std::snprintf(Name, sizeof Name, "%llx-%llx-%llx-%08x.quillmark-journal",
+                static_cast<unsigned long long>(Video.st_ino), static_cast<unsigned long long>(Video.st_dev),
+                static_cast<unsigned long long>(FileSystem),
                 Crc32(reinterpret_cast<const std::uint8_t*>(Target.data()), Target.size()));
-  return Folder + Name;
+  return Name;
 }
 
-int PreparePrivateJournalFolder(IFileSystem& Fs, std::string& Folder)
+namespace {
+
+int MakeFolders(IFileSystem& Fs, const std::string& Folder)
 {
-  Folder = PrivateJournalFolder();
-  if (Folder.empty()) {
-    return ENOENT;
-  }
   for (std::size_t Slash = Folder.find('/', 1);; Slash = Folder.find('/', Slash + 1)) {
-    std::string Part = Folder.substr(0, Slash);
-    if (int Error = Fs.MakeFolder(Part, 0700); Error != 0 && Error != EEXIST) {
+    if (int Error = Fs.MakeFolder(Folder.substr(0, Slash), 0700); Error != 0 && Error != EEXIST) {
       return Error;
     }
     if (Slash == std::string::npos) {
-      break;
+      return 0;
     }
   }
-  TScopedFd Dir(Fs);
-  if (int Error = Fs.Open(Folder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW, 0, Dir.Out()); Error != 0) {
+}
+
+} // namespace
+
+int OpenPrivateJournalFolder(IFileSystem& Fs, bool Create, TFolderRef& Folder)
+{
+  const std::string Path = PrivateJournalFolder();
+  if (Path.empty()) {
+    return ENOENT;
+  }
+  if (Create) {
+    if (int Error = MakeFolders(Fs, Path); Error != 0) {
+      return Error;
+    }
+  }
+  TFolderRef Opened;
+  if (int Error = OpenFolder(Fs, Path, Opened); Error != 0) {
     return Error;
   }
   struct stat Info {};
-  if (int Error = Fs.FStat(Dir.Get(), Info); Error != 0) {
+  if (int Error = Fs.FStat(Opened->Fd(), Info); Error != 0) {
     return Error;
   }
   // Anybody else who could write here could take a journal's place.
-  return Info.st_uid == geteuid() && (Info.st_mode & (S_IWGRP | S_IWOTH)) == 0 ? 0 : EACCES;
+  if (Info.st_uid != geteuid() || (Info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    return EACCES;
+  }
+  Folder = std::move(Opened);
+  return 0;
 }
 
 } // namespace Quillmark::Asf

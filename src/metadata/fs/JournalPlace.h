@@ -3,9 +3,10 @@
 // saver: a folder of the saver's own, "~/.local/state/quillmark/journals"
 // under the home folder of the user database (no environment variable is
 // read), created on first use with mode 0700. A journal there is named after
-// the video's inode and the checksum of its real path, so the video's next
-// open by the same user finds it.
-#include "metadata/fs/FileSystem.h"
+// the video's inode, device and file system and the checksum of its real
+// path, so the video's next open by the same user finds it, and a video at
+// the same inode of another disk mounted at the same place does not.
+#include "metadata/fs/SaveNames.h"
 
 #include <cstdint>
 #include <string>
@@ -17,12 +18,12 @@ std::string PrivateJournalFolder();
 // Tests put the folder elsewhere; empty restores the default.
 void SetPrivateJournalFolder(const std::string& Folder);
 
-// The journal's path there for the video at Target (its real path); empty
-// when there is no such folder.
-std::string PrivateJournalPath(const std::string& Target, std::uint64_t Inode);
+// The journal's name there for the video Video at Target (its real path) on
+// the file system of identity FileSystem (statfs's f_fsid).
+std::string PrivateJournalName(const std::string& Target, const struct stat& Video, std::uint64_t FileSystem);
 
-// Creates the folder where missing and checks that it is a folder of the
-// running user that nobody else may write; Folder is its path.
-int PreparePrivateJournalFolder(IFileSystem& Fs, std::string& Folder);
+// Opens the folder, creating it where missing when Create is set, and
+// checks that it is a folder of the running user that nobody else may write.
+int OpenPrivateJournalFolder(IFileSystem& Fs, bool Create, TFolderRef& Folder);
 
 } // namespace Quillmark::Asf

@@ -110,11 +110,22 @@ public:
     return Errno(Result);
   }
 
-  int Rename(const std::string& From, const std::string& To) override
+  int OpenAt(int Dir, const std::string& Name, int Flags, mode_t Mode, int& Fd) override
   {
-    return Errno(::rename(From.c_str(), To.c_str()));
+    do {
+      Fd = ::openat(Dir, Name.c_str(), Flags | O_CLOEXEC, Mode);
+    } while (Fd < 0 && errno == EINTR);
+    return Fd < 0 ? errno : 0;
   }
-  int Unlink(const std::string& Path) override { return Errno(::unlink(Path.c_str())); }
+  int Rename(int FromDir, const std::string& From, int ToDir, const std::string& To, unsigned Flags) override
+  {
+    return Errno(::renameat2(FromDir, From.c_str(), ToDir, To.c_str(), Flags));
+  }
+  int Unlink(int Dir, const std::string& Name) override { return Errno(::unlinkat(Dir, Name.c_str(), 0)); }
+  int StatAt(int Dir, const std::string& Name, struct stat& Info) override
+  {
+    return Errno(::fstatat(Dir, Name.c_str(), &Info, AT_SYMLINK_NOFOLLOW));
+  }
   int Stat(const std::string& Path, struct stat& Info) override { return Errno(::stat(Path.c_str(), &Info)); }
   int LStat(const std::string& Path, struct stat& Info) override
   {
@@ -204,10 +215,10 @@ public:
 
   // Through /proc, which links the descriptor's file itself without the
   // privilege that AT_EMPTY_PATH needs.
-  int LinkFile(int Fd, const std::string& To) override
+  int LinkFile(int Fd, int Dir, const std::string& To) override
   {
     const std::string From = "/proc/self/fd/" + std::to_string(Fd);
-    return Errno(::linkat(AT_FDCWD, From.c_str(), AT_FDCWD, To.c_str(), AT_SYMLINK_FOLLOW));
+    return Errno(::linkat(AT_FDCWD, From.c_str(), Dir, To.c_str(), AT_SYMLINK_FOLLOW));
   }
 };
 
@@ -216,9 +227,10 @@ public:
 const char* FsCallName(TFsCall Call)
 {
   static const char* const Names[FsCallKinds] = {
-      "open",     "close", "pread", "pwrite",  "fsync",           "fdatasync", "fallocate", "rename",
-      "unlink",   "stat",  "fstat", "fstatfs", "copy_file_range", "fchmod",    "fchown",    "xattrs",
-      "realpath", "mkdir", "clone", "syncfs",  "fdpath",          "link",      "lstat"};
+      "open",   "close",  "pread",    "pwrite", "fsync",   "fdatasync",       "fallocate",
+      "rename", "unlink", "stat",     "fstat",  "fstatfs", "copy_file_range", "fchmod",
+      "fchown", "xattrs", "realpath", "mkdir",  "clone",   "syncfs",          "fdpath",
+      "link",   "lstat",  "openat",   "statat"};
   return Names[static_cast<int>(Call)];
 }
 
