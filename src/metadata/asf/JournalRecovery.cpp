@@ -34,10 +34,16 @@ void RemoveLeftCopy(TRecovery& Context)
   }
 }
 
+// Editing: what an open for editing does, or would do, with the side file.
+HRESULT Report(TRecovery& Context, TSideFileState State, const TSaveNames& Place, TSideFileState Editing)
+{
+  Context.Report = {State, Place.Journal, Editing};
+  return S_OK;
+}
+
 HRESULT Report(TRecovery& Context, TSideFileState State, const TSaveNames& Place)
 {
-  Context.Report = {State, Place.Journal};
-  return S_OK;
+  return Report(Context, State, Place, State);
 }
 
 HRESULT Apply(TRecovery& Context, const TJournal& Journal, const TSaveNames& Place)
@@ -50,10 +56,11 @@ HRESULT Apply(TRecovery& Context, const TJournal& Journal, const TSaveNames& Pla
   if (Verdict == TJournalVerdict::NotThisFile) {
     return Report(Context, TSideFileState::Found, Place);
   }
-  if (!Context.Request.MayWrite) {
-    return Report(Context, TSideFileState::Pending, Place);
-  }
   bool Completed = Verdict == TJournalVerdict::Completed;
+  if (!Context.Request.MayWrite) {
+    return Report(Context, TSideFileState::Pending, Place,
+                  Completed ? TSideFileState::Completed : TSideFileState::RolledBack);
+  }
   int Error = Completed ? Context.Fs.FDataSync(Fd) : RollBack(Context.Fs, Fd, Journal);
   if (Error == 0) {
     Error = RemoveJournal(Context.Fs, Place);
@@ -78,7 +85,10 @@ HRESULT RecoverAt(TRecovery& Context, const TSaveNames& Place)
     return Report(Context, TSideFileState::Found, Place);
   case TJournalFile::Incomplete:
     // Cut short while being written: the overwrite it guards never began.
-    if (!Context.Request.MayWrite || RemoveJournal(Context.Fs, Place) != 0) {
+    if (!Context.Request.MayWrite) {
+      return Report(Context, TSideFileState::Found, Place, TSideFileState::Removed);
+    }
+    if (RemoveJournal(Context.Fs, Place) != 0) {
       return Report(Context, TSideFileState::Found, Place);
     }
     return Report(Context, TSideFileState::Removed, Place);
