@@ -77,6 +77,9 @@ constexpr HRESULT E_SIDE_FILE_FOUND = static_cast<HRESULT>(0xC00D0FA2);
 // A header that must grow by rewriting the file, whose copy could not be
 // given the file's owner and group.
 constexpr HRESULT E_OWNER_NOT_KEPT = static_cast<HRESULT>(0xC00D0FA3);
+// The system refused the access a save needs (a folder that takes no new
+// file, a file system mounted read-only).
+constexpr HRESULT E_ACCESS_DENIED = static_cast<HRESULT>(0x80070005);
 
 // A short English name of a result, for messages of the command-line tool.
 std::string ResultName(HRESULT Result);
@@ -224,6 +227,11 @@ enum class TSideFileState {
 struct TSideFileReport {
   TSideFileState State = TSideFileState::None;
   std::string Path; // the side file
+  // What an open for editing does with the side file: after such an open,
+  // State itself; after an open for reading, what one would do, which a
+  // dry run tells without acting (RolledBack or Completed for Pending,
+  // Removed for a side file cut short, Found for one never used).
+  TSideFileState Editing = TSideFileState::None;
 };
 
 // Offered by this program's editor: what the last OpenEx found, whether it
@@ -246,6 +254,11 @@ enum class TFailureCause {
   // A side file beside the video (a journal of a save) that cannot be
   // trusted stops the open or the save; Detail names it.
   SideFileFound,
+  FileChanged,  // another program changed or replaced the file since it was opened
+  HardLinked,   // a header that must grow by rewriting a file with other names
+  OwnerNotKept, // a header that must grow, whose copy could not keep the owner
+  IoError,
+  OutOfMemory,
   Other, // Detail says what the system said
 };
 
@@ -254,16 +267,20 @@ struct TFailureReason {
   std::string Detail; // the system's words, or the side file's name; may be empty
 };
 
-// "not found", "permission denied", "not an ASF file", "damaged header",
-// "held by another program", "disk full", "side file found"; empty for None.
+// The cause in words, such as "disk full" or "side file found"; empty for
+// None and Other.
 std::string FailureCauseText(TFailureCause Cause);
+// A short stable name of the cause for programs that read the tool's JSON,
+// such as "disk-full"; "other" for Other, empty for None.
+std::string FailureCauseKey(TFailureCause Cause);
 // The cause's text and its detail, as "side file found: a.wmv.journal";
 // Other is its detail alone.
 std::string FailureReasonText(const TFailureReason& Reason);
 // The cause of a failed system call's errno; Other with its words for the rest.
 TFailureReason FailureReasonOfErrno(int Error);
 // The cause a result code stands for; Detail goes with the causes that carry
-// the system's words (Other, and a copy that could not keep its owner).
+// the system's words (Other, an I/O error, a copy that could not keep its
+// owner).
 TFailureReason FailureReasonOfResult(HRESULT Result, const std::string& Detail);
 
 // Offered by this program's editor: the reason of the last OpenEx or Flush

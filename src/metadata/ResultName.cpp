@@ -33,6 +33,8 @@ std::string ResultName(HRESULT Result)
     return "the file has other hard links, and its header can grow only by rewriting the file";
   case E_SIDE_FILE_FOUND:
     return "a side file of an interrupted save was found";
+  case E_ACCESS_DENIED:
+    return "permission denied";
   case E_OWNER_NOT_KEPT:
     return "the file must be rewritten to grow, and the copy could not keep its owner";
   default:

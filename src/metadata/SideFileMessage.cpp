@@ -17,6 +17,19 @@ std::string Quoted(std::string_view Text)
   return Result;
 }
 
+// What an open for editing will do with an interrupted save it finds.
+std::string PendingOutcome(TSideFileState Editing)
+{
+  switch (Editing) {
+  case TSideFileState::RolledBack:
+    return "opening it for editing puts the old header back from the side file.";
+  case TSideFileState::Completed:
+    return "the save had finished, and opening it for editing keeps it and removes the side file.";
+  default:
+    return "opening it for editing puts its header back in order.";
+  }
+}
+
 } // namespace
 
 TSideFileReport SideFileReportOf(const TRef<IWMMetadataEditor2>& Editor)
@@ -34,12 +47,18 @@ std::u16string SideFileMessage(const TSideFileReport& Report, std::string_view V
   case TSideFileState::None:
     return {};
   case TSideFileState::Found:
+    if (Report.Editing == TSideFileState::Removed) {
+      Text = "The side file " + Side + " of " + Name +
+             " was cut short while being written; the file was never changed.\r\rThe file is shown as it "
+             "is; opening it for editing removes the side file.";
+      break;
+    }
     Text = "The side file " + Side + " was not used: it cannot be shown to be an interrupted save of " +
            Name + ".\r\rThe file is shown as it is, and it cannot be saved until the side file is removed.";
     break;
   case TSideFileState::Pending:
     Text = "The side file " + Side + " holds an interrupted save of " + Name +
-           ".\r\rThe file is shown as it is; opening it for editing puts its header back in order.";
+           ".\r\rThe file is shown as it is; " + PendingOutcome(Report.Editing);
     break;
   case TSideFileState::RolledBack:
     Text = "An interrupted save of " + Name + " was undone with its side file " + Side + ".";

@@ -5,6 +5,7 @@
 #include "metadata/PictureRules.h"
 #include "metadata/SideFileMessage.h"
 #include "metadata/TextConversion.h"
+#include "metadata/asf/MetadataEditorImpl.h"
 
 #include <vector>
 
@@ -78,17 +79,32 @@ std::string OpenCatalogue(const std::string& Path, TOpenAccess Access, TOpenedCa
   const DWORD Rights = Access == TOpenAccess::ReadWrite ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
   const DWORD Share = Access == TOpenAccess::ReadWrite ? 0 : FILE_SHARE_READ;
   const HRESULT Result = Opened.Editor->OpenEx(PathToUtf16(Path).c_str(), Rights, Share);
-  Opened.SideFile = SideFileLine(SideFileReportOf(Opened.Editor), Path);
+  Opened.SideFileReport = SideFileReportOf(Opened.Editor);
+  Opened.SideFile = SideFileLine(Opened.SideFileReport, Path);
   if (Result != S_OK) {
-    const TFailureReason Reason = LastFailureOf(Opened.Editor, Result);
+    Opened.Failure = LastFailureOf(Opened.Editor, Result);
     Opened.Editor.reset();
-    return WithReason(OpenFailureMessage(Path), Reason);
+    return WithReason(OpenFailureMessage(Path), Opened.Failure);
   }
   if (!ReadCatalogue(Opened.Editor, Opened.Values, Separator)) {
     Opened.Editor->Close();
     Opened.Editor.reset();
     return "Failed to read metadata!";
   }
+  return {};
+}
+
+std::string DetachFromFile(TOpenedCatalogue& Opened)
+{
+  const auto* Reader = dynamic_cast<const Asf::TMetadataEditor*>(Opened.Editor.get());
+  auto Copy = std::make_shared<Asf::TMetadataEditor>();
+  const HRESULT Result = Reader != nullptr ? Copy->OpenCopyOf(*Reader) : E_INVALID_REQUEST;
+  Opened.Editor->Close();
+  Opened.Editor.reset();
+  if (Result != S_OK) {
+    return "Failed to read metadata!";
+  }
+  Opened.Editor = std::move(Copy);
   return {};
 }
 

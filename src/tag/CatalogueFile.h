@@ -16,12 +16,21 @@ struct TOpenedCatalogue {
   TCatalogueValues Values;
   // What the open found of an interrupted save, on one line; empty for nothing.
   std::string SideFile;
+  TSideFileReport SideFileReport;
+  // Why the open failed, when it did.
+  TFailureReason Failure;
 };
 
 // Creates an editor, opens the file (ReadWrite: exclusively, as the window
 // does; Read: shared with other readers) and reads the catalogue. Empty on
 // success; otherwise the message, and no file is held.
 std::string OpenCatalogue(const std::string& Path, TOpenAccess Access, TOpenedCatalogue& Opened);
+
+// For a dry run: the editor, opened for reading, lets the file go for one
+// over a copy of its header in memory, which takes changes as the file's
+// own would but can never write. Empty on success; otherwise the message,
+// and no editor is held.
+std::string DetachFromFile(TOpenedCatalogue& Opened);
 
 // Checks Values and writes them into the open editor; nothing reaches the
 // file yet. Each refusal goes to Messages; true when the values were taken.

@@ -70,9 +70,11 @@ int ListFolder(const std::string& Folder, std::vector<TEntry>& Entries)
 
 // Where the folder records what an entry is, a regular file or a folder
 // needs no status call of its own: a collection of hundreds of videos is
-// listed in one pass. A link, or an entry of unrecorded type, is looked
-// at: only regular files are taken, and a link to a folder is not a
-// subfolder, for it may lead back up, or anywhere.
+// listed in one pass. An entry of unrecorded type is looked at without
+// following it. A link is never followed, to a file or to a folder: in a
+// folder others may write, a link planted there would have the batch
+// rewrite whatever file it leads to, one its owner never named; and a
+// link to a folder may lead back up, or anywhere.
 void SortEntry(TWalk& Walk, const std::string& Path, const TEntry& Entry,
                std::vector<std::pair<std::string, struct stat>>& Subfolders)
 {
@@ -85,26 +87,16 @@ void SortEntry(TWalk& Walk, const std::string& Path, const TEntry& Entry,
     }
     return;
   case DT_DIR:
-    if (Walk.Recursive && stat(Path.c_str(), &Info) == 0 && S_ISDIR(Info.st_mode)) {
-      Subfolders.emplace_back(Path, Info);
-    }
-    return;
-  case DT_LNK:
-    if (Asf && stat(Path.c_str(), &Info) == 0 && S_ISREG(Info.st_mode)) {
-      Walk.Files.push_back(Path);
-    }
-    return;
   case DT_UNKNOWN:
     break;
   default:
-    return; // a pipe, device or socket, whatever its name
+    return; // a link, pipe, device or socket, whatever its name
   }
-  if (stat(Path.c_str(), &Info) != 0) {
+  if (lstat(Path.c_str(), &Info) != 0) {
     return;
   }
   if (S_ISDIR(Info.st_mode)) {
-    struct stat Own {};
-    if (Walk.Recursive && lstat(Path.c_str(), &Own) == 0 && !S_ISLNK(Own.st_mode)) {
+    if (Walk.Recursive) {
       Subfolders.emplace_back(Path, Info);
     }
   } else if (S_ISREG(Info.st_mode) && Asf) {

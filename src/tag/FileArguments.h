@@ -12,8 +12,9 @@ bool HasAsfExtension(const std::string& Name);
 // Expands Arguments in order. A file is kept whatever its name; a folder
 // gives the ASF files directly in it, sorted by name, and with Recursive
 // those of its subfolders too, after its own files. From a folder only
-// regular files are taken (links to them too); links to folders are not
-// followed, and no folder is walked twice.
+// regular files and subfolders are taken: a link in it, to a file or to a
+// folder, is passed over like any other entry that is not an ASF file, and
+// no folder is walked twice. A link named in Arguments itself is followed.
 // A folder that cannot be read, or that holds no ASF file, is reported as
 // "FOLDER: message" on Err; false then.
 bool ExpandFileArguments(const std::vector<std::string>& Arguments, bool Recursive,

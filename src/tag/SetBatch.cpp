@@ -112,10 +112,18 @@ bool TSetBatch::Save()
   });
   bool Saved = true;
   for (std::size_t At = 0; At < FPending.size(); ++At) {
+    const TPending& Pending = FPending[At];
     if (Results[At] != S_OK) {
+      const TFailureReason Reason = LastFailureOf(Pending.Opened.Editor, Results[At]);
+      const std::string Message = WithReason(SaveFailureMessage(Pending.File), Reason);
       BreakLine();
-      FErr << FPending[At].File << ": " << SaveFailureMessage(FPending[At].File) << '\n';
+      FErr << Pending.File << ": " << Message << '\n';
+      if (FReport != nullptr) {
+        FReport->Failed(Pending.Position, FailureCauseKey(Reason.Cause), Message);
+      }
       Saved = false;
+    } else if (FReport != nullptr) {
+      FReport->Saved(Pending.Position);
     }
     // A failed save leaves the changes in the editor: they are discarded.
     FPending[At].Opened.Editor->Close();

@@ -2,6 +2,7 @@
 // Saving the files of one set command in groups whose saves share their
 // syncs, with a progress line "n of N  FILE" on a terminal.
 #include "tag/CatalogueFile.h"
+#include "tag/SetReport.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -36,10 +37,13 @@ public:
   // values themselves are let go: the editor holds them.
   void Add(std::size_t Position, const std::string& File, TOpenedCatalogue Opened);
   // Saves the group waiting and lets go of its files; each failure is a line
-  // "FILE: message". False when one failed.
+  // "FILE: message (cause)", the cause as the editor gives it (a side file's
+  // own name among them). False when one failed.
   bool Save();
   // Ends a progress line still open, so that a message starts on its own.
   void BreakLine();
+  // Tells Report of each file saved or not; it must outlive the batch.
+  void ReportTo(TSetReport& Report) { FReport = &Report; }
 
 private:
   struct TPending {
@@ -62,6 +66,7 @@ private:
   std::uint64_t FPictureBytes = 0; // of the group waiting
   std::pair<dev_t, ino_t> FNext{}; // the file MakeRoom looked at last
   std::vector<TPending> FPending;
+  TSetReport* FReport = nullptr;
 };
 
 } // namespace Quillmark

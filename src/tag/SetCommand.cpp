@@ -8,14 +8,17 @@
 #include "tag/FileArguments.h"
 #include "tag/LayoutFromName.h"
 #include "tag/SetBatch.h"
+#include "tag/SetReport.h"
 #include "tag/ShowCommand.h"
 #include "tag/VideoWork.h"
 
 #include "metadata/BoundedRead.h"
 #include "tag/BoundedJson.h"
 
+#include <algorithm>
 #include <cstring>
 #include <ostream>
+#include <sstream>
 
 namespace Quillmark {
 
@@ -205,19 +208,44 @@ std::string Shown(const std::string& Text)
   return Text.empty() ? "(empty)" : Text;
 }
 
-// The values that would change, as show prints them: "  Label: old -> new".
-void PrintChanges(const std::string& File, const TCatalogueValues& Before, const TCatalogueValues& After,
-                  std::ostream& Out)
+// The values that would change, as show prints them.
+std::vector<TValueChange> ChangesBetween(const TCatalogueValues& Before, const TCatalogueValues& After)
 {
   const auto Old = ValueLines(Before);
   const auto New = ValueLines(After);
-  std::string Lines;
+  std::vector<TValueChange> Changes;
   for (std::size_t At = 0; At < Old.size() && At < New.size(); ++At) {
     if (Old[At].second != New[At].second) {
-      Lines += "  " + Old[At].first + ": " + Shown(Old[At].second) + " -> " + Shown(New[At].second) + "\n";
+      Changes.push_back({Old[At].first, Old[At].second, New[At].second});
     }
   }
-  Out << File << (Lines.empty() ? ": no change\n" : ": would be saved\n") << Lines;
+  return Changes;
+}
+
+// What an open for editing would do first with the side file a dry run's
+// open for reading found.
+std::string FirstStep(const TSideFileReport& Report)
+{
+  switch (Report.Editing) {
+  case TSideFileState::RolledBack:
+    return " (first the interrupted save would be undone)";
+  case TSideFileState::Completed:
+    return " (first the finished interrupted save would be kept)";
+  case TSideFileState::Removed:
+    return " (first the unfinished side file would be removed)";
+  default:
+    return {};
+  }
+}
+
+// "FILE: would be saved" and each change "  Label: old -> new".
+void PrintChanges(const std::string& File, const std::string& Outcome,
+                  const std::vector<TValueChange>& Changes, std::ostream& Out)
+{
+  Out << File << ": " << Outcome << '\n';
+  for (const TValueChange& Change : Changes) {
+    Out << "  " << Change.Label << ": " << Shown(Change.Old) << " -> " << Shown(Change.New) << '\n';
+  }
 }
 
 void PrintMessages(const std::string& File, const std::vector<std::string>& Messages, TSetBatch& Batch,
@@ -231,52 +259,136 @@ void PrintMessages(const std::string& File, const std::vector<std::string>& Mess
   }
 }
 
-// Opens the file and writes the new values into its editor. A dry run then
-// reads them back, prints what would change and lets the file go; a real
-// one hands the file to the batch. False when the file failed.
-bool SetFile(const TSetOptions& Options, const TChanges& Changes, std::size_t Position,
-             const std::string& File, TSetBatch& Batch, std::ostream& Out, std::ostream& Err)
+std::string Joined(const std::vector<std::string>& Lines)
 {
+  std::string Text;
+  for (const std::string& Line : Lines) {
+    Text += (Text.empty() ? "" : " ") + Line;
+  }
+  return Text;
+}
+
+// One file of the command, and where its outcome goes.
+struct TFileRun {
+  const TSetOptions& Options;
+  const TChanges& Changes;
+  std::size_t Position;
+  const std::string& File;
+  TSetBatch& Batch;
+  TSetReport& Report;
+  std::ostream& Out;
+  std::ostream& Err;
+};
+
+bool Fail(const TFileRun& Run, const std::string& Key, const std::vector<std::string>& Messages)
+{
+  PrintMessages(Run.File, Messages, Run.Batch, Run.Err);
+  Run.Report.Failed(Run.Position, Key, Joined(Messages));
+  return false;
+}
+
+// The video work says what went wrong on lines "FILE: message" of its own.
+bool ApplyVideo(const TFileRun& Run, TCatalogueValues& Values)
+{
+  std::ostringstream Said;
+  std::ostream& Out = Run.Options.Json ? Run.Err : Run.Out;
+  if (Run.Options.VideoWork->ApplyVideoChanges(Run.Options.Video, Run.File, Values, Out, Said)) {
+    Run.Err << Said.str();
+    return true;
+  }
+  Run.Err << Said.str();
+  std::string Text = Said.str();
+  const std::string Prefix = Run.File + ": ";
+  for (std::size_t At = Text.find(Prefix); At != std::string::npos; At = Text.find(Prefix)) {
+    Text.erase(At, Prefix.size());
+  }
+  while (!Text.empty() && Text.back() == '\n') {
+    Text.pop_back();
+  }
+  std::replace(Text.begin(), Text.end(), '\n', ' ');
+  Run.Report.Failed(Run.Position, TSetReport::VideoKey, Text);
+  return false;
+}
+
+// A dry run's outcome: what would change, and whether a side file no save
+// may pass would stop the save.
+bool TellDryRun(const TFileRun& Run, const TOpenedCatalogue& Opened, const TCatalogueValues& Before,
+                const TCatalogueValues& After)
+{
+  const std::vector<TValueChange> Changes = ChangesBetween(Before, After);
+  const TSideFileReport& Side = Opened.SideFileReport;
+  if (!Changes.empty() && Side.Editing == TSideFileState::Found) {
+    if (!Run.Options.Json) {
+      PrintChanges(Run.File, "would not be saved", Changes, Run.Out);
+    }
+    const TFailureReason Reason{TFailureCause::SideFileFound, Side.Path};
+    return Fail(Run, FailureCauseKey(Reason.Cause), {WithReason("would not be saved", Reason)});
+  }
+  if (Run.Options.Json) {
+    Run.Report.WouldSave(Run.Position, Changes);
+  } else {
+    PrintChanges(Run.File, Changes.empty() ? "no change" : "would be saved" + FirstStep(Side), Changes,
+                 Run.Out);
+  }
+  return true;
+}
+
+// Opens the file and writes the new values into its editor. A real run
+// hands the file to the batch. A dry run opens it for reading only, so
+// that it neither acts on a side file (it tells what a save would do with
+// one) nor takes the file from other readers, changes a copy of the header
+// in memory and tells what would change. False when the file failed.
+bool SetFile(const TFileRun& Run)
+{
+  const TSetOptions& Options = Run.Options;
+  const std::string& File = Run.File;
+  Run.Report.Begin(Run.Position, File);
   TOpenedCatalogue Opened;
-  std::vector<std::string> Messages;
-  const std::string Message = OpenCatalogue(File, TOpenAccess::ReadWrite, Opened);
+  std::string Message =
+      OpenCatalogue(File, Options.DryRun ? TOpenAccess::Read : TOpenAccess::ReadWrite, Opened);
   if (!Opened.SideFile.empty()) {
-    PrintMessages(File, {Opened.SideFile}, Batch, Err);
+    PrintMessages(File, {Opened.SideFile}, Run.Batch, Run.Err);
+    Run.Report.SideFile(Run.Position, Opened.SideFileReport, Opened.SideFile);
   }
   if (!Message.empty()) {
-    PrintMessages(File, {Message}, Batch, Err);
-    return false;
+    const bool Known = Opened.Failure.Cause != TFailureCause::None;
+    return Fail(Run, Known ? FailureCauseKey(Opened.Failure.Cause) : TSetReport::UnreadableKey, {Message});
+  }
+  if (Options.DryRun) {
+    if (Message = DetachFromFile(Opened); !Message.empty()) {
+      return Fail(Run, TSetReport::UnreadableKey, {Message});
+    }
   }
   // Only a dry run shows the values as they were.
   const TCatalogueValues Before = Options.DryRun ? Opened.Values : TCatalogueValues{};
-  Apply(Options, Changes, Opened.Values);
-  if (Options.Video.Any() &&
-      !Options.VideoWork->ApplyVideoChanges(Options.Video, File, Opened.Values, Out, Err)) {
+  Apply(Options, Run.Changes, Opened.Values);
+  if (Options.Video.Any() && !ApplyVideo(Run, Opened.Values)) {
     Opened.Editor->Close();
     return false;
   }
+  std::vector<std::string> Messages;
   if (Options.LayoutFromName) {
     if (std::string Refusal = ApplyNameLayout(File, Opened.Values); !Refusal.empty()) {
       Messages.push_back(std::move(Refusal));
     }
   }
   bool Written = Messages.empty() && WriteValues(Opened, Messages);
-  if (Written && Options.DryRun) {
-    TCatalogueValues After;
-    Written = ReadValues(Opened, After);
-    if (Written) {
-      PrintChanges(File, Before, After, Out);
-    } else {
-      Messages.emplace_back("Failed to read metadata!");
-    }
+  TCatalogueValues After;
+  if (Written && Options.DryRun && !ReadValues(Opened, After)) {
+    Written = false;
+    Messages.emplace_back("Failed to read metadata!");
   }
-  PrintMessages(File, Messages, Batch, Err);
-  if (!Written || Options.DryRun) {
-    // The changes are still in the editor only: they are discarded.
+  // The changes still in the editor only are discarded with it.
+  if (!Written) {
     Opened.Editor->Close();
-    return Written;
+    return Fail(Run, TSetReport::RefusedKey, Messages);
   }
-  Batch.Add(Position, File, std::move(Opened));
+  PrintMessages(File, Messages, Run.Batch, Run.Err);
+  if (Options.DryRun) {
+    Opened.Editor->Close();
+    return TellDryRun(Run, Opened, Before, After);
+  }
+  Run.Batch.Add(Run.Position, File, std::move(Opened));
   return true;
 }
 
@@ -300,12 +412,14 @@ int RunSet(const TSetOptions& Options, std::ostream& Out, std::ostream& Err)
   }
   std::vector<std::string> Files;
   int Status = ExpandFileArguments(Options.Files, Options.Recursive, Files, Err) ? 0 : 1;
+  TSetReport Report(Options.Json);
   TSetBatch Batch(Files.size(), Options.ShowProgress && !Options.DryRun, Err);
+  Batch.ReportTo(Report);
   for (std::size_t Position = 0; Position < Files.size(); ++Position) {
     if (!Options.DryRun && !Batch.MakeRoom(Files[Position])) {
       Status = 1;
     }
-    if (!SetFile(Options, Changes, Position, Files[Position], Batch, Out, Err)) {
+    if (!SetFile({Options, Changes, Position, Files[Position], Batch, Report, Out, Err})) {
       Status = 1;
     }
   }
@@ -313,6 +427,7 @@ int RunSet(const TSetOptions& Options, std::ostream& Out, std::ostream& Err)
     Status = 1;
   }
   Batch.BreakLine();
+  Report.Print(Out);
   return Status;
 }
 

@@ -45,6 +45,9 @@ struct TSetOptions {
   // What makes those changes; the tool built without video work has none.
   const TVideoWork* VideoWork = nullptr;
   bool DryRun = false;
+  // One JSON array on Out, an object per file with what became of it
+  // (see SetReport.h); the messages still go to Err.
+  bool Json = false;
   bool ShowProgress = false;
   bool Recursive = false; // folders among Files: their subfolders too
   std::vector<std::string> Files;
@@ -57,8 +60,8 @@ bool TicksStereo(const TSetOptions& Options);
 // 0 when every file was saved (or, with DryRun, would be); 1 when one was
 // not: each message is a line "FILE: message" on Err, and the other files are
 // still tried. 2, before any file is tried, when the values file or a
-// picture cannot be used. A dry run prints on Out, for each file, each
-// value that would change, old and new. Files are saved in groups that
+// picture cannot be used. A dry run opens each file for reading only and
+// prints on Out, for each file, each value that would change, old and new. Files are saved in groups that
 // share their syncs (see FlushEditors).
 int RunSet(const TSetOptions& Options, std::ostream& Out, std::ostream& Err);
 

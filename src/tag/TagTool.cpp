@@ -155,7 +155,11 @@ void AddSet(CLI::App& App, TCommands& Commands)
                   "options then change it further")
       ->type_name("FILE.json");
   AddVideoChangeOptions(*Set, O.Video);
-  Set->add_flag("--dry-run", O.DryRun, "Print each value that would change, old and new, but write nothing");
+  Set->add_flag(
+      "--dry-run", O.DryRun,
+      "Print each value that would change, old and new, but write nothing (the files are only read)");
+  Set->add_flag("--json", O.Json,
+                "Print a JSON array, one object per file: saved, or the error and its cause");
   AddFiles(*Set, O.Files, O.Recursive);
 }
 

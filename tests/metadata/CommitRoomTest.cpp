@@ -299,7 +299,8 @@ TEST_F(GrowingSaveTest, FileSystemThatCannotCloneGetsACopyWithTheLargerRoom)
 
 TEST_F(GrowingSaveTest, CloneThatFailsLeavesTheFileAsItWas)
 {
-  for (auto [Errno, Expected] : {std::pair{EIO, E_IO_FAILURE}, std::pair{ENOSPC, E_DISK_FULL}}) {
+  for (auto [Errno, Expected] :
+       {std::pair{EIO, E_IO_FAILURE}, std::pair{ENOSPC, E_DISK_FULL}, std::pair{EACCES, E_ACCESS_DENIED}}) {
     SetUp();
     TFaultFileSystem Fs;
     Fs.EmulateClone(4096);

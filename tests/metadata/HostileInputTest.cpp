@@ -274,8 +274,9 @@ TEST(FailureReasons, EachFailedOpenSaysWhy)
   EXPECT_EQ(FailureReasonOfErrno(EACCES).Cause, TFailureCause::PermissionDenied);
   EXPECT_EQ(FailureReasonOfErrno(EROFS).Cause, TFailureCause::PermissionDenied);
   EXPECT_EQ(FailureReasonOfErrno(ENOSPC).Cause, TFailureCause::DiskFull);
-  EXPECT_EQ(FailureReasonOfErrno(EIO).Cause, TFailureCause::Other);
-  EXPECT_FALSE(FailureReasonOfErrno(EIO).Detail.empty());
+  EXPECT_EQ(FailureReasonOfErrno(EIO).Cause, TFailureCause::IoError);
+  EXPECT_EQ(FailureReasonOfErrno(ELOOP).Cause, TFailureCause::Other);
+  EXPECT_FALSE(FailureReasonOfErrno(ELOOP).Detail.empty());
   EXPECT_EQ(FailureReasonText({TFailureCause::SideFileFound, "a.wmv.journal"}),
             "side file found: a.wmv.journal");
   // An editor that gives no reason still has one from its result.

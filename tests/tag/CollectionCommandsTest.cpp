@@ -70,7 +70,7 @@ TEST_F(CollectionCommands, AFolderMeansTheAsfFilesInIt)
   std::filesystem::create_directories(FDir.File("lib/folder.wmv"));
   const std::string Lib = Path("lib");
   const std::vector<std::string> Direct = {Lib + "/A.WMA", Lib + "/b.wmv", Lib + "/c.Asf",
-                                           Lib + "/linked.wmv", Lib + "/we\nird [x].wmv"};
+                                           Lib + "/we\nird [x].wmv"};
   std::vector<std::string> Recursive = Direct;
   Recursive.push_back(Lib + "/sub/d.wmv");
   Recursive.push_back(Lib + "/sub/deeper/e.asf");
@@ -104,6 +104,38 @@ TEST_F(CollectionCommands, AFolderMeansTheAsfFilesInIt)
     EXPECT_EQ(Shown(File)["author"], "Folder") << File;
   }
   EXPECT_EQ(ReadFileBytes(FDir.File("lib/notes.txt")), Notes);
+}
+
+// A shared folder may hold links others planted: a folder argument takes
+// none of them, while the same link named on its own is the user's choice.
+TEST_F(CollectionCommands, LinksInAFolderAreNeverFollowedButANamedLinkIs)
+{
+  MakeFile("shared/own.wmv");
+  const std::string Private = MakeFile("private/mine.wmv");
+  MakeFile("private/deeper/also.wmv");
+  std::filesystem::create_symlink(Private, FDir.File("shared/planted.wmv"));
+  std::filesystem::create_symlink(FDir.File("private"), FDir.File("shared/private"));
+  const TBytes Mine = ReadFileBytes(Private);
+  const TBytes Also = ReadFileBytes(FDir.File("private/deeper/also.wmv"));
+
+  for (const std::vector<std::string>& Arguments :
+       {std::vector<std::string>{"set", "--title", "X", Path("shared")},
+        std::vector<std::string>{"set", "-r", "--title", "X", Path("shared")},
+        std::vector<std::string>{"show", "-r", Path("shared")},
+        std::vector<std::string>{"dump", "-r", Path("shared")}}) {
+    TRun R = RunTool(Arguments);
+    EXPECT_EQ(R.Status, 0) << Arguments[1] << R.Err;
+    EXPECT_EQ(R.Err, "") << Arguments[1];
+    EXPECT_EQ(R.Out.find("planted"), std::string::npos) << Arguments[1];
+    EXPECT_EQ(R.Out.find("mine.wmv"), std::string::npos) << Arguments[1];
+  }
+  EXPECT_EQ(Shown(Path("shared/own.wmv"))["title"], "X");
+  EXPECT_EQ(ReadFileBytes(Private), Mine);
+  EXPECT_EQ(ReadFileBytes(FDir.File("private/deeper/also.wmv")), Also);
+
+  TRun Named = RunTool({"set", "--title", "Y", Path("shared/planted.wmv")});
+  EXPECT_EQ(Named.Status, 0) << Named.Err;
+  EXPECT_EQ(Shown(Private)["title"], "Y");
 }
 
 TEST(LayoutFromName, ReadsTheConventionalTagsAsWholeTokens)

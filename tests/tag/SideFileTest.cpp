@@ -6,7 +6,10 @@
 #include "metadata/fs/Journal.h"
 #include "tag/ToolRun.h"
 
+#include <functional>
 #include <gtest/gtest.h>
+#include <map>
+#include <nlohmann/json.hpp>
 #include <sys/stat.h>
 
 namespace QuillmarkTest {
@@ -44,6 +47,19 @@ protected:
   }
 
   std::string Line(const std::string& Text) const { return Video().string() + ": " + Text + "\n"; }
+
+  // The folder's entries with their bytes and modification times.
+  std::map<std::string, std::pair<TBytes, std::int64_t>> Snapshot() const
+  {
+    std::map<std::string, std::pair<TBytes, std::int64_t>> Entries;
+    for (const auto& Entry : std::filesystem::directory_iterator(FDir.Path())) {
+      struct stat Info {};
+      EXPECT_EQ(::stat(Entry.path().c_str(), &Info), 0);
+      Entries[Entry.path().filename()] = {ReadFileBytes(Entry.path()),
+                                          Info.st_mtim.tv_sec * 1000000000LL + Info.st_mtim.tv_nsec};
+    }
+    return Entries;
+  }
 
   TTempDir FDir;
   TBytes FOriginal;
@@ -86,6 +102,60 @@ TEST_F(TagSideFiles, ShowLeavesTheFilesOwnJournalAndSetRecoversItFirst)
                           Journal().string() + "'."));
   EXPECT_FALSE(std::filesystem::exists(Journal()));
   EXPECT_NE(ReadFileBytes(Video()), FOriginal);
+}
+
+// A dry run only reads: whatever side file it finds stays as it is, and it
+// says what a save would do with it first.
+TEST_F(TagSideFiles, DryRunActsOnNoSideFileAndTellsWhatASaveWouldDo)
+{
+  struct TCase {
+    const char* Name;
+    std::function<void()> Plant;
+    int Status;
+    const char* Told; // in the side file's line
+    const char* Outcome;
+    const char* Editing; // in --json
+  };
+  const auto Foreign = [this] {
+    WriteFileBytes(Journal(), TBytes(100, 0x41));
+    ASSERT_EQ(::chmod(Journal().c_str(), 0666), 0);
+  };
+  const auto CutShort = [this] {
+    WriteFileBytes(Journal(), TBytes(100, 0x41));
+    ASSERT_EQ(::chmod(Journal().c_str(), 0600), 0);
+  };
+  const TCase Cases[] = {
+      {"own", [this] { PlantOwnJournal(); }, 0, "opening it for editing puts the old header back",
+       ": would be saved (first the interrupted save would be undone)\n", "rolled-back"},
+      {"cut short", CutShort, 0, "opening it for editing removes the side file",
+       ": would be saved (first the unfinished side file would be removed)\n", "removed"},
+      {"foreign", Foreign, 1, "it cannot be saved until the side file is removed", ": would not be saved\n",
+       "found"},
+  };
+  for (const TCase& Case : Cases) {
+    SetUp();
+    std::filesystem::remove(Journal());
+    Case.Plant();
+    const auto Before = Snapshot();
+    TRun Text = RunTool({"set", "--dry-run", "--title", "New", Video().string()});
+    TRun Json = RunTool({"set", "--dry-run", "--json", "--title", "New", Video().string()});
+    EXPECT_EQ(Snapshot(), Before) << Case.Name;
+    EXPECT_EQ(Text.Status, Case.Status) << Case.Name << Text.Err;
+    EXPECT_EQ(Text.Err.rfind(Video().string() + ": The side file '" + Journal().string(), 0), 0U)
+        << Case.Name << Text.Err;
+    EXPECT_NE(Text.Err.find(Case.Told), std::string::npos) << Case.Name << Text.Err;
+    EXPECT_EQ(Text.Out.rfind(Video().string() + Case.Outcome + "  Title: Old title -> New\n", 0), 0U)
+        << Case.Name << Text.Out;
+    const nlohmann::json File = nlohmann::json::parse(Json.Out).at(0);
+    EXPECT_EQ(File["sideFile"]["path"], Journal().string()) << Case.Name;
+    EXPECT_EQ(File["sideFile"]["editing"], Case.Editing) << Case.Name;
+  }
+  // A real save then does what the dry run told.
+  TRun Set = RunTool({"set", "--json", "--title", "New", Video().string()});
+  EXPECT_EQ(Set.Status, 1);
+  const nlohmann::json Refused = nlohmann::json::parse(Set.Out).at(0);
+  EXPECT_EQ(Refused["saved"], false);
+  EXPECT_EQ(Refused["error"]["key"], "side-file-found");
 }
 
 } // namespace

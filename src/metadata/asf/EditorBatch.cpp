@@ -47,6 +47,7 @@ void AddOrFlush(const std::vector<TRef<IWMMetadataEditor>>& Editors, Asf::THeade
         continue;
       }
       if (Results[Position] != S_OK) {
+        Editor->NoteSaveFailure(Results[Position]);
         continue; // Flush's failure: the file stays open with the changes
       }
     }
@@ -82,6 +83,8 @@ void FlushEditors(const std::vector<TRef<IWMMetadataEditor>>& Editors, std::vect
     // As after Flush: a saved file is let go, a failed one stays open.
     if (Result == S_OK) {
       Queued[Entry].Editor->Close();
+    } else {
+      Queued[Entry].Editor->NoteSaveFailure(Result);
     }
   }
 }

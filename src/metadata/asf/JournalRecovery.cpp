@@ -38,10 +38,16 @@ void RemoveLeftCopy(TRecovery& Context)
   Temp.Own = {};
 }
 
+// Editing: what an open for editing does, or would do, with the side file.
+HRESULT Report(TRecovery& Context, TSideFileState State, const TSideFile& Place, TSideFileState Editing)
+{
+  Context.Report = {State, Place.Path(), Editing};
+  return S_OK;
+}
+
 HRESULT Report(TRecovery& Context, TSideFileState State, const TSideFile& Place)
 {
-  Context.Report = {State, Place.Path()};
-  return S_OK;
+  return Report(Context, State, Place, State);
 }
 
 HRESULT Apply(TRecovery& Context, const TJournal& Journal, const TSideFile& Place, TJournalWhere Where)
@@ -54,10 +60,11 @@ HRESULT Apply(TRecovery& Context, const TJournal& Journal, const TSideFile& Plac
   if (Verdict == TJournalVerdict::NotThisFile) {
     return Report(Context, TSideFileState::Found, Place);
   }
-  if (!Context.Request.MayWrite) {
-    return Report(Context, TSideFileState::Pending, Place);
-  }
   bool Completed = Verdict == TJournalVerdict::Completed;
+  if (!Context.Request.MayWrite) {
+    return Report(Context, TSideFileState::Pending, Place,
+                  Completed ? TSideFileState::Completed : TSideFileState::RolledBack);
+  }
   int Error = Completed ? Context.Fs.FDataSync(Fd) : RollBack(Context.Fs, Fd, Journal);
   if (Error == 0) {
     Error = RemoveJournal(Context.Fs, Place);
@@ -82,7 +89,10 @@ HRESULT RecoverAt(TRecovery& Context, TSideFile& Place, TJournalWhere Where)
     return Report(Context, TSideFileState::Found, Place);
   case TJournalFile::Incomplete:
     // Cut short while being written: the overwrite it guards never began.
-    if (!Context.Request.MayWrite || RemoveJournal(Context.Fs, Place) != 0) {
+    if (!Context.Request.MayWrite) {
+      return Report(Context, TSideFileState::Found, Place, TSideFileState::Removed);
+    }
+    if (RemoveJournal(Context.Fs, Place) != 0) {
       return Report(Context, TSideFileState::Found, Place);
     }
     return Report(Context, TSideFileState::Removed, Place);

@@ -143,6 +143,26 @@ HRESULT TMetadataEditor::OpenMemory(std::span<const std::uint8_t> Bytes)
   });
 }
 
+HRESULT TMetadataEditor::OpenCopyOf(const TMetadataEditor& Other)
+{
+  return Guarded([&] {
+    if (FOpen || &Other == this) {
+      return E_INVALID_STATE;
+    }
+    Other.RequireOpen();
+    try {
+      FOriginalHeader = Other.FOriginalHeader;
+      FHeader = Other.FHeader;
+      FWritable = true;
+      FOpen = true;
+    } catch (...) {
+      Release();
+      throw;
+    }
+    return S_OK;
+  });
+}
+
 HRESULT TMetadataEditor::Close()
 {
   Release();
@@ -167,7 +187,34 @@ void TMetadataEditor::CommitChanges()
 {
   HRESULT Result = CommitHeader(CommitRequest());
   if (Result != S_OK) {
-    throw EAsfError(Result, "the header could not be saved");
+    throw EAsfError(Result, "the header could not be saved", SaveFailureReason(Result));
+  }
+}
+
+// A save only says that something is at a journal's name; the user is told
+// which file to look at, found again the way the open looks for it, without
+// acting on it.
+TFailureReason TMetadataEditor::SaveFailureReason(HRESULT Result) const
+{
+  TFailureReason Reason = FailureReasonOfResult(Result, {});
+  if (Reason.Cause == TFailureCause::Other) {
+    Reason.Detail = ResultName(Result);
+  }
+  if (Result == E_SIDE_FILE_FOUND && FFile) {
+    TSideFileReport Found;
+    if (RecoverJournal({FFile->Path(), FFile->Descriptor(), false, nullptr, nullptr}, Found) == S_OK) {
+      Reason.Detail = Found.Path;
+    }
+  }
+  return Reason;
+}
+
+void TMetadataEditor::NoteSaveFailure(HRESULT Result)
+{
+  try {
+    FLastFailure = SaveFailureReason(Result);
+  } catch (...) {
+    FLastFailure = {};
   }
 }
 

@@ -50,6 +50,10 @@ public:
   // Opens a header held in memory, as the fuzzer and tests do: reading and
   // editing work as for a file; Flush with changes fails (E_INVALID_REQUEST).
   HRESULT OpenMemory(std::span<const std::uint8_t> Bytes);
+  // Takes the header Other holds open (for reading only, say) as OpenMemory
+  // takes bytes: it is edited apart from Other and never reaches a file. A
+  // dry run tries its changes on such a copy.
+  HRESULT OpenCopyOf(const TMetadataEditor& Other);
 
   // The model of the open header (null when none is open), its bytes as read,
   // whether it was changed since, and the file it came from (null for memory).
@@ -57,6 +61,11 @@ public:
   const TBytes& OriginalHeader() const { return FOriginalHeader; }
   bool Changed() const { return FChanged; }
   const TLockedFile* File() const { return FFile.get(); }
+
+  // Keeps the reason of a save of this editor's file that failed with
+  // Result, as LastFailure; a batch of saves (FlushEditors) calls it for
+  // each file it could not save.
+  void NoteSaveFailure(HRESULT Result);
 
   // What Flush hands to CommitHeader: the edited header for the open file.
   // Throws EAsfError (E_INVALID_REQUEST) for a header opened from memory.
@@ -67,6 +76,7 @@ private:
   void RequireWritable() const;
   void Release();
   void CommitChanges();
+  TFailureReason SaveFailureReason(HRESULT Result) const;
 
   std::unique_ptr<TLockedFile> FFile;
   TSaveNames FNames; // the folder held and the names found at open; none when unknown

@@ -7,7 +7,10 @@ namespace Quillmark::Asf {
 
 HRESULT ErrnoResult(int Error)
 {
-  return Error == ENOSPC || Error == EDQUOT ? E_DISK_FULL : E_IO_FAILURE;
+  if (Error == ENOSPC || Error == EDQUOT) {
+    return E_DISK_FULL;
+  }
+  return Error == EACCES || Error == EPERM || Error == EROFS ? E_ACCESS_DENIED : E_IO_FAILURE;
 }
 
 int ReadExact(IFileSystem& Fs, int Fd, void* Buffer, std::size_t Count, std::uint64_t Offset)

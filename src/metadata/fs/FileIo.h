@@ -10,7 +10,8 @@
 
 namespace Quillmark::Asf {
 
-// E_DISK_FULL for a full disk or quota, E_IO_FAILURE for anything else.
+// E_DISK_FULL for a full disk or quota, E_ACCESS_DENIED for an access the
+// system refuses, E_IO_FAILURE for anything else.
 HRESULT ErrnoResult(int Error);
 
 // Reads exactly Count bytes; ENODATA when the file ends first.
