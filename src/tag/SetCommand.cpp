@@ -251,7 +251,7 @@ bool SetFile(const TSetOptions& Options, const TChanges& Changes, std::size_t Po
   const TCatalogueValues Before = Options.DryRun ? Opened.Values : TCatalogueValues{};
   Apply(Options, Changes, Opened.Values);
   if (Options.Video.Any() &&
-      !Options.VideoWork->ApplyVideoChanges(Options.Video, File, Opened.Values, Out, Err)) {
+      !Options.VideoWork->ApplyVideoChanges(Options.Video, File, Opened.Editor, Opened.Values, Out, Err)) {
     Opened.Editor->Close();
     return false;
   }

@@ -12,16 +12,28 @@ namespace Quillmark {
 
 namespace {
 
-// The 2D intro the file's header states; none when the header cannot be
-// read, which leaves the video itself to be looked at.
-double IntroOf(const std::string& File)
+// Detects the layout of File's video. When the header reads, the video is
+// read from the file the editor opened and its stated 2D intro is skipped;
+// otherwise the file is opened for its video alone.
+TLayoutGuess DetectFile(const std::string& File)
 {
   TOpenedCatalogue Opened;
   if (!OpenCatalogue(File, TOpenAccess::Read, Opened).empty()) {
-    return 0;
+    TVideoFile Video(File);
+    return DetectLayout(Video, 0);
   }
+  TVideoDescriptor Descriptor;
+  try {
+    Descriptor = EditorVideoDescriptor(Opened.Editor);
+  } catch (const EVideo&) {
+    Opened.Editor->Close();
+    throw;
+  }
+  // The copy of the descriptor holds the editor's shared lock on until the
+  // video is let go.
   Opened.Editor->Close();
-  return StatedIntroSeconds(Opened.Values, u'.');
+  TVideoFile Video(std::move(Descriptor));
+  return DetectLayout(Video, StatedIntroSeconds(Opened.Values, u'.'));
 }
 
 nlohmann::ordered_json GuessJson(const std::string& FileMember, const TLayoutGuess& Guess)
@@ -45,7 +57,7 @@ int RunDetect(const TDetectOptions& Options, std::ostream& Out, std::ostream& Er
   for (const std::string& File : Options.Files) {
     TLayoutGuess Guess;
     try {
-      Guess = DetectLayout(File, IntroOf(File));
+      Guess = DetectFile(File);
     } catch (const EVideo& Error) {
       Err << File << ": " << Error.what() << '\n';
       Status = 1;
