@@ -18,8 +18,8 @@ namespace Quillmark {
 struct TVideoWork {
   int (*RunDetect)(const TDetectOptions& Options, std::ostream& Out, std::ostream& Err);
   bool (*ApplyVideoChanges)(const TVideoChangeOptions& Options, const std::string& File,
-                            const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Values, std::ostream& Out,
-                            std::ostream& Err);
+                            const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Values,
+                            std::ostream& Out, std::ostream& Err);
 };
 
 // Replaces this process by the video program, given the same arguments, and

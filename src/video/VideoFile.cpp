@@ -275,7 +275,8 @@ int TVideoFile::TState::ReadPacket(void* Opaque, std::uint8_t* Buffer, int Size)
     return AVERROR_EXIT;
   }
   const std::uint64_t Left = Source.Budget.Bytes - std::min(Source.Budget.Bytes, Source.Read.load());
-  const auto Count = static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(Size), Left));
+  const auto Count =
+      static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(Size), Left));
   ssize_t Done = 0;
   do {
     Done = pread(Source.File.Get(), Buffer, Count, static_cast<off_t>(State.Position));

@@ -107,11 +107,11 @@ void TMainForm::DetectLayoutMenuItemClick()
   if (!TakeEditorVideo(Descriptor)) {
     return;
   }
-  const TTaskOutcome Outcome = RunVideoTask(this, u"Detecting the stereo layout..."_s,
-                                            [&](const std::atomic<bool>& Cancel) {
-                                              TVideoFile Video(std::move(Descriptor), &Cancel);
-                                              Guess = DetectLayout(Video, Intro);
-                                            });
+  const TTaskOutcome Outcome =
+      RunVideoTask(this, u"Detecting the stereo layout..."_s, [&](const std::atomic<bool>& Cancel) {
+        TVideoFile Video(std::move(Descriptor), &Cancel);
+        Guess = DetectLayout(Video, Intro);
+      });
   if (Outcome.Result == TTaskResult::Cancelled) {
     return;
   }
