@@ -12,28 +12,26 @@ namespace Quillmark {
 
 namespace {
 
-// Detects the layout of File's video. When the header reads, the video is
-// read from the file the editor opened and its stated 2D intro is skipped;
-// otherwise the file is opened for its video alone.
-TLayoutGuess DetectFile(const std::string& File)
+// The 2D intro the file's header states; none when the header cannot be
+// read, which leaves the video itself to be looked at.
+double IntroOf(const std::string& File)
 {
   TOpenedCatalogue Opened;
   if (!OpenCatalogue(File, TOpenAccess::Read, Opened).empty()) {
-    TVideoFile Video(File);
-    return DetectLayout(Video, 0);
+    return 0;
   }
-  TVideoDescriptor Descriptor;
-  try {
-    Descriptor = EditorVideoDescriptor(Opened.Editor);
-  } catch (const EVideo&) {
-    Opened.Editor->Close();
-    throw;
-  }
-  // The copy of the descriptor holds the editor's shared lock on until the
-  // video is let go.
   Opened.Editor->Close();
-  TVideoFile Video(std::move(Descriptor));
-  return DetectLayout(Video, StatedIntroSeconds(Opened.Values, u'.'));
+  return StatedIntroSeconds(Opened.Values, u'.');
+}
+
+// The video is opened, and checked to be a regular file, before anything
+// else of the file is read; its frames come through that descriptor alone.
+// The header is only read for its intro and let go, so the file is never
+// held locked.
+TLayoutGuess DetectFile(const std::string& File)
+{
+  TVideoFile Video(File);
+  return DetectLayout(Video, IntroOf(File));
 }
 
 nlohmann::ordered_json GuessJson(const std::string& FileMember, const TLayoutGuess& Guess)
