@@ -294,6 +294,22 @@ public:
 // result code when the editor does not say.
 TFailureReason LastFailureOf(const TRef<IWMMetadataEditor>& Editor, HRESULT Result);
 
+// The file an open editor holds, so that what else is read of it (the
+// video's frames) comes from the very file whose header was read, whatever
+// its name leads to by then.
+class IQuillmarkOpenFile : public virtual IInterface {
+public:
+  // A new descriptor (dup) of the open file, which the caller closes; -1
+  // with errno set when no file is open. It shares the editor's lock, which
+  // is held until both are closed: it must be closed before the file is
+  // opened again.
+  virtual int DuplicateDescriptor() const = 0;
+};
+
+// The open file's descriptor as IQuillmarkOpenFile gives it; -1 with errno
+// set when the editor holds none or does not offer it.
+int DuplicateOpenFile(const TRef<IWMMetadataEditor>& Editor);
+
 // Creates a new editor with no file open.
 HRESULT WMCreateEditor(TRef<IWMMetadataEditor>& Editor);
 

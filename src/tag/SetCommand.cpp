@@ -288,11 +288,11 @@ bool Fail(const TFileRun& Run, const std::string& Key, const std::vector<std::st
 }
 
 // The video work says what went wrong on lines "FILE: message" of its own.
-bool ApplyVideo(const TFileRun& Run, TCatalogueValues& Values)
+bool ApplyVideo(const TFileRun& Run, const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Values)
 {
   std::ostringstream Said;
   std::ostream& Out = Run.Options.Json ? Run.Err : Run.Out;
-  if (Run.Options.VideoWork->ApplyVideoChanges(Run.Options.Video, Run.File, Values, Out, Said)) {
+  if (Run.Options.VideoWork->ApplyVideoChanges(Run.Options.Video, Run.File, Editor, Values, Out, Said)) {
     Run.Err << Said.str();
     return true;
   }
@@ -354,17 +354,18 @@ bool SetFile(const TFileRun& Run)
     const bool Known = Opened.Failure.Cause != TFailureCause::None;
     return Fail(Run, Known ? FailureCauseKey(Opened.Failure.Cause) : TSetReport::UnreadableKey, {Message});
   }
+  // Only a dry run shows the values as they were.
+  const TCatalogueValues Before = Options.DryRun ? Opened.Values : TCatalogueValues{};
+  Apply(Options, Run.Changes, Opened.Values);
+  // The frames come from the file opened, before a dry run lets go of it.
+  if (Options.Video.Any() && !ApplyVideo(Run, Opened.Editor, Opened.Values)) {
+    Opened.Editor->Close();
+    return false;
+  }
   if (Options.DryRun) {
     if (Message = DetachFromFile(Opened); !Message.empty()) {
       return Fail(Run, TSetReport::UnreadableKey, {Message});
     }
-  }
-  // Only a dry run shows the values as they were.
-  const TCatalogueValues Before = Options.DryRun ? Opened.Values : TCatalogueValues{};
-  Apply(Options, Run.Changes, Opened.Values);
-  if (Options.Video.Any() && !ApplyVideo(Run, Opened.Values)) {
-    Opened.Editor->Close();
-    return false;
   }
   std::vector<std::string> Messages;
   if (Options.LayoutFromName) {

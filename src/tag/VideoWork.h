@@ -9,6 +9,7 @@
 #include <string>
 
 #include "metadata/CatalogueValues.h"
+#include "metadata/MetadataEditor.h"
 #include "tag/DetectCommand.h"
 #include "tag/VideoOptions.h"
 
@@ -17,7 +18,8 @@ namespace Quillmark {
 struct TVideoWork {
   int (*RunDetect)(const TDetectOptions& Options, std::ostream& Out, std::ostream& Err);
   bool (*ApplyVideoChanges)(const TVideoChangeOptions& Options, const std::string& File,
-                            TCatalogueValues& Values, std::ostream& Out, std::ostream& Err);
+                            const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Values,
+                            std::ostream& Out, std::ostream& Err);
 };
 
 // Replaces this process by the video program, given the same arguments, and

@@ -1,13 +1,19 @@
 #include "video/VideoFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavformat/avio.h>
 #include <libavutil/frame.h>
 #include <libavutil/log.h>
 #include <libswscale/swscale.h>
@@ -26,6 +32,8 @@ constexpr std::int64_t MaxFramePixels = 8192LL * 4320;
 // Seconds a key frame may lie before the time asked for and still be taken;
 // a short video takes a twentieth of its length at most.
 constexpr double KeyFrameSlack = 2.5;
+// What FFmpeg reads at a time through the file's descriptor.
+constexpr int IoBufferSize = 64 * 1024;
 
 struct TFormatCloser {
   void operator()(AVFormatContext* Context) const { avformat_close_input(&Context); }
@@ -42,12 +50,39 @@ struct TPacketFreer {
 struct TScaleFreer {
   void operator()(SwsContext* Context) const { sws_freeContext(Context); }
 };
+struct TIoFreer {
+  void operator()(AVIOContext* Io) const
+  {
+    av_freep(&Io->buffer);
+    avio_context_free(&Io);
+  }
+};
 
 using TFramePtr = std::unique_ptr<AVFrame, TFrameFreer>;
 
-int Interrupt(void* Opaque)
+// Whatever a demuxer would open besides the file itself (another file its
+// data names, an address) is refused: only the descriptor is read.
+int RefuseOpen(AVFormatContext* /*Context*/, AVIOContext** /*Io*/, const char* /*Url*/, int /*Flags*/,
+               AVDictionary** /*Options*/)
 {
-  return static_cast<const std::atomic<bool>*>(Opaque)->load() ? 1 : 0;
+  return AVERROR(EPERM);
+}
+
+std::string NotRegularMessage(mode_t Mode)
+{
+  if (S_ISFIFO(Mode)) {
+    return "The file is a FIFO (named pipe), not a video file";
+  }
+  if (S_ISCHR(Mode) || S_ISBLK(Mode)) {
+    return "The file is a device, not a video file";
+  }
+  if (S_ISSOCK(Mode)) {
+    return "The file is a socket, not a video file";
+  }
+  if (S_ISDIR(Mode)) {
+    return "The file is a folder, not a video file";
+  }
+  return "The file is not a regular file";
 }
 
 // The libraries' own log lines would mix with the program's output; what
@@ -95,28 +130,130 @@ TRgbImage ToRgb(const AVFrame& Source, int Width, int Height, int Flags)
 
 } // namespace
 
+TVideoDescriptor::~TVideoDescriptor()
+{
+  if (FFd >= 0) {
+    close(FFd);
+  }
+}
+
+TVideoDescriptor& TVideoDescriptor::operator=(TVideoDescriptor&& Other) noexcept
+{
+  if (this != &Other) {
+    if (FFd >= 0) {
+      close(FFd);
+    }
+    FFd = Other.Release();
+  }
+  return *this;
+}
+
+TVideoDescriptor OpenVideoDescriptor(const std::string& Path)
+{
+  const int Fd = open(Path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (Fd < 0) {
+    throw EVideo(std::string("The file cannot be opened: ") + std::strerror(errno));
+  }
+  return TVideoDescriptor(Fd);
+}
+
+// The checked descriptor every reader of one file reads through, and the
+// budget they share.
+struct TVideoFile::TSource {
+  enum class TLimit { None, Bytes, Time };
+  using TClock = std::chrono::steady_clock;
+
+  TVideoDescriptor File;
+  const std::atomic<bool>* Cancel = nullptr;
+  TReadBudget Budget;
+  std::atomic<std::uint64_t> Read{0};
+  std::atomic<TClock::rep> Start{TClock::now().time_since_epoch().count()};
+  std::atomic<TLimit> Reached{TLimit::None};
+
+  TSource(TVideoDescriptor Checked, const std::atomic<bool>* CancelFlag, const TReadBudget& Limits)
+      : File(std::move(Checked)), Cancel(CancelFlag), Budget(Limits)
+  {
+    if (File.Get() < 0) {
+      throw EVideo("The file is not open");
+    }
+    struct stat Status {};
+    if (fstat(File.Get(), &Status) != 0) {
+      throw EVideo(std::string("The file cannot be read: ") + std::strerror(errno));
+    }
+    if (!S_ISREG(Status.st_mode)) {
+      throw EVideo(NotRegularMessage(Status.st_mode));
+    }
+  }
+
+  bool Cancelled() const { return Cancel != nullptr && Cancel->load(); }
+  // True once the look is cancelled or its budget is spent; which limit was
+  // reached is kept for the message.
+  bool Stopped()
+  {
+    if (Cancelled() || Reached.load() != TLimit::None) {
+      return true;
+    }
+    if (Read.load() >= Budget.Bytes) {
+      Reached = TLimit::Bytes;
+      return true;
+    }
+    const TClock::duration Spent(TClock::now().time_since_epoch().count() - Start.load());
+    if (Spent > Budget.Time) {
+      Reached = TLimit::Time;
+      return true;
+    }
+    return false;
+  }
+  void Renew()
+  {
+    Read = 0;
+    Start = TClock::now().time_since_epoch().count();
+    Reached = TLimit::None;
+  }
+  [[noreturn]] void ThrowReached() const
+  {
+    if (Reached.load() == TLimit::Bytes) {
+      throw EVideoBudget("no picture found in the first " + std::to_string(Budget.Bytes >> 20) + " MB");
+    }
+    const auto Seconds = std::chrono::duration_cast<std::chrono::duration<double>>(Budget.Time).count();
+    char Text[64];
+    std::snprintf(Text, sizeof Text, "no picture found in %g seconds of reading", Seconds);
+    throw EVideoBudget(Text);
+  }
+};
+
 struct TVideoFile::TState {
+  std::shared_ptr<TSource> Source;
+  std::int64_t Position = 0; // of this reader's next read
+  std::unique_ptr<AVIOContext, TIoFreer> Io;
   std::unique_ptr<AVFormatContext, TFormatCloser> Format;
   std::unique_ptr<AVCodecContext, TCodecFreer> Codec;
   std::unique_ptr<AVPacket, TPacketFreer> Packet;
-  const std::atomic<bool>* Cancel = nullptr;
   int Stream = -1;
   AVRational TimeBase{1, 1};
   std::int64_t StartStamp = 0;
   double Duration = 0;
   double SampleAspect = 1;
 
-  void CheckCancel() const
+  // Throws when the look is cancelled or its budget is spent.
+  void CheckStop() const
   {
-    if (Cancel != nullptr && Cancel->load()) {
+    if (!Source->Stopped()) {
+      return;
+    }
+    if (Source->Cancelled()) {
       throw EVideoCancelled();
     }
+    Source->ThrowReached();
   }
+  static int ReadPacket(void* Opaque, std::uint8_t* Buffer, int Size);
+  static std::int64_t SeekPacket(void* Opaque, std::int64_t Offset, int Whence);
+  static int Interrupt(void* Opaque);
   double SecondsOf(std::int64_t Stamp) const
   {
     return static_cast<double>(Stamp - StartStamp) * av_q2d(TimeBase);
   }
-  void Open(const std::string& Path);
+  void Open();
   void OpenDecoder();
   void Seek(double Seconds);
   // Reads packets and decodes until the frame asked for comes out or the
@@ -127,30 +264,101 @@ struct TVideoFile::TState {
   TFramePtr ReceiveFrame();
 };
 
-void TVideoFile::TState::Open(const std::string& Path)
+int TVideoFile::TState::ReadPacket(void* Opaque, std::uint8_t* Buffer, int Size)
 {
+  TState& State = *static_cast<TState*>(Opaque);
+  TSource& Source = *State.Source;
+  if (Size <= 0) {
+    return 0;
+  }
+  if (Source.Stopped()) {
+    return AVERROR_EXIT;
+  }
+  const std::uint64_t Left = Source.Budget.Bytes - std::min(Source.Budget.Bytes, Source.Read.load());
+  const auto Count =
+      static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(Size), Left));
+  ssize_t Done = 0;
+  do {
+    Done = pread(Source.File.Get(), Buffer, Count, static_cast<off_t>(State.Position));
+  } while (Done < 0 && errno == EINTR);
+  if (Done < 0) {
+    return AVERROR(errno);
+  }
+  if (Done == 0) {
+    return AVERROR_EOF;
+  }
+  State.Position += Done;
+  Source.Read += static_cast<std::uint64_t>(Done);
+  return static_cast<int>(Done);
+}
+
+std::int64_t TVideoFile::TState::SeekPacket(void* Opaque, std::int64_t Offset, int Whence)
+{
+  TState& State = *static_cast<TState*>(Opaque);
+  struct stat Status {};
+  if ((Whence & AVSEEK_SIZE) != 0 || (Whence & ~AVSEEK_FORCE) == SEEK_END) {
+    if (fstat(State.Source->File.Get(), &Status) != 0) {
+      return AVERROR(errno);
+    }
+    if ((Whence & AVSEEK_SIZE) != 0) {
+      return Status.st_size;
+    }
+  }
+  std::int64_t Base = 0;
+  switch (Whence & ~AVSEEK_FORCE) {
+  case SEEK_SET:
+    break;
+  case SEEK_CUR:
+    Base = State.Position;
+    break;
+  case SEEK_END:
+    Base = Status.st_size;
+    break;
+  default:
+    return AVERROR(EINVAL);
+  }
+  std::int64_t Target = 0;
+  if (__builtin_add_overflow(Base, Offset, &Target) || Target < 0) {
+    return AVERROR(EINVAL);
+  }
+  State.Position = Target;
+  return Target;
+}
+
+int TVideoFile::TState::Interrupt(void* Opaque)
+{
+  return static_cast<TSource*>(Opaque)->Stopped() ? 1 : 0;
+}
+
+void TVideoFile::TState::Open()
+{
+  auto* Buffer = static_cast<unsigned char*>(av_malloc(IoBufferSize));
+  if (Buffer == nullptr) {
+    throw EVideo("Out of memory");
+  }
+  Io.reset(avio_alloc_context(Buffer, IoBufferSize, 0, this, ReadPacket, nullptr, SeekPacket));
+  if (!Io) {
+    av_free(Buffer);
+    throw EVideo("Out of memory");
+  }
   AVFormatContext* Context = avformat_alloc_context();
   if (Context == nullptr) {
     throw EVideo("Out of memory");
   }
-  if (Cancel != nullptr) {
-    Context->interrupt_callback.callback = Interrupt;
-    Context->interrupt_callback.opaque = const_cast<std::atomic<bool>*>(Cancel);
-  }
-  // Only the named local file is read: a name that looks like an address,
-  // or a file that points at others, reaches nothing else.
-  AVDictionary* Options = nullptr;
-  av_dict_set(&Options, "protocol_whitelist", "file", 0);
-  const std::string Url = "file:" + Path;
-  const int Opened = avformat_open_input(&Context, Url.c_str(), nullptr, &Options);
-  av_dict_free(&Options);
+  Context->pb = Io.get();
+  Context->flags |= AVFMT_FLAG_CUSTOM_IO;
+  Context->io_open = RefuseOpen;
+  Context->interrupt_callback.callback = Interrupt;
+  Context->interrupt_callback.opaque = Source.get();
+  // On failure the context is freed; the reading context stays ours.
+  const int Opened = avformat_open_input(&Context, "", nullptr, nullptr);
   if (Opened < 0) {
-    CheckCancel();
+    CheckStop();
     throw EVideo("The file cannot be opened as a video");
   }
   Format.reset(Context);
   if (avformat_find_stream_info(Context, nullptr) < 0) {
-    CheckCancel();
+    CheckStop();
     throw EVideo("The file's streams cannot be read");
   }
   Stream = av_find_best_stream(Context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
@@ -210,7 +418,7 @@ void TVideoFile::TState::Seek(double Seconds)
   const auto Target = StartStamp + static_cast<std::int64_t>(std::floor(Seconds / av_q2d(TimeBase)));
   if (av_seek_frame(Format.get(), Stream, Target, AVSEEK_FLAG_BACKWARD) < 0 &&
       avformat_seek_file(Format.get(), Stream, INT64_MIN, Target, Target, 0) < 0) {
-    CheckCancel();
+    CheckStop();
     // A file without an index that cannot be searched either: read from
     // the start, which is cheap exactly when the time asked for is early.
     if (av_seek_frame(Format.get(), Stream, StartStamp, AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_BYTE) < 0) {
@@ -244,9 +452,9 @@ TFramePtr TVideoFile::TState::DecodeKeyFrame(double Seconds)
   const double Earliest = Seconds - Slack;
   bool Have = false;
   for (int Packets = 0; Packets < MaxKeyFramePackets; ++Packets) {
-    CheckCancel();
+    CheckStop();
     if (av_read_frame(Format.get(), Packet.get()) < 0) {
-      CheckCancel();
+      CheckStop();
       break;
     }
     if (Packet->stream_index != Stream || (Packet->flags & AV_PKT_FLAG_KEY) == 0) {
@@ -290,11 +498,11 @@ TFramePtr TVideoFile::TState::Decode(double Seconds, bool Exact)
   bool KeySeen = false;
   bool Draining = false;
   for (int Packets = 0; Packets < MaxExactPackets; ++Packets) {
-    CheckCancel();
+    CheckStop();
     if (!Draining) {
       const int Read = av_read_frame(Format.get(), Packet.get());
       if (Read < 0) {
-        CheckCancel();
+        CheckStop();
         Draining = true;
         avcodec_send_packet(Codec.get(), nullptr);
       } else {
@@ -328,15 +536,37 @@ TFramePtr TVideoFile::TState::Decode(double Seconds, bool Exact)
   throw EVideo("No picture of the video can be decoded there");
 }
 
-TVideoFile::TVideoFile(const std::string& Path, const std::atomic<bool>* Cancel)
-    : FState(std::make_unique<TState>())
+TVideoFile::TVideoFile(std::shared_ptr<TSource> Source) : FState(std::make_unique<TState>())
 {
   QuietLibraries();
-  FState->Cancel = Cancel;
-  FState->Open(Path);
+  FState->Source = std::move(Source);
+  FState->Open();
+}
+
+TVideoFile::TVideoFile(TVideoDescriptor File, const std::atomic<bool>* Cancel, const TReadBudget& Budget)
+    : TVideoFile(std::make_shared<TSource>(std::move(File), Cancel, Budget))
+{
+}
+
+TVideoFile::TVideoFile(const std::string& Path, const std::atomic<bool>* Cancel, const TReadBudget& Budget)
+    : TVideoFile(OpenVideoDescriptor(Path), Cancel, Budget)
+{
 }
 
 TVideoFile::~TVideoFile() = default;
+
+std::unique_ptr<TVideoFile> TVideoFile::SecondReader() const
+{
+  return std::unique_ptr<TVideoFile>(new TVideoFile(FState->Source));
+}
+
+void TVideoFile::RenewBudget()
+{
+  FState->Source->Renew();
+  // A read the spent budget refused left the reading context marked.
+  FState->Io->error = 0;
+  FState->Io->eof_reached = 0;
+}
 
 double TVideoFile::Duration() const
 {

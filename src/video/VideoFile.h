@@ -3,11 +3,19 @@
 // frames and decoding only the frames asked for, so that neither time nor
 // memory grows with the file's size. The file is never written and never
 // locked, so an editor may hold it open at the same time.
+//
+// The file is opened once and checked once: FFmpeg reads it through that
+// descriptor (pread, never by its name), so a file put in its place later,
+// or a FIFO, is never read. What one look may read is bounded in bytes and
+// in time, so a sparse hole or endless junk after a valid header ends with
+// a message instead of being read to its end.
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Quillmark {
@@ -23,6 +31,42 @@ class EVideoCancelled : public EVideo {
 public:
   EVideoCancelled() : EVideo("Cancelled") {}
 };
+
+// The read budget of one look at a video: enough for the pictures of any
+// real video, which lie within a few megabytes of where a seek lands.
+inline constexpr std::uint64_t VideoReadBudgetBytes = 256ULL << 20;
+inline constexpr std::chrono::seconds VideoReadBudgetTime{20};
+
+struct TReadBudget {
+  std::uint64_t Bytes = VideoReadBudgetBytes;
+  std::chrono::milliseconds Time = VideoReadBudgetTime;
+};
+
+// The look read its whole budget without finding what it looked for.
+class EVideoBudget : public EVideo {
+public:
+  using EVideo::EVideo;
+};
+
+// An open descriptor of a video file, closed when dropped.
+class TVideoDescriptor {
+public:
+  TVideoDescriptor() = default;
+  explicit TVideoDescriptor(int Fd) : FFd(Fd) {}
+  ~TVideoDescriptor();
+  TVideoDescriptor(TVideoDescriptor&& Other) noexcept : FFd(Other.Release()) {}
+  TVideoDescriptor& operator=(TVideoDescriptor&& Other) noexcept;
+
+  int Get() const { return FFd; }
+  int Release() { return std::exchange(FFd, -1); }
+
+private:
+  int FFd = -1;
+};
+
+// Opens Path for reading without waiting on it (O_NONBLOCK: a FIFO or a
+// device returns at once, to be refused by TVideoFile). Throws EVideo.
+TVideoDescriptor OpenVideoDescriptor(const std::string& Path);
 
 // Rows of Width x 3 bytes: red, green, blue.
 struct TRgbImage {
@@ -40,9 +84,15 @@ struct TVideoFrame {
 
 class TVideoFile {
 public:
-  // Opens Path for reading. Cancel, when given, stops a read in progress as
-  // soon as it turns true: the read then throws EVideoCancelled.
-  explicit TVideoFile(const std::string& Path, const std::atomic<bool>* Cancel = nullptr);
+  // Reads the file File is open on; only a regular file is read, anything
+  // else is refused before a byte of it is. Cancel, when given, stops a read
+  // in progress as soon as it turns true: the read then throws
+  // EVideoCancelled. A read past Budget throws EVideoBudget.
+  explicit TVideoFile(TVideoDescriptor File, const std::atomic<bool>* Cancel = nullptr,
+                      const TReadBudget& Budget = {});
+  // The same for the file at Path, opened with OpenVideoDescriptor.
+  explicit TVideoFile(const std::string& Path, const std::atomic<bool>* Cancel = nullptr,
+                      const TReadBudget& Budget = {});
   ~TVideoFile();
   TVideoFile(const TVideoFile&) = delete;
   TVideoFile& operator=(const TVideoFile&) = delete;
@@ -63,8 +113,17 @@ public:
   // is converted, which costs far less than converting it whole.
   TVideoFrame FrameAt(double Seconds, bool Exact, int MaxWidth, int MaxHeight);
 
+  // Another reader of the same descriptor, with a position of its own, the
+  // same Cancel flag and the same budget, for a second thread.
+  std::unique_ptr<TVideoFile> SecondReader() const;
+  // Starts the budget afresh: for a file kept open while the user picks one
+  // frame after another, each pick being a look of its own.
+  void RenewBudget();
+
 private:
+  struct TSource;
   struct TState;
+  TVideoFile(std::shared_ptr<TSource> Source);
   std::unique_ptr<TState> FState;
 };
 

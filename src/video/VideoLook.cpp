@@ -1,6 +1,8 @@
 #include "video/VideoLook.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <thread>
 
@@ -49,6 +51,8 @@ void ReadSamples(TVideoFile& Video, const std::vector<double>& Times, std::size_
       Frame = Video.FrameAt(Times[Index], false, MaxAnalysisWidth, MaxAnalysisHeight);
     } catch (const EVideoCancelled&) {
       throw;
+    } catch (const EVideoBudget&) {
+      throw;
     } catch (const EVideo&) {
       continue; // a damaged stretch: the other samples still count
     }
@@ -94,26 +98,26 @@ double StatedIntroSeconds(const TCatalogueValues& Values, char16_t Separator)
   return static_cast<double>(*Units) / UnitsPerSecond;
 }
 
+TVideoDescriptor EditorVideoDescriptor(const TRef<IWMMetadataEditor>& Editor)
+{
+  TVideoDescriptor File(DuplicateOpenFile(Editor));
+  if (File.Get() < 0) {
+    throw EVideo(std::string("The open file cannot be read for its video: ") + std::strerror(errno));
+  }
+  return File;
+}
+
 TLayoutGuess DetectLayout(TVideoFile& Video, double IntroSeconds)
 {
   const std::vector<double> Times = SampleTimes(Video.Duration(), IntroSeconds);
   std::vector<TSample> Samples(Times.size());
-  ReadSamples(Video, Times, 0, 1, Samples);
-  return JudgeSamples(Samples, Video.DisplayAspect());
-}
-
-TLayoutGuess DetectLayout(const std::string& Path, double IntroSeconds, const std::atomic<bool>* Cancel)
-{
-  TVideoFile Video(Path, Cancel);
-  const std::vector<double> Times = SampleTimes(Video.Duration(), IntroSeconds);
-  std::vector<TSample> Samples(Times.size());
-  // Decoding is most of the work: a second reader of the same file takes
-  // every other sample at the same time.
+  // Decoding is most of the work: a second reader of the same descriptor
+  // takes every other sample at the same time.
   std::exception_ptr HelperError;
   std::thread Helper([&] {
     try {
-      TVideoFile Second(Path, Cancel);
-      ReadSamples(Second, Times, 1, 2, Samples);
+      const std::unique_ptr<TVideoFile> Second = Video.SecondReader();
+      ReadSamples(*Second, Times, 1, 2, Samples);
     } catch (...) {
       HelperError = std::current_exception();
     }
@@ -133,12 +137,20 @@ TLayoutGuess DetectLayout(const std::string& Path, double IntroSeconds, const st
       std::rethrow_exception(HelperError);
     } catch (const EVideoCancelled&) {
       throw;
+    } catch (const EVideoBudget&) {
+      throw;
     } catch (const EVideo&) {
-      // The file did not open a second time: its samples are read here.
+      // The second reader did not open: its samples are read here.
       ReadSamples(Video, Times, 1, 2, Samples);
     }
   }
   return JudgeSamples(Samples, Video.DisplayAspect());
+}
+
+TLayoutGuess DetectLayout(const std::string& Path, double IntroSeconds, const std::atomic<bool>* Cancel)
+{
+  TVideoFile Video(Path, Cancel);
+  return DetectLayout(Video, IntroSeconds);
 }
 
 double DefaultPictureTime(double Duration, double IntroSeconds)
@@ -162,6 +174,8 @@ TVideoFrame RepresentativeFrame(TVideoFile& Video, double IntroSeconds)
       Frame = Video.FrameAt(First + Step * Try, false);
     } catch (const EVideoCancelled&) {
       throw;
+    } catch (const EVideoBudget&) {
+      throw;
     } catch (const EVideo&) {
       continue;
     }
@@ -181,17 +195,25 @@ TVideoFrame RepresentativeFrame(TVideoFile& Video, double IntroSeconds)
   return *Fallback;
 }
 
-TFrameLayout PictureLayout(const std::string& Path, const TCatalogueValues& Values, double IntroSeconds,
-                           const std::atomic<bool>* Cancel)
+TFrameLayout PictureLayout(TVideoFile& Video, const TCatalogueValues& Values, double IntroSeconds)
 {
   if (Values.Stereo && Values.LayoutIndex >= 0) {
     return {Values.LayoutIndex, Values.HalfWidth, Values.HalfHeight};
   }
-  const TLayoutGuess Guess = DetectLayout(Path, IntroSeconds, Cancel);
+  const TLayoutGuess Guess = DetectLayout(Video, IntroSeconds);
   if (Guess.Sure() && IsStereoLayout(Guess.LayoutIndex)) {
     return {Guess.LayoutIndex, Guess.HalfWidth, Guess.HalfHeight};
   }
   return {};
+}
+
+TVideoPicture MakeVideoPicture(TVideoFile& Video, TPictureKind Kind, std::optional<double> Seconds,
+                               const TCatalogueValues& Values, char16_t Separator)
+{
+  const double Intro = StatedIntroSeconds(Values, Separator);
+  const TFrameLayout Layout = PictureLayout(Video, Values, Intro);
+  const TVideoFrame Frame = Seconds ? Video.FrameAt(*Seconds, true) : RepresentativeFrame(Video, Intro);
+  return {MakeFramePicture(Kind, Frame.Image, Video.DisplayAspect(), Layout), Frame.Seconds};
 }
 
 TVideoPicture MakeVideoPicture(const std::string& Path, TPictureKind Kind, std::optional<double> Seconds,
@@ -199,10 +221,7 @@ TVideoPicture MakeVideoPicture(const std::string& Path, TPictureKind Kind, std::
                                const std::atomic<bool>* Cancel)
 {
   TVideoFile Video(Path, Cancel);
-  const double Intro = StatedIntroSeconds(Values, Separator);
-  const TFrameLayout Layout = PictureLayout(Path, Values, Intro, Cancel);
-  const TVideoFrame Frame = Seconds ? Video.FrameAt(*Seconds, true) : RepresentativeFrame(Video, Intro);
-  return {MakeFramePicture(Kind, Frame.Image, Video.DisplayAspect(), Layout), Frame.Seconds};
+  return MakeVideoPicture(Video, Kind, Seconds, Values, Separator);
 }
 
 std::string DescribeLayout(const TLayoutGuess& Guess)

@@ -1,14 +1,14 @@
 #pragma once
 // Looking at a video file as a whole: detecting its stereo layout from
 // frames sampled across it, and making the preview or the title poster from
-// one of its frames. Each call opens the file read-only, seeks, decodes a
-// handful of frames and lets go of the file again.
+// one of its frames, by seeking and decoding a handful of frames.
 #include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "metadata/CatalogueValues.h"
+#include "metadata/MetadataEditor.h"
 #include "metadata/PictureRules.h"
 #include "video/FramePictures.h"
 #include "video/LayoutDetection.h"
@@ -22,8 +22,14 @@ inline constexpr int DetectionSamples = 9;
 // The 2D intro the values state, in seconds; 0 when none or unreadable.
 double StatedIntroSeconds(const TCatalogueValues& Values, char16_t Separator);
 
-// Detection on an open video, skipping IntroSeconds at its start. By path
-// the file is read by two threads at once.
+// The descriptor of the file Editor has open, for TVideoFile: the frames
+// then come from the very file whose header was read, whatever its name
+// leads to by then. Throws EVideo when the editor holds none to give.
+TVideoDescriptor EditorVideoDescriptor(const TRef<IWMMetadataEditor>& Editor);
+
+// Detection on an open video, skipping IntroSeconds at its start. A second
+// reader of the same descriptor takes every other sample on a thread of its
+// own.
 TLayoutGuess DetectLayout(TVideoFile& Video, double IntroSeconds);
 TLayoutGuess DetectLayout(const std::string& Path, double IntroSeconds,
                           const std::atomic<bool>* Cancel = nullptr);
@@ -38,8 +44,7 @@ TVideoFrame RepresentativeFrame(TVideoFile& Video, double IntroSeconds);
 // The layout the pictures follow: the values' own when they mark the file
 // stereo with a layout; otherwise the detected one when it is sure; else
 // the whole frame.
-TFrameLayout PictureLayout(const std::string& Path, const TCatalogueValues& Values, double IntroSeconds,
-                           const std::atomic<bool>* Cancel = nullptr);
+TFrameLayout PictureLayout(TVideoFile& Video, const TCatalogueValues& Values, double IntroSeconds);
 
 struct TVideoPicture {
   std::shared_ptr<const TJpegImage> Picture;
@@ -48,6 +53,8 @@ struct TVideoPicture {
 
 // The picture of Kind from the frame at Seconds, or from the representative
 // frame when none is given. Throws EVideo with the user's message.
+TVideoPicture MakeVideoPicture(TVideoFile& Video, TPictureKind Kind, std::optional<double> Seconds,
+                               const TCatalogueValues& Values, char16_t Separator);
 TVideoPicture MakeVideoPicture(const std::string& Path, TPictureKind Kind, std::optional<double> Seconds,
                                const TCatalogueValues& Values, char16_t Separator,
                                const std::atomic<bool>* Cancel = nullptr);

@@ -172,6 +172,8 @@ void TFrameDialog::StartJob(double Seconds)
   PictureLabel->setText(u"Reading the frame..."_s);
   FJobError.clear();
   FJobPicture.reset();
+  // Each frame the user picks is a look of its own, with a budget of its own.
+  FSource.Video->RenewBudget();
   FJob = QThread::create([this, Seconds] {
     try {
       FJobFrame = FSource.Video->FrameAt(Seconds, true);

@@ -23,6 +23,7 @@ class QTimer;
 namespace Quillmark {
 
 class TFrameDialog;
+class TVideoDescriptor;
 struct TCatalogueValues;
 class TOpenDialog;
 
@@ -137,6 +138,9 @@ private:
   void UpdateVideoMenu();
   TCatalogueValues StereoValues() const;
   void ReportVideoFailure(const QString& Why);
+  // A descriptor of the file the editor holds, for reading its frames;
+  // false, after saying why, when there is none.
+  bool TakeEditorVideo(TVideoDescriptor& Descriptor);
   std::shared_ptr<const TJpegImage> PictureFromVideo(TPictureKind Kind);
   void CreateComponents();
   void LoadApplicationIcon();

@@ -83,18 +83,35 @@ void TMainForm::ReportVideoFailure(const QString& Why)
        TMessageIcon::Warning);
 }
 
+bool TMainForm::TakeEditorVideo(TVideoDescriptor& Descriptor)
+{
+  try {
+    Descriptor = EditorVideoDescriptor(FEditor);
+  } catch (const EVideo& Error) {
+    ReportVideoFailure(QString::fromUtf8(Error.what()));
+    return false;
+  }
+  return true;
+}
+
 void TMainForm::DetectLayoutMenuItemClick()
 {
   if (FFileName.isEmpty()) {
     return;
   }
-  const std::string Path = FFileName.toStdString();
   const double Intro = StatedIntroSeconds(StereoValues(), DecimalSeparator());
   TLayoutGuess Guess;
-  const TTaskOutcome Outcome = RunVideoTask(this, u"Detecting the stereo layout..."_s,
-                                            [&Guess, &Path, Intro](const std::atomic<bool>& Cancel) {
-                                              Guess = DetectLayout(Path, Intro, &Cancel);
-                                            });
+  // The frames come from the file the editor holds, whatever its name
+  // leads to by now.
+  TVideoDescriptor Descriptor;
+  if (!TakeEditorVideo(Descriptor)) {
+    return;
+  }
+  const TTaskOutcome Outcome =
+      RunVideoTask(this, u"Detecting the stereo layout..."_s, [&](const std::atomic<bool>& Cancel) {
+        TVideoFile Video(std::move(Descriptor), &Cancel);
+        Guess = DetectLayout(Video, Intro);
+      });
   if (Outcome.Result == TTaskResult::Cancelled) {
     return;
   }
@@ -133,16 +150,19 @@ std::shared_ptr<const TJpegImage> TMainForm::PictureFromVideo(TPictureKind Kind)
   if (FFileName.isEmpty()) {
     return nullptr;
   }
-  const std::string Path = FFileName.toStdString();
   const TCatalogueValues Values = StereoValues();
   TFrameSource Source;
   TVideoFrame First;
   std::shared_ptr<const TJpegImage> Picture;
+  TVideoDescriptor Descriptor;
+  if (!TakeEditorVideo(Descriptor)) {
+    return nullptr;
+  }
   const auto Look = [&](const std::atomic<bool>& Cancel) {
-    Source.Video = std::make_unique<TVideoFile>(Path, &Cancel);
+    Source.Video = std::make_unique<TVideoFile>(std::move(Descriptor), &Cancel);
     Source.Aspect = Source.Video->DisplayAspect();
     const double Intro = StatedIntroSeconds(Values, DecimalSeparator());
-    Source.Layout = PictureLayout(Path, Values, Intro, &Cancel);
+    Source.Layout = PictureLayout(*Source.Video, Values, Intro);
     First = RepresentativeFrame(*Source.Video, Intro);
     Picture = MakeFramePicture(Kind, First.Image, Source.Aspect, Source.Layout);
   };

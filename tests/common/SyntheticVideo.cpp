@@ -102,4 +102,32 @@ bool MakeSceneVideo(const TScene& Scene, const std::filesystem::path& Path)
   return RunCommand(Command) == 0;
 }
 
+bool MakeHoleVideo(const std::filesystem::path& From, const std::filesystem::path& To, std::uint64_t Size)
+{
+  // The Header Object's size is at offset 16; the Data Object's own header
+  // (GUID, size, file ID, packet count, reserved) takes 50 bytes after it.
+  constexpr std::size_t SizeAt = 16;
+  constexpr std::size_t DataHead = 50;
+  std::vector<std::uint8_t> Bytes = ReadFileBytes(From);
+  const auto Field = [&Bytes](std::size_t At) {
+    std::uint64_t Value = 0;
+    for (std::size_t Index = 8; Index-- > 0;) {
+      Value = Value << 8 | Bytes[At + Index];
+    }
+    return Value;
+  };
+  if (Bytes.size() < SizeAt + 8 || Field(SizeAt) > Bytes.size() - DataHead || Size < Bytes.size()) {
+    return false;
+  }
+  const std::size_t Header = static_cast<std::size_t>(Field(SizeAt));
+  Bytes.resize(Header + DataHead);
+  for (std::size_t Index = 0; Index < 8; ++Index) {
+    Bytes[Header + SizeAt + Index] = static_cast<std::uint8_t>((Size - Header) >> (8 * Index));
+  }
+  WriteFileBytes(To, Bytes);
+  std::error_code Error;
+  std::filesystem::resize_file(To, Size, Error);
+  return !Error;
+}
+
 } // namespace QuillmarkTest

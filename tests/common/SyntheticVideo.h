@@ -3,6 +3,7 @@
 // scene, a textured background behind the screen and a test card in front
 // of it, so that the two views differ by a shift that changes across the
 // picture, composed in each layout.
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -27,5 +28,10 @@ int SceneFrameHeight(const TScene& Scene);
 // Makes the video (Windows Media Video 8 in ASF) at Path; false when ffmpeg
 // fails.
 bool MakeSceneVideo(const TScene& Scene, const std::filesystem::path& Path);
+
+// Makes at To the header of the video at From followed by a Data Object
+// that claims the rest of Size bytes and holds nothing: a sparse hole, which
+// reads as zeros. False when From is not such a video or To cannot be made.
+bool MakeHoleVideo(const std::filesystem::path& From, const std::filesystem::path& To, std::uint64_t Size);
 
 } // namespace QuillmarkTest

@@ -107,6 +107,17 @@ TEST_F(VideoMenu, DetectionFillsTheStereoControlsAndSavesNothing)
   ExpectFileUnchanged(Path);
 }
 
+TEST_F(VideoMenu, FramesComeFromTheFileAsItWasOpened)
+{
+  const QString Path = Open("stereo.wmv");
+  // A black video put at the open file's name is not what is looked at.
+  std::filesystem::copy_file(Folder->File("black.wmv"), FDir.File("black.wmv"));
+  std::filesystem::rename(FDir.File("black.wmv"), Path.toStdString());
+  Form.DetectLayoutMenuItemClick();
+  EXPECT_EQ(Form.Get<QComboBox>("LayoutComboBox")->currentIndex(),
+            Quillmark::LayoutIndexOfKey(u"SideBySideRF"));
+}
+
 TEST_F(VideoMenu, UnsureDetectionChangesNothing)
 {
   const QString Path = Open("black.wmv");

@@ -8,6 +8,9 @@
 #include "metadata/asf/HeaderVerify.h"
 #include "metadata/asf/Renderer.h"
 
+#include <cerrno>
+#include <fcntl.h>
+
 namespace Quillmark {
 
 HRESULT WMCreateEditor(TRef<IWMMetadataEditor>& Editor)
@@ -78,6 +81,15 @@ void TMetadataEditor::Release()
   FOriginalHeader.clear();
   FOriginalHeader.shrink_to_fit();
   FNames = {};
+}
+
+int TMetadataEditor::DuplicateDescriptor() const
+{
+  if (!FFile) {
+    errno = EBADF;
+    return -1;
+  }
+  return fcntl(FFile->Descriptor(), F_DUPFD_CLOEXEC, 0);
 }
 
 HRESULT TMetadataEditor::Open(const char16_t* FileName)

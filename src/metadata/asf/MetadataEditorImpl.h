@@ -16,7 +16,8 @@ class TMetadataEditor final : public IWMMetadataEditor2,
                               public IWMHeaderInfo3,
                               public IQuillmarkSaveProgress,
                               public IQuillmarkSideFiles,
-                              public IQuillmarkFailureReason {
+                              public IQuillmarkFailureReason,
+                              public IQuillmarkOpenFile {
 public:
   HRESULT Open(const char16_t* FileName) override;
   HRESULT Close() override;
@@ -46,6 +47,7 @@ public:
   void SetProgressCallback(TProgressCallback Callback) override;
   TSideFileReport SideFileReport() const override { return FSideFile; }
   TFailureReason LastFailure() const override { return FLastFailure; }
+  int DuplicateDescriptor() const override;
 
   // Opens a header held in memory, as the fuzzer and tests do: reading and
   // editing work as for a file; Flush with changes fails (E_INVALID_REQUEST).

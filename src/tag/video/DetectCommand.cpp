@@ -24,6 +24,16 @@ double IntroOf(const std::string& File)
   return StatedIntroSeconds(Opened.Values, u'.');
 }
 
+// The video is opened, and checked to be a regular file, before anything
+// else of the file is read; its frames come through that descriptor alone.
+// The header is only read for its intro and let go, so the file is never
+// held locked.
+TLayoutGuess DetectFile(const std::string& File)
+{
+  TVideoFile Video(File);
+  return DetectLayout(Video, IntroOf(File));
+}
+
 nlohmann::ordered_json GuessJson(const std::string& FileMember, const TLayoutGuess& Guess)
 {
   nlohmann::ordered_json Json;
@@ -45,7 +55,7 @@ int RunDetect(const TDetectOptions& Options, std::ostream& Out, std::ostream& Er
   for (const std::string& File : Options.Files) {
     TLayoutGuess Guess;
     try {
-      Guess = DetectLayout(File, IntroOf(File));
+      Guess = DetectFile(File);
     } catch (const EVideo& Error) {
       Err << File << ": " << Error.what() << '\n';
       Status = 1;

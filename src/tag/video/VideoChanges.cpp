@@ -13,11 +13,10 @@ namespace {
 
 constexpr char16_t Separator = u'.';
 
-void MakePicture(TPictureKind Kind, const std::string& Choice, const std::string& File,
-                 TCatalogueValues& Values)
+void MakePicture(TPictureKind Kind, const std::string& Choice, TVideoFile& Video, TCatalogueValues& Values)
 {
   const std::optional<double> Seconds = FrameSeconds(Choice);
-  TVideoPicture Made = MakeVideoPicture(File, Kind, Seconds, Values, Separator);
+  TVideoPicture Made = MakeVideoPicture(Video, Kind, Seconds, Values, Separator);
   (Kind == TPictureKind::Preview ? Values.Preview : Values.Poster) = std::move(Made.Picture);
   Values.Changed.Mark(Kind == TPictureKind::Preview ? TAttribute::StereoscopicPreview
                                                     : TAttribute::StereoDiscTitlePoster);
@@ -25,13 +24,16 @@ void MakePicture(TPictureKind Kind, const std::string& Choice, const std::string
 
 } // namespace
 
-bool ApplyVideoChanges(const TVideoChangeOptions& Options, const std::string& File, TCatalogueValues& Values,
-                       std::ostream& Out, std::ostream& Err)
+bool ApplyVideoChanges(const TVideoChangeOptions& Options, const std::string& File,
+                       const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Values, std::ostream& Out,
+                       std::ostream& Err)
 {
   TCatalogueValues Changed = Values;
   try {
+    // One reader of the editor's own file, and one budget, for every change.
+    TVideoFile Video(EditorVideoDescriptor(Editor));
     if (Options.DetectLayout) {
-      const TLayoutGuess Guess = DetectLayout(File, StatedIntroSeconds(Changed, Separator));
+      const TLayoutGuess Guess = DetectLayout(Video, StatedIntroSeconds(Changed, Separator));
       if (!Guess.Sure()) {
         Err << File << ": the stereo layout could not be detected with confidence (" << GuessText(Guess)
             << "); the file was left as it was\n";
@@ -41,10 +43,10 @@ bool ApplyVideoChanges(const TVideoChangeOptions& Options, const std::string& Fi
       Changed.SetStereoLayout(Guess.LayoutIndex, Guess.HalfWidth, Guess.HalfHeight);
     }
     if (Options.PreviewFromVideo) {
-      MakePicture(TPictureKind::Preview, *Options.PreviewFromVideo, File, Changed);
+      MakePicture(TPictureKind::Preview, *Options.PreviewFromVideo, Video, Changed);
     }
     if (Options.PosterFromVideo) {
-      MakePicture(TPictureKind::Poster, *Options.PosterFromVideo, File, Changed);
+      MakePicture(TPictureKind::Poster, *Options.PosterFromVideo, Video, Changed);
     }
   } catch (const EVideo& Error) {
     Err << File << ": " << Error.what() << "; the file was left as it was\n";

@@ -5,16 +5,19 @@
 #include <string>
 
 #include "metadata/CatalogueValues.h"
+#include "metadata/MetadataEditor.h"
 #include "tag/VideoOptions.h"
 
 namespace Quillmark {
 
-// Changes Values of File as the options ask, reading the file's video; the
-// 2D intro Values state is skipped. On a guess that is not sure, or a video
-// that cannot be looked at, it says so on Err ("FILE: message"), leaves
-// Values as they were and returns false: the file is then left alone. What
-// was detected goes to Out.
-bool ApplyVideoChanges(const TVideoChangeOptions& Options, const std::string& File, TCatalogueValues& Values,
-                       std::ostream& Out, std::ostream& Err);
+// Changes Values of File as the options ask, reading the video of the file
+// Editor holds open (never File's name again: what is written into the file
+// is made from its own frames); the 2D intro Values state is skipped. On a
+// guess that is not sure, or a video that cannot be looked at, it says so on
+// Err ("FILE: message"), leaves Values as they were and returns false: the
+// file is then left alone. What was detected goes to Out.
+bool ApplyVideoChanges(const TVideoChangeOptions& Options, const std::string& File,
+                       const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Values, std::ostream& Out,
+                       std::ostream& Err);
 
 } // namespace Quillmark
