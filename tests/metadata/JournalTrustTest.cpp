@@ -9,6 +9,7 @@
 
 #include "metadata/asf/MetadataEditorImpl.h"
 #include "metadata/fs/Journal.h"
+#include "metadata/fs/JournalPlace.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -315,6 +316,54 @@ TEST_F(JournalTrustTest, TheEditorReportsWhatItFoundAndSavesOnlyOnceItIsDealtWit
   EXPECT_EQ(ReadFileBytes(Video()), Saved);
   std::filesystem::remove(Journal());
   EXPECT_EQ(Editor.Flush(), S_OK);
+}
+
+} // namespace
+
+} // namespace QuillmarkTest
+
+namespace QuillmarkTest {
+
+namespace {
+
+using namespace Quillmark::Asf;
+
+// A journal of the saver's own folder may be for a video of any disk: it
+// must name the video's device too, and its name the file system. Beside the
+// video the device recorded is not compared (a removable disk may come back
+// under another number), the folder itself being on the video's disk.
+TEST(JournalIdentityTest, APrivateJournalIsOnlyForTheVideoOfItsOwnDisk)
+{
+  struct TCase {
+    TJournalWhere Where;
+    dev_t VideoDevice;
+    ino_t VideoInode;
+    bool Belongs;
+  };
+  const TCase Cases[] = {
+      {TJournalWhere::Beside, 7, 12, true},   {TJournalWhere::Beside, 9, 12, true},
+      {TJournalWhere::Beside, 7, 13, false},  {TJournalWhere::Private, 7, 12, true},
+      {TJournalWhere::Private, 9, 12, false}, {TJournalWhere::Private, 7, 13, false},
+  };
+  TJournal Journal;
+  Journal.Device = 7;
+  Journal.Inode = 12;
+  Journal.OriginalSize = 5000;
+  for (const TCase& Case : Cases) {
+    struct stat Video {};
+    Video.st_dev = Case.VideoDevice;
+    Video.st_ino = Case.VideoInode;
+    Video.st_size = 5000;
+    EXPECT_EQ(JournalBelongsTo(Journal, Video, Case.Where), Case.Belongs)
+        << static_cast<int>(Case.Where) << " " << Case.VideoDevice << " " << Case.VideoInode;
+  }
+  struct stat Video {};
+  Video.st_dev = 7;
+  Video.st_ino = 12;
+  const std::string Name = PrivateJournalName("/media/a.wmv", Video, 0x1234);
+  EXPECT_NE(Name, PrivateJournalName("/media/a.wmv", Video, 0x1235));
+  Video.st_dev = 8;
+  EXPECT_NE(Name, PrivateJournalName("/media/a.wmv", Video, 0x1234));
 }
 
 } // namespace

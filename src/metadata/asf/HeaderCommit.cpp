@@ -93,11 +93,11 @@ HRESULT PrepareCommit(TCommitContext& Context)
   }
   // Names found at the open are used as they are; the stamp check below
   // sees whether the folder still holds the video under its name.
-  if (!Context.Request.Names.Folder) {
-    if (int Error = ResolveSaveNames(Context.Fs, Context.Request.Path, Context.Info, Context.Names);
-        Error != 0) {
-      return Error == ENOENT || Error == ENOTDIR ? E_FILE_CHANGED : ErrnoResult(Error);
-    }
+  if (Context.Request.Names.Folder) {
+    Context.Names = Context.Request.Names;
+  } else if (int Error = ResolveSaveNames(Context.Fs, Context.Request.Path, Context.Info, Context.Names);
+             Error != 0) {
+    return Error == ENOENT || Error == ENOTDIR ? E_FILE_CHANGED : ErrnoResult(Error);
   }
   if (HRESULT Result = CheckStampOf(Context, Context.Info); Result != S_OK) {
     return Result;
@@ -189,14 +189,9 @@ HRESULT CheckStampOf(const TCommitContext& Context, const struct stat& Now)
 
 HRESULT CommitHeader(const TCommitRequest& Request)
 {
-  TCommitContext Context{Request,
-                         Request.Fs != nullptr ? *Request.Fs : PosixFileSystem(),
-                         Request.Names,
-                         {},
-                         {},
-                         {},
-                         {},
-                         TSaveWay::InPlace};
+  TCommitContext Context{
+      Request,          Request.Fs != nullptr ? *Request.Fs : PosixFileSystem(), {}, {}, {}, {}, {},
+      TSaveWay::InPlace};
   try {
     HRESULT Result = Commit(Context);
     if (Result == S_OK && Request.Way != nullptr) {
