@@ -312,7 +312,8 @@ TEST_F(CommitHeaderTest, EditInPlaceWritesOnlyTheHeaderUpToItsLastChange)
 
 TEST(CommitPaddingPolicy, GrowthPaddingIsBoundedBothWays)
 {
-  EXPECT_EQ(GrowthPadding(0), MinGrowthPadding);
+  EXPECT_EQ(GrowthPadding(0), MinSmallFilePadding);
+  EXPECT_EQ(GrowthPadding(50'000), MinGrowthPadding + 50);
   EXPECT_EQ(GrowthPadding(100'000'000), MinGrowthPadding + 100'000);
   EXPECT_EQ(GrowthPadding(4ULL << 30), MaxGrowthPadding);
 }

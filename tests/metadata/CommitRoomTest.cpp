@@ -314,12 +314,19 @@ TEST_F(GrowingSaveTest, CloneThatFailsLeavesTheFileAsItWas)
 
 TEST(GrowthRoom, CopyLeavesMoreRoomThanCheapGrowthWithinTheSameBound)
 {
-  for (std::uint64_t FileSize : {0ULL, 30'000ULL, 10'000'000ULL, 600'000'000ULL, 8'000'000'000ULL}) {
-    // A preview of 10,240 bytes and some texts fit whatever the file.
+  for (std::uint64_t FileSize : {70'000ULL, 10'000'000ULL, 600'000'000ULL, 8'000'000'000ULL}) {
+    // A preview of 10,240 bytes and some texts fit any file but a tiny one.
     EXPECT_GE(GrowthPadding(FileSize), 10240U + 4096U) << FileSize;
     EXPECT_GE(CopyGrowthPadding(FileSize), 10240U + 4 * 8192U) << FileSize;
     EXPECT_GE(CopyGrowthPadding(FileSize), GrowthPadding(FileSize)) << FileSize;
     EXPECT_LE(CopyGrowthPadding(FileSize), MaxGrowthPadding) << FileSize;
+  }
+  // A tiny clip at most doubles, and keeps a block's room.
+  for (std::uint64_t FileSize : {0ULL, 3'000ULL, 13'500ULL, 30'000ULL}) {
+    EXPECT_EQ(GrowthPadding(FileSize),
+              std::min<std::uint64_t>(std::max<std::uint64_t>(FileSize, 4096), 16384 + FileSize / 1000))
+        << FileSize;
+    EXPECT_EQ(CopyGrowthPadding(FileSize), std::max<std::uint64_t>(FileSize, 4096)) << FileSize;
   }
   // Big enough for a title poster where a copy takes a while.
   EXPECT_GE(CopyGrowthPadding(50'000'000), 500'000U);

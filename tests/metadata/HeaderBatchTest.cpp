@@ -7,7 +7,9 @@
 
 #include <cerrno>
 #include <gtest/gtest.h>
+#include <linux/magic.h>
 #include <memory>
+#include <sys/statfs.h>
 
 namespace QuillmarkTest {
 
@@ -29,13 +31,44 @@ protected:
     return FTwoFolders && Index % 2 == 1 ? FDir.Path() / "other" / Name : FDir.File(Name);
   }
 
-  // Each video gets its own new header, shorter than the old: saved in place.
-  static THeaderImage Image(int Index) { return MakeImage(1000, 7 + static_cast<std::uint32_t>(Index)); }
+  // Each video gets its own new header, shorter than the old (saved in
+  // place) or, with FGrow, longer (room inserted in front of the data).
+  THeaderImage Image(int Index) const
+  {
+    return MakeImage(FGrow ? 9000 : 1000, 7 + static_cast<std::uint32_t>(Index));
+  }
 
   TBytes Expected(int Index) const
   {
+    if (FGrow) {
+      return FGrown.at(static_cast<std::size_t>(Index));
+    }
     THeaderImage New = Image(Index);
     return ExpectedFile(New, FSample.HeaderSize - New.Bytes.size(), FSample.Rest());
+  }
+
+  // What growing saves make of each video, from runs without faults: by
+  // inserting room, and alone by the next way, as when an insert fails.
+  void LearnGrown(int Count)
+  {
+    for (bool NoInsert : {true, false}) {
+      FNoInsert = NoInsert;
+      Restore(Count);
+      TFaultFileSystem Fs;
+      bool Crashed = false;
+      const std::vector<HRESULT> Results = Run(Fs, Count, Crashed);
+      std::vector<TBytes>& Grown = NoInsert ? FGrownAlone : FGrown;
+      Grown.clear();
+      for (int Index = 0; Index < Count; ++Index) {
+        ASSERT_EQ(Results[static_cast<std::size_t>(Index)], S_OK);
+        Grown.push_back(ReadFileBytes(Video(Index)));
+      }
+    }
+  }
+
+  bool IsNew(int Index, const TBytes& File) const
+  {
+    return File == Expected(Index) || (FGrow && File == FGrownAlone.at(static_cast<std::size_t>(Index)));
   }
 
   void Restore(int Count)
@@ -66,6 +99,7 @@ protected:
         bool Joined = false;
         TCommitRequest Request = Open.back()->Request(Image(Index), FSample.HeaderSize);
         Request.Fs = &Fs;
+        Request.AllowInsertRange = !FNoInsert;
         HRESULT& Result = Results[static_cast<std::size_t>(Index)];
         Result = Batch.Add(Request, Joined);
         if (Joined) {
@@ -111,7 +145,21 @@ protected:
   TTempDir FDir;
   TSampleFile FSample;
   bool FTwoFolders = false;
+  bool FGrow = false;
+  bool FNoInsert = false;
+  std::vector<TBytes> FGrown;
+  std::vector<TBytes> FGrownAlone;
 };
+
+// Where the file system inserts room, a header that grows shares the
+// batch's syncs too: one more, after the journals' removal, which is when
+// inserted room becomes the save's.
+bool InsertsRoom(const std::filesystem::path& Folder)
+{
+  struct statfs Info {};
+  return statfs(Folder.c_str(), &Info) == 0 &&
+         (Info.f_type == EXT4_SUPER_MAGIC || Info.f_type == XFS_SUPER_MAGIC);
+}
 
 TEST_F(HeaderBatchTest, AHundredSavesInPlaceShareOneJournalAndThreeSyncs)
 {
@@ -171,14 +219,48 @@ TEST_F(HeaderBatchTest, JournalsOfTwoFoldersShareASyncOfTheFileSystem)
   EXPECT_TRUE(NoSideFiles());
 }
 
+TEST_F(HeaderBatchTest, AHundredGrowingSavesShareOneJournalAndFourSyncs)
+{
+  if (!InsertsRoom(FDir.Path())) {
+    GTEST_SKIP() << "the test folder's file system does not insert room";
+  }
+  constexpr int Count = 100;
+  FGrow = true;
+  LearnGrown(Count);
+  Restore(Count);
+  TFaultFileSystem Fs;
+  bool Crashed = false;
+  ExpectEachSaved(Run(Fs, Count, Crashed));
+  EXPECT_EQ(Fs.CallsOf(TFsCall::LinkFile), Count - 1);
+  EXPECT_EQ(Fs.CallsOf(TFsCall::FAllocate), 2 * Count); // the room, then its blocks
+  EXPECT_EQ(Syncs(Fs), 4);
+  EXPECT_TRUE(NoSideFiles());
+}
+
 // In one folder (its journal synced alone) and in two (their journals
-// synced by the file system's sync).
+// synced by the file system's sync); saves in place, and growing saves
+// where the file system inserts room.
 TEST_F(HeaderBatchTest, AnyFailureOrCrashLeavesEachFileOldOrNew)
 {
-  for (bool TwoFolders : {false, true}) {
-    SCOPED_TRACE(TwoFolders ? "two folders" : "one folder");
-    FTwoFolders = TwoFolders;
-    FailOrCrashAtEveryCall(TwoFolders ? 4 : 3);
+  for (bool Grow : {false, true}) {
+    if (Grow && !InsertsRoom(FDir.Path())) {
+      continue;
+    }
+    for (bool TwoFolders : {false, true}) {
+      // Growing saves differ from saves in place only in the header phase:
+      // the journals' syncs are those of two folders.
+      if (Grow && !TwoFolders) {
+        continue;
+      }
+      SCOPED_TRACE(std::string(Grow ? "growing, " : "in place, ") +
+                   (TwoFolders ? "two folders" : "one folder"));
+      FTwoFolders = TwoFolders;
+      FGrow = Grow;
+      if (Grow) {
+        LearnGrown(TwoFolders ? 4 : 3);
+      }
+      FailOrCrashAtEveryCall(TwoFolders ? 4 : 3);
+    }
   }
 }
 
@@ -208,7 +290,7 @@ void HeaderBatchTest::FailOrCrashAtEveryCall(int Count)
         ASSERT_EQ(Recover(Video(Index)), S_OK) << Where;
         const TBytes File = ReadFileBytes(Video(Index));
         const bool IsOld = File == FSample.Bytes;
-        const bool IsNew = File == Expected(Index);
+        const bool IsNew = this->IsNew(Index, File);
         const HRESULT Result = Results[static_cast<std::size_t>(Index)];
         if (Crashed) {
           EXPECT_TRUE(IsOld || IsNew) << Where << " video " << Index;
@@ -221,15 +303,18 @@ void HeaderBatchTest::FailOrCrashAtEveryCall(int Count)
   }
 }
 
-TEST_F(HeaderBatchTest, OnlySavesInPlaceJoin)
+TEST_F(HeaderBatchTest, OnlySavesInPlaceOrByInsertingRoomJoin)
 {
   Restore(2);
   TOpenVideo Grows(Video(0));
   TOpenVideo Same(Video(1));
   THeaderBatch Batch;
   bool Joined = true;
-  // A header that must grow is CommitHeader's to save: nothing is written.
-  EXPECT_EQ(Batch.Add(Grows.Request(MakeImage(9000), FSample.HeaderSize), Joined), S_OK);
+  // A header that must grow without inserting room (a clone, a copy) is
+  // CommitHeader's to save: nothing is written.
+  TCommitRequest Copied = Grows.Request(MakeImage(9000), FSample.HeaderSize);
+  Copied.AllowInsertRange = false;
+  EXPECT_EQ(Batch.Add(Copied, Joined), S_OK);
   EXPECT_FALSE(Joined);
   // The header the file holds already joins, and nothing is written.
   TSampleFile Unchanged = MakeSample(2000);

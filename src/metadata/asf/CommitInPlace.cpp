@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <linux/falloc.h>
+#include <linux/magic.h>
 
 namespace Quillmark::Asf {
 
@@ -94,10 +95,10 @@ int WriteHeader(IFileSystem& Fs, int Fd, const std::vector<std::uint8_t>& Header
   return WriteExact(Fs, Fd, Header.data() + Gap.To, Header.size() - Gap.To, Gap.To);
 }
 
-// Writes, checks and syncs the new header with the journal already in
-// place; removing the journal is the moment the save takes effect.
-HRESULT OverwriteHeader(TCommitContext& Context, const TJournal& Journal,
-                        const std::vector<std::uint8_t>& Header, THeaderGap Gap = {})
+// Writes and checks the new header with the journal already in place; on
+// failure the old header goes back.
+HRESULT WriteChecked(TCommitContext& Context, const TJournal& Journal,
+                     const std::vector<std::uint8_t>& Header, THeaderGap Gap)
 {
   int Fd = Context.Request.Fd;
   if (int Error = WriteHeader(Context.Fs, Fd, Header, Gap); Error != 0) {
@@ -106,7 +107,18 @@ HRESULT OverwriteHeader(TCommitContext& Context, const TJournal& Journal,
   if (HRESULT Result = VerifyWritten(Context, Fd, Header, Gap); Result != S_OK) {
     return Abandon(Context, Journal, Result);
   }
-  if (int Error = Context.Fs.FDataSync(Fd); Error != 0) {
+  return S_OK;
+}
+
+// Writes, checks and syncs the new header with the journal already in
+// place; removing the journal is the moment the save takes effect.
+HRESULT OverwriteHeader(TCommitContext& Context, const TJournal& Journal,
+                        const std::vector<std::uint8_t>& Header, THeaderGap Gap = {})
+{
+  if (HRESULT Result = WriteChecked(Context, Journal, Header, Gap); Result != S_OK) {
+    return Result;
+  }
+  if (int Error = Context.Fs.FDataSync(Context.Request.Fd); Error != 0) {
     return Abandon(Context, Journal, ErrnoResult(Error));
   }
   // Synced, an overwrite has taken effect: a journal that outlives a crash
@@ -119,15 +131,23 @@ HRESULT OverwriteHeader(TCommitContext& Context, const TJournal& Journal,
   return S_OK;
 }
 
+bool InsertsRanges(const struct statfs& Info)
+{
+  const auto Type = static_cast<unsigned long>(Info.f_type);
+  return Type == EXT4_SUPER_MAGIC || Type == XFS_SUPER_MAGIC;
+}
+
 struct TInsertPlan {
   std::uint64_t Offset = 0;
   std::uint64_t Length = 0;
 };
 
+// Only ext4 and XFS insert a range into a file; elsewhere nothing is
+// journaled for a way the file system cannot take.
 bool PlanInsert(const TCommitContext& Context, TInsertPlan& Plan)
 {
   struct statfs FsInfo {};
-  if (Context.Fs.FStatFs(Context.Request.Fd, FsInfo) != 0 || FsInfo.f_bsize <= 0) {
+  if (Context.Fs.FStatFs(Context.Request.Fd, FsInfo) != 0 || FsInfo.f_bsize <= 0 || !InsertsRanges(FsInfo)) {
     return false;
   }
   auto Block = static_cast<std::uint64_t>(FsInfo.f_bsize);
@@ -245,42 +265,70 @@ HRESULT CommitInPlace(TCommitContext& Context)
   return OverwriteHeader(Context, Plan.Journal, Plan.Header, THeaderGap{Plan.Changed, Plan.Header.size()});
 }
 
-HRESULT CommitByInsert(TCommitContext& Context, bool& Settled)
+HRESULT PlanInsertSave(TCommitContext& Context, TInPlacePlan& Plan, bool& Possible)
 {
-  Settled = false;
-  TInsertPlan Plan;
-  if (!PlanInsert(Context, Plan)) {
+  TInsertPlan Room;
+  Possible = PlanInsert(Context, Room);
+  if (!Possible) {
     return S_OK;
   }
   // A rollback collapses the room and must find the whole old header, padding included.
   if (HRESULT Result = ReadMoreOldHeader(Context, Context.Request.OldHeaderSize); Result != S_OK) {
-    Settled = true;
     return Result;
   }
-  TJournal Journal = MakeJournal(Context, Context.OldHeader.size());
-  Journal.Kind = TJournalKind::InsertRange;
-  Journal.InsertOffset = Plan.Offset;
-  Journal.InsertLength = Plan.Length;
-  std::uint64_t NewTotal = Context.Request.OldHeaderSize + Plan.Length;
-  std::vector<std::uint8_t> Header =
-      ComposeHeader(Context.NewHeader(), NewTotal - Context.NewSize(), Context.FileSize() + Plan.Length);
+  Plan.Journal = MakeJournal(Context, Context.OldHeader.size());
+  Plan.Journal.Kind = TJournalKind::InsertRange;
+  Plan.Journal.InsertOffset = Room.Offset;
+  Plan.Journal.InsertLength = Room.Length;
+  std::uint64_t NewTotal = Context.Request.OldHeaderSize + Room.Length;
+  Plan.Header =
+      ComposeHeader(Context.NewHeader(), NewTotal - Context.NewSize(), Context.FileSize() + Room.Length);
+  Plan.Changed = Plan.Header.size();
   // The new header without the zeros of its padding, so that recovery can
   // tell what this save may have left in the file.
-  auto LastByte = std::find_if(Header.rbegin(), Header.rend(), [](std::uint8_t Byte) { return Byte != 0; });
-  Journal.NewBytes.assign(Header.begin(), LastByte.base());
-  if (int Error = WriteJournal(Context.Fs, Context.Names, Journal); Error != 0) {
-    Settled = true;
-    return ErrnoResult(Error);
-  }
+  auto LastByte =
+      std::find_if(Plan.Header.rbegin(), Plan.Header.rend(), [](std::uint8_t Byte) { return Byte != 0; });
+  Plan.Journal.NewBytes.assign(Plan.Header.begin(), LastByte.base());
+  return S_OK;
+}
+
+HRESULT WriteInsertedHeader(TCommitContext& Context, const TInPlacePlan& Plan, bool& Refused)
+{
   HRESULT Result = S_OK;
-  if (!InsertRoom(Context, Journal, Result)) {
-    // Only a clean refusal lets the copy go ahead; a failed cleanup ends the save.
+  Refused = !InsertRoom(Context, Plan.Journal, Result);
+  if (Refused) {
+    return Result;
+  }
+  Context.Way = TSaveWay::Insert;
+  return WriteChecked(Context, Plan.Journal, Plan.Header,
+                      AllocateInsertedRoom(Context, Plan.Journal, Plan.Header.size()));
+}
+
+HRESULT CommitByInsert(TCommitContext& Context, bool& Settled)
+{
+  Settled = true;
+  TInPlacePlan Plan;
+  bool Possible = false;
+  if (HRESULT Result = PlanInsertSave(Context, Plan, Possible); Result != S_OK || !Possible) {
     Settled = Result != S_OK;
     return Result;
   }
-  Settled = true;
-  Context.Way = TSaveWay::Insert;
-  return OverwriteHeader(Context, Journal, Header, AllocateInsertedRoom(Context, Journal, Header.size()));
+  if (int Error = WriteJournal(Context.Fs, Context.Names, Plan.Journal); Error != 0) {
+    return ErrnoResult(Error);
+  }
+  bool Refused = false;
+  if (HRESULT Result = WriteInsertedHeader(Context, Plan, Refused); Result != S_OK || Refused) {
+    // Only a clean refusal lets the next way go ahead; a failed cleanup ends the save.
+    Settled = Result != S_OK;
+    return Result;
+  }
+  if (int Error = Context.Fs.FDataSync(Context.Request.Fd); Error != 0) {
+    return Abandon(Context, Plan.Journal, ErrnoResult(Error));
+  }
+  if (int Error = RemoveJournal(Context.Fs, Context.Names.Journal, true); Error != 0) {
+    return Abandon(Context, Plan.Journal, ErrnoResult(Error));
+  }
+  return S_OK;
 }
 
 } // namespace Quillmark::Asf

@@ -73,6 +73,18 @@ int WriteHeaderRegion(IFileSystem& Fs, int Fd, const std::vector<std::uint8_t>& 
 // and the folder are then as they were, and the caller copies instead.
 HRESULT CommitByInsert(TCommitContext& Context, bool& Settled);
 
+// The steps of a save that inserts room. PlanInsertSave plans its journal
+// (of kind InsertRange) and the whole new header (Changed is its size);
+// Possible is false when the file system is not one that inserts ranges
+// (ext4, XFS), with nothing read or planned. Once the journal is on disk,
+// WriteInsertedHeader inserts the room and writes and checks the header,
+// unsynced. Refused is set when the file system would not insert: the file
+// is unchanged and the journal removed, and the result is S_OK unless the
+// save must end there (a full disk, a journal that would not go). On any
+// other failure the old header is back and the journal removed.
+HRESULT PlanInsertSave(TCommitContext& Context, TInPlacePlan& Plan, bool& Possible);
+HRESULT WriteInsertedHeader(TCommitContext& Context, const TInPlacePlan& Plan, bool& Refused);
+
 // Settled is false when the file system cannot clone ranges (or there is
 // nothing to clone); no side file is left then, and the caller copies.
 HRESULT CommitByClone(TCommitContext& Context, bool& Settled);

@@ -17,6 +17,8 @@ enum class THeaderBatch::TStage {
   JournalWritten, // not yet synced
   Journaled,      // on disk: the header may be written
   Written,
+  Removed, // an insert's journal removed, the removal not yet synced
+  Alone,   // the file system would not insert room: saved alone afterwards
   Done,
   Failed,
 };
@@ -85,6 +87,25 @@ HRESULT THeaderBatch::Result(std::size_t Index) const
   return Entry.Stage == TStage::Done || Entry.Stage == TStage::Failed ? Entry.Result : E_INVALID_STATE;
 }
 
+// A header that grows joins when room can be inserted in front of the
+// Data Object; any other growing save (a clone, a copy) is the caller's.
+HRESULT THeaderBatch::Plan(TEntry& Entry, bool& Joins)
+{
+  TCommitContext& Context = Entry.Context;
+  Joins = false;
+  if (!SharesSyncsOn(Context)) {
+    return S_OK;
+  }
+  if (FitsInPlace(Context)) {
+    Joins = true;
+    return PlanInPlace(Context, Entry.Plan);
+  }
+  if (!Context.Request.AllowInsertRange) {
+    return S_OK;
+  }
+  return PlanInsertSave(Context, Entry.Plan, Joins);
+}
+
 HRESULT THeaderBatch::Add(TCommitRequest Request, bool& Queued)
 {
   Queued = false;
@@ -98,10 +119,8 @@ HRESULT THeaderBatch::Add(TCommitRequest Request, bool& Queued)
     if (!FitsInPlace(Context)) {
       Context.Compacted = WithoutExtensionPadding(Context.Request.NewHeader);
     }
-    if (!FitsInPlace(Context) || !SharesSyncsOn(Context)) {
-      return S_OK;
-    }
-    if (HRESULT Result = PlanInPlace(Context, Entry->Plan); Result != S_OK) {
+    bool Joins = false;
+    if (HRESULT Result = Plan(*Entry, Joins); Result != S_OK || !Joins) {
       return Result;
     }
     // A file that holds this header already has nothing to write.
@@ -254,6 +273,46 @@ void THeaderBatch::SyncJournals()
   }
 }
 
+namespace {
+
+bool Inserts(const TInPlacePlan& Plan)
+{
+  return Plan.Journal.Kind == TJournalKind::InsertRange;
+}
+
+} // namespace
+
+// Writes one entry's header, with its room inserted first where it grows.
+void THeaderBatch::WriteHeader(TEntry& Entry)
+{
+  const int Fd = Entry.Context.Request.Fd;
+  const TInPlacePlan& Plan = Entry.Plan;
+  if (Inserts(Plan)) {
+    bool Refused = false;
+    const HRESULT Result = WriteInsertedHeader(Entry.Context, Plan, Refused);
+    // Refused, the file is as it was and its journal name gone: it is
+    // saved alone, by the next way, once the batch is done.
+    if (Refused && Result == S_OK) {
+      Entry.Stage = TStage::Alone;
+    } else {
+      Entry.Stage = Result == S_OK ? TStage::Written : TStage::Failed;
+      Entry.Result = Result;
+    }
+    return;
+  }
+  if (int Error = WriteHeaderRegion(FFs, Fd, Plan.Header, Plan.Changed); Error != 0) {
+    Fail(Entry, ErrnoResult(Error), true);
+    return;
+  }
+  HRESULT Checked =
+      VerifyWritten(Entry.Context, Fd, Plan.Header, THeaderGap{Plan.Changed, Plan.Header.size()});
+  if (Checked != S_OK) {
+    Fail(Entry, Checked, true);
+    return;
+  }
+  Entry.Stage = TStage::Written;
+}
+
 void THeaderBatch::WriteHeaders(const std::function<void(std::size_t Entry)>& OnSaving)
 {
   for (std::size_t Index = 0; Index < FEntries.size(); ++Index) {
@@ -264,19 +323,7 @@ void THeaderBatch::WriteHeaders(const std::function<void(std::size_t Entry)>& On
     if (OnSaving) {
       OnSaving(Index);
     }
-    const int Fd = Entry.Context.Request.Fd;
-    const TInPlacePlan& Plan = Entry.Plan;
-    if (int Error = WriteHeaderRegion(FFs, Fd, Plan.Header, Plan.Changed); Error != 0) {
-      Fail(Entry, ErrnoResult(Error), true);
-      continue;
-    }
-    HRESULT Checked =
-        VerifyWritten(Entry.Context, Fd, Plan.Header, THeaderGap{Plan.Changed, Plan.Header.size()});
-    if (Checked != S_OK) {
-      Fail(Entry, Checked, true);
-      continue;
-    }
-    Entry.Stage = TStage::Written;
+    WriteHeader(Entry);
   }
 }
 
@@ -295,15 +342,39 @@ void THeaderBatch::RemoveJournals()
       Entry->Stage = TStage::Done;
       continue;
     }
-    // The new header is on disk: the save has taken effect, and a journal
-    // that outlives a crash finds the new bytes in the file and is dropped;
-    // so, as for a single save in place, its removal is not synced. One
-    // that cannot be removed is rolled back, as a single save does.
+    // The new header is on disk: an overwrite has taken effect, and a
+    // journal that outlives a crash finds the new bytes in the file and is
+    // dropped; so, as for a single save in place, its removal is not
+    // synced. Inserted room is only the save's once the removal is on disk,
+    // which one more sync sees to. One that cannot be removed is rolled
+    // back, as a single save does.
     if (int Error = RemoveSideFile(FFs, Entry->Context.Names.Journal); Error != 0) {
       Fail(*Entry, ErrnoResult(Error), true);
       continue;
     }
-    Entry->Stage = TStage::Done;
+    Entry->Stage = Inserts(Entry->Plan) ? TStage::Removed : TStage::Done;
+  }
+  // Once removed, a journal cannot roll its file back: a failed sync here
+  // is not the save's failure, as for a single save.
+  SyncStage(TStage::Removed, {});
+  for (auto& Entry : FEntries) {
+    if (Entry->Stage == TStage::Removed) {
+      Entry->Stage = TStage::Done;
+    }
+  }
+}
+
+// The saves whose file system would not insert room after all, each by
+// the next way (sharing blocks, or a copy).
+void THeaderBatch::SaveAlone()
+{
+  for (auto& Entry : FEntries) {
+    if (Entry->Stage != TStage::Alone) {
+      continue;
+    }
+    Entry->Request.AllowInsertRange = false;
+    Entry->Result = CommitHeader(Entry->Request);
+    Entry->Stage = Entry->Result == S_OK ? TStage::Done : TStage::Failed;
   }
 }
 
@@ -314,6 +385,7 @@ void THeaderBatch::Commit(const std::function<void(std::size_t Entry)>& OnSaving
   WriteHeaders(OnSaving);
   SyncHeaders();
   RemoveJournals();
+  SaveAlone();
 }
 
 } // namespace Quillmark::Asf

@@ -29,9 +29,15 @@
 // that file back alone; a failed sync rolls back every file of its file
 // system that the sync was to make safe.
 //
-// Only saves in place on file systems whose syncfs writes back and waits
-// for every file (ext2/3/4, XFS, Btrfs, F2FS, tmpfs) join a batch: a header
-// that must grow, or a video on any other file system, is left to
+// Saves in place join a batch, and so do headers that grow by inserting
+// room in front of the Data Object (ext4, XFS): their journals record the
+// insert, step 3 inserts the room before it writes the header, and after
+// step 5 one more sync puts the journals' removal on disk, which is when
+// inserted room becomes the save's. A file system that refuses the insert
+// leaves its file as it was: that save is made alone afterwards, the next
+// way (sharing blocks, or a copy). Only file systems whose syncfs writes back and waits for every
+// file (ext2/3/4, XFS, Btrfs, F2FS, tmpfs) take part; a header that must
+// be cloned or copied, or a video on any other file system, is left to
 // CommitHeader.
 #include "metadata/asf/HeaderCommit.h"
 #include "metadata/fs/Journal.h"
@@ -71,6 +77,7 @@ public:
   void WriteHeaders(const std::function<void(std::size_t Entry)>& OnSaving = {});
   void SyncHeaders();
   void RemoveJournals();
+  void SaveAlone();
   void Commit(const std::function<void(std::size_t Entry)>& OnSaving = {});
 
   // S_OK once entry Index's header is saved (or was already in the file);
@@ -89,6 +96,8 @@ private:
   void WriteSharedJournal(const std::vector<TEntry*>& Group, TJournalSync Sync);
   void WriteOwnJournal(TEntry& Entry);
   bool SharesSyncsOn(const TCommitContext& Context);
+  HRESULT Plan(TEntry& Entry, bool& Joins);
+  void WriteHeader(TEntry& Entry);
 
   IFileSystem& FFs;
   std::vector<std::unique_ptr<TEntry>> FEntries;

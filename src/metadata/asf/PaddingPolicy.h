@@ -13,7 +13,10 @@
 //   growth costs another copy of it: room for every text, the preview, the
 //   title index and, on a video of a few megabytes or more, a title poster;
 // - never more than 1 MiB either way, so a 4 GiB video does not carry
-//   megabytes of zeros.
+//   megabytes of zeros;
+// - never more than the file itself, but 4 KiB at least (a block, and
+//   room for a longer title and a few texts), so that a clip of a few
+//   kilobytes at most doubles rather than end up several times its size.
 // Shrinking saves keep whatever room the old header leaves, as padding, so
 // the file never has to move.
 #include <cstdint>
@@ -24,6 +27,7 @@ constexpr std::uint64_t PaddingObjectHeaderSize = 24;
 constexpr std::uint64_t MinGrowthPadding = 16 * 1024;
 constexpr std::uint64_t MinCopyGrowthPadding = 64 * 1024;
 constexpr std::uint64_t MaxGrowthPadding = 1024 * 1024;
+constexpr std::uint64_t MinSmallFilePadding = 4 * 1024;
 
 // Where growing is cheap.
 std::uint64_t GrowthPadding(std::uint64_t FileSize);
