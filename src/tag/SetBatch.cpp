@@ -1,4 +1,5 @@
 #include "tag/SetBatch.h"
+#include "tag/BatchPace.h"
 
 #include <algorithm>
 #include <ostream>
@@ -106,7 +107,9 @@ bool TSetBatch::Save()
   std::vector<HRESULT> Results;
   FlushEditors(Editors, Results, [this](std::size_t At) {
     if (FShowProgress && FTotal > 1) {
-      ShowLine(std::to_string(FPending[At].Position + 1) + " of " + std::to_string(FTotal) + "  " +
+      const std::size_t Position = FPending[At].Position;
+      ShowLine(std::to_string(Position + 1) + " of " + std::to_string(FTotal) +
+               PaceText(Position, FTotal, std::chrono::steady_clock::now() - FStarted) + "  " +
                FPending[At].File);
     }
   });

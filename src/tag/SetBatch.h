@@ -4,6 +4,7 @@
 #include "tag/CatalogueFile.h"
 #include "tag/SetReport.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
@@ -62,6 +63,7 @@ private:
   std::ostream& FErr;
   bool FLineOpen = false;
   std::size_t FGroupSize;
+  std::chrono::steady_clock::time_point FStarted = std::chrono::steady_clock::now();
   std::uint64_t FPictureBudget;
   std::uint64_t FPictureBytes = 0; // of the group waiting
   std::pair<dev_t, ino_t> FNext{}; // the file MakeRoom looked at last
