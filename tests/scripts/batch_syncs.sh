@@ -1,14 +1,14 @@
 #!/bin/sh
 # One `quillmark-tag set` of 100 saves in place: at most 10 sync calls in all
 # (counted with strace), and every file saved. Arguments: build dir, source
-# dir. Skips (exit 0 with a message) without strace or ffmpeg.
+# dir. Skips (exit 77 with a message) without strace or ffmpeg.
 set -eu
 BUILD_DIR="$1"
 TOOL="$BUILD_DIR/src/app/quillmark-tag"
 
-if [ ! -x "$TOOL" ]; then echo "skipped: $TOOL not built"; exit 0; fi
+if [ ! -x "$TOOL" ]; then echo "skipped: $TOOL not built"; exit 77; fi
 for NEEDED in strace ffmpeg; do
-  if ! command -v "$NEEDED" >/dev/null 2>&1; then echo "skipped: $NEEDED missing"; exit 0; fi
+  if ! command -v "$NEEDED" >/dev/null 2>&1; then echo "skipped: $NEEDED missing"; exit 77; fi
 done
 
 SCRATCH=$(mktemp -d)

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Compares what `quillmark-tag dump --json` lists with what mutagen lists for
 # the same files: real files of the corpus and short videos made by ffmpeg.
-# Arguments: build dir, source dir. Skips (exit 0 with a message) when a peer is missing.
+# Arguments: build dir, source dir. Skips (exit 77 with a message) when a peer is missing.
 set -eu
 BUILD_DIR="$1"
 SOURCE_DIR="$2"
@@ -9,8 +9,8 @@ TOOL="$BUILD_DIR/src/app/quillmark-tag"
 PYTHON=/usr/bin/python3
 CORPUS="${QUILLMARK_CORPUS_DIR:-$SOURCE_DIR/../shared/corpus/asf}"
 
-if [ ! -x "$TOOL" ]; then echo "skipped: $TOOL not built"; exit 0; fi
-if ! "$PYTHON" -c 'import mutagen.asf' 2>/dev/null; then echo "skipped: mutagen missing"; exit 0; fi
+if [ ! -x "$TOOL" ]; then echo "skipped: $TOOL not built"; exit 77; fi
+if ! "$PYTHON" -c 'import mutagen.asf' 2>/dev/null; then echo "skipped: mutagen missing"; exit 77; fi
 
 SCRATCH=$(mktemp -d)
 trap 'rm -rf "$SCRATCH"' EXIT
@@ -33,7 +33,7 @@ if [ -d "$CORPUS" ]; then
 else
   echo "note: corpus $CORPUS missing"
 fi
-[ -n "$FILES" ] || { echo "skipped: no files to compare"; exit 0; }
+[ -n "$FILES" ] || { echo "skipped: no files to compare"; exit 77; }
 
 # shellcheck disable=SC2086
 "$TOOL" dump --json $FILES > "$SCRATCH/ours.json"
