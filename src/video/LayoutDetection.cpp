@@ -137,6 +137,7 @@ public:
 
   TSplitVotes Compare()
   {
+    FRows = RowOffset();
     // Rows of blocks every other block row on large halves: enough blocks,
     // at half the cost; each row is whole, for the edges between its blocks.
     const int RowStep = BlockSize;
@@ -195,14 +196,22 @@ private:
     if (Y + 1 + BlockSize <= FFirst.Height) {
       Jitter = std::max(Jitter, SelfError(X, Y, 0, 1));
     }
-    const double Allowance = MatchNoise + MatchShare * Detail + 0.5 * Jitter / BlockArea;
-    if (Allowance > InformingShare * Detail) {
-      return Match;
+    double Allowance = MatchNoise + MatchShare * Detail + 0.5 * Jitter / BlockArea;
+    // Texture that a pixel's shift already changes is found again only
+    // where the disparity falls on a whole pixel: found, it is as good a
+    // sign of two views as any; not found, it says nothing.
+    const bool Fine = Allowance > InformingShare * Detail;
+    if (Fine) {
+      Allowance = MatchNoise + MatchShare * Detail;
     }
     // A block that is found near its own place in its own half (stripes,
     // a repeating pattern, a plain gradient) would be found anywhere.
     const int Limit = static_cast<int>(Allowance * BlockArea);
-    for (int Dx = Low; Dx <= High; ++Dx) {
+    // Out to twice the search: a pattern that repeats just beyond it still
+    // meets its copies in the other half wherever they fall.
+    const int SelfLow = std::max(-2 * FMaxShift, -X);
+    const int SelfHigh = std::min(2 * FMaxShift, FFirst.Width - BlockSize - X);
+    for (int Dx = SelfLow; Dx <= SelfHigh; Dx += std::abs(Dx) < FMaxShift ? 1 : 2) {
       if (std::abs(Dx) >= SelfGap && SelfError(X, Y, Dx, 0) <= Limit) {
         return Match;
       }
@@ -213,31 +222,14 @@ private:
         return Match;
       }
     }
-    // Along the row first, then a few rows either side around the best shift.
-    int Best = std::numeric_limits<int>::max();
-    for (int Shift = Low; Shift <= High; ++Shift) {
-      const int Value = Error(X, Y, Shift, 0);
-      if (Value < Best || (Value == Best && std::abs(Shift) < std::abs(Match.Shift))) {
-        Best = Value;
-        Match.Shift = Shift;
-      }
-    }
-    const int Around = Match.Shift;
-    for (int Rows = -RowSlack; Rows <= RowSlack; ++Rows) {
-      if (Rows == 0 || Y + Rows < 0 || Y + Rows + BlockSize > FSecond.Height) {
-        continue;
-      }
-      for (int Shift = std::max(Low, Around - 2); Shift <= std::min(High, Around + 2); ++Shift) {
-        const int Value = Error(X, Y, Shift, Rows);
-        if (Value < Best) {
-          Best = Value;
-          Match.Shift = Shift;
-          Match.Rows = Rows;
-        }
-      }
-    }
+    // Along the rows the rig is out of line by, then a row either side
+    // around the best shift.
+    const TBlockMatch Found = BestMatch(X, Y, Low, High);
+    Match.Shift = Found.Shift;
+    Match.Rows = Found.Rows;
+    const int Best = static_cast<int>(Found.Disparity);
     if (Best > Limit) {
-      ++FVotes.Unmatched;
+      FVotes.Unmatched += Fine ? 0 : 1;
       return Match;
     }
     ++FVotes.Matched;
@@ -250,6 +242,56 @@ private:
       ++FVotes.Negative;
     }
     return Match;
+  }
+
+  // The best shift and rows of the block at (X, Y); Disparity holds the error.
+  TBlockMatch BestMatch(int X, int Y, int Low, int High, int RowsFrom, int RowsTo) const
+  {
+    TBlockMatch Match;
+    int Best = std::numeric_limits<int>::max();
+    for (int Rows = RowsFrom; Rows <= RowsTo; ++Rows) {
+      if (Y + Rows < 0 || Y + Rows + BlockSize > FSecond.Height) {
+        continue;
+      }
+      for (int Shift = Low; Shift <= High; ++Shift) {
+        const int Value = Error(X, Y, Shift, Rows);
+        // Ties go to the smaller shift: a plain block stays in place.
+        if (Value < Best || (Value == Best && std::abs(Shift) < std::abs(Match.Shift))) {
+          Best = Value;
+          Match.Shift = Shift;
+          Match.Rows = Rows;
+        }
+      }
+    }
+    Match.Disparity = Best;
+    return Match;
+  }
+
+  TBlockMatch BestMatch(int X, int Y, int Low, int High) const
+  {
+    TBlockMatch Along = BestMatch(X, Y, Low, High, FRows, FRows);
+    const TBlockMatch Near = BestMatch(X, Y, std::max(Low, Along.Shift - 2), std::min(High, Along.Shift + 2),
+                                       FRows - 1, FRows + 1);
+    return Near.Disparity < Along.Disparity ? Near : Along;
+  }
+
+  // The rows the second half is out of line by: a rig's eyes are off by the
+  // same few rows everywhere, found on a sample of detailed blocks.
+  int RowOffset() const
+  {
+    std::array<int, 2 * RowSlack + 1> Counts{};
+    const int Step = std::max(1, FFirst.Width / BlockSize / 8) * BlockSize;
+    for (int Y = BlockSize; Y + 2 * BlockSize <= FFirst.Height; Y += 2 * BlockSize) {
+      for (int X = FMaxShift; X + BlockSize + FMaxShift <= FFirst.Width; X += Step) {
+        if (BlockDetail(FFirst.At(X, Y), FFirst.Image->Width) < 2 * MinBlockDetail) {
+          continue;
+        }
+        const TBlockMatch Match = BestMatch(X, Y, -FMaxShift, FMaxShift, -RowSlack, RowSlack);
+        ++Counts[static_cast<std::size_t>(Match.Rows + RowSlack)];
+      }
+    }
+    const auto Most = std::max_element(Counts.begin(), Counts.end());
+    return *Most == 0 ? 0 : static_cast<int>(Most - Counts.begin()) - RowSlack;
   }
 
   double SubPixel(int X, int Y, const TBlockMatch& Match, int Low, int High, int Best) const
@@ -371,6 +413,7 @@ private:
   TGrayImage FSecondImage;
   TPlane FSecond;
   int FMaxShift;
+  int FRows = 0;
   TSplitVotes FVotes;
 };
 
@@ -450,7 +493,7 @@ double HalvesCertainty(TSplit Split, double DisplayAspect)
     return 0;
   }
   const double HalfAspect = Split == TSplit::SideBySide ? DisplayAspect / 2 : DisplayAspect * 2;
-  return Ramp(std::abs(AspectDistance(DisplayAspect) - AspectDistance(HalfAspect)), 0.02, 0.12);
+  return Ramp(std::abs(AspectDistance(DisplayAspect) - AspectDistance(HalfAspect)), 0.02, 0.08);
 }
 
 // How far Many outnumbers Few beyond chance, as a standard score turned
@@ -607,9 +650,10 @@ TLayoutGuess JudgeLayout(const std::vector<TFrameVotes>& Frames, double DisplayA
   // scene with depth: a clip put twice into the frame, or a pattern that
   // repeats at the half's size, matches at one disparity everywhere.
   const int Deep = Votes.Matched - Votes.Level;
-  const double Layout = std::min({Ramp(Votes.Informing(), 20, 80), Ramp(Best, 0.4, 0.65),
-                                  Ramp(Best - Other, 0.2, 0.45), Ramp(Share(Deep, Votes.Matched), 0.01, 0.04),
-                                  Ramp(Deep, 2, 6), HalvesCertainty(Split, DisplayAspect)});
+  const double Layout =
+      std::min({Ramp(Votes.Informing(), 20, 80), Ramp(Best, 0.4, 0.65), Ramp(Best - Other, 0.2, 0.45),
+                Ramp(Share(Deep, Votes.Matched), 0.005, 0.02), Ramp(Deep, 2, 6),
+                HalvesCertainty(Split, DisplayAspect)});
   const TEyeOrder Eyes = JudgeEyeOrder(Votes);
   TLayoutGuess Guess;
   Guess.LayoutConfidence = Layout;

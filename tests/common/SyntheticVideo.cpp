@@ -2,15 +2,13 @@
 
 #include "common/TestFiles.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace QuillmarkTest {
 
 namespace {
 
-// The background lies behind the screen: each of its points sits this many
-// pixels further left in the left view. The card is in front of the
-// screen, further right in the left view.
-constexpr int BackgroundShift = 10;
-constexpr int CardShift = 6;
 constexpr int CardSize = 72;
 
 bool SideBySide(TSceneLayout Layout)
@@ -42,15 +40,31 @@ std::string StereoPart(const TScene& Scene)
   const int W = Scene.ViewWidth;
   const int H = Scene.ViewHeight;
   const std::string D = std::to_string(Scene.Seconds);
-  const int CardX = W / 2 - CardSize / 2;
-  const int CardY = H / 2 - CardSize / 2;
   const auto N = [](int Value) { return std::to_string(Value); };
-  std::string Graph = Texture(W + BackgroundShift, H, Scene.Seconds, 30) + ",split[b1][b2];";
-  Graph += "testsrc=s=" + Size(CardSize, CardSize) + ":rate=10,trim=duration=" + D + ",split[c1][c2];";
-  Graph += "[b1]crop=" + N(W) + ":" + N(H) + ":" + N(BackgroundShift) + ":0[bl];";
-  Graph += "[b2]crop=" + N(W) + ":" + N(H) + ":0:0[br];";
-  Graph += "[bl][c1]overlay=x=" + N(CardX + CardShift) + ":y=" + N(CardY) + "[l];";
-  Graph += "[br][c2]overlay=x=" + N(CardX) + ":y=" + N(CardY) + "[r];";
+  if (Scene.TestPattern) {
+    return "testsrc2=s=" + Size(W, H) + ":rate=10,trim=duration=" + D + ",setsar=1";
+  }
+  // A point at p of the background shows at p less the crop in each view.
+  const int Margin = std::abs(Scene.BackgroundDisparity);
+  const int LeftCrop = std::max(0, -Scene.BackgroundDisparity);
+  const int RightCrop = std::max(0, Scene.BackgroundDisparity);
+  std::string Graph = Texture(W + Margin, H, Scene.Seconds, 30) + ",split[b1][b2];";
+  Graph += "[b1]crop=" + N(W) + ":" + N(H) + ":" + N(LeftCrop) + ":0[bl];";
+  if (Scene.Slanted) {
+    // The right view stretched: a point at x sits 4 % of x further right.
+    Graph += "[b2]scale=" + N((W + Margin) * 104 / 100) + ":" + N(H) + ",crop=" + N(W) + ":" + N(H) + ":0:0[r];";
+    Graph += "[bl]null[l];";
+  } else {
+    const int CardX = W / 2 - CardSize / 2;
+    const int CardY = H / 2 - CardSize / 2;
+    Graph += "testsrc=s=" + Size(CardSize, CardSize) + ":rate=10,trim=duration=" + D + ",split[c1][c2];";
+    Graph += "[b2]crop=" + N(W) + ":" + N(H) + ":" + N(RightCrop) + ":0[br];";
+    Graph += "[bl][c1]overlay=x=" + N(CardX + Scene.CardDisparity) + ":y=" + N(CardY) + "[l];";
+    Graph += "[br][c2]overlay=x=" + N(CardX) + ":y=" + N(CardY) + "[r0];";
+    Graph += Scene.Misaligned ? "[r0]lutyuv=y='clip(val*1.08,0,255)',crop=" + N(W) + ":" + N(H - 2) +
+                                    ":0:0,pad=" + N(W) + ":" + N(H) + ":0:2[r];"
+                              : "[r0]null[r];";
+  }
   if (Scene.Layout == TSceneLayout::Mono) {
     return Graph + "[r]nullsink;[l]null";
   }
