@@ -34,6 +34,12 @@ protected:
     Black.Seconds = 2;
     Black.BlackSeconds = 2;
     ASSERT_TRUE(MakeSceneVideo(Black, Folder->File("black.wmv")));
+    // Two views of one slanted surface: no edge tells the eyes apart.
+    TScene Slanted;
+    Slanted.Layout = TSceneLayout::OverUnderLT;
+    Slanted.Slanted = true;
+    Slanted.Seconds = 3;
+    ASSERT_TRUE(MakeSceneVideo(Slanted, Folder->File("slanted.wmv")));
   }
   static void TearDownTestSuite()
   {
@@ -129,6 +135,35 @@ TEST_F(VideoMenu, UnsureDetectionChangesNothing)
   EXPECT_TRUE(
       Platform.FMessages[0].Text.startsWith(u"The stereo layout could not be detected with confidence."_s));
   ExpectFileUnchanged(Path);
+}
+
+TEST_F(VideoMenu, UnsureEyeOrderIsAskedFor)
+{
+  const struct {
+    Quillmark::TMessageAnswer Answer;
+    const char16_t* Key; // nullptr: nothing set
+  } Cases[] = {
+      {Quillmark::TMessageAnswer::Yes, u"OverUnderLT"},
+      {Quillmark::TMessageAnswer::No, u"OverUnderRT"},
+      {Quillmark::TMessageAnswer::Cancel, nullptr},
+  };
+  for (const auto& Case : Cases) {
+    Open("slanted.wmv");
+    Platform.FMessages.clear();
+    Platform.FAnswers = {Case.Answer};
+    Form.DetectLayoutMenuItemClick();
+    ASSERT_EQ(Platform.FMessages.size(), 1U);
+    EXPECT_EQ(Platform.FMessages[0].Buttons, Quillmark::TMessageButtons::YesNoCancel);
+    EXPECT_TRUE(Platform.FMessages[0].Text.contains(u"Is the top half the left eye's view?"_s))
+        << qPrintable(Platform.FMessages[0].Text);
+    EXPECT_EQ(Form.Get<QCheckBox>("StereoCheckBox")->isChecked(), Case.Key != nullptr);
+    EXPECT_EQ(Form.Get<QComboBox>("LayoutComboBox")->currentIndex(),
+              Case.Key != nullptr ? Quillmark::LayoutIndexOfKey(Case.Key) : -1);
+    EXPECT_EQ(Form.FModified, Case.Key != nullptr);
+    Form.FModified = false;
+    Form.CloseFile();
+    std::filesystem::remove(FDir.File("slanted.wmv"));
+  }
 }
 
 TEST_F(VideoMenu, DialogOkPutsThePictureInPlaceAsLoadDoes)
