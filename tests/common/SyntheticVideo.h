@@ -21,8 +21,8 @@ struct TScene {
   double BlackSeconds = 0; // black from the start for this long
   // Pixels a point of the background and of the card lies further right in
   // the left view than in the right one: negative behind the screen.
-  int BackgroundDisparity = -10;
-  int CardDisparity = 6;
+  int BackgroundDisparity = -12;
+  int CardDisparity = 10;
   bool Misaligned = false;  // the right view 2 rows lower and 8 % brighter
   bool Slanted = false;     // no card: one surface whose depth grows to the right
   bool TestPattern = false; // 2D: a test pattern instead of the scene

@@ -32,7 +32,7 @@ TScene Of(TSceneLayout Layout, bool Half)
 
 const TVideoCase Cases[] = {
     {"mono.wmv", Of(TSceneLayout::Mono, false), "Mono", false, false},
-    {"sbs-rf-half.wmv", Of(TSceneLayout::SideBySideRF, true), "SideBySideRF", true, false},
+    {"sbs-rf-full.wmv", Of(TSceneLayout::SideBySideRF, false), "SideBySideRF", false, false},
     {"ou-lt-full.wmv", Of(TSceneLayout::OverUnderLT, false), "OverUnderLT", false, false},
 };
 
@@ -114,7 +114,7 @@ TEST_F(VideoCommands, DetectPrintsLinesOrJson)
   }
   TRun Text = RunTool({"detect", Folder->File(Cases[1].Name).string(), Folder->File("black.wmv").string()});
   EXPECT_EQ(Text.Status, 0) << Text.Err;
-  EXPECT_NE(Text.Out.find("sbs-rf-half.wmv: SideBySideRF (side by side, right image first, half width), "
+  EXPECT_NE(Text.Out.find("sbs-rf-full.wmv: SideBySideRF (side by side, right image first, full resolution), "
                           "confidence "),
             std::string::npos)
       << Text.Out;
@@ -180,7 +180,7 @@ TEST_F(VideoCommands, SetMakesPicturesFromTheVideo)
   EXPECT_EQ(Values["preview"]["width"], 160);
   EXPECT_EQ(Values["preview"]["height"], 120);
   EXPECT_LE(Values["preview"]["bytes"].get<int>(), 10240);
-  // Half-width 4:3 halves are shown at 4:3.
+  // One 4:3 view, not the frame of both.
   EXPECT_EQ(Values["poster"]["width"], 640);
   EXPECT_EQ(Values["poster"]["height"], 480);
 }

@@ -27,7 +27,6 @@ protected:
     Folder = new TTempDir();
     TScene Stereo;
     Stereo.Layout = TSceneLayout::SideBySideRF;
-    Stereo.Half = true;
     Stereo.Seconds = 3;
     ASSERT_TRUE(MakeSceneVideo(Stereo, Folder->File("stereo.wmv")));
     TScene Black;
@@ -102,13 +101,13 @@ TEST_F(VideoMenu, DetectionFillsTheStereoControlsAndSavesNothing)
   EXPECT_TRUE(Form.Get<QCheckBox>("StereoCheckBox")->isChecked());
   EXPECT_EQ(Form.Get<QComboBox>("LayoutComboBox")->currentIndex(),
             Quillmark::LayoutIndexOfKey(u"SideBySideRF"));
-  EXPECT_TRUE(Form.Get<QCheckBox>("HalfWidthCheckBox")->isChecked());
+  EXPECT_FALSE(Form.Get<QCheckBox>("HalfWidthCheckBox")->isChecked());
   EXPECT_FALSE(Form.Get<QCheckBox>("HalfHeightCheckBox")->isChecked());
   EXPECT_TRUE(Form.FModified);
   ASSERT_EQ(Platform.FMessages.size(), 1U);
   EXPECT_EQ(Platform.FMessages[0].Icon, Quillmark::TMessageIcon::Information);
   EXPECT_TRUE(Platform.FMessages[0].Text.startsWith(
-      u"Detected stereo layout: Side by Side, Right Image First, half width.\r\rConfidence: "_s))
+      u"Detected stereo layout: Side by Side, Right Image First, full resolution.\r\rConfidence: "_s))
       << qPrintable(Platform.FMessages[0].Text);
   ExpectFileUnchanged(Path);
 }
