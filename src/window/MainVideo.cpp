@@ -8,6 +8,7 @@
 #include "video/VideoLook.h"
 #include "window/FrameDialog.h"
 #include "window/Main.h"
+#include "window/Product.h"
 #include "window/VideoTask.h"
 
 #include <cmath>
