@@ -195,24 +195,34 @@ TVideoFrame RepresentativeFrame(TVideoFile& Video, double IntroSeconds)
   return *Fallback;
 }
 
+TFrameLayout DetectedPictureLayout(const TLayoutGuess& Guess)
+{
+  if (Guess.LayoutSure() && IsStereoLayout(Guess.LayoutIndex)) {
+    return {Guess.LayoutIndex, Guess.HalfWidth, Guess.HalfHeight};
+  }
+  return {};
+}
+
 TFrameLayout PictureLayout(TVideoFile& Video, const TCatalogueValues& Values, double IntroSeconds)
 {
   if (Values.Stereo && Values.LayoutIndex >= 0) {
     return {Values.LayoutIndex, Values.HalfWidth, Values.HalfHeight};
   }
-  const TLayoutGuess Guess = DetectLayout(Video, IntroSeconds);
-  if (Guess.Sure() && IsStereoLayout(Guess.LayoutIndex)) {
-    return {Guess.LayoutIndex, Guess.HalfWidth, Guess.HalfHeight};
-  }
-  return {};
+  return DetectedPictureLayout(DetectLayout(Video, IntroSeconds));
 }
 
 TVideoPicture MakeVideoPicture(TVideoFile& Video, TPictureKind Kind, std::optional<double> Seconds,
                                const TCatalogueValues& Values, char16_t Separator)
 {
   const double Intro = StatedIntroSeconds(Values, Separator);
-  const TFrameLayout Layout = PictureLayout(Video, Values, Intro);
-  const TVideoFrame Frame = Seconds ? Video.FrameAt(*Seconds, true) : RepresentativeFrame(Video, Intro);
+  return MakeVideoPicture(Video, Kind, Seconds, PictureLayout(Video, Values, Intro), Intro);
+}
+
+TVideoPicture MakeVideoPicture(TVideoFile& Video, TPictureKind Kind, std::optional<double> Seconds,
+                               const TFrameLayout& Layout, double IntroSeconds)
+{
+  const TVideoFrame Frame =
+      Seconds ? Video.FrameAt(*Seconds, true) : RepresentativeFrame(Video, IntroSeconds);
   return {MakeFramePicture(Kind, Frame.Image, Video.DisplayAspect(), Layout), Frame.Seconds};
 }
 
@@ -222,6 +232,42 @@ TVideoPicture MakeVideoPicture(const std::string& Path, TPictureKind Kind, std::
 {
   TVideoFile Video(Path, Cancel);
   return MakeVideoPicture(Video, Kind, Seconds, Values, Separator);
+}
+
+namespace {
+
+std::string HalvesText(const TLayoutGuess& Guess)
+{
+  if (Guess.HalfWidth) {
+    return ", half width";
+  }
+  return Guess.HalfHeight ? ", half height" : ", full resolution";
+}
+
+bool SideBySideKey(std::u16string_view Key)
+{
+  return Key == u"SideBySideLF" || Key == u"SideBySideRF";
+}
+
+} // namespace
+
+std::string DescribeFamily(const TLayoutGuess& Guess)
+{
+  if (!IsStereoLayout(Guess.LayoutIndex)) {
+    return "2D (monoscopic)";
+  }
+  return (SideBySideKey(LayoutKeyAt(Guess.LayoutIndex)) ? "side by side" : "over/under") + HalvesText(Guess);
+}
+
+std::pair<std::string, std::string> FamilyKeys(const TLayoutGuess& Guess)
+{
+  if (!IsStereoLayout(Guess.LayoutIndex)) {
+    return {};
+  }
+  if (SideBySideKey(LayoutKeyAt(Guess.LayoutIndex))) {
+    return {"SideBySideLF", "SideBySideRF"};
+  }
+  return {"OverUnderLT", "OverUnderRT"};
 }
 
 std::string DescribeLayout(const TLayoutGuess& Guess)
@@ -242,14 +288,7 @@ std::string DescribeLayout(const TLayoutGuess& Guess)
   } else {
     Text = "stereo";
   }
-  if (Guess.HalfWidth) {
-    Text += ", half width";
-  } else if (Guess.HalfHeight) {
-    Text += ", half height";
-  } else {
-    Text += ", full resolution";
-  }
-  return Text;
+  return Text + HalvesText(Guess);
 }
 
 } // namespace Quillmark

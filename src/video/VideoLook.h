@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "metadata/CatalogueValues.h"
 #include "metadata/MetadataEditor.h"
@@ -41,9 +42,13 @@ double DefaultPictureTime(double Duration, double IntroSeconds);
 // little later where that frame is black or flat.
 TVideoFrame RepresentativeFrame(TVideoFile& Video, double IntroSeconds);
 
+// The layout pictures follow after Guess: its own when its family and
+// halves are sure, even where the eye order is not (either eye's view makes
+// a right picture); else the whole frame.
+TFrameLayout DetectedPictureLayout(const TLayoutGuess& Guess);
+
 // The layout the pictures follow: the values' own when they mark the file
-// stereo with a layout; otherwise the detected one when it is sure; else
-// the whole frame.
+// stereo with a layout; otherwise the detected one (DetectedPictureLayout).
 TFrameLayout PictureLayout(TVideoFile& Video, const TCatalogueValues& Values, double IntroSeconds);
 
 struct TVideoPicture {
@@ -55,11 +60,20 @@ struct TVideoPicture {
 // frame when none is given. Throws EVideo with the user's message.
 TVideoPicture MakeVideoPicture(TVideoFile& Video, TPictureKind Kind, std::optional<double> Seconds,
                                const TCatalogueValues& Values, char16_t Separator);
+// The same in a layout already known, after a 2D intro of IntroSeconds.
+TVideoPicture MakeVideoPicture(TVideoFile& Video, TPictureKind Kind, std::optional<double> Seconds,
+                               const TFrameLayout& Layout, double IntroSeconds);
 TVideoPicture MakeVideoPicture(const std::string& Path, TPictureKind Kind, std::optional<double> Seconds,
                                const TCatalogueValues& Values, char16_t Separator,
                                const std::atomic<bool>* Cancel = nullptr);
 
 // "side by side, left image first, half width" and the like.
 std::string DescribeLayout(const TLayoutGuess& Guess);
+// The family and halves alone: "side by side, half width", "2D (monoscopic)".
+std::string DescribeFamily(const TLayoutGuess& Guess);
+
+// The stored keys of the guess's family with either eye first
+// ("SideBySideLF", "SideBySideRF"); none for 2D.
+std::pair<std::string, std::string> FamilyKeys(const TLayoutGuess& Guess);
 
 } // namespace Quillmark

@@ -16,6 +16,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QTimer;
@@ -24,6 +25,7 @@ namespace Quillmark {
 
 class TFrameDialog;
 class TVideoDescriptor;
+struct TLayoutGuess;
 struct TCatalogueValues;
 class TOpenDialog;
 
@@ -141,6 +143,10 @@ private:
   // A descriptor of the file the editor holds, for reading its frames;
   // false, after saying why, when there is none.
   bool TakeEditorVideo(TVideoDescriptor& Descriptor);
+  // The layout of Guess's family with the eye order the user names; none
+  // when the user cancels.
+  std::optional<int> AskEyeOrder(const TLayoutGuess& Guess);
+  void SetDetectedLayout(const TLayoutGuess& Guess);
   std::shared_ptr<const TJpegImage> PictureFromVideo(TPictureKind Kind);
   void CreateComponents();
   void LoadApplicationIcon();

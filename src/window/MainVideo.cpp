@@ -8,6 +8,7 @@
 #include "video/VideoLook.h"
 #include "window/FrameDialog.h"
 #include "window/Main.h"
+#include "window/Product.h"
 #include "window/VideoTask.h"
 
 #include <cmath>
@@ -119,20 +120,63 @@ void TMainForm::DetectLayoutMenuItemClick()
     ReportVideoFailure(Outcome.Message);
     return;
   }
-  if (!Guess.Sure()) {
-    Warn(u"The stereo layout could not be detected with confidence.\r\rBest guess: "_s + GuessText(Guess) +
-             u" (confidence "_s + PercentText(Guess.Confidence) + u"). Nothing was changed."_s,
+  if (Guess.Sure()) {
+    SetDetectedLayout(Guess);
+    Warn(tr("Detected stereo layout: %1.\r\rConfidence: %2. Check the Stereo page; nothing is saved until "
+            "File > "
+            "Save.")
+             .arg(GuessText(Guess), PercentText(Guess.Confidence)),
          TMessageIcon::Information);
     return;
   }
+  if (Guess.LayoutSure() && Guess.LayoutIndex != LayoutIndexOfKey(u"Mono")) {
+    // The family and halves are known; which eye comes first is the user's
+    // to say.
+    const std::optional<int> Chosen = AskEyeOrder(Guess);
+    if (Chosen) {
+      Guess.LayoutIndex = *Chosen;
+      SetDetectedLayout(Guess);
+    }
+    return;
+  }
+  Warn(tr("The stereo layout could not be detected with confidence.\r\rBest guess: %1 (confidence %2). "
+          "Nothing "
+          "was changed.")
+           .arg(GuessText(Guess), PercentText(Guess.Confidence)),
+       TMessageIcon::Information);
+}
+
+std::optional<int> TMainForm::AskEyeOrder(const TLayoutGuess& Guess)
+{
+  const bool SideBySide = Guess.LayoutIndex == LayoutIndexOfKey(u"SideBySideLF") ||
+                          Guess.LayoutIndex == LayoutIndexOfKey(u"SideBySideRF");
+  const QString Question =
+      SideBySide
+          ? tr("The video holds two views side by side, but which eye comes first cannot be told from its "
+               "frames.\r\rIs the left half the left eye's view? Yes sets Side by Side, Left Image First; "
+               "No sets Side by Side, Right Image First.")
+          : tr("The video holds two views over/under, but which eye comes first cannot be told from its "
+               "frames.\r\rIs the top half the left eye's view? Yes sets Over/Under, Left Image Top; No "
+               "sets Over/Under, Right Image Top.");
+  const TMessageAnswer Answer = FPlatform.ShowMessage(
+      {this, ProductName(), Question, TMessageIcon::Question, TMessageButtons::YesNoCancel});
+  if (Answer == TMessageAnswer::Cancel) {
+    return std::nullopt;
+  }
+  const bool LeftFirst = Answer == TMessageAnswer::Yes;
+  if (SideBySide) {
+    return LayoutIndexOfKey(LeftFirst ? u"SideBySideLF" : u"SideBySideRF");
+  }
+  return LayoutIndexOfKey(LeftFirst ? u"OverUnderLT" : u"OverUnderRT");
+}
+
+void TMainForm::SetDetectedLayout(const TLayoutGuess& Guess)
+{
   StereoCheckBox->setChecked(true);
   LayoutComboBox->setCurrentIndex(Guess.LayoutIndex);
   HalfWidthCheckBox->setChecked(Guess.HalfWidth);
   HalfHeightCheckBox->setChecked(Guess.HalfHeight);
   FModified = true;
-  Warn(u"Detected stereo layout: "_s + GuessText(Guess) + u".\r\rConfidence: "_s +
-           PercentText(Guess.Confidence) + u". Check the Stereo page; nothing is saved until File > Save."_s,
-       TMessageIcon::Information);
 }
 
 void TMainForm::MakePreviewMenuItemClick()

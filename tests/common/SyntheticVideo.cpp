@@ -2,16 +2,14 @@
 
 #include "common/TestFiles.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace QuillmarkTest {
 
 namespace {
 
-// The background lies behind the screen: each of its points sits this many
-// pixels further left in the left view. The card is in front of the
-// screen, further right in the left view.
-constexpr int BackgroundShift = 10;
-constexpr int CardShift = 6;
-constexpr int CardSize = 72;
+constexpr int CardSize = 48;
 
 bool SideBySide(TSceneLayout Layout)
 {
@@ -42,15 +40,45 @@ std::string StereoPart(const TScene& Scene)
   const int W = Scene.ViewWidth;
   const int H = Scene.ViewHeight;
   const std::string D = std::to_string(Scene.Seconds);
-  const int CardX = W / 2 - CardSize / 2;
-  const int CardY = H / 2 - CardSize / 2;
   const auto N = [](int Value) { return std::to_string(Value); };
-  std::string Graph = Texture(W + BackgroundShift, H, Scene.Seconds, 30) + ",split[b1][b2];";
-  Graph += "testsrc=s=" + Size(CardSize, CardSize) + ":rate=10,trim=duration=" + D + ",split[c1][c2];";
-  Graph += "[b1]crop=" + N(W) + ":" + N(H) + ":" + N(BackgroundShift) + ":0[bl];";
-  Graph += "[b2]crop=" + N(W) + ":" + N(H) + ":0:0[br];";
-  Graph += "[bl][c1]overlay=x=" + N(CardX + CardShift) + ":y=" + N(CardY) + "[l];";
-  Graph += "[br][c2]overlay=x=" + N(CardX) + ":y=" + N(CardY) + "[r];";
+  if (Scene.TestPattern) {
+    return "testsrc2=s=" + Size(W, H) + ":rate=10,trim=duration=" + D + ",setsar=1";
+  }
+  // A point at p of the background shows at p less the crop in each view.
+  const int Margin = std::abs(Scene.BackgroundDisparity);
+  const int LeftCrop = std::max(0, -Scene.BackgroundDisparity);
+  const int RightCrop = std::max(0, Scene.BackgroundDisparity);
+  std::string Graph = Texture(W + Margin, H, Scene.Seconds, 30) + ",split[b1][b2];";
+  Graph += "[b1]crop=" + N(W) + ":" + N(H) + ":" + N(LeftCrop) + ":0[bl];";
+  if (Scene.Slanted) {
+    // The right view stretched: a point at x sits 4 % of x further right.
+    Graph +=
+        "[b2]scale=" + N((W + Margin) * 104 / 100) + ":" + N(H) + ",crop=" + N(W) + ":" + N(H) + ":0:0[r];";
+    Graph += "[bl]null[l];";
+  } else {
+    // Cards across the view at a few depths around the card disparity:
+    // edges between near and far for the eye order to be seen at.
+    constexpr int Cards = 4;
+    constexpr int Spread[4] = {0, -3, 2, -5};
+    Graph +=
+        "testsrc=s=" + Size(CardSize, CardSize) + ":rate=10,trim=duration=" + D + ",split=" + N(2 * Cards);
+    for (int Card = 0; Card < 2 * Cards; ++Card) {
+      Graph += "[c" + N(Card) + "]";
+    }
+    Graph += ";[b2]crop=" + N(W) + ":" + N(H) + ":" + N(RightCrop) + ":0[r0];[bl]null[l0];";
+    for (int Card = 0; Card < Cards; ++Card) {
+      const int X = (W - CardSize) * (2 * Card + 1) / (2 * Cards);
+      const int Y = (H - CardSize) * (Card % 2 == 0 ? 1 : 3) / 4;
+      const std::string Next = Card + 1 == Cards ? "" : N(Card + 1);
+      Graph += "[l" + N(Card) + "][c" + N(Card) + "]overlay=x=" + N(X + Scene.CardDisparity + Spread[Card]) +
+               ":y=" + N(Y) + "[l" + (Next.empty() ? "" : Next) + "];";
+      Graph += "[r" + N(Card) + "][c" + N(Cards + Card) + "]overlay=x=" + N(X) + ":y=" + N(Y) + "[r" +
+               (Next.empty() ? "n" : Next) + "];";
+    }
+    Graph += Scene.Misaligned ? "[rn]lutyuv=y='clip(val*1.08,0,255)',crop=" + N(W) + ":" + N(H - 2) +
+                                    ":0:0,pad=" + N(W) + ":" + N(H) + ":0:2[r];"
+                              : "[rn]null[r];";
+  }
   if (Scene.Layout == TSceneLayout::Mono) {
     return Graph + "[r]nullsink;[l]null";
   }
@@ -96,9 +124,10 @@ int SceneFrameHeight(const TScene& Scene)
 
 bool MakeSceneVideo(const TScene& Scene, const std::filesystem::path& Path)
 {
-  // Key frames every second, as encoders for playback place them.
+  // Key frames twice a second, as encoders for playback place them at most
+  // a second apart: each detection sample lands on a frame of its own.
   const std::string Command = "ffmpeg -nostdin -v error -y -filter_complex \"" + Graph(Scene) +
-                              "\" -c:v wmv2 -q:v 3 -g 10 -f asf '" + Path.string() + "'";
+                              "\" -c:v wmv2 -q:v 3 -g 5 -f asf '" + Path.string() + "'";
   return RunCommand(Command) == 0;
 }
 

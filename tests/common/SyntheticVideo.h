@@ -19,6 +19,13 @@ struct TScene {
   int ViewWidth = 256;     // one view, 4:3 unless told otherwise
   int ViewHeight = 192;
   double BlackSeconds = 0; // black from the start for this long
+  // Pixels a point of the background and of the card lies further right in
+  // the left view than in the right one: negative behind the screen.
+  int BackgroundDisparity = -12;
+  int CardDisparity = 10;
+  bool Misaligned = false;  // the right view 2 rows lower and 8 % brighter
+  bool Slanted = false;     // no card: one surface whose depth grows to the right
+  bool TestPattern = false; // 2D: a test pattern instead of the scene
 };
 
 // The frame size the scene's video has.

@@ -32,7 +32,7 @@ TScene Of(TSceneLayout Layout, bool Half)
 
 const TVideoCase Cases[] = {
     {"mono.wmv", Of(TSceneLayout::Mono, false), "Mono", false, false},
-    {"sbs-rf-half.wmv", Of(TSceneLayout::SideBySideRF, true), "SideBySideRF", true, false},
+    {"sbs-rf-full.wmv", Of(TSceneLayout::SideBySideRF, false), "SideBySideRF", false, false},
     {"ou-lt-full.wmv", Of(TSceneLayout::OverUnderLT, false), "OverUnderLT", false, false},
 };
 
@@ -47,6 +47,15 @@ protected:
     TScene Black = Of(TSceneLayout::Mono, false);
     Black.BlackSeconds = Black.Seconds;
     ASSERT_TRUE(MakeSceneVideo(Black, Folder->File("black.wmv")));
+    // One slanted surface: two views, with nothing to tell the eyes apart.
+    TScene Slanted = Of(TSceneLayout::SideBySideLF, false);
+    Slanted.Slanted = true;
+    ASSERT_TRUE(MakeSceneVideo(Slanted, Folder->File("slanted.wmv")));
+    TScene Pattern = Of(TSceneLayout::Mono, false);
+    Pattern.TestPattern = true;
+    Pattern.ViewWidth = 360;
+    Pattern.ViewHeight = 288;
+    ASSERT_TRUE(MakeSceneVideo(Pattern, Folder->File("pattern.wmv")));
   }
   static void TearDownTestSuite()
   {
@@ -98,14 +107,19 @@ TEST_F(VideoCommands, DetectPrintsLinesOrJson)
     ASSERT_TRUE(Object["confidence"].is_number());
     EXPECT_GE(Object["confidence"].get<double>(), 0.6);
     EXPECT_LE(Object["confidence"].get<double>(), 1.0);
+    EXPECT_EQ(Object["sure"], true);
+    EXPECT_GE(Object["layoutConfidence"].get<double>(), Object["confidence"].get<double>());
+    // 2D has no eye order.
+    EXPECT_EQ(Object["eyeOrderConfidence"].is_null(), std::string(Case.Layout) == "Mono");
   }
   TRun Text = RunTool({"detect", Folder->File(Cases[1].Name).string(), Folder->File("black.wmv").string()});
   EXPECT_EQ(Text.Status, 0) << Text.Err;
-  EXPECT_NE(Text.Out.find("sbs-rf-half.wmv: SideBySideRF (side by side, right image first, half width), "
+  EXPECT_NE(Text.Out.find("sbs-rf-full.wmv: SideBySideRF (side by side, right image first, full resolution), "
                           "confidence "),
             std::string::npos)
       << Text.Out;
-  EXPECT_NE(Text.Out.find("black.wmv: Mono (2D (monoscopic)), confidence 0.00, not sure"), std::string::npos)
+  EXPECT_NE(Text.Out.find("black.wmv: Mono (2D (monoscopic)), confidence 0.00, not sure (layout 0.00)"),
+            std::string::npos)
       << Text.Out;
   // A name that is not UTF-8 comes out escaped, as show --json writes it.
   const std::string Bytes = (FDir.Path() / "a").string() + "\xff.wmv";
@@ -166,9 +180,39 @@ TEST_F(VideoCommands, SetMakesPicturesFromTheVideo)
   EXPECT_EQ(Values["preview"]["width"], 160);
   EXPECT_EQ(Values["preview"]["height"], 120);
   EXPECT_LE(Values["preview"]["bytes"].get<int>(), 10240);
-  // Half-width 4:3 halves are shown at 4:3.
+  // One 4:3 view, not the frame of both.
   EXPECT_EQ(Values["poster"]["width"], 640);
   EXPECT_EQ(Values["poster"]["height"], 480);
+}
+
+TEST_F(VideoCommands, UnsureEyeOrderStoresNoLayoutButMakesThePictures)
+{
+  const std::string File = Copy("slanted.wmv");
+  TRun R = RunTool({"set", "--detect-layout", "--preview-from-video", "--poster-from-video", File});
+  ASSERT_EQ(R.Status, 0) << R.Err;
+  EXPECT_NE(R.Err.find("slanted.wmv: detected side by side, full resolution"), std::string::npos) << R.Err;
+  EXPECT_NE(R.Err.find("choose it with --layout SideBySideLF or --layout SideBySideRF"), std::string::npos)
+      << R.Err;
+  const json Values = Shown(File);
+  EXPECT_EQ(Values.value("stereo", false), false);
+  EXPECT_FALSE(Values.contains("layout")) << Values.dump();
+  EXPECT_EQ(Values["preview"]["width"], 160);
+  // One 4:3 view, not the 8:3 frame of both.
+  EXPECT_EQ(Values["poster"]["width"], 640);
+  EXPECT_EQ(Values["poster"]["height"], 480);
+}
+
+TEST_F(VideoCommands, TestPatternIsNeverStoredAsStereo)
+{
+  const std::string File = Copy("pattern.wmv");
+  const auto Before = ReadFileBytes(File);
+  TRun R = RunTool({"set", "--detect-layout", "--preview-from-video", "--poster-from-video", File});
+  if (R.Status == 0) {
+    EXPECT_EQ(Shown(File).value("stereo", false), false);
+  } else {
+    EXPECT_NE(R.Err.find("could not be detected with confidence"), std::string::npos) << R.Err;
+    EXPECT_EQ(ReadFileBytes(File), Before);
+  }
 }
 
 TEST_F(VideoCommands, BadVideoOptionsAreUsageErrors)

@@ -18,7 +18,7 @@ protected:
   {
     TScene Scene;
     Scene.Layout = TSceneLayout::SideBySideLF;
-    Scene.Seconds = 2;
+    Scene.Seconds = 4;
     ASSERT_TRUE(MakeSceneVideo(Scene, FGood));
     ASSERT_EQ(mkfifo(FFifo.c_str(), 0600), 0);
     // The default budget: a hole far larger than it.

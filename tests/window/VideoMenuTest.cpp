@@ -27,13 +27,18 @@ protected:
     Folder = new TTempDir();
     TScene Stereo;
     Stereo.Layout = TSceneLayout::SideBySideRF;
-    Stereo.Half = true;
     Stereo.Seconds = 3;
     ASSERT_TRUE(MakeSceneVideo(Stereo, Folder->File("stereo.wmv")));
     TScene Black;
     Black.Seconds = 2;
     Black.BlackSeconds = 2;
     ASSERT_TRUE(MakeSceneVideo(Black, Folder->File("black.wmv")));
+    // Two views of one slanted surface: no edge tells the eyes apart.
+    TScene Slanted;
+    Slanted.Layout = TSceneLayout::OverUnderLT;
+    Slanted.Slanted = true;
+    Slanted.Seconds = 3;
+    ASSERT_TRUE(MakeSceneVideo(Slanted, Folder->File("slanted.wmv")));
   }
   static void TearDownTestSuite()
   {
@@ -96,13 +101,13 @@ TEST_F(VideoMenu, DetectionFillsTheStereoControlsAndSavesNothing)
   EXPECT_TRUE(Form.Get<QCheckBox>("StereoCheckBox")->isChecked());
   EXPECT_EQ(Form.Get<QComboBox>("LayoutComboBox")->currentIndex(),
             Quillmark::LayoutIndexOfKey(u"SideBySideRF"));
-  EXPECT_TRUE(Form.Get<QCheckBox>("HalfWidthCheckBox")->isChecked());
+  EXPECT_FALSE(Form.Get<QCheckBox>("HalfWidthCheckBox")->isChecked());
   EXPECT_FALSE(Form.Get<QCheckBox>("HalfHeightCheckBox")->isChecked());
   EXPECT_TRUE(Form.FModified);
   ASSERT_EQ(Platform.FMessages.size(), 1U);
   EXPECT_EQ(Platform.FMessages[0].Icon, Quillmark::TMessageIcon::Information);
   EXPECT_TRUE(Platform.FMessages[0].Text.startsWith(
-      u"Detected stereo layout: Side by Side, Right Image First, half width.\r\rConfidence: "_s))
+      u"Detected stereo layout: Side by Side, Right Image First, full resolution.\r\rConfidence: "_s))
       << qPrintable(Platform.FMessages[0].Text);
   ExpectFileUnchanged(Path);
 }
@@ -129,6 +134,35 @@ TEST_F(VideoMenu, UnsureDetectionChangesNothing)
   EXPECT_TRUE(
       Platform.FMessages[0].Text.startsWith(u"The stereo layout could not be detected with confidence."_s));
   ExpectFileUnchanged(Path);
+}
+
+TEST_F(VideoMenu, UnsureEyeOrderIsAskedFor)
+{
+  const struct {
+    Quillmark::TMessageAnswer Answer;
+    const char16_t* Key; // nullptr: nothing set
+  } Cases[] = {
+      {Quillmark::TMessageAnswer::Yes, u"OverUnderLT"},
+      {Quillmark::TMessageAnswer::No, u"OverUnderRT"},
+      {Quillmark::TMessageAnswer::Cancel, nullptr},
+  };
+  for (const auto& Case : Cases) {
+    Open("slanted.wmv");
+    Platform.FMessages.clear();
+    Platform.FAnswers = {Case.Answer};
+    Form.DetectLayoutMenuItemClick();
+    ASSERT_EQ(Platform.FMessages.size(), 1U);
+    EXPECT_EQ(Platform.FMessages[0].Buttons, Quillmark::TMessageButtons::YesNoCancel);
+    EXPECT_TRUE(Platform.FMessages[0].Text.contains(u"Is the top half the left eye's view?"_s))
+        << qPrintable(Platform.FMessages[0].Text);
+    EXPECT_EQ(Form.Get<QCheckBox>("StereoCheckBox")->isChecked(), Case.Key != nullptr);
+    EXPECT_EQ(Form.Get<QComboBox>("LayoutComboBox")->currentIndex(),
+              Case.Key != nullptr ? Quillmark::LayoutIndexOfKey(Case.Key) : -1);
+    EXPECT_EQ(Form.FModified, Case.Key != nullptr);
+    Form.FModified = false;
+    Form.CloseFile();
+    std::filesystem::remove(FDir.File("slanted.wmv"));
+  }
 }
 
 TEST_F(VideoMenu, DialogOkPutsThePictureInPlaceAsLoadDoes)

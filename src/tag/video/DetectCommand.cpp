@@ -41,7 +41,15 @@ nlohmann::ordered_json GuessJson(const std::string& FileMember, const TLayoutGue
   Json["layout"] = GuessKey(Guess);
   Json["halfWidth"] = Guess.HalfWidth;
   Json["halfHeight"] = Guess.HalfHeight;
-  Json["confidence"] = RoundedConfidence(Guess);
+  Json["confidence"] = Rounded(Guess.Confidence);
+  Json["sure"] = Guess.Sure();
+  Json["layoutConfidence"] = Rounded(Guess.LayoutConfidence);
+  // 2D has no eye order to be unsure of.
+  if (Json["layout"] == "Mono") {
+    Json["eyeOrderConfidence"] = nullptr;
+  } else {
+    Json["eyeOrderConfidence"] = Rounded(Guess.EyeOrderConfidence);
+  }
   return Json;
 }
 

@@ -15,17 +15,34 @@ std::string GuessKey(const TLayoutGuess& Guess)
   return Utf16ToUtf8(Key != nullptr ? Key : u"Mono");
 }
 
-double RoundedConfidence(const TLayoutGuess& Guess)
+double Rounded(double Confidence)
 {
-  return std::round(Guess.Confidence * 100.0) / 100.0;
+  return std::round(Confidence * 100.0) / 100.0;
 }
+
+namespace {
+
+std::string Number(double Confidence)
+{
+  char Text[16];
+  std::snprintf(Text, sizeof Text, "%.2f", Rounded(Confidence));
+  return Text;
+}
+
+} // namespace
 
 std::string GuessText(const TLayoutGuess& Guess)
 {
-  char Confidence[16];
-  std::snprintf(Confidence, sizeof Confidence, "%.2f", RoundedConfidence(Guess));
-  return GuessKey(Guess) + " (" + DescribeLayout(Guess) + "), confidence " + Confidence +
-         (Guess.Sure() ? "" : ", not sure");
+  std::string Text =
+      GuessKey(Guess) + " (" + DescribeLayout(Guess) + "), confidence " + Number(Guess.Confidence);
+  if (!Guess.Sure()) {
+    Text += ", not sure (layout " + Number(Guess.LayoutConfidence);
+    if (GuessKey(Guess) != "Mono") {
+      Text += ", eye order " + Number(Guess.EyeOrderConfidence);
+    }
+    Text += ")";
+  }
+  return Text;
 }
 
 } // namespace Quillmark

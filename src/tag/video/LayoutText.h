@@ -10,10 +10,11 @@ namespace Quillmark {
 std::string GuessKey(const TLayoutGuess& Guess);
 
 // "SideBySideLF (side by side, left image first, half width), confidence
-// 0.93", with ", not sure" after a guess below the sure confidence.
+// 0.93"; a guess below the sure confidence is followed by what it is unsure
+// of: ", not sure (layout 0.95, eye order 0.40)".
 std::string GuessText(const TLayoutGuess& Guess);
 
-// The confidence rounded to two decimals.
-double RoundedConfidence(const TLayoutGuess& Guess);
+// Confidence rounded to two decimals.
+double Rounded(double Confidence);
 
 } // namespace Quillmark

@@ -13,10 +13,11 @@ namespace {
 
 constexpr char16_t Separator = u'.';
 
-void MakePicture(TPictureKind Kind, const std::string& Choice, TVideoFile& Video, TCatalogueValues& Values)
+void MakePicture(TPictureKind Kind, const std::string& Choice, TVideoFile& Video, const TFrameLayout& Layout,
+                 double IntroSeconds, TCatalogueValues& Values)
 {
   const std::optional<double> Seconds = FrameSeconds(Choice);
-  TVideoPicture Made = MakeVideoPicture(Video, Kind, Seconds, Values, Separator);
+  TVideoPicture Made = MakeVideoPicture(Video, Kind, Seconds, Layout, IntroSeconds);
   (Kind == TPictureKind::Preview ? Values.Preview : Values.Poster) = std::move(Made.Picture);
   Values.Changed.Mark(Kind == TPictureKind::Preview ? TAttribute::StereoscopicPreview
                                                     : TAttribute::StereoDiscTitlePoster);
@@ -32,21 +33,41 @@ bool ApplyVideoChanges(const TVideoChangeOptions& Options, const std::string& Fi
   try {
     // One reader of the editor's own file, and one budget, for every change.
     TVideoFile Video(EditorVideoDescriptor(Editor));
+    const double Intro = StatedIntroSeconds(Changed, Separator);
+    std::optional<TFrameLayout> Layout;
     if (Options.DetectLayout) {
-      const TLayoutGuess Guess = DetectLayout(Video, StatedIntroSeconds(Changed, Separator));
-      if (!Guess.Sure()) {
+      const TLayoutGuess Guess = DetectLayout(Video, Intro);
+      if (Guess.Sure()) {
+        Out << File << ": detected " << GuessText(Guess) << '\n';
+        Changed.SetStereoLayout(Guess.LayoutIndex, Guess.HalfWidth, Guess.HalfHeight);
+      } else if (Guess.LayoutSure() && GuessKey(Guess) != "Mono") {
+        // The family is known and either eye's view makes a right picture;
+        // only the layout waits for the user's word on the eye order.
+        const auto [LeftFirst, RightFirst] = FamilyKeys(Guess);
+        Err << File << ": detected " << DescribeFamily(Guess) << " (layout confidence "
+            << Rounded(Guess.LayoutConfidence)
+            << "), but which eye comes first cannot be told from the frames "
+            << "(eye order confidence " << Rounded(Guess.EyeOrderConfidence)
+            << "); the layout was not stored: choose it with --layout " << LeftFirst << " or --layout "
+            << RightFirst << '\n';
+        Layout = DetectedPictureLayout(Guess);
+      } else {
         Err << File << ": the stereo layout could not be detected with confidence (" << GuessText(Guess)
             << "); the file was left as it was\n";
         return false;
       }
-      Out << File << ": detected " << GuessText(Guess) << '\n';
-      Changed.SetStereoLayout(Guess.LayoutIndex, Guess.HalfWidth, Guess.HalfHeight);
     }
-    if (Options.PreviewFromVideo) {
-      MakePicture(TPictureKind::Preview, *Options.PreviewFromVideo, Video, Changed);
-    }
-    if (Options.PosterFromVideo) {
-      MakePicture(TPictureKind::Poster, *Options.PosterFromVideo, Video, Changed);
+    if (Options.PreviewFromVideo || Options.PosterFromVideo) {
+      // One layout for both pictures: the video is looked at once.
+      if (!Layout) {
+        Layout = PictureLayout(Video, Changed, Intro);
+      }
+      if (Options.PreviewFromVideo) {
+        MakePicture(TPictureKind::Preview, *Options.PreviewFromVideo, Video, *Layout, Intro, Changed);
+      }
+      if (Options.PosterFromVideo) {
+        MakePicture(TPictureKind::Poster, *Options.PosterFromVideo, Video, *Layout, Intro, Changed);
+      }
     }
   } catch (const EVideo& Error) {
     Err << File << ": " << Error.what() << "; the file was left as it was\n";
