@@ -27,9 +27,9 @@ constexpr std::uint32_t PacketSize = 256;
 void WriteVideo(const std::filesystem::path& Path, std::uint64_t VideoBytes)
 {
   TAsfBuilder Builder;
-  Builder.Add(
-      ExtendedContentObject({StringRecord(u"Title", u"Poster"),
-                             BinaryRecord(u"StereoDiscTitlePoster", MakeJpeg(1920, 1080, 20'000'000))}));
+  Builder.Add(ExtendedContentObject({StringRecord(u"Title", u"Poster")}));
+  Builder.AddToExtension(
+      LibraryObject({BinaryRecord(u"StereoDiscTitlePoster", MakeJpeg(1920, 1080, 20'000'000))}));
   WriteFileBytes(Path, Concat({Builder.Header(), DataObject(VideoBytes / PacketSize, PacketSize)}));
 }
 

@@ -180,8 +180,8 @@ TEST_F(Accessibility, PicturesDescribeThemselvesAndThePosterScrollsByKeyboard)
   EXPECT_EQ(Form.Get("PosterScrollBox")->accessibleDescription(), u"No image available"_s);
 
   TAsfBuilder Builder;
-  Builder.Add(ExtendedContentObject({BinaryRecord(u"StereoDiscTitlePoster", MakeJpeg(1920, 1080))}))
-      .Add(PaddingObject(4000));
+  Builder.Add(PaddingObject(4000));
+  Builder.AddToExtension(LibraryObject({BinaryRecord(u"StereoDiscTitlePoster", MakeJpeg(1920, 1080))}));
   WriteFileBytes(FDir.File("a.wmv"), Builder.File());
   Form.show();
   Form.OpenFile(QString::fromStdString(FDir.File("a.wmv").string()));

@@ -56,8 +56,8 @@ protected:
   {
     const TBytes Poster = MakeJpeg(640, 480, 6'000'000);
     TAsfBuilder Builder;
-    Builder.Add(ExtendedContentObject(
-        {StringRecord(u"Title", u"Before"), BinaryRecord(u"StereoDiscTitlePoster", Poster)}));
+    Builder.Add(ExtendedContentObject({StringRecord(u"Title", u"Before")}));
+    Builder.AddToExtension(LibraryObject({BinaryRecord(u"StereoDiscTitlePoster", Poster)}));
     WriteFileBytes(FDir.File("large.wmv"), Builder.File());
     return QString::fromStdString(FDir.File("large.wmv").string());
   }
