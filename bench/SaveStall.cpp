@@ -65,6 +65,7 @@ void Report(const char* What, std::pair<qint64, qint64> Figures)
 
 int main(int argc, char** argv)
 {
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
   const std::uint64_t Megabytes = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 234;
   QApplication Application(argc, argv);
   TTempDir Dir;
@@ -74,11 +75,17 @@ int main(int argc, char** argv)
 
   // On the calling thread: the flush and the re-open block the event loop.
   WriteVideo(Path, Megabytes << 20);
+  std::u16string Title0 = u"Poster";
   for (const char* What : {"on the window's thread, inserting room", "on the window's thread, in place"}) {
     TRef<IWMMetadataEditor> Created;
     WMCreateEditor(Created);
     const TRef<IWMMetadataEditor2> Editor = QueryInterface<IWMMetadataEditor2>(Created);
     Editor->OpenEx(Wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0);
+    // A one-letter edit of the title, as the window's save below makes.
+    const std::u16string Title = Title0 += u'x';
+    QueryInterface<IWMHeaderInfo3>(Created)->SetAttribute(
+        0, u"Title", WMT_TYPE_STRING, reinterpret_cast<const BYTE*>(Title.c_str()),
+        static_cast<WORD>((Title.size() + 1) * sizeof(char16_t)));
     Report(What, Measure([&] {
              Editor->Flush();
              Editor->OpenEx(Wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0);

@@ -534,7 +534,7 @@
     </message>
     <message>
         <source>Title name:</source>
-        <translation>Nom du titre :</translation>
+        <translation>Titre :</translation>
     </message>
     <message>
         <source>Title name</source>
@@ -542,7 +542,7 @@
     </message>
     <message>
         <source>Title index:</source>
-        <translation>Index du titre :</translation>
+        <translation>Index :</translation>
     </message>
     <message>
         <source>Title index</source>

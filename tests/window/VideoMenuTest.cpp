@@ -142,6 +142,9 @@ TEST_F(VideoMenu, DialogOkPutsThePictureInPlaceAsLoadDoes)
     Shown = Dialog.Seconds();
     EXPECT_FALSE(Dialog.findChild<QLabel*>(u"FrameImage"_s)->pixmap().isNull());
     EXPECT_EQ(Dialog.findChild<QSlider*>(u"TimeSlider"_s)->value(), 20);
+    // Named for screen readers, the pictures by their labels too.
+    EXPECT_EQ(Dialog.findChild<QSlider*>(u"TimeSlider"_s)->accessibleName(), u"Time in the video"_s);
+    EXPECT_TRUE(Dialog.findChild<QLabel*>(u"PictureImage"_s)->accessibleName().endsWith(u" image"_s));
     return Dialog.Picture() != nullptr;
   };
   Form.MakePreviewMenuItemClick();
