@@ -16,21 +16,27 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 using namespace Quillmark;
 using namespace QuillmarkTest;
 
 namespace {
 
-constexpr std::uint32_t PacketSize = 256;
-
+// The header, a few packets, then VideoBytes more after them, written in
+// large pieces: what a save that inserts room has to move.
 void WriteVideo(const std::filesystem::path& Path, std::uint64_t VideoBytes)
 {
   TAsfBuilder Builder;
   Builder.Add(ExtendedContentObject({StringRecord(u"Title", u"Poster")}));
   Builder.AddToExtension(
       LibraryObject({BinaryRecord(u"StereoDiscTitlePoster", MakeJpeg(1920, 1080, 20'000'000))}));
-  WriteFileBytes(Path, Concat({Builder.Header(), DataObject(VideoBytes / PacketSize, PacketSize)}));
+  WriteFileBytes(Path, Builder.File());
+  std::ofstream File(Path, std::ios::binary | std::ios::app);
+  const std::vector<char> Piece(1 << 20, 0x5A);
+  for (std::uint64_t Written = 0; Written < VideoBytes; Written += Piece.size()) {
+    File.write(Piece.data(), static_cast<std::streamsize>(Piece.size()));
+  }
 }
 
 // The widest gap between ticks of a 1 ms timer while Work runs, and how
@@ -76,7 +82,8 @@ int main(int argc, char** argv)
   // On the calling thread: the flush and the re-open block the event loop.
   WriteVideo(Path, Megabytes << 20);
   std::u16string Title0 = u"Poster";
-  for (const char* What : {"on the window's thread, inserting room", "on the window's thread, in place"}) {
+  for (const char* What :
+       {"old way, on the window's thread: a save", "old way: a one-letter edit saved again"}) {
     TRef<IWMMetadataEditor> Created;
     WMCreateEditor(Created);
     const TRef<IWMMetadataEditor2> Editor = QueryInterface<IWMMetadataEditor2>(Created);
@@ -100,7 +107,7 @@ int main(int argc, char** argv)
   Form.show();
   Form.OpenFile(QPath);
   auto* Title = Form.findChild<QLineEdit*>(QStringLiteral("TitleEdit"));
-  for (const char* What : {"the window's save, inserting room", "the window's save, in place"}) {
+  for (const char* What : {"the window: a save", "the window: a one-letter edit saved again"}) {
     Title->setText(Title->text() + QLatin1Char('x'));
     Report(What, Measure([&] { Form.SaveFile(); }));
   }
