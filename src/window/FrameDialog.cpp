@@ -66,7 +66,9 @@ QString TimeText(double Seconds)
   const auto Tenths = static_cast<long long>(std::llround(std::max(0.0, Seconds) * 10));
   const long long Hours = Tenths / 36000;
   const long long Minutes = Tenths / 600 % 60;
-  const QString Rest = u"%1.%2"_s.arg(Tenths / 10 % 60, 2, 10, QChar(u'0')).arg(Tenths % 10);
+  // The tenths follow the user's decimal separator.
+  const QString Rest =
+      u"%1%2%3"_s.arg(Tenths / 10 % 60, 2, 10, QChar(u'0')).arg(QLocale().decimalPoint()).arg(Tenths % 10);
   if (Hours > 0) {
     return u"%1:%2:%3"_s.arg(Hours).arg(Minutes, 2, 10, QChar(u'0')).arg(Rest);
   }

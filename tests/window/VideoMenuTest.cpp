@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QSlider>
@@ -190,6 +191,11 @@ TEST(FrameDialogText, TimesReadAsClockTimes)
   EXPECT_EQ(Quillmark::TimeText(0), u"0:00.0"_s);
   EXPECT_EQ(Quillmark::TimeText(75.44), u"1:15.4"_s);
   EXPECT_EQ(Quillmark::TimeText(3725.96), u"1:02:06.0"_s);
+  // The tenths follow the user's decimal separator.
+  const QLocale Before;
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  EXPECT_EQ(Quillmark::TimeText(75.44), u"1:15,4"_s);
+  QLocale::setDefault(Before);
 }
 
 } // namespace
