@@ -17,6 +17,7 @@
 #include "window/JpegDrawing.h"
 #include "window/Main.h"
 #include "window/Product.h"
+#include "window/Translations.h"
 #include "window/Website.h"
 
 #include <QDir>
@@ -262,6 +263,8 @@ int main(int argc, char** argv)
   }
   TScreenshotPlatform Platform;
   Quillmark::TApplication Application(argc, argv, Platform);
+  // In the language LANG names, as the editor starts.
+  const Quillmark::TTranslations Translations;
   const QString Folder = QString::fromLocal8Bit(argv[1]);
   if (!QDir().mkpath(Folder)) {
     std::fprintf(stderr, "Cannot create %s\n", argv[1]);

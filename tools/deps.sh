@@ -8,6 +8,7 @@
 # prints the one command to run and stops.
 set -e
 RUN="cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libjpeg62-turbo-dev zlib1g-dev nettle-dev nlohmann-json3-dev libcli11-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   ffmpeg python3 fonts-dejavu-core fonts-dejavu-extra"

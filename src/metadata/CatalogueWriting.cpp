@@ -63,50 +63,56 @@ bool Replaces(const TCatalogueValues& Values, TAttribute Attribute)
                                            Values.Changed.Has(TAttribute::Stereoscopic));
 }
 
+// A refused value: what the user is told, and whose field holds it.
+struct TRefusal {
+  std::u16string Text;
+  TAttribute Attribute;
+};
+
 // The first refusal, in the order the user is told of them; none when the
 // record may be written.
-std::optional<std::u16string> Check(const TCatalogueValues& Values, char16_t Separator, TChecked& Checked)
+std::optional<TRefusal> Check(const TCatalogueValues& Values, char16_t Separator, TChecked& Checked)
 {
   Checked.Stereo = Values.Stereo;
   if (Checked.Stereo && !IsBlank(Values.Duration)) {
     const std::optional<std::int64_t> Units = ParseDurationUnits(Values.Duration, Separator);
     if (!Units || *Units < 0) {
-      return DurationRefusal;
+      return TRefusal{DurationRefusal, TAttribute::StereoscopicSkip};
     }
     Checked.Duration = *Units;
   }
   if (Checked.Stereo && !IsBlank(Values.Parallax)) {
     const std::optional<std::int32_t> Parallax = ParseInteger(Values.Parallax);
     if (!Parallax) {
-      return ParallaxRefusal;
+      return TRefusal{ParallaxRefusal, TAttribute::StereoscopicHorizontalParallax};
     }
     Checked.Parallax = *Parallax;
   }
   if (Checked.Stereo) {
     Checked.Layout = LayoutKeyAt(Values.LayoutIndex);
     if (Checked.Layout == nullptr) {
-      return LayoutRefusal;
+      return TRefusal{LayoutRefusal, TAttribute::StereoscopicLayout};
     }
   }
   if (!IsBlank(Values.TitleIndex)) {
     Checked.TitleIndex = ParseInteger(Values.TitleIndex);
     if (!Checked.TitleIndex || *Checked.TitleIndex < 0) {
-      return TitleIndexRefusal;
+      return TRefusal{TitleIndexRefusal, TAttribute::StereoDiscTitleIndex};
     }
   }
   // A text that stays as stored is not written, whatever its length.
   for (const TTextField& Text : TextFields) {
     if (Replaces(Values, Text.Attribute) && Trimmed(Values.*Text.Text).size() > MaxTextCharacters) {
-      return TextTooLongRefusal(Text.Field);
+      return TRefusal{TextTooLongRefusal(Text.Field), Text.Attribute};
     }
   }
   // Held pictures obey their rules, so these cannot be hit; were one ever
   // too long for its length field, it would be refused rather than cut.
   if (Values.Preview && Values.Preview->Bytes().size() > std::numeric_limits<WORD>::max()) {
-    return PictureRejectedMessage(TPictureKind::Preview);
+    return TRefusal{PictureRejectedMessage(TPictureKind::Preview), TAttribute::StereoscopicPreview};
   }
   if (Values.Poster && Values.Poster->Bytes().size() > std::numeric_limits<DWORD>::max()) {
-    return PictureRejectedMessage(TPictureKind::Poster);
+    return TRefusal{PictureRejectedMessage(TPictureKind::Poster), TAttribute::StereoDiscTitlePoster};
   }
   return std::nullopt;
 }
@@ -332,8 +338,8 @@ bool WriteCatalogue(const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Va
     Values.Changed.Mark(TAttribute::StereoscopicHalfHeight);
   }
   TChecked Checked;
-  if (const std::optional<std::u16string> Refusal = Check(Values, Separator, Checked)) {
-    Reporter.Refuse(*Refusal);
+  if (const std::optional<TRefusal> Refusal = Check(Values, Separator, Checked)) {
+    Reporter.RefuseAttribute(Refusal->Attribute, Refusal->Text);
     Reported = true;
     return false;
   }

@@ -14,6 +14,13 @@ public:
   virtual ~ICatalogueReporter() = default;
   // A value was refused before the header was changed.
   virtual void Refuse(const std::u16string& Text) = 0;
+  // The same, naming the attribute whose value was refused, so that a
+  // window can show its field.
+  virtual void RefuseAttribute(TAttribute Attribute, const std::u16string& Text)
+  {
+    static_cast<void>(Attribute);
+    Refuse(Text);
+  }
   // An instance of Name could not be deleted: "Could not delete " + Name.
   virtual void DeleteFailed(const std::u16string& Name) = 0;
 };

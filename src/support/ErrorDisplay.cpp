@@ -16,7 +16,7 @@ QString UnhandledErrorText(const std::exception_ptr& Error)
   } catch (const std::exception& Caught) {
     return QString::fromUtf8(Caught.what());
   } catch (...) {
-    return u"An unexpected error occurred."_s;
+    return QCoreApplication::translate("Quillmark::ErrorDisplay", "An unexpected error occurred.");
   }
 }
 

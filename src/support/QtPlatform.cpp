@@ -135,7 +135,18 @@ std::optional<QString> TQtPlatform::ChooseOpenFile(const TOpenDialogRequest& Req
 int TQtPlatform::ScreenPpi() const
 {
   const QScreen* Screen = QGuiApplication::primaryScreen();
-  return Screen ? static_cast<int>(std::lround(Screen->logicalDotsPerInch())) : DefaultPpi;
+  if (Screen == nullptr) {
+    return DefaultPpi;
+  }
+  // The user had Qt scale the window (QT_SCALE_FACTOR,
+  // QT_SCREEN_SCALE_FACTORS): its pixels are already the size the user
+  // chose, so the design stays at its own resolution and is scaled once, by
+  // Qt. Adapting it to the screen as well would scale it twice, and Qt's
+  // reduced resolution for a screen factor would shrink it instead.
+  if (!qFuzzyCompare(Screen->devicePixelRatio(), 1.0)) {
+    return DefaultPpi;
+  }
+  return static_cast<int>(std::lround(Screen->logicalDotsPerInch()));
 }
 
 int TQtPlatform::ScreenDepth() const

@@ -48,9 +48,10 @@ QPixmap FramePixmap(const TRgbImage& Image, double Aspect)
 
 QString PictureText(const TJpegImage& Picture)
 {
-  return u"%1 x %2 pixels, %3 bytes"_s.arg(Picture.Width())
+  return TFrameDialog::tr("%1 x %2 pixels, %3 bytes")
+      .arg(Picture.Width())
       .arg(Picture.Height())
-      .arg(QLocale::c().toString(static_cast<qulonglong>(Picture.Bytes().size())));
+      .arg(QLocale().toString(static_cast<qulonglong>(Picture.Bytes().size())));
 }
 
 } // namespace
@@ -65,7 +66,9 @@ QString TimeText(double Seconds)
   const auto Tenths = static_cast<long long>(std::llround(std::max(0.0, Seconds) * 10));
   const long long Hours = Tenths / 36000;
   const long long Minutes = Tenths / 600 % 60;
-  const QString Rest = u"%1.%2"_s.arg(Tenths / 10 % 60, 2, 10, QChar(u'0')).arg(Tenths % 10);
+  // The tenths follow the user's decimal separator.
+  const QString Rest =
+      u"%1%2%3"_s.arg(Tenths / 10 % 60, 2, 10, QChar(u'0')).arg(QLocale().decimalPoint()).arg(Tenths % 10);
   if (Hours > 0) {
     return u"%1:%2:%3"_s.arg(Hours).arg(Minutes, 2, 10, QChar(u'0')).arg(Rest);
   }
@@ -97,8 +100,8 @@ TFrameDialog::~TFrameDialog()
 void TFrameDialog::CreateControls(TPictureKind Kind)
 {
   setObjectName(u"FrameDialog"_s);
-  setWindowTitle(Kind == TPictureKind::Preview ? u"Make Preview from Video"_s
-                                               : u"Make Title Poster from Video"_s);
+  setWindowTitle(Kind == TPictureKind::Preview ? tr("Make Preview from Video")
+                                               : tr("Make Title Poster from Video"));
   TimeSlider = new QSlider(Qt::Horizontal, this);
   TimeSlider->setObjectName(u"TimeSlider"_s);
   TimeLabel = new QLabel(this);
@@ -122,9 +125,16 @@ void TFrameDialog::CreateControls(TPictureKind Kind)
   SliderTimer->setInterval(SliderRestMs);
 
   auto* Layout = new QGridLayout(this);
-  Layout->addWidget(new QLabel(u"Frame:"_s, this), 0, 0);
-  Layout->addWidget(new QLabel(Kind == TPictureKind::Preview ? u"Preview:"_s : u"Title poster:"_s, this), 0,
-                    2);
+  auto* FrameLabel = new QLabel(tr("Frame:"), this);
+  FrameLabel->setBuddy(FrameImage);
+  auto* MadeLabel = new QLabel(Kind == TPictureKind::Preview ? tr("Preview:") : tr("Title poster:"), this);
+  MadeLabel->setBuddy(PictureImage);
+  TimeSlider->setAccessibleName(tr("Time in the video"));
+  FrameImage->setAccessibleName(tr("Frame"));
+  PictureImage->setAccessibleName(Kind == TPictureKind::Preview ? tr("Preview image")
+                                                                : tr("Title poster image"));
+  Layout->addWidget(FrameLabel, 0, 0);
+  Layout->addWidget(MadeLabel, 0, 2);
   Layout->addWidget(FrameImage, 1, 0, 1, 2);
   Layout->addWidget(PictureImage, 1, 2);
   Layout->addWidget(TimeSlider, 2, 0);
@@ -169,7 +179,7 @@ void TFrameDialog::ReadChosenFrame()
 void TFrameDialog::StartJob(double Seconds)
 {
   FPicture.reset();
-  PictureLabel->setText(u"Reading the frame..."_s);
+  PictureLabel->setText(tr("Reading the frame..."));
   FJobError.clear();
   FJobPicture.reset();
   // Each frame the user picks is a look of its own, with a budget of its own.

@@ -4,6 +4,7 @@
 #include "support/ErrorDisplay.h"
 #include "window/JpegDrawing.h"
 #include "window/OpenDialog.h"
+#include "window/PathLabel.h"
 #include "window/Product.h"
 
 #include <QApplication>
@@ -119,11 +120,11 @@ void TMainForm::FormDestroy()
 void TMainForm::CreateComponents()
 {
   OpenDialog =
-      new TOpenDialog(FPlatform, this, u"OpenDialog"_s, u"Windows Media Files|*.wmv|All Files|*.*"_s);
+      new TOpenDialog(FPlatform, this, u"OpenDialog"_s, tr("Windows Media Files|*.wmv|All Files|*.*"));
   PreviewOpenDialog =
-      new TOpenDialog(FPlatform, this, u"PreviewOpenDialog"_s, u"JPEG Images|*.jpg;*.jpeg|All Files|*.*"_s);
+      new TOpenDialog(FPlatform, this, u"PreviewOpenDialog"_s, tr("JPEG Images|*.jpg;*.jpeg|All Files|*.*"));
   PosterOpenDialog =
-      new TOpenDialog(FPlatform, this, u"PosterOpenDialog"_s, u"JPEG Images|*.jpg;*.jpeg|All Files|*.*"_s);
+      new TOpenDialog(FPlatform, this, u"PosterOpenDialog"_s, tr("JPEG Images|*.jpg;*.jpeg|All Files|*.*"));
   FPreviewView = new TPictureView(PreviewImage, DecodeJpeg);
   FPosterView = new TPictureView(PosterImage, DecodeJpeg);
   AfterShowTimer = new QTimer(this);
@@ -134,19 +135,14 @@ void TMainForm::CreateComponents()
   // The path lives in a permanent part of the status bar: a temporary
   // message would give way to the first status tip of a menu and never come
   // back.
-  FStatusText = new QLabel(StatusBar);
+  FStatusText = new TPathLabel(StatusBar);
   FStatusText->setObjectName(u"StatusText"_s);
-  FStatusText->setTextFormat(Qt::PlainText);
-  FStatusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   StatusBar->addPermanentWidget(FStatusText, 1);
 }
 
 void TMainForm::ConnectCommands()
 {
-  // Every command stops its errors at its own edge.
-  auto Guard = [this](void (TMainForm::*Handler)()) {
-    return [this, Handler] { RunHandler(FPlatform, this, [this, Handler] { (this->*Handler)(); }); };
-  };
+  auto Guard = [this](void (TMainForm::*Handler)()) { return GuardedCommand(Handler); };
   connect(OpenMenuItem, &QAction::triggered, this, Guard(&TMainForm::OpenMenuItemClick));
   connect(SaveMenuItem, &QAction::triggered, this, Guard(&TMainForm::SaveMenuItemClick));
   connect(CloseMenuItem, &QAction::triggered, this, Guard(&TMainForm::CloseMenuItemClick));
@@ -203,7 +199,7 @@ void TMainForm::FormCreate()
 
   setWindowTitle(ProductName());
   QApplication::setApplicationName(ApplicationTitle());
-  AboutMenuItem->setText(u"&About "_s + ApplicationTitle() + u"..."_s);
+  AboutMenuItem->setText(tr("&About %1...").arg(ApplicationTitle()));
   PageControl->setCurrentWidget(StereoTabSheet);
 
   SetWidth(LayoutComboBox, StereoGroupBox->width() - LayoutComboBox->x() - M(10));
@@ -289,9 +285,10 @@ void TMainForm::UpdateControls()
   PosterImage->setVisible(Open && FPosterImage);
   PosterScrollBox->setVisible(Open && FPosterImage);
   UpdateVideoMenu();
+  DescribePictures();
   FModified = false;
   FChanged = TChangedAttributes();
-  FStatusText->setText(FFileName);
+  FStatusText->SetPath(FFileName);
 }
 
 void TMainForm::EditChange()

@@ -28,6 +28,7 @@ class TVideoDescriptor;
 struct TLayoutGuess;
 struct TCatalogueValues;
 class TOpenDialog;
+class TPathLabel;
 
 // Runs the dialog of Video > Make Preview / Make Title Poster; true on OK.
 bool ExecFrameDialog(TFrameDialog& Dialog);
@@ -54,11 +55,18 @@ public:
   void SaveFile();
   void CloseFile();
   bool ReadMetadata();
+  // Fills the controls and the pictures from values read of the file; Read
+  // is what the reading returned, handed on.
+  bool FillControls(const TCatalogueValues& Values, bool Read);
   bool WriteMetadata(bool& Reported);
 
   // True when the caller may go on and replace the window's content; asks
   // to save unsaved changes first.
   bool QuerySave();
+  // Shows the page of an attribute's field and puts the focus there.
+  void ShowField(TAttribute Attribute);
+  QWidget* FieldOf(TAttribute Attribute) const;
+
   // The program's arguments; the first, when it names an existing file, is
   // opened once the window has been shown.
   void SetCommandLine(const QStringList& Arguments);
@@ -128,18 +136,22 @@ private:
   void ConnectFieldChanges();
   void Warn(const QString& Text, TMessageIcon Icon, const QString& Details = QString());
   void ShowPoster();
+  // The pictures' sizes, or that there is none, for screen readers.
+  void DescribePictures();
   // A new preview or poster chosen by the user: shown and marked for saving;
   // nothing happens without one.
   void TakePreview(std::shared_ptr<const TJpegImage> Picture);
   void TakePoster(std::shared_ptr<const TJpegImage> Picture);
   std::shared_ptr<const TJpegImage> ChoosePicture(TOpenDialog* Dialog, TPictureKind Kind);
   void ConnectCommands();
+  std::function<void()> GuardedCommand(void (TMainForm::*Handler)());
   void AcceptDropsEverywhere();
   void DropFiles(QDropEvent* Event);
   void ConnectVideoCommands();
   void UpdateVideoMenu();
   TCatalogueValues StereoValues() const;
   void ReportVideoFailure(const QString& Why);
+  QString LayoutItemText(int Index) const;
   // A descriptor of the file the editor holds, for reading its frames;
   // false, after saying why, when there is none.
   bool TakeEditorVideo(TVideoDescriptor& Descriptor);
@@ -165,7 +177,7 @@ private:
   QTimer* AfterShowTimer;
   // NOLINTEND(readability-identifier-naming)
   // The status bar's one text area: the open file's path.
-  QLabel* FStatusText = nullptr;
+  TPathLabel* FStatusText = nullptr;
   QByteArray FIconFile;
   bool FShownBefore = false;
   QStringList FArguments;

@@ -9,6 +9,7 @@
 #include "window/OpenDialog.h"
 #include "window/Product.h"
 #include "window/Website.h"
+#include "window/WindowTask.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -27,7 +28,7 @@ bool TMainForm::QuerySave()
     return true;
   }
   TMessageAnswer Answer = FPlatform.ShowMessage(
-      {this, ProductName(), u"The current file has not been saved. Do you want to save it now?"_s,
+      {this, ProductName(), tr("The current file has not been saved. Do you want to save it now?"),
        TMessageIcon::Question, TMessageButtons::YesNoCancel});
   if (Answer == TMessageAnswer::Yes) {
     SaveFile();
@@ -71,7 +72,7 @@ void TMainForm::Website1Click()
 
 void TMainForm::AboutMenuItemClick()
 {
-  ShowAboutDialog(FPlatform, this, u"About "_s + ApplicationTitle(), ProductName(), VersionText(),
+  ShowAboutDialog(FPlatform, this, tr("About %1").arg(ApplicationTitle()), ProductName(), VersionText(),
                   CopyrightText(), QString::fromUtf16(WebsiteAddress), TIconResource{ApplicationIconFile()});
 }
 
@@ -102,8 +103,24 @@ bool TMainForm::FormCloseQuery()
   return QuerySave();
 }
 
+// Every command stops its errors at its own edge, and none runs while a save
+// or a read of the window's is under way: it could touch the file.
+std::function<void()> TMainForm::GuardedCommand(void (TMainForm::*Handler)())
+{
+  return [this, Handler] {
+    if (!WindowTaskRunning()) {
+      RunHandler(FPlatform, this, [this, Handler] { (this->*Handler)(); });
+    }
+  };
+}
+
 void TMainForm::closeEvent(QCloseEvent* Event)
 {
+  // The window stays while its file is being saved.
+  if (WindowTaskRunning()) {
+    Event->ignore();
+    return;
+  }
   bool Granted = false;
   RunHandler(FPlatform, this, [&] { Granted = FormCloseQuery(); });
   Event->setAccepted(Granted);
@@ -159,7 +176,12 @@ void TMainForm::DropFiles(QDropEvent* Event)
   const QStringList Names = DroppedFileNames(Event->mimeData());
   Event->acceptProposedAction();
   QMetaObject::invokeMethod(
-      this, [this, Names] { RunHandler(FPlatform, this, [this, &Names] { WMDropFiles(Names); }); },
+      this,
+      [this, Names] {
+        if (!WindowTaskRunning()) {
+          RunHandler(FPlatform, this, [this, &Names] { WMDropFiles(Names); });
+        }
+      },
       Qt::QueuedConnection);
 }
 

@@ -15,6 +15,59 @@ void TMainForm::MarkChanged(TAttribute Attribute)
   FModified = true;
 }
 
+QWidget* TMainForm::FieldOf(TAttribute Attribute) const
+{
+  switch (Attribute) {
+  case TAttribute::Stereoscopic:
+    return StereoCheckBox;
+  case TAttribute::StereoscopicLayout:
+    return LayoutComboBox;
+  case TAttribute::StereoscopicSkip:
+    return DurationEdit;
+  case TAttribute::StereoscopicHalfWidth:
+    return HalfWidthCheckBox;
+  case TAttribute::StereoscopicHalfHeight:
+    return HalfHeightCheckBox;
+  case TAttribute::StereoscopicHorizontalParallax:
+    return ParallaxEdit;
+  case TAttribute::StereoscopicPreview:
+    return LoadButton;
+  case TAttribute::Source:
+    return SourceEdit;
+  case TAttribute::Title:
+    return TitleEdit;
+  case TAttribute::Author:
+    return AuthorEdit;
+  case TAttribute::Copyright:
+    return CopyrightEdit;
+  case TAttribute::Description:
+    return DescriptionMemo;
+  case TAttribute::StereoDiscName:
+    return DiscNameEdit;
+  case TAttribute::StereoDiscTitleName:
+    return TitleNameEdit;
+  case TAttribute::StereoDiscTitleIndex:
+    return TitleIndexEdit;
+  case TAttribute::StereoDiscTitlePoster:
+    return LoadPosterButton;
+  }
+  return nullptr;
+}
+
+void TMainForm::ShowField(TAttribute Attribute)
+{
+  QWidget* Field = FieldOf(Attribute);
+  if (Field == nullptr) {
+    return;
+  }
+  for (int Page = 0; Page < PageControl->count(); ++Page) {
+    if (PageControl->widget(Page)->isAncestorOf(Field)) {
+      PageControl->setCurrentIndex(Page);
+    }
+  }
+  Field->setFocus(Qt::OtherFocusReason);
+}
+
 void TMainForm::ConnectFieldChanges()
 {
   const std::pair<QLineEdit*, TAttribute> Edits[] = {

@@ -4,6 +4,8 @@
 #include "window/Main.h"
 #include "window/OpenDialog.h"
 #include "window/Product.h"
+#include "window/WindowTask.h"
+#include "window/WindowTexts.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -16,12 +18,16 @@ std::shared_ptr<const TJpegImage> TMainForm::ChoosePicture(TOpenDialog* Dialog, 
   if (!Dialog->Execute()) {
     return nullptr;
   }
-  TPictureLoadResult Result = LoadPictureFile(Kind, Utf16ToPath(Dialog->FileName().toStdU16String()));
+  // A poster file may be large: it is read off the window's thread.
+  const std::string Path = Utf16ToPath(Dialog->FileName().toStdU16String());
+  TPictureLoadResult Result;
+  RunWindowTask(this, tr("Reading the picture..."),
+                [&](const TTaskProgress&) { Result = LoadPictureFile(Kind, Path); });
   if (Result.Status == TPictureLoad::Accepted) {
     return Result.Image;
   }
   const bool Rejected = Result.Status == TPictureLoad::Rejected;
-  FPlatform.ShowMessage({this, ProductName(), QString::fromStdU16String(Result.Message),
+  FPlatform.ShowMessage({this, ProductName(), PictureLoadText(Kind, Result.Status, Dialog->FileName()),
                          Rejected ? TMessageIcon::Information : TMessageIcon::Warning, TMessageButtons::Ok});
   return nullptr;
 }
@@ -46,6 +52,7 @@ void TMainForm::TakePreview(std::shared_ptr<const TJpegImage> Picture)
   PreviewImage->show();
   FPreviewView->Show(FPreviewImage);
   DeleteButton->setEnabled(true);
+  DescribePictures();
 }
 
 void TMainForm::TakePoster(std::shared_ptr<const TJpegImage> Picture)
@@ -57,6 +64,7 @@ void TMainForm::TakePoster(std::shared_ptr<const TJpegImage> Picture)
   FPosterImage = std::move(Picture);
   ShowPoster();
   DeletePosterButton->setEnabled(true);
+  DescribePictures();
 }
 
 void TMainForm::DeleteButtonClick()
@@ -66,6 +74,7 @@ void TMainForm::DeleteButtonClick()
   FPreviewView->Clear();
   FPreviewImage.reset();
   DeleteButton->setEnabled(false);
+  DescribePictures();
 }
 
 void TMainForm::DeletePosterButtonClick()
@@ -76,6 +85,14 @@ void TMainForm::DeletePosterButtonClick()
   FPosterView->Clear();
   FPosterImage.reset();
   DeletePosterButton->setEnabled(false);
+  DescribePictures();
+}
+
+void TMainForm::DescribePictures()
+{
+  PreviewPanel->setAccessibleDescription(PictureDescription(FPreviewImage.get()));
+  PosterScrollBox->setAccessibleDescription(PictureDescription(FPosterImage.get()));
+  PosterPanel->setAccessibleDescription(PictureDescription(FPosterImage.get()));
 }
 
 } // namespace Quillmark

@@ -7,7 +7,8 @@
 #include "metadata/TextConversion.h"
 #include "window/Main.h"
 #include "window/Product.h"
-#include "window/SaveProgress.h"
+#include "window/WindowTask.h"
+#include "window/WindowTexts.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -22,30 +23,40 @@ QString FromUtf16(const std::u16string& Text)
   return QString::fromStdU16String(Text);
 }
 
-// The file's name without its folder, for messages; a byte of the name that
-// is no text shows as U+FFFD.
-QString NameOf(const QString& Path)
-{
-  const QString Shown = FromUtf16(DisplayPath(Path.toStdU16String()));
-  return Shown.mid(Shown.lastIndexOf(u'/') + 1);
-}
-
 // The system's reason for a failed open or save, for the message's details.
 QString ReasonOf(const TRef<IWMMetadataEditor>& Editor, HRESULT Result)
 {
   return QString::fromStdString(FailureReasonText(LastFailureOf(Editor, Result)));
 }
 
-QString OpenFailureMessage(const QString& Path)
+// The labels of the progress dialog of a long open or save.
+QString OpeningText()
 {
-  return u"Could not open file '"_s + NameOf(Path) +
-         u"'!\r\rMake sure it is not opened by another application."_s;
+  return TMainForm::tr("Opening the file...");
+}
+
+QString SavingText()
+{
+  return TMainForm::tr("Saving the file...");
+}
+
+// The open-failure message, with the cause below it when one is known.
+QString OpenFailureMessage(const QString& Path, const TFailureReason& Reason)
+{
+  const QString Message =
+      TMainForm::tr("Could not open file '%1'!\r\rMake sure it is not opened by another application.")
+          .arg(NameOf(Path));
+  const QString Cause = CauseText(Reason);
+  if (Cause.isEmpty()) {
+    return Message;
+  }
+  return Message + u"\r\r"_s + TMainForm::tr("Cause: %1.").arg(Cause);
 }
 
 QString SaveFailureMessage(const QString& Path)
 {
-  return u"Could not save file '"_s + NameOf(Path) +
-         u"'!\r\rMake sure it is not opened by another application."_s;
+  return TMainForm::tr("Could not save file '%1'!\r\rMake sure it is not opened by another application.")
+      .arg(NameOf(Path));
 }
 
 // Refusals are warnings of the window; a failed deletion is the plain
@@ -54,19 +65,30 @@ class TWindowReporter : public ICatalogueReporter {
 public:
   TWindowReporter(TMainForm& Form, IPlatform& Platform) : FForm(Form), FPlatform(Platform) {}
 
-  void Refuse(const std::u16string& Text) override
+  void Refuse(const std::u16string& Text) override { Show(FromUtf16(Text)); }
+
+  // The field of the refused value is shown behind the message, in the
+  // user's words, and keeps the focus once the message has gone.
+  void RefuseAttribute(TAttribute Attribute, const std::u16string& Text) override
   {
-    FPlatform.ShowMessage(
-        {&FForm, ProductName(), FromUtf16(Text), TMessageIcon::Warning, TMessageButtons::Ok});
+    static_cast<void>(Text);
+    FForm.ShowField(Attribute);
+    Show(RefusalText(Attribute));
+    FForm.ShowField(Attribute);
   }
 
   void DeleteFailed(const std::u16string& Name) override
   {
-    FPlatform.ShowMessage({nullptr, ApplicationTitle(), u"Could not delete "_s + FromUtf16(Name),
-                           TMessageIcon::None, TMessageButtons::Ok});
+    FPlatform.ShowMessage({nullptr, ApplicationTitle(), DeleteFailedText(FromUtf16(Name)), TMessageIcon::None,
+                           TMessageButtons::Ok});
   }
 
 private:
+  void Show(const QString& Text)
+  {
+    FPlatform.ShowMessage({&FForm, ProductName(), Text, TMessageIcon::Warning, TMessageButtons::Ok});
+  }
+
   TMainForm& FForm;
   IPlatform& FPlatform;
 };
@@ -84,7 +106,7 @@ void TMainForm::OpenFile(const QString& Path)
   FFileName = Path;
   TRef<IWMMetadataEditor> Created;
   if (FCreateEditor(Created) != S_OK || !Created) {
-    Warn(u"Failed to create metadata editor!"_s, TMessageIcon::Error);
+    Warn(tr("Failed to create metadata editor!"), TMessageIcon::Error);
     CloseFile();
     UpdateControls();
     return;
@@ -92,17 +114,30 @@ void TMainForm::OpenFile(const QString& Path)
   TSideFileReport SideFile;
   try {
     FEditor = QueryInterface<IWMMetadataEditor2>(Created);
-    const HRESULT Opened = FEditor->OpenEx(reinterpret_cast<const char16_t*>(Path.utf16()), ReadWrite, 0);
-    // What the open found of an interrupted save is told once the file is shown.
-    SideFile = SideFileReportOf(FEditor);
+    // The header, a large poster in it too, is read off the window's thread.
+    const TRef<IWMMetadataEditor2> Editor = FEditor;
+    const std::u16string Wide = Path.toStdU16String();
+    const char16_t Separator = DecimalSeparator();
+    HRESULT Opened = S_OK;
+    TCatalogueValues Values;
+    bool Read = false;
+    RunWindowTask(this, OpeningText(), [&](const TTaskProgress&) {
+      Opened = Editor->OpenEx(Wide.c_str(), ReadWrite, 0);
+      SideFile = SideFileReportOf(Editor);
+      if (Opened == S_OK) {
+        Read = ReadCatalogue(Editor, Values, Separator);
+      }
+    });
     if (Opened != S_OK) {
-      Warn(OpenFailureMessage(Path), TMessageIcon::Warning, ReasonOf(FEditor, Opened));
+      const TFailureReason Reason = LastFailureOf(FEditor, Opened);
+      Warn(OpenFailureMessage(Path, Reason), TMessageIcon::Warning,
+           QString::fromStdString(FailureReasonText(Reason)));
       CloseFile();
-    } else if (!ReadMetadata()) {
+    } else if (!FillControls(Values, Read)) {
       // Cleared first, so the window behind the message shows no half-read
       // file.
       CloseFile();
-      Warn(u"Failed to read metadata!"_s, TMessageIcon::Warning);
+      Warn(tr("Failed to read metadata!"), TMessageIcon::Warning);
     }
   } catch (...) {
     // An editor without an interface the session needs: the general error
@@ -113,7 +148,7 @@ void TMainForm::OpenFile(const QString& Path)
   }
   UpdateControls();
   if (SideFile.State != TSideFileState::None) {
-    Warn(FromUtf16(SideFileMessage(SideFile, Path.toStdString())),
+    Warn(SideFileText(SideFile, Path),
          SideFileLeft(SideFile) ? TMessageIcon::Warning : TMessageIcon::Information);
   }
 }
@@ -123,24 +158,35 @@ void TMainForm::SaveFile()
   bool Reported = false;
   if (!WriteMetadata(Reported)) {
     if (!Reported) {
-      Warn(u"Could not save metadata!"_s, TMessageIcon::Warning);
+      Warn(tr("Could not save metadata!"), TMessageIcon::Warning);
     }
     return;
   }
+  // The flush and the re-open run on a thread of their own, the only one
+  // to use the editor meanwhile; the window takes no command until they end.
+  const TRef<IWMMetadataEditor2> Editor = FEditor;
+  const std::u16string Wide = FFileName.toStdU16String();
   HRESULT Flushed = S_OK;
-  {
-    TSaveProgress Progress(this);
-    Progress.Attach(FEditor);
-    Flushed = FEditor->Flush();
-  }
+  HRESULT Reopened = S_OK;
+  RunWindowTask(this, SavingText(), [&](const TTaskProgress& Report) {
+    const auto Source = std::dynamic_pointer_cast<IQuillmarkSaveProgress>(Editor);
+    if (Source) {
+      Source->SetProgressCallback([&Report](QWORD Done, QWORD Total) { Report(Done, Total); });
+    }
+    Flushed = Editor->Flush();
+    if (Source) {
+      Source->SetProgressCallback({});
+    }
+    if (Flushed == S_OK) {
+      Reopened = Editor->OpenEx(Wide.c_str(), ReadWrite, 0);
+    }
+  });
   if (Flushed != S_OK) {
     Warn(SaveFailureMessage(FFileName), TMessageIcon::Warning, ReasonOf(FEditor, Flushed));
     return;
   }
-  const HRESULT Reopened =
-      FEditor->OpenEx(reinterpret_cast<const char16_t*>(FFileName.utf16()), ReadWrite, 0);
   if (Reopened != S_OK) {
-    Warn(u"Failed to reload metadata!"_s, TMessageIcon::Warning, ReasonOf(FEditor, Reopened));
+    Warn(tr("Failed to reload metadata!"), TMessageIcon::Warning, ReasonOf(FEditor, Reopened));
     FEditor.reset();
   }
   FModified = false;
@@ -179,7 +225,12 @@ void TMainForm::CloseFile()
 bool TMainForm::ReadMetadata()
 {
   TCatalogueValues Values;
-  bool Read = ReadCatalogue(FEditor, Values, DecimalSeparator());
+  const bool Read = ReadCatalogue(FEditor, Values, DecimalSeparator());
+  return FillControls(Values, Read);
+}
+
+bool TMainForm::FillControls(const TCatalogueValues& Values, bool Read)
+{
   // The controls are filled in the order the attributes are read, so their
   // change handlers fire as they would for a reading that stops part way.
   StereoCheckBox->setChecked(Values.Stereo);
@@ -239,7 +290,13 @@ bool TMainForm::WriteMetadata(bool& Reported)
 
 void TMainForm::ShowPoster()
 {
-  PosterImage->resize(FPosterImage->Width(), FPosterImage->Height());
+  // A poster too large to show says so within the visible area, not on a
+  // blank canvas of its own size.
+  if (TooLargeToShow(*FPosterImage)) {
+    PosterImage->resize(PosterScrollBox->size());
+  } else {
+    PosterImage->resize(FPosterImage->Width(), FPosterImage->Height());
+  }
   FPosterView->Show(FPosterImage);
   PosterImage->show();
   PosterScrollBox->show();

@@ -10,6 +10,9 @@
 #include "window/Main.h"
 #include "window/Product.h"
 #include "window/VideoTask.h"
+#include "window/WindowTexts.h"
+
+#include <QLocale>
 
 #include <cmath>
 
@@ -19,38 +22,29 @@ namespace Quillmark {
 
 namespace {
 
-QString HalvesText(const TLayoutGuess& Guess)
+// The layout's item as the list shows it, with its halves.
+QString GuessText(const TLayoutGuess& Guess, const QString& Item)
 {
   if (Guess.HalfWidth) {
-    return u", half width"_s;
+    return TMainForm::tr("%1, half width").arg(Item);
   }
   if (Guess.HalfHeight) {
-    return u", half height"_s;
+    return TMainForm::tr("%1, half height").arg(Item);
   }
-  return Guess.LayoutIndex == LayoutIndexOfKey(u"Mono") ? QString() : u", full resolution"_s;
-}
-
-QString GuessText(const TLayoutGuess& Guess)
-{
-  const QString Item = Guess.LayoutIndex >= 0 && Guess.LayoutIndex < static_cast<int>(LayoutCount)
-                           ? QString::fromUtf16(LayoutItems[static_cast<std::size_t>(Guess.LayoutIndex)])
-                           : u"Monoscopic"_s;
-  return Item + HalvesText(Guess);
+  return Guess.LayoutIndex == LayoutIndexOfKey(u"Mono") ? Item
+                                                        : TMainForm::tr("%1, full resolution").arg(Item);
 }
 
 QString PercentText(double Confidence)
 {
-  return QString::number(std::lround(Confidence * 100)) + u"%"_s;
+  return TMainForm::tr("%1%").arg(QLocale().toString(static_cast<qlonglong>(std::lround(Confidence * 100))));
 }
 
 } // namespace
 
 void TMainForm::ConnectVideoCommands()
 {
-  // As every command: errors stop at the handler's edge.
-  auto Guard = [this](void (TMainForm::*Handler)()) {
-    return [this, Handler] { RunHandler(FPlatform, this, [this, Handler] { (this->*Handler)(); }); };
-  };
+  auto Guard = [this](void (TMainForm::*Handler)()) { return GuardedCommand(Handler); };
   connect(DetectLayoutMenuItem, &QAction::triggered, this, Guard(&TMainForm::DetectLayoutMenuItemClick));
   connect(MakePreviewMenuItem, &QAction::triggered, this, Guard(&TMainForm::MakePreviewMenuItemClick));
   connect(MakePosterMenuItem, &QAction::triggered, this, Guard(&TMainForm::MakePosterMenuItemClick));
@@ -76,12 +70,19 @@ TCatalogueValues TMainForm::StereoValues() const
   return Values;
 }
 
+// The layout list's item, in the user's language; Monoscopic for an index
+// out of the list.
+QString TMainForm::LayoutItemText(int Index) const
+{
+  if (Index < 0 || Index >= LayoutComboBox->count()) {
+    Index = LayoutIndexOfKey(u"Mono");
+  }
+  return LayoutComboBox->itemText(Index);
+}
+
 void TMainForm::ReportVideoFailure(const QString& Why)
 {
-  Warn(u"Could not read the video of '"_s +
-           QString::fromStdString(std::string(FileNameWithoutFolder(FFileName.toStdString()))) + u"'!\r\r"_s +
-           Why,
-       TMessageIcon::Warning);
+  Warn(tr("Could not read the video of '%1'!\r\r%2").arg(NameOf(FFileName), Why), TMessageIcon::Warning);
 }
 
 bool TMainForm::TakeEditorVideo(TVideoDescriptor& Descriptor)
@@ -109,7 +110,7 @@ void TMainForm::DetectLayoutMenuItemClick()
     return;
   }
   const TTaskOutcome Outcome =
-      RunVideoTask(this, u"Detecting the stereo layout..."_s, [&](const std::atomic<bool>& Cancel) {
+      RunVideoTask(this, tr("Detecting the stereo layout..."), [&](const std::atomic<bool>& Cancel) {
         TVideoFile Video(std::move(Descriptor), &Cancel);
         Guess = DetectLayout(Video, Intro);
       });
@@ -123,9 +124,8 @@ void TMainForm::DetectLayoutMenuItemClick()
   if (Guess.Sure()) {
     SetDetectedLayout(Guess);
     Warn(tr("Detected stereo layout: %1.\r\rConfidence: %2. Check the Stereo page; nothing is saved until "
-            "File > "
-            "Save.")
-             .arg(GuessText(Guess), PercentText(Guess.Confidence)),
+            "File > Save.")
+             .arg(GuessText(Guess, LayoutItemText(Guess.LayoutIndex)), PercentText(Guess.Confidence)),
          TMessageIcon::Information);
     return;
   }
@@ -140,9 +140,8 @@ void TMainForm::DetectLayoutMenuItemClick()
     return;
   }
   Warn(tr("The stereo layout could not be detected with confidence.\r\rBest guess: %1 (confidence %2). "
-          "Nothing "
-          "was changed.")
-           .arg(GuessText(Guess), PercentText(Guess.Confidence)),
+          "Nothing was changed.")
+           .arg(GuessText(Guess, LayoutItemText(Guess.LayoutIndex)), PercentText(Guess.Confidence)),
        TMessageIcon::Information);
 }
 
@@ -211,7 +210,7 @@ std::shared_ptr<const TJpegImage> TMainForm::PictureFromVideo(TPictureKind Kind)
     Picture = MakeFramePicture(Kind, First.Image, Source.Aspect, Source.Layout);
   };
   // The video watches the source's flag, which the dialog uses later on.
-  const TTaskOutcome Outcome = RunVideoTask(this, u"Reading the video..."_s, Look, Source.Cancel.get());
+  const TTaskOutcome Outcome = RunVideoTask(this, tr("Reading the video..."), Look, Source.Cancel.get());
   if (Outcome.Result == TTaskResult::Cancelled) {
     return nullptr;
   }

@@ -1,5 +1,8 @@
 #include "window/PictureView.h"
 
+#include "window/JpegDrawing.h"
+
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPixmap>
 #include <QThread>
@@ -20,7 +23,31 @@ struct TPictureView::TJob {
 
 QString DecodingText()
 {
-  return u"Decoding..."_s;
+  return QCoreApplication::translate("Quillmark::TPictureView", "Decoding...");
+}
+
+bool TooLargeToShow(const TJpegImage& Picture)
+{
+  return std::uint64_t(Picture.Width()) * std::uint64_t(Picture.Height()) > MaxDecodedPixels;
+}
+
+QString TooLargeText(const TJpegImage& Picture)
+{
+  return QCoreApplication::translate("Quillmark::TPictureView",
+                                     "This picture of %1 x %2 pixels is too large to show. "
+                                     "It is stored as it is.")
+      .arg(Picture.Width())
+      .arg(Picture.Height());
+}
+
+QString PictureDescription(const TJpegImage* Picture)
+{
+  if (Picture == nullptr) {
+    return QCoreApplication::translate("Quillmark::TMainForm", "No image available");
+  }
+  return QCoreApplication::translate("Quillmark::TPictureView", "Picture of %1 x %2 pixels")
+      .arg(Picture->Width())
+      .arg(Picture->Height());
 }
 
 TPictureView::TPictureView(QLabel* Control, TPictureDecode Decode)
@@ -45,9 +72,18 @@ void TPictureView::Show(std::shared_ptr<const TJpegImage> Picture)
   auto Job = std::make_shared<TJob>();
   Job->Picture = std::move(Picture);
   Job->Decode = FDecode;
+  if (TooLargeToShow(*Job->Picture)) {
+    if (FControl) {
+      FControl->clear();
+      FControl->setWordWrap(true);
+      FControl->setText(TooLargeText(*Job->Picture));
+    }
+    return;
+  }
   FCurrent = Job;
   if (FControl) {
     FControl->clear();
+    FControl->setWordWrap(false);
     FControl->setText(DecodingText());
   }
   QThread* Worker = QThread::create([Job] {

@@ -24,6 +24,16 @@ using TPictureDecode = std::function<QImage(const TJpegImage& Picture, const std
 // What the control shows while its picture decodes.
 QString DecodingText();
 
+// A picture of more pixels than are ever decoded for drawing; it is kept
+// and saved as it is, but not shown.
+bool TooLargeToShow(const TJpegImage& Picture);
+// What the control shows in place of such a picture: its size, and that it
+// is stored unchanged.
+QString TooLargeText(const TJpegImage& Picture);
+// What a picture control tells a screen reader: the picture's size, or
+// that there is none.
+QString PictureDescription(const TJpegImage* Picture);
+
 class TPictureView : public QObject {
   Q_OBJECT
 
@@ -36,7 +46,8 @@ public:
 
   // Empties the control, shows DecodingText() and starts decoding Picture,
   // whose pixels take the text's place when ready; an empty control when
-  // they do not decode. The decode of an earlier picture is cancelled and
+  // they do not decode. A picture too large to show shows TooLargeText()
+  // at once and is never decoded. The decode of an earlier picture is cancelled and
   // its result dropped.
   void Show(std::shared_ptr<const TJpegImage> Picture);
   // Empties the control; the decode of its picture is cancelled and its

@@ -1,5 +1,7 @@
 #include "window/Product.h"
 
+#include <QCoreApplication>
+
 using namespace Qt::StringLiterals;
 
 // The build passes the project's version in.
@@ -21,12 +23,14 @@ QString ApplicationTitle()
 
 QString VersionText()
 {
-  return u"Version %1.%2"_s.arg(QUILLMARK_VERSION_MAJOR).arg(QUILLMARK_VERSION_MINOR);
+  return QCoreApplication::translate("Quillmark::TAboutDlg", "Version %1.%2")
+      .arg(QUILLMARK_VERSION_MAJOR)
+      .arg(QUILLMARK_VERSION_MINOR);
 }
 
 QString CopyrightText()
 {
-  return u"Copyright \u00A9 2026 The Quillmark developers"_s;
+  return QCoreApplication::translate("Quillmark::TAboutDlg", "Copyright © 2026 The Quillmark developers");
 }
 
 } // namespace Quillmark

@@ -1,6 +1,9 @@
 #include "window/VideoTask.h"
 
 #include "video/VideoFile.h"
+#include "window/Product.h"
+
+#include <QCoreApplication>
 
 #include <QEventLoop>
 #include <QProgressDialog>
@@ -26,7 +29,7 @@ TTaskOutcome OutcomeOf(const std::exception_ptr& Error, bool Cancelled)
   } catch (const std::exception& Failure) {
     return {TTaskResult::Failed, QString::fromUtf8(Failure.what())};
   } catch (...) {
-    return {TTaskResult::Failed, u"Unknown error"_s};
+    return {TTaskResult::Failed, QCoreApplication::translate("Quillmark::TVideoTask", "Unknown error")};
   }
 }
 
@@ -39,8 +42,9 @@ TTaskOutcome RunVideoTask(QWidget* Owner, const QString& Label,
   std::atomic<bool> OwnFlag{false};
   std::atomic<bool>& Cancel = Flag != nullptr ? *Flag : OwnFlag;
   std::exception_ptr Error;
-  QProgressDialog Progress(Label, u"Cancel"_s, 0, 0, Owner);
-  Progress.setWindowTitle(u"Quillmark"_s);
+  QProgressDialog Progress(Label, QCoreApplication::translate("Quillmark::TVideoTask", "Cancel"), 0, 0,
+                           Owner);
+  Progress.setWindowTitle(ProductName());
   Progress.setWindowModality(Qt::WindowModal);
   Progress.setAutoClose(false);
   Progress.setAutoReset(false);
@@ -50,7 +54,7 @@ TTaskOutcome RunVideoTask(QWidget* Owner, const QString& Label,
   Progress.show();
   QObject::connect(&Progress, &QProgressDialog::canceled, [&Cancel, &Progress] {
     Cancel = true;
-    Progress.setLabelText(u"Cancelling..."_s);
+    Progress.setLabelText(QCoreApplication::translate("Quillmark::TVideoTask", "Cancelling..."));
   });
   QEventLoop Loop;
   std::unique_ptr<QThread> Thread(QThread::create([&Work, &Cancel, &Error] {

@@ -111,7 +111,7 @@ TEST_F(HostileNames, TheOpenDialogsLossyNameLeadsToTheFileItShowed)
   EXPECT_EQ(Form.Get<QLineEdit>("TitleEdit")->text(), u"Odd"_s);
 }
 
-TEST_F(HostileNames, FailedOpensShowTheirReasonAsDetails)
+TEST_F(HostileNames, FailedOpensNameTheirCauseAndKeepTheReasonAsDetails)
 {
   auto Holder = std::make_shared<Asf::TMetadataEditor>();
   ASSERT_EQ(Holder->OpenEx(PathToUtf16(Odd()).c_str(), GENERIC_READ | GENERIC_WRITE, 0), S_OK);
@@ -123,13 +123,13 @@ TEST_F(HostileNames, FailedOpensShowTheirReasonAsDetails)
   };
   const TCase Cases[] = {
       {PathFromBytes(QByteArray::fromStdString(Odd())),
-       u"Could not open file 'a\uFFFD.wmv'!\r\rMake sure it is not opened by another application."_s,
+       u"Could not open file 'a\uFFFD.wmv'!\r\rMake sure it is not opened by another application.\r\rCause: another program holds it open."_s,
        u"held by another program"_s},
       {QString::fromStdString(FDir.File("gone.wmv").string()),
-       u"Could not open file 'gone.wmv'!\r\rMake sure it is not opened by another application."_s,
+       u"Could not open file 'gone.wmv'!\r\rMake sure it is not opened by another application.\r\rCause: the file was not found."_s,
        u"not found"_s},
       {QString::fromStdString(FDir.File("text.wmv").string()),
-       u"Could not open file 'text.wmv'!\r\rMake sure it is not opened by another application."_s,
+       u"Could not open file 'text.wmv'!\r\rMake sure it is not opened by another application.\r\rCause: it is not a Windows Media file."_s,
        u"not an ASF file"_s},
   };
   TTestForm Form(FPlatform);

@@ -180,7 +180,7 @@ TEST(MainFormComponents, MenusHaveTheirItemsInOrderWithoutShortcuts)
   EXPECT_EQ(Form.menuBar()->actions()[2]->text(), u"&Help"_s);
   EXPECT_EQ(Items("Video1"), QStringList({u"DetectLayoutMenuItem=Detect Stereo &Layout"_s, u"N3=-"_s,
                                           u"MakePreviewMenuItem=Make &Preview from Video..."_s,
-                                          u"MakePosterMenuItem=Make Title &Poster from Video..."_s}));
+                                          u"MakePosterMenuItem=Make &Title Poster from Video..."_s}));
   EXPECT_EQ(Items("File1"), QStringList({u"OpenMenuItem=&Open..."_s, u"SaveMenuItem=&Save"_s,
                                          u"CloseMenuItem=&Close"_s, u"N2=-"_s, u"ExitMenuItem=&Exit"_s}));
   EXPECT_EQ(Items("Help1"),
@@ -241,11 +241,11 @@ TEST(MainFormComponents, TabKeyVisitsTheControlsPageByPageInTheirOrder)
   TScriptedPlatform Platform;
   TTestForm Form(Platform);
   const QStringList Order = {
-      u"PageControl"_s,       u"StereoCheckBox"_s,     u"LayoutComboBox"_s,    u"DurationEdit"_s,
-      u"HalfWidthCheckBox"_s, u"HalfHeightCheckBox"_s, u"ParallaxEdit"_s,      u"SourceEdit"_s,
-      u"LoadButton"_s,        u"DeleteButton"_s,       u"TitleEdit"_s,         u"AuthorEdit"_s,
-      u"CopyrightEdit"_s,     u"DescriptionMemo"_s,    u"DiscNameEdit"_s,      u"TitleNameEdit"_s,
-      u"TitleIndexEdit"_s,    u"LoadPosterButton"_s,   u"DeletePosterButton"_s};
+      u"PageControl"_s,       u"StereoCheckBox"_s,     u"LayoutComboBox"_s,   u"DurationEdit"_s,
+      u"HalfWidthCheckBox"_s, u"HalfHeightCheckBox"_s, u"ParallaxEdit"_s,     u"SourceEdit"_s,
+      u"LoadButton"_s,        u"DeleteButton"_s,       u"TitleEdit"_s,        u"AuthorEdit"_s,
+      u"CopyrightEdit"_s,     u"DescriptionMemo"_s,    u"DiscNameEdit"_s,     u"TitleNameEdit"_s,
+      u"TitleIndexEdit"_s,    u"PosterScrollBox"_s,    u"LoadPosterButton"_s, u"DeletePosterButton"_s};
   QStringList Visited;
   QWidget* Start = Form.Get("PageControl");
   QWidget* Widget = Start;
@@ -256,9 +256,11 @@ TEST(MainFormComponents, TabKeyVisitsTheControlsPageByPageInTheirOrder)
     Widget = Widget->nextInFocusChain();
   } while (Widget != Start && Visited.size() <= Order.size());
   EXPECT_EQ(Visited, Order);
-  for (const char* Name : {"PreviewPanel", "PosterPanel", "PosterScrollBox"}) {
+  for (const char* Name : {"PreviewPanel", "PosterPanel"}) {
     EXPECT_EQ(Form.Get(Name)->focusPolicy(), Qt::NoFocus) << Name;
   }
+  // The poster scrolls by keyboard.
+  EXPECT_EQ(Form.Get("PosterScrollBox")->focusPolicy(), Qt::StrongFocus);
   EXPECT_TRUE(Form.Get<QPlainTextEdit>("DescriptionMemo")->tabChangesFocus());
 }
 

@@ -219,9 +219,10 @@ TEST_F(SessionTest, FilesThatDoNotOpenOrReadLeaveNoFileOpen)
   const std::u16string Name = QPath().toStdU16String();
   ASSERT_EQ(Holder->OpenEx(Name.c_str(), GENERIC_READ | GENERIC_WRITE, 0), S_OK);
   Form.OpenFile(QPath());
-  EXPECT_EQ(FPlatform.MessageTexts(),
-            QStringList{
-                u"Could not open file 'video.wmv'!\r\rMake sure it is not opened by another application."_s});
+  EXPECT_EQ(
+      FPlatform.MessageTexts(),
+      QStringList{u"Could not open file 'video.wmv'!\r\rMake sure it is not opened by another application."
+                  u"\r\rCause: another program holds it open."_s});
   EXPECT_TRUE(Form.FFileName.isEmpty());
   EXPECT_TRUE(Form.StatusText().isEmpty());
   Holder->Close();

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QSlider>
@@ -176,6 +177,9 @@ TEST_F(VideoMenu, DialogOkPutsThePictureInPlaceAsLoadDoes)
     Shown = Dialog.Seconds();
     EXPECT_FALSE(Dialog.findChild<QLabel*>(u"FrameImage"_s)->pixmap().isNull());
     EXPECT_EQ(Dialog.findChild<QSlider*>(u"TimeSlider"_s)->value(), 20);
+    // Named for screen readers, the pictures by their labels too.
+    EXPECT_EQ(Dialog.findChild<QSlider*>(u"TimeSlider"_s)->accessibleName(), u"Time in the video"_s);
+    EXPECT_TRUE(Dialog.findChild<QLabel*>(u"PictureImage"_s)->accessibleName().endsWith(u" image"_s));
     return Dialog.Picture() != nullptr;
   };
   Form.MakePreviewMenuItemClick();
@@ -221,6 +225,11 @@ TEST(FrameDialogText, TimesReadAsClockTimes)
   EXPECT_EQ(Quillmark::TimeText(0), u"0:00.0"_s);
   EXPECT_EQ(Quillmark::TimeText(75.44), u"1:15.4"_s);
   EXPECT_EQ(Quillmark::TimeText(3725.96), u"1:02:06.0"_s);
+  // The tenths follow the user's decimal separator.
+  const QLocale Before;
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  EXPECT_EQ(Quillmark::TimeText(75.44), u"1:15,4"_s);
+  QLocale::setDefault(Before);
 }
 
 } // namespace
