@@ -153,6 +153,14 @@
         <translation>Die Stereoanordnung wird erkannt...</translation>
     </message>
     <message>
+        <source>The video holds two views side by side, but which eye comes first cannot be told from its frames.<byte value="xd"/><byte value="xd"/>Is the left half the left eye&apos;s view? Yes sets Side by Side, Left Image First; No sets Side by Side, Right Image First.</source>
+        <translation>Das Video enthält zwei Ansichten nebeneinander, aber welches Auge zuerst kommt, lässt sich an seinen Bildern nicht erkennen.<byte value="xd"/><byte value="xd"/>Ist die linke Hälfte die Ansicht des linken Auges? Ja wählt „Nebeneinander, linkes Bild zuerst“; Nein wählt „Nebeneinander, rechtes Bild zuerst“.</translation>
+    </message>
+    <message>
+        <source>The video holds two views over/under, but which eye comes first cannot be told from its frames.<byte value="xd"/><byte value="xd"/>Is the top half the left eye&apos;s view? Yes sets Over/Under, Left Image Top; No sets Over/Under, Right Image Top.</source>
+        <translation>Das Video enthält zwei Ansichten übereinander, aber welches Auge zuerst kommt, lässt sich an seinen Bildern nicht erkennen.<byte value="xd"/><byte value="xd"/>Ist die obere Hälfte die Ansicht des linken Auges? Ja wählt „Übereinander, linkes Bild oben“; Nein wählt „Übereinander, rechtes Bild oben“.</translation>
+    </message>
+    <message>
         <source>The stereo layout could not be detected with confidence.<byte value="xd"/><byte value="xd"/>Best guess: %1 (confidence %2). Nothing was changed.</source>
         <translation>Die Stereoanordnung konnte nicht sicher erkannt werden.<byte value="xd"/><byte value="xd"/>Beste Schätzung: %1 (Sicherheit %2). Es wurde nichts geändert.</translation>
     </message>

@@ -153,6 +153,14 @@
         <translation>Détection de la disposition stéréo...</translation>
     </message>
     <message>
+        <source>The video holds two views side by side, but which eye comes first cannot be told from its frames.<byte value="xd"/><byte value="xd"/>Is the left half the left eye&apos;s view? Yes sets Side by Side, Left Image First; No sets Side by Side, Right Image First.</source>
+        <translation>La vidéo contient deux vues côte à côte, mais ses images ne permettent pas de savoir quel œil vient en premier.<byte value="xd"/><byte value="xd"/>La moitié gauche est-elle la vue de l’œil gauche ? Oui choisit « Côte à côte, image gauche d’abord » ; Non choisit « Côte à côte, image droite d’abord ».</translation>
+    </message>
+    <message>
+        <source>The video holds two views over/under, but which eye comes first cannot be told from its frames.<byte value="xd"/><byte value="xd"/>Is the top half the left eye&apos;s view? Yes sets Over/Under, Left Image Top; No sets Over/Under, Right Image Top.</source>
+        <translation>La vidéo contient deux vues l’une au-dessus de l’autre, mais ses images ne permettent pas de savoir quel œil vient en premier.<byte value="xd"/><byte value="xd"/>La moitié du haut est-elle la vue de l’œil gauche ? Oui choisit « Dessus/dessous, image gauche en haut » ; Non choisit « Dessus/dessous, image droite en haut ».</translation>
+    </message>
+    <message>
         <source>The stereo layout could not be detected with confidence.<byte value="xd"/><byte value="xd"/>Best guess: %1 (confidence %2). Nothing was changed.</source>
         <translation>La disposition stéréo n&apos;a pas pu être détectée avec certitude.<byte value="xd"/><byte value="xd"/>Meilleure estimation : %1 (confiance %2). Rien n&apos;a été modifié.</translation>
     </message>
