@@ -304,6 +304,11 @@ public:
   // is held until both are closed: it must be closed before the file is
   // opened again.
   virtual int DuplicateDescriptor() const = 0;
+  // Whether the next opens follow a symbolic link at the path's last part
+  // (the default) or refuse it as not a regular file: a file found in a
+  // folder is the folder's entry itself, never what a link there leads to,
+  // whatever is put at its name between the listing and the open.
+  virtual void SetFollowLinks(bool Follow) = 0;
 };
 
 // The open file's descriptor as IQuillmarkOpenFile gives it; -1 with errno

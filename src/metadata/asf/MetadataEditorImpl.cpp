@@ -109,7 +109,7 @@ HRESULT TMetadataEditor::OpenEx(const char16_t* FileName, DWORD DesiredAccess, D
     FSideFile = {};
     try {
       bool Writable = DesiredAccess == ReadWrite;
-      FFile = std::make_unique<TLockedFile>(Utf16ToPath(FileName), Writable);
+      FFile = std::make_unique<TLockedFile>(Utf16ToPath(FileName), Writable, FFollowLinks);
       // A save interrupted by a crash left its journal: put the old header
       // back before anything is read. The lock proves no save is under way.
       // An open for reading only never writes; it is told what is there.

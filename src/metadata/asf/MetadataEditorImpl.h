@@ -48,6 +48,7 @@ public:
   TSideFileReport SideFileReport() const override { return FSideFile; }
   TFailureReason LastFailure() const override { return FLastFailure; }
   int DuplicateDescriptor() const override;
+  void SetFollowLinks(bool Follow) override { FFollowLinks = Follow; }
 
   // Opens a header held in memory, as the fuzzer and tests do: reading and
   // editing work as for a file; Flush with changes fails (E_INVALID_REQUEST).
@@ -81,7 +82,8 @@ private:
   TFailureReason SaveFailureReason(HRESULT Result) const;
 
   std::unique_ptr<TLockedFile> FFile;
-  TSaveNames FNames; // the folder held and the names found at open; none when unknown
+  TSaveNames FNames;
+  bool FFollowLinks = true; // the folder held and the names found at open; none when unknown
   bool FOpen = false;
   bool FWritable = false;
   bool FChanged = false;

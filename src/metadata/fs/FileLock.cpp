@@ -60,13 +60,18 @@ void Lock(int Descriptor, bool Exclusive)
 
 } // namespace
 
-TLockedFile::TLockedFile(const std::string& Path, bool Writable) : FWritable(Writable), FPath(Path)
+TLockedFile::TLockedFile(const std::string& Path, bool Writable, bool FollowLinks)
+    : FWritable(Writable), FPath(Path)
 {
   // Non-blocking so that a FIFO or device cannot stall the open; it is refused below.
-  int Flags = (Writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+  int Flags =
+      (Writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (FollowLinks ? 0 : O_NOFOLLOW);
   FDescriptor = open(Path.c_str(), Flags);
   if (FDescriptor < 0) {
     const int Error = errno;
+    if (Error == ELOOP && !FollowLinks) {
+      throw EAsfError(E_IO_FAILURE, "not a regular file");
+    }
     throw EAsfError(E_IO_FAILURE, std::string("cannot open the file: ") + std::strerror(Error),
                     FailureReasonOfErrno(Error));
   }

@@ -25,8 +25,8 @@ class TLockedFile {
 public:
   // Throws EAsfError: E_FILE_LOCKED when another open holds a conflicting
   // lock, E_IO_FAILURE when the file cannot be opened with the access asked
-  // or is not a regular file.
-  TLockedFile(const std::string& Path, bool Writable);
+  // or is not a regular file (a symbolic link too, unless FollowLinks).
+  TLockedFile(const std::string& Path, bool Writable, bool FollowLinks = true);
   ~TLockedFile();
   TLockedFile(const TLockedFile&) = delete;
   TLockedFile& operator=(const TLockedFile&) = delete;
