@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tag/ToolLines.h"
 #include "tag/VideoOptions.h"
 
 namespace Quillmark {
@@ -49,6 +50,9 @@ struct TSetOptions {
   // (see SetReport.h); the messages still go to Err.
   bool Json = false;
   bool ShowProgress = false;
+  // Quiet: errors only; Verbose: for each file saved, how it was written
+  // and which copies of its texts were kept in step.
+  TVerbosity Verbosity = TVerbosity::Normal;
   bool Recursive = false; // folders among Files: their subfolders too
   std::vector<std::string> Files;
 };

@@ -85,6 +85,11 @@ HRESULT THeaderBatch::Result(std::size_t Index) const
   return Entry.Stage == TStage::Done || Entry.Stage == TStage::Failed ? Entry.Result : E_INVALID_STATE;
 }
 
+TSaveWay THeaderBatch::Way(std::size_t Index) const
+{
+  return FEntries.at(Index)->Context.Compacted ? TSaveWay::ExtensionPadding : TSaveWay::InPlace;
+}
+
 HRESULT THeaderBatch::Add(TCommitRequest Request, bool& Queued)
 {
   Queued = false;

@@ -195,7 +195,8 @@ HRESULT CommitHeader(const TCommitRequest& Request)
   try {
     HRESULT Result = Commit(Context);
     if (Result == S_OK && Request.Way != nullptr) {
-      *Request.Way = Context.Way;
+      *Request.Way = Context.Way == TSaveWay::InPlace && Context.Compacted ? TSaveWay::ExtensionPadding
+                                                                          : Context.Way;
     }
     return Result;
   } catch (const std::bad_alloc&) {
@@ -208,8 +209,10 @@ const char* SaveWayName(TSaveWay Way)
   switch (Way) {
   case TSaveWay::InPlace:
     return "in place";
+  case TSaveWay::ExtensionPadding:
+    return "Header Extension padding";
   case TSaveWay::Insert:
-    return "insert";
+    return "inserted room";
   case TSaveWay::Clone:
     return "clone";
   case TSaveWay::Copy:

@@ -90,8 +90,9 @@
 
 namespace Quillmark::Asf {
 
-// How a save was written.
-enum class TSaveWay { InPlace, Insert, Clone, Copy };
+// How a save was written. ExtensionPadding is a save in place that fits
+// only once the padding inside the Header Extension is taken out.
+enum class TSaveWay { InPlace, ExtensionPadding, Insert, Clone, Copy };
 const char* SaveWayName(TSaveWay Way);
 
 // What the file was when the editor opened it.

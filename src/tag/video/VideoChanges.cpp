@@ -2,6 +2,7 @@
 
 #include "metadata/Catalogue.h"
 #include "metadata/TextConversion.h"
+#include "tag/ToolLines.h"
 #include "tag/video/LayoutText.h"
 #include "video/VideoLook.h"
 
@@ -35,8 +36,8 @@ bool ApplyVideoChanges(const TVideoChangeOptions& Options, const std::string& Fi
     if (Options.DetectLayout) {
       const TLayoutGuess Guess = DetectLayout(Video, StatedIntroSeconds(Changed, Separator));
       if (!Guess.Sure()) {
-        Err << File << ": the stereo layout could not be detected with confidence (" << GuessText(Guess)
-            << "); the file was left as it was\n";
+        Err << FileLine(File, "the stereo layout could not be detected with confidence (" + GuessText(Guess) +
+                                  "); the file was left as it was");
         return false;
       }
       Out << File << ": detected " << GuessText(Guess) << '\n';
@@ -49,7 +50,7 @@ bool ApplyVideoChanges(const TVideoChangeOptions& Options, const std::string& Fi
       MakePicture(TPictureKind::Poster, *Options.PosterFromVideo, Video, Changed);
     }
   } catch (const EVideo& Error) {
-    Err << File << ": " << Error.what() << "; the file was left as it was\n";
+    Err << FileLine(File, std::string(Error.what()) + "; the file was left as it was");
     return false;
   }
   Values = std::move(Changed);
