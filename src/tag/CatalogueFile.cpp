@@ -6,8 +6,8 @@
 #include "metadata/SideFileMessage.h"
 #include "metadata/TextConversion.h"
 #include "metadata/asf/MetadataEditorImpl.h"
-#include "tag/ValueOptions.h"
 #include "tag/ToolLines.h"
+#include "tag/ValueOptions.h"
 
 #include <vector>
 

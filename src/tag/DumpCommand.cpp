@@ -73,7 +73,8 @@ int RunDump(const TDumpOptions& Options, std::ostream& Out, std::ostream& Err)
       const std::string Message = CauseText(Reason, ResultName(Result));
       Err << FileLine(File, Message);
       if (Options.Json) {
-        Files.push_back({{"file", Names.Member(File)}, {"error", ErrorJson(CauseCode(Reason, UnreadableCode), Message)}});
+        Files.push_back(
+            {{"file", Names.Member(File)}, {"error", ErrorJson(CauseCode(Reason, UnreadableCode), Message)}});
       }
       Status = 1;
       continue;

@@ -9,9 +9,9 @@
 #include "tag/LayoutFromName.h"
 #include "tag/SetBatch.h"
 #include "tag/SetReport.h"
+#include "tag/ShowCommand.h"
 #include "tag/ToolLines.h"
 #include "tag/ValueOptions.h"
-#include "tag/ShowCommand.h"
 #include "tag/VideoWork.h"
 
 #include "metadata/BoundedRead.h"

@@ -64,7 +64,8 @@ void AddFiles(CLI::App& Command, std::vector<std::string>& Files, bool& Recursiv
 {
   Command.add_flag("-r,--recursive", Recursive, "Take the ASF files of a folder's subfolders too")
       ->group(RunGroup);
-  Command.add_option("FILE", Files, What + ", or a folder: the ASF files (.wmv, .wma, .asf) in it")->required();
+  Command.add_option("FILE", Files, What + ", or a folder: the ASF files (.wmv, .wma, .asf) in it")
+      ->required();
 }
 
 void AddJson(CLI::App& Command, bool& Json, const std::string& Help)
@@ -172,7 +173,8 @@ void AddStereoValues(CLI::App& Set, TSetOptions& O)
   const TSwitch HalfHeight =
       AddSwitch(Set, "half-height", O.HalfHeight, "the half height box (--half-height ticks --stereo)");
   CLI::Option* Duration = AddValue(Set, O, ValueOption(TAttribute::StereoscopicSkip), StereoGroup);
-  CLI::Option* Parallax = AddValue(Set, O, ValueOption(TAttribute::StereoscopicHorizontalParallax), StereoGroup);
+  CLI::Option* Parallax =
+      AddValue(Set, O, ValueOption(TAttribute::StereoscopicHorizontalParallax), StereoGroup);
   CLI::Option* FromName =
       Set.add_flag("--layout-from-name", O.LayoutFromName,
                    "Stereo box, layout and half boxes from tags in each file's name (SBS, HSBS, "

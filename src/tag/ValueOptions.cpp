@@ -31,8 +31,9 @@ std::string RefusalText(const std::u16string& Refusal, const TCatalogueValues& V
     if (Given(Values, Option.Attribute)) {
       return std::string(Option.Option) + " '" + Text + "' is not a valid " + Option.Label;
     }
-    return std::string("the stored ") + Option.Label + " " + Text + " is not one this program may save; replace it with " +
-           Option.Option + " " + Option.TypeName + ", or clear it with " + Option.Option + " ''";
+    return std::string("the stored ") + Option.Label + " " + Text +
+           " is not one this program may save; replace it with " + Option.Option + " " + Option.TypeName +
+           ", or clear it with " + Option.Option + " ''";
   }
   return Utf16ToUtf8(Refusal);
 }

@@ -30,12 +30,23 @@ TEST(CopyInStep, NamesThatCopyAText)
     const char16_t* Name;
     const char16_t* Copies; // null: no copy
   } Cases[] = {
-      {u"title", u"Title"},       {u"TITLE", u"Title"},         {u"copyright", u"Copyright"},
-      {u"comment", u"Description"}, {u"description", u"Description"}, {u"artist", u"Author"},
-      {u"author", u"Author"},     {u"ARTIST", u"Author"},       {u"stereodiscname", u"StereoDiscName"},
-      {u"Title", nullptr},        {u"Author", nullptr},         {u"stereoscopic", nullptr},
-      {u"stereodisctitleindex", nullptr}, {u"stereoscopiclayout", nullptr}, {u"date", nullptr},
-      {u"titles", nullptr},       {u"WM/AlbumTitle", nullptr},
+      {u"title", u"Title"},
+      {u"TITLE", u"Title"},
+      {u"copyright", u"Copyright"},
+      {u"comment", u"Description"},
+      {u"description", u"Description"},
+      {u"artist", u"Author"},
+      {u"author", u"Author"},
+      {u"ARTIST", u"Author"},
+      {u"stereodiscname", u"StereoDiscName"},
+      {u"Title", nullptr},
+      {u"Author", nullptr},
+      {u"stereoscopic", nullptr},
+      {u"stereodisctitleindex", nullptr},
+      {u"stereoscopiclayout", nullptr},
+      {u"date", nullptr},
+      {u"titles", nullptr},
+      {u"WM/AlbumTitle", nullptr},
   };
   for (const auto& Case : Cases) {
     const TCatalogueEntry* Copied = CopiedEntry(Case.Name);
@@ -53,10 +64,10 @@ TEST(CopyInStep, NamesThatCopyAText)
 std::vector<TFakeAttribute> FfmpegTagged()
 {
   return {
-      StringAttribute(u"Title", u"FF Title"),   StringAttribute(u"Author", u"X"),
-      StringAttribute(u"Copyright", u"Y"),      StringAttribute(u"Description", u"Z"),
-      StringAttribute(u"title", u"FF Title"),   StringAttribute(u"artist", u"X"),
-      StringAttribute(u"copyright", u"Y"),      StringAttribute(u"comment", u"Z"),
+      StringAttribute(u"Title", u"FF Title"), StringAttribute(u"Author", u"X"),
+      StringAttribute(u"Copyright", u"Y"),    StringAttribute(u"Description", u"Z"),
+      StringAttribute(u"title", u"FF Title"), StringAttribute(u"artist", u"X"),
+      StringAttribute(u"copyright", u"Y"),    StringAttribute(u"comment", u"Z"),
       StringAttribute(u"date", u"2021"),
   };
 }
@@ -74,10 +85,12 @@ TEST(CopyInStep, ChangedClearedAndUntouchedTexts)
   } Cases[] = {
       {"title changed", TAttribute::Title, &TCatalogueValues::Title, u"New T", u"title", u"copyright", u"Y"},
       {"title cleared", TAttribute::Title, &TCatalogueValues::Title, u"  ", u"title", u"comment", u"Z"},
-      {"author changed", TAttribute::Author, &TCatalogueValues::Author, u"A", u"artist", u"title", u"FF Title"},
-      {"author cleared", TAttribute::Author, &TCatalogueValues::Author, u"", u"artist", u"title", u"FF Title"},
-      {"copyright changed", TAttribute::Copyright, &TCatalogueValues::Copyright, u"C", u"copyright", u"artist",
-       u"X"},
+      {"author changed", TAttribute::Author, &TCatalogueValues::Author, u"A", u"artist", u"title",
+       u"FF Title"},
+      {"author cleared", TAttribute::Author, &TCatalogueValues::Author, u"", u"artist", u"title",
+       u"FF Title"},
+      {"copyright changed", TAttribute::Copyright, &TCatalogueValues::Copyright, u"C", u"copyright",
+       u"artist", u"X"},
       {"description changed", TAttribute::Description, &TCatalogueValues::Description, u" D ", u"comment",
        u"title", u"FF Title"},
       {"description cleared", TAttribute::Description, &TCatalogueValues::Description, u"", u"comment",

@@ -185,10 +185,12 @@ TEST_F(CatalogueCommands, PictureOptionsUseTheWindowsRules)
   const TBytes Before = ReadFileBytes(File);
   TRun Wrong = RunTool({"set", "--preview", Poster, File});
   EXPECT_EQ(Wrong.Status, 2);
-  EXPECT_EQ(Wrong.Err.rfind("quillmark-tag: " + Poster + ": This image cannot be used as preview!", 0), 0U) << Wrong.Err;
+  EXPECT_EQ(Wrong.Err.rfind("quillmark-tag: " + Poster + ": This image cannot be used as preview!", 0), 0U)
+      << Wrong.Err;
   WriteFileBytes(FDir.File("text.jpg"), {'h', 'i'});
   TRun Text = RunTool({"set", "--poster", FDir.File("text.jpg").string(), File});
-  EXPECT_EQ(Text.Err, "quillmark-tag: " + FDir.File("text.jpg").string() + ": Could not open file 'text.jpg'!\n");
+  EXPECT_EQ(Text.Err,
+            "quillmark-tag: " + FDir.File("text.jpg").string() + ": Could not open file 'text.jpg'!\n");
   EXPECT_EQ(ReadFileBytes(File), Before);
 
   ExpectSet({"--no-preview", "--no-poster"}, File);
@@ -266,7 +268,8 @@ TEST_F(CatalogueCommands, RefusalsNameTheOptionAndLeaveTheFileUntouched)
                                "needs; give one with --layout KEY, or --no-stereo";
   const std::vector<std::pair<std::vector<std::string>, std::string>> Cases = {
       {{"--stereo", "--duration", "-1"}, "--duration '-1' is not a valid 2D intro duration"},
-      {{"--stereo", "--layout", "Mono", "--parallax", "1.5"}, "--parallax '1.5' is not a valid parallax correction"},
+      {{"--stereo", "--layout", "Mono", "--parallax", "1.5"},
+       "--parallax '1.5' is not a valid parallax correction"},
       {{"--stereo", "--duration", "2"}, NoLayout},
       {{"--title-index", "3000000000"}, "--title-index '3000000000' is not a valid title index"},
       {{"--description", std::string(32767, 'x')},
@@ -312,8 +315,8 @@ TEST_F(CatalogueCommands, BatchTriesEveryFileAndReportsEachFailure)
   Holder2->Close();
   EXPECT_EQ(R.Status, 1);
   EXPECT_EQ(R.Err, "quillmark-tag: " + Locked + ": held by another program (close it there and try again)\n" +
-                       "quillmark-tag: " + Unreadable + ": the header could not be read\n" + "quillmark-tag: " +
-                       Broken + ": not an ASF file\n");
+                       "quillmark-tag: " + Unreadable + ": the header could not be read\n" +
+                       "quillmark-tag: " + Broken + ": not an ASF file\n");
   EXPECT_EQ(Shown(Good1)["author"], "Batch");
   EXPECT_EQ(Shown(Good2)["author"], "Batch");
   EXPECT_EQ(ReadFileBytes(Locked), LockedBefore);

@@ -94,8 +94,10 @@ TEST_F(CollectionCommands, AFolderMeansTheAsfFilesInIt)
   TRun Named = RunTool({"show", "--json", Path("lib/notes.txt"), Path("empty"), Lib + "/b.wmv"});
   EXPECT_EQ(Named.Status, 1);
   EXPECT_EQ(FilesShown(Named), (std::vector<std::string>{Path("lib/notes.txt"), Lib + "/b.wmv"}));
-  EXPECT_NE(Named.Err.find("quillmark-tag: " + Path("lib/notes.txt") + ": not an ASF file"), std::string::npos);
-  EXPECT_NE(Named.Err.find("quillmark-tag: " + Path("empty") + ": holds no .wmv, .wma or .asf file"), std::string::npos);
+  EXPECT_NE(Named.Err.find("quillmark-tag: " + Path("lib/notes.txt") + ": not an ASF file"),
+            std::string::npos);
+  EXPECT_NE(Named.Err.find("quillmark-tag: " + Path("empty") + ": holds no .wmv, .wma or .asf file"),
+            std::string::npos);
 
   const TBytes Notes = ReadFileBytes(FDir.File("lib/notes.txt"));
   TRun Set = RunTool({"set", "-r", "--author", "Folder", Lib});
@@ -208,7 +210,8 @@ TEST_F(CollectionCommands, LayoutFromNameSetsTheStereoTabOrLeavesTheFile)
   EXPECT_EQ(R.Status, 1);
   EXPECT_EQ(R.Err,
             "quillmark-tag: " + Mixed + ": the name's stereoscopic layout tags disagree; left as it was\n" +
-                "quillmark-tag: " + Plain + ": no stereoscopic layout tag in the name (such as SBS, HSBS, OU, HOU); left as it was\n");
+                "quillmark-tag: " + Plain +
+                ": no stereoscopic layout tag in the name (such as SBS, HSBS, OU, HOU); left as it was\n");
   EXPECT_EQ(Shown(Half), (json{{"file", Half},
                                {"stereo", true},
                                {"layout", "SideBySideLF"},
@@ -335,8 +338,8 @@ TEST_F(CollectionCommands, BatchesSaveEveryFileInGroupsWithProgressOnATerminal)
   Options.Author = "Again";
   Err.str("");
   EXPECT_EQ(Quillmark::RunSet(Options, Out, Err), 1);
-  EXPECT_EQ(Err.str(), "quillmark-tag: " + Path("missing.wmv") + ": not found\n\r1 of 3  " +
-                           Files[0] + "\x1b[K\r3 of 3  " + Files[1] + "\x1b[K\n");
+  EXPECT_EQ(Err.str(), "quillmark-tag: " + Path("missing.wmv") + ": not found\n\r1 of 3  " + Files[0] +
+                           "\x1b[K\r3 of 3  " + Files[1] + "\x1b[K\n");
 }
 
 // Files whose pictures pass the group's budget are saved before the next

@@ -144,7 +144,9 @@ TEST_F(TagSideFiles, DryRunActsOnNoSideFileAndTellsWhatASaveWouldDo)
     TRun Json = RunTool({"set", "--dry-run", "--json", "--title", "New", Video().string()});
     EXPECT_EQ(Snapshot(), Before) << Case.Name;
     EXPECT_EQ(Text.Status, Case.Status) << Case.Name << Text.Err;
-    EXPECT_EQ(Text.Err.rfind("quillmark-tag: " + Video().string() + ": The side file '" + Journal().string(), 0), 0U)
+    EXPECT_EQ(
+        Text.Err.rfind("quillmark-tag: " + Video().string() + ": The side file '" + Journal().string(), 0),
+        0U)
         << Case.Name << Text.Err;
     EXPECT_NE(Text.Err.find(Case.Told), std::string::npos) << Case.Name << Text.Err;
     EXPECT_EQ(Text.Out.rfind(Video().string() + Case.Outcome + "  Title: Old title -> New\n", 0), 0U)

@@ -122,8 +122,9 @@ TEST_F(ToolLines, RefusedValuesAreNamedByWhoGaveThem)
 
 TEST_F(ToolLines, VerboseSaysHowEachFileWasSavedAndQuietNothing)
 {
-  const std::string File = MakeFile("clip.wmv", {StringRecord(u"title", u"Old title"),
-                                                 StringRecord(u"comment", u"Notes"), StringRecord(u"date", u"2021")});
+  const std::string File =
+      MakeFile("clip.wmv", {StringRecord(u"title", u"Old title"), StringRecord(u"comment", u"Notes"),
+                            StringRecord(u"date", u"2021")});
   TRun R = RunTool({"set", "-v", "--title", "New", "--description", "", File});
   EXPECT_EQ(R.Status, 0);
   EXPECT_EQ(R.Err, "quillmark-tag: " + File + ": saved: in place; kept in step: comment removed, title\n");
@@ -151,8 +152,8 @@ TEST_F(ToolLines, HelpIsGroupedWithoutExclusionLists)
   EXPECT_EQ(R.Out.find("Excludes"), std::string::npos);
   EXPECT_EQ(R.Out.find("Needs"), std::string::npos);
   std::size_t At = 0;
-  for (const char* Group : {"Stereo tab:", "General and disc values", "Pictures:", "From the video's frames:",
-                            "How to run:"}) {
+  for (const char* Group :
+       {"Stereo tab:", "General and disc values", "Pictures:", "From the video's frames:", "How to run:"}) {
     const std::size_t Found = R.Out.find(Group);
     ASSERT_NE(Found, std::string::npos) << Group;
     EXPECT_GT(Found, At) << Group;
@@ -182,7 +183,10 @@ std::map<std::string, std::set<std::string>> CompletionOptions()
   std::set<std::string> Set = Common;
   const std::set<std::string> Extra = Words("options=\"$options ");
   Set.insert(Extra.begin(), Extra.end());
-  return {{"", Words("local tool_options=\"")}, {"dump", Common}, {"show", Common}, {"detect", Common},
+  return {{"", Words("local tool_options=\"")},
+          {"dump", Common},
+          {"show", Common},
+          {"detect", Common},
           {"set", Set}};
 }
 

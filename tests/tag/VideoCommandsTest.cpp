@@ -96,7 +96,8 @@ TEST_F(VideoCommands, DetectPrintsLinesOrJson)
   Arguments.push_back(FDir.File("missing.wmv").string());
   TRun R = RunTool(Arguments);
   EXPECT_EQ(R.Status, 1);
-  EXPECT_NE(R.Err.find("quillmark-tag: " + FDir.File("missing.wmv").string() + ": "), std::string::npos) << R.Err;
+  EXPECT_NE(R.Err.find("quillmark-tag: " + FDir.File("missing.wmv").string() + ": "), std::string::npos)
+      << R.Err;
   const json Parsed = json::parse(R.Out, nullptr, false);
   ASSERT_TRUE(Parsed.is_array()) << R.Out;
   ASSERT_EQ(Parsed.size(), std::size(Cases) + 1);

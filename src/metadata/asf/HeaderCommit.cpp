@@ -195,8 +195,8 @@ HRESULT CommitHeader(const TCommitRequest& Request)
   try {
     HRESULT Result = Commit(Context);
     if (Result == S_OK && Request.Way != nullptr) {
-      *Request.Way = Context.Way == TSaveWay::InPlace && Context.Compacted ? TSaveWay::ExtensionPadding
-                                                                          : Context.Way;
+      *Request.Way =
+          Context.Way == TSaveWay::InPlace && Context.Compacted ? TSaveWay::ExtensionPadding : Context.Way;
     }
     return Result;
   } catch (const std::bad_alloc&) {
