@@ -7,7 +7,7 @@ _quillmark_tag()
   local command="" i
   for ((i = 1; i < cword; i++)); do
     case "${words[i]}" in
-      dump | show | set | detect) command="${words[i]}"; break ;;
+      dump | show | set | compact | detect) command="${words[i]}"; break ;;
     esac
   done
 
@@ -32,7 +32,7 @@ _quillmark_tag()
     if [[ "$cur" == -* ]]; then
       COMPREPLY=($(compgen -W "$tool_options" -- "$cur"))
     else
-      COMPREPLY=($(compgen -W "dump show set detect" -- "$cur"))
+      COMPREPLY=($(compgen -W "dump show set compact detect" -- "$cur"))
     fi
     return
   fi
@@ -45,6 +45,7 @@ _quillmark_tag()
           --source --title --author --copyright --description --disc-name --title-name
           --title-index --values --preview --no-preview --poster --no-poster
           --detect-layout --preview-from-video --poster-from-video --dry-run" ;;
+      compact) options="$options --dry-run" ;;
     esac
     COMPREPLY=($(compgen -W "$options" -- "$cur"))
     return

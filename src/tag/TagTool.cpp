@@ -2,6 +2,7 @@
 
 #include "metadata/Catalogue.h"
 #include "metadata/TextConversion.h"
+#include "tag/CompactCommand.h"
 #include "tag/DetectCommand.h"
 #include "tag/DumpCommand.h"
 #include "tag/SetCommand.h"
@@ -26,7 +27,7 @@ namespace {
 constexpr int UsageError = 2;
 
 // The commands, in the order the help lists them.
-constexpr std::array<const char*, 4> CommandNames = {"dump", "show", "set", "detect"};
+constexpr std::array<const char*, 5> CommandNames = {"dump", "show", "set", "compact", "detect"};
 
 // Help groups of set, in the order they are listed.
 constexpr const char* StereoGroup = "Stereo tab";
@@ -56,6 +57,7 @@ struct TCommands {
   TShowOptions Show;
   TSetOptions Set;
   TDetectOptions Detect;
+  TCompactOptions Compact;
   bool Quiet = false;
   bool Verbose = false;
 };
@@ -225,6 +227,18 @@ void AddSet(CLI::App& App, TCommands& Commands)
   AddFiles(*Set, O.Files, O.Recursive, "ASF file");
 }
 
+void AddCompact(CLI::App& App, TCommands& Commands)
+{
+  CLI::App* Compact = App.add_subcommand(
+      "compact", "Give back the room each file's header holds beyond a few kilobytes (rewrites the file)");
+  Compact
+      ->add_flag("--dry-run", Commands.Compact.DryRun,
+                 "Say how much each file would give back; write nothing")
+      ->group(RunGroup);
+  AddJson(*Compact, Commands.Compact.Json, "Print a JSON array, one object per file: the bytes given back");
+  AddFiles(*Compact, Commands.Compact.Files, Commands.Compact.Recursive, "ASF file");
+}
+
 // The first argument that is no option names the command; the options of
 // the tool itself may come before it.
 std::optional<std::string> UnknownCommand(int ArgumentCount, const char* const* Arguments)
@@ -266,6 +280,7 @@ void BuildApp(CLI::App& App, TCommands& Commands)
   AddDump(App, Commands);
   AddShow(App, Commands);
   AddSet(App, Commands);
+  AddCompact(App, Commands);
   AddDetect(App, Commands);
 }
 
@@ -334,6 +349,7 @@ int RunTagTool(int ArgumentCount, const char* const* Arguments, std::ostream& Ou
   Commands.Dump.Verbosity = Verbosity;
   Commands.Show.Verbosity = Verbosity;
   Commands.Set.Verbosity = Verbosity;
+  Commands.Compact.Verbosity = Verbosity;
   const bool NeedsVideo =
       App.got_subcommand("detect") || (App.got_subcommand("set") && Commands.Set.Video.Any());
   if (NeedsVideo && Video == nullptr) {
@@ -344,6 +360,9 @@ int RunTagTool(int ArgumentCount, const char* const* Arguments, std::ostream& Ou
   }
   if (App.got_subcommand("show")) {
     return RunShow(Commands.Show, Out, Err);
+  }
+  if (App.got_subcommand("compact")) {
+    return RunCompact(Commands.Compact, Out, Err);
   }
   if (App.got_subcommand("detect")) {
     return Video->RunDetect(Commands.Detect, Out, Err);

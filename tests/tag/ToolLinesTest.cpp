@@ -141,7 +141,7 @@ TEST_F(ToolLines, AnUnknownCommandIsNamed)
 {
   const TRun R = RunTool({"-q", "bogus", "f.wmv"});
   EXPECT_EQ(R.Status, 2);
-  EXPECT_EQ(R.Err, "quillmark-tag: 'bogus' is no command; the commands are dump, show, set, detect\n"
+  EXPECT_EQ(R.Err, "quillmark-tag: 'bogus' is no command; the commands are dump, show, set, compact, detect\n"
                    "Run with --help for more information.\n");
 }
 
@@ -181,13 +181,17 @@ std::map<std::string, std::set<std::string>> CompletionOptions()
   };
   const std::set<std::string> Common = Words("local options=\"");
   std::set<std::string> Set = Common;
-  const std::set<std::string> Extra = Words("options=\"$options ");
+  const std::set<std::string> Extra = Words("set)\n        options=\"$options ");
   Set.insert(Extra.begin(), Extra.end());
+  std::set<std::string> Compact = Common;
+  const std::set<std::string> CompactExtra = Words("compact) options=\"$options ");
+  Compact.insert(CompactExtra.begin(), CompactExtra.end());
   return {{"", Words("local tool_options=\"")},
           {"dump", Common},
           {"show", Common},
           {"detect", Common},
-          {"set", Set}};
+          {"set", Set},
+          {"compact", Compact}};
 }
 
 TEST(ToolCompletion, OffersEachCommandsOptions)

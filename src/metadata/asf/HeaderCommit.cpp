@@ -135,6 +135,10 @@ HRESULT Commit(TCommitContext& Context)
   if (HRESULT Result = PrepareCommit(Context); Result != S_OK) {
     return Result;
   }
+  if (Context.Request.CompactPadding) {
+    Context.Compacted = WithoutExtensionPadding(Context.Request.NewHeader);
+    return CommitByCopy(Context);
+  }
   // The padding inside the Header Extension is room too; a header that
   // must grow anyway grows by less without it.
   if (!FitsInPlace(Context)) {
