@@ -67,7 +67,8 @@ void AddFiles(CLI::App& Command, std::vector<std::string>& Files, bool& Recursiv
   Command.add_flag("-r,--recursive", Recursive, "Take the ASF files of a folder's subfolders too")
       ->group(RunGroup);
   Command.add_option("FILE", Files, What + ", or a folder: the ASF files (.wmv, .wma, .asf) in it")
-      ->required();
+      ->required()
+      ->type_name("");
 }
 
 void AddJson(CLI::App& Command, bool& Json, const std::string& Help)
@@ -104,10 +105,10 @@ struct TSwitch {
 };
 
 TSwitch AddSwitch(CLI::App& Set, const std::string& Name, std::optional<bool>& Target,
-                  const std::string& Help)
+                  const std::string& Help, const std::string& OnNote = {})
 {
   CLI::Option* On = Set.add_flag_callback(
-      "--" + Name, [&Target] { Target = true; }, "Tick " + Help);
+      "--" + Name, [&Target] { Target = true; }, "Tick " + Help + OnNote);
   CLI::Option* Off = Set.add_flag_callback(
       "--no-" + Name, [&Target] { Target = false; }, "Untick " + Help);
   On->excludes(Off)->group(StereoGroup);
@@ -141,15 +142,6 @@ std::vector<std::string> LayoutNames()
   return Names;
 }
 
-std::string LayoutHelp()
-{
-  std::string Help = "Stereoscopic layout (ticks --stereo):";
-  for (const std::string& Name : LayoutNames()) {
-    Help += " " + Name;
-  }
-  return Help;
-}
-
 CLI::Option* AddValue(CLI::App& Set, TSetOptions& O, const TValueOption& Value, const char* Group)
 {
   return Set.add_option(Value.Option, O.*Value.Given, Value.Help)->type_name(Value.TypeName)->group(Group);
@@ -166,14 +158,15 @@ const TValueOption& ValueOption(TAttribute Attribute)
 void AddStereoValues(CLI::App& Set, TSetOptions& O)
 {
   const TSwitch Stereo = AddSwitch(Set, "stereo", O.Stereo, "the Stereoscopic box");
-  CLI::Option* Layout = Set.add_option("--layout", O.Layout, LayoutHelp())
-                            ->check(CLI::IsMember(LayoutNames()))
-                            ->type_name("KEY")
-                            ->group(StereoGroup);
+  CLI::Option* Layout =
+      Set.add_option("--layout", O.Layout, "Stereoscopic layout, one of the keys listed (ticks --stereo)")
+          ->check(CLI::IsMember(LayoutNames()))
+          ->type_name("KEY")
+          ->group(StereoGroup);
   const TSwitch HalfWidth =
-      AddSwitch(Set, "half-width", O.HalfWidth, "the half width box (--half-width ticks --stereo)");
+      AddSwitch(Set, "half-width", O.HalfWidth, "the half width box", " (ticks --stereo)");
   const TSwitch HalfHeight =
-      AddSwitch(Set, "half-height", O.HalfHeight, "the half height box (--half-height ticks --stereo)");
+      AddSwitch(Set, "half-height", O.HalfHeight, "the half height box", " (ticks --stereo)");
   CLI::Option* Duration = AddValue(Set, O, ValueOption(TAttribute::StereoscopicSkip), StereoGroup);
   CLI::Option* Parallax =
       AddValue(Set, O, ValueOption(TAttribute::StereoscopicHorizontalParallax), StereoGroup);
@@ -223,7 +216,7 @@ void AddSet(CLI::App& App, TCommands& Commands)
          "--dry-run", O.DryRun,
          "Print each value that would change, old and new, but write nothing (the files are only read)")
       ->group(RunGroup);
-  AddJson(*Set, O.Json, "Print a JSON array, one object per file: saved, and how, or its error");
+  AddJson(*Set, O.Json, "Print a JSON array, one object per file: saved, and how");
   AddFiles(*Set, O.Files, O.Recursive, "ASF file");
 }
 
