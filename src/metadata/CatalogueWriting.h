@@ -57,8 +57,8 @@ bool WriteBoolAttribute(const TRef<IWMMetadataEditor2>& Editor, const char16_t* 
 // given a refusal; every refusal comes before the first change to the
 // header, and a text is refused as too long only when it is to be written.
 // Copies of a replaced text under other names (see CopiedEntry), in stream
-// 0, take its new value in their own place, name and language, or go when
-// it is cleared; copies of texts kept as stored stay as they are.
+// 0, take its new value under their own name and language, or go when it
+// is cleared; copies of texts kept as stored stay as they are.
 // When both half boxes are ticked, both are unticked in Values and marked
 // changed, also when a check then refuses. No editor: false at once. A failed call during
 // the changes: false, leaving the header partly changed. Throws

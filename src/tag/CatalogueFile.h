@@ -38,8 +38,8 @@ std::string DetachFromFile(TOpenedCatalogue& Opened);
 // Checks Values and writes them into the open editor; nothing reaches the
 // file yet. Each refusal goes to Messages; true when the values were taken.
 // A refused value the user did not give (one stored so in the file) is
-// named with its stored text and, through OptionOf, the option that
-// replaces it.
+// named with its stored text and the option that replaces it (see
+// RefusalText). Copies of the texts kept in step go to KeptInStep.
 bool WriteValues(TOpenedCatalogue& Opened, std::vector<std::string>& Messages);
 
 // The values the open editor holds now, read as the window reads a file: after

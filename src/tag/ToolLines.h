@@ -34,6 +34,5 @@ nlohmann::ordered_json ErrorJson(const std::string& Code, const std::string& Mes
 inline constexpr const char* RefusedCode = "refused";       // a value the save's rules refuse
 inline constexpr const char* VideoCode = "video";           // the video could not be looked at
 inline constexpr const char* UnreadableCode = "unreadable"; // the header could not be read
-inline constexpr const char* FolderCode = "folder";         // a folder named could not be used
 
 } // namespace Quillmark

@@ -74,24 +74,6 @@ TEST(CompactTest, GivesBackTheRoomAndAnyFaultLeavesTheOldOrTheCompactedFile)
   }
 }
 
-TEST(CompactTest, RoomWithinTheMarginIsNotWorthACopy)
-{
-  const struct {
-    std::uint64_t Old;
-    std::uint64_t New;
-    std::uint64_t Freed;
-  } Cases[] = {
-      {10000, 10000, 0},
-      {10000 + CompactMargin - 1, 10000, 0},
-      {10000 + CompactMargin, 10000, CompactMargin},
-      {5000000, 10000, 4990000},
-      {9000, 10000, 0},
-  };
-  for (const auto& Case : Cases) {
-    EXPECT_EQ((TCompactPlan{Case.Old, Case.New}.Freed()), Case.Freed) << Case.Old;
-  }
-}
-
 } // namespace
 
 } // namespace QuillmarkTest
