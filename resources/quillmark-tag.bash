@@ -7,7 +7,7 @@ _quillmark_tag()
   local command="" i
   for ((i = 1; i < cword; i++)); do
     case "${words[i]}" in
-      dump | show | set | detect) command="${words[i]}"; break ;;
+      dump | show | set | compact | detect) command="${words[i]}"; break ;;
     esac
   done
 
@@ -26,24 +26,34 @@ _quillmark_tag()
       return ;;
   esac
 
+  # The tool's own options, taken before or after the command.
+  local tool_options="-h --help --version -q --quiet -v --verbose"
   if [[ -z "$command" ]]; then
-    COMPREPLY=($(compgen -W "dump show set detect --help --version" -- "$cur"))
+    if [[ "$cur" == -* ]]; then
+      COMPREPLY=($(compgen -W "$tool_options" -- "$cur"))
+    else
+      COMPREPLY=($(compgen -W "dump show set compact detect" -- "$cur"))
+    fi
     return
   fi
   if [[ "$cur" == -* ]]; then
-    local options="--help --recursive -r"
+    local options="-h --help -q --quiet -v --verbose -r --recursive --json"
     case "$command" in
-      dump | show | detect) options="$options --json" ;;
       set)
-        options="$options --stereo --no-stereo --layout --layout-from-name --detect-layout
+        options="$options --stereo --no-stereo --layout --layout-from-name
           --half-width --no-half-width --half-height --no-half-height --duration --parallax
           --source --title --author --copyright --description --disc-name --title-name
-          --title-index --preview --no-preview --poster --no-poster --preview-from-video
-          --poster-from-video --values --dry-run" ;;
+          --title-index --values --preview --no-preview --poster --no-poster
+          --detect-layout --preview-from-video --poster-from-video --dry-run" ;;
+      compact) options="$options --dry-run" ;;
     esac
     COMPREPLY=($(compgen -W "$options" -- "$cur"))
     return
   fi
-  _filedir '@(wmv|wma|asf|WMV|WMA|ASF)'
+  if [[ "$command" == detect ]]; then
+    _filedir
+  else
+    _filedir '@(wmv|wma|asf|WMV|WMA|ASF)'
+  fi
 } &&
   complete -F _quillmark_tag quillmark-tag

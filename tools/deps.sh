@@ -11,7 +11,7 @@ RUN="cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libjpeg62-turbo-dev zlib1g-dev nettle-dev nlohmann-json3-dev libcli11-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
-  ffmpeg python3 fonts-dejavu-core fonts-dejavu-extra"
+  ffmpeg python3 fonts-dejavu-core fonts-dejavu-extra dpkg-dev"
 TEST="$RUN libgtest-dev libgmock-dev libjpeg-turbo-progs python3-mutagen imagemagick
   xvfb xauth desktop-file-utils appstream dpkg-dev lintian file time git
   gstreamer1.0-tools gstreamer1.0-plugins-ugly gstreamer1.0-plugins-base

@@ -89,6 +89,27 @@ constexpr const char16_t* AttributeName(TAttribute Attribute)
 // null for a name outside the catalogue.
 const TCatalogueEntry* FindEntry(std::u16string_view Name);
 
+// Other programs keep copies of the texts under names of their own: FFmpeg
+// writes every tag it is given into the Extended Content Description under
+// its own lower-case key ("title", "copyright", "comment" for the
+// description, "artist" for the author), and its readers prefer that copy
+// to the Content Description's value. A copy is a stored name equal to a
+// text's catalogued name or to one of these aliases but for case.
+struct TCopyAlias {
+  TAttribute Attribute;
+  const char16_t* Name;
+};
+
+inline constexpr std::array<TCopyAlias, 2> CopyAliases = {{
+    {TAttribute::Author, u"artist"},
+    {TAttribute::Description, u"comment"},
+}};
+
+// The catalogued text a stored attribute copies; none for a catalogued name
+// itself (matched exactly), for the names of values that are not texts, and
+// for every other name. ASCII letters only are folded, as in the names.
+const TCatalogueEntry* CopiedEntry(std::u16string_view Name);
+
 inline constexpr std::size_t LayoutCount = 7;
 
 // Stored values of StereoscopicLayout, by position in LayoutComboBox.

@@ -216,6 +216,90 @@ bool ClearReplaced(const TRef<IWMMetadataEditor2>& Editor, const TCatalogueValue
   return true;
 }
 
+std::vector<BYTE> StringBytes(std::u16string_view Text)
+{
+  std::vector<BYTE> Bytes;
+  Bytes.reserve((Text.size() + 1) * 2);
+  for (const char16_t Char : Text) {
+    Bytes.push_back(static_cast<BYTE>(Char & 0xFFU));
+    Bytes.push_back(static_cast<BYTE>(Char >> 8));
+  }
+  Bytes.push_back(0);
+  Bytes.push_back(0);
+  return Bytes;
+}
+
+struct TStoredName {
+  std::u16string Name;
+  WORD Language = 0;
+};
+
+std::optional<TStoredName> StoredName(IWMHeaderInfo3& Header, WORD Index)
+{
+  TStoredName Stored;
+  WORD Length = 0;
+  WMT_ATTR_DATATYPE Type = WMT_TYPE_BINARY;
+  DWORD ValueLength = 0;
+  if (Header.GetAttributeByIndexEx(0, Index, nullptr, &Length, &Type, &Stored.Language, nullptr,
+                                   &ValueLength) != S_OK) {
+    return std::nullopt;
+  }
+  Stored.Name.assign(Length, u'\0');
+  if (Header.GetAttributeByIndexEx(0, Index, Stored.Name.data(), &Length, &Type, &Stored.Language, nullptr,
+                                   &ValueLength) != S_OK) {
+    return std::nullopt;
+  }
+  Stored.Name.resize(std::min<std::size_t>(Stored.Name.size(), Length > 0 ? Length - 1U : 0U));
+  return Stored;
+}
+
+// The text a copy of Entry is kept in step with.
+std::u16string_view TextOf(const TCatalogueValues& Values, const TCatalogueEntry& Entry)
+{
+  for (const TTextField& Field : TextFields) {
+    if (Field.Attribute == Entry.Attribute) {
+      return Trimmed(Values.*Field.Text);
+    }
+  }
+  return {};
+}
+
+// FFmpeg-based readers show the copy rather than the catalogued value, so a
+// copy left behind would hide the user's change.
+bool KeepCopiesInStep(IWMHeaderInfo3& Header, const TCatalogueValues& Values, ICatalogueReporter& Reporter)
+{
+  WORD Count = 0;
+  if (Header.GetAttributeCountEx(0, &Count) != S_OK) {
+    return false;
+  }
+  // Highest first, so a removal never moves an index still to come.
+  for (WORD Index = Count; Index-- > 0;) {
+    const std::optional<TStoredName> Stored = StoredName(Header, Index);
+    if (!Stored) {
+      return false;
+    }
+    const TCatalogueEntry* Copied = CopiedEntry(Stored->Name);
+    if (Copied == nullptr || !Replaces(Values, Copied->Attribute)) {
+      continue;
+    }
+    const std::u16string_view Text = TextOf(Values, *Copied);
+    if (Text.empty()) {
+      if (Header.DeleteAttribute(0, Index) != S_OK) {
+        Reporter.DeleteFailed(Stored->Name);
+        return false;
+      }
+    } else {
+      const std::vector<BYTE> Bytes = StringBytes(Text);
+      if (Header.ModifyAttribute(0, Index, WMT_TYPE_STRING, Stored->Language, Bytes.data(),
+                                 static_cast<DWORD>(Bytes.size())) != S_OK) {
+        return false;
+      }
+    }
+    Reporter.CopyKeptInStep(Stored->Name, Text.empty());
+  }
+  return true;
+}
+
 template <class T> bool SetNumber(const TRef<IWMMetadataEditor2>& Editor, TAttribute Attribute, T Value)
 {
   const auto Bytes = LittleEndian(Value);
@@ -302,14 +386,7 @@ bool WriteStringAttribute(const TRef<IWMMetadataEditor2>& Editor, const char16_t
   if (Text.size() > MaxTextCharacters) {
     return false;
   }
-  std::vector<BYTE> Bytes;
-  Bytes.reserve((Text.size() + 1) * 2);
-  for (const char16_t Char : Text) {
-    Bytes.push_back(static_cast<BYTE>(Char & 0xFFU));
-    Bytes.push_back(static_cast<BYTE>(Char >> 8));
-  }
-  Bytes.push_back(0);
-  Bytes.push_back(0);
+  const std::vector<BYTE> Bytes = StringBytes(Text);
   return QueryInterface<IWMHeaderInfo>(Editor)->SetAttribute(0, Name, WMT_TYPE_STRING, Bytes.data(),
                                                              static_cast<WORD>(Bytes.size())) == S_OK;
 }
@@ -352,7 +429,8 @@ bool WriteCatalogue(const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Va
       return false;
     }
   }
-  return WriteStereo(Editor, Values, Checked) && WritePictures(Editor, Values, Checked);
+  return KeepCopiesInStep(*QueryInterface<IWMHeaderInfo3>(Editor), Values, Reporter) &&
+         WriteStereo(Editor, Values, Checked) && WritePictures(Editor, Values, Checked);
 }
 
 } // namespace Quillmark

@@ -23,6 +23,9 @@ public:
   }
   // An instance of Name could not be deleted: "Could not delete " + Name.
   virtual void DeleteFailed(const std::u16string& Name) = 0;
+  // A copy of a text under another name (see CopiedEntry) took the text's
+  // new value, or went with the cleared text (Removed).
+  virtual void CopyKeptInStep(const std::u16string& /*Name*/, bool /*Removed*/) {}
 };
 
 inline constexpr char16_t DurationRefusal[] = u"Please enter a valid 2D intro duration!";
@@ -60,6 +63,9 @@ bool WriteBoolAttribute(const TRef<IWMMetadataEditor2>& Editor, const char16_t* 
 // type and bytes) are reduced to it. Reported is true when Reporter was
 // given a refusal; every refusal comes before the first change to the
 // header, and a text is refused as too long only when it is to be written.
+// Copies of a replaced text under other names (see CopiedEntry), in stream
+// 0, take its new value under their own name and language, or go when it
+// is cleared; copies of texts kept as stored stay as they are.
 // When both half boxes are ticked, both are unticked in Values and marked
 // changed, also when a check then refuses. No editor: false at once. A failed call during
 // the changes: false, leaving the header partly changed. Throws

@@ -6,6 +6,8 @@
 #include "metadata/SideFileMessage.h"
 #include "metadata/TextConversion.h"
 #include "metadata/asf/MetadataEditorImpl.h"
+#include "tag/ToolLines.h"
+#include "tag/ValueOptions.h"
 
 #include <vector>
 
@@ -15,27 +17,30 @@ namespace {
 
 // The command line reads numbers with a fixed separator, whatever the locale.
 constexpr char16_t Separator = u'.';
-constexpr const char* Advice = " Make sure it is not opened by another application.";
+constexpr const char* UnreadableText = "the header could not be read";
 
 class TCollectingReporter : public ICatalogueReporter {
 public:
-  explicit TCollectingReporter(std::vector<std::string>& Messages) : FMessages(Messages) {}
-  void Refuse(const std::u16string& Text) override { FMessages.push_back(Utf16ToUtf8(Text)); }
+  TCollectingReporter(const TCatalogueValues& Values, std::vector<std::string>& Messages,
+                      std::vector<std::string>& Kept)
+      : FValues(Values), FMessages(Messages), FKept(Kept)
+  {
+  }
+  void Refuse(const std::u16string& Text) override { FMessages.push_back(RefusalText(Text, FValues)); }
   void DeleteFailed(const std::u16string& Name) override
   {
-    FMessages.push_back("Could not delete " + Utf16ToUtf8(Name));
+    FMessages.push_back("could not delete " + Utf16ToUtf8(Name));
+  }
+  void CopyKeptInStep(const std::u16string& Name, bool Removed) override
+  {
+    FKept.push_back(Utf16ToUtf8(Name) + (Removed ? " removed" : ""));
   }
 
 private:
+  const TCatalogueValues& FValues;
   std::vector<std::string>& FMessages;
+  std::vector<std::string>& FKept;
 };
-
-void SetProgress(const TRef<IWMMetadataEditor2>& Editor, const TProgressCallback& Progress)
-{
-  if (auto Reporting = std::dynamic_pointer_cast<IQuillmarkSaveProgress>(Editor)) {
-    Reporting->SetProgressCallback(Progress);
-  }
-}
 
 } // namespace
 
@@ -53,22 +58,6 @@ std::string SideFileLine(const TSideFileReport& Report, const std::string& Path)
   return Line.append(Text, From);
 }
 
-std::string OpenFailureMessage(const std::string& Path)
-{
-  return Utf16ToUtf8(CouldNotOpenMessage(Path)) + Advice;
-}
-
-std::string SaveFailureMessage(const std::string& Path)
-{
-  return "Could not save file '" + std::string(FileNameWithoutFolder(Path)) + "'!" + Advice;
-}
-
-std::string WithReason(const std::string& Message, const TFailureReason& Reason)
-{
-  const std::string Text = FailureReasonText(Reason);
-  return Text.empty() ? Message : Message + " (" + Text + ")";
-}
-
 std::string OpenCatalogue(const std::string& Path, TOpenAccess Access, TOpenedCatalogue& Opened)
 {
   TRef<IWMMetadataEditor> Created;
@@ -84,12 +73,12 @@ std::string OpenCatalogue(const std::string& Path, TOpenAccess Access, TOpenedCa
   if (Result != S_OK) {
     Opened.Failure = LastFailureOf(Opened.Editor, Result);
     Opened.Editor.reset();
-    return WithReason(OpenFailureMessage(Path), Opened.Failure);
+    return CauseText(Opened.Failure, "could not be opened");
   }
   if (!ReadCatalogue(Opened.Editor, Opened.Values, Separator)) {
     Opened.Editor->Close();
     Opened.Editor.reset();
-    return "Failed to read metadata!";
+    return UnreadableText;
   }
   return {};
 }
@@ -102,7 +91,7 @@ std::string DetachFromFile(TOpenedCatalogue& Opened)
   Opened.Editor->Close();
   Opened.Editor.reset();
   if (Result != S_OK) {
-    return "Failed to read metadata!";
+    return UnreadableText;
   }
   Opened.Editor = std::move(Copy);
   return {};
@@ -110,11 +99,11 @@ std::string DetachFromFile(TOpenedCatalogue& Opened)
 
 bool WriteValues(TOpenedCatalogue& Opened, std::vector<std::string>& Messages)
 {
-  TCollectingReporter Reporter(Messages);
+  TCollectingReporter Reporter(Opened.Values, Messages, Opened.KeptInStep);
   bool Reported = false;
   const bool Written = WriteCatalogue(Opened.Editor, Opened.Values, Reporter, Reported, Separator);
   if (!Written && !Reported) {
-    Messages.emplace_back("Could not save metadata!");
+    Messages.emplace_back("the new values could not be put into the header");
   }
   return Written;
 }
@@ -122,27 +111,6 @@ bool WriteValues(TOpenedCatalogue& Opened, std::vector<std::string>& Messages)
 bool ReadValues(const TOpenedCatalogue& Opened, TCatalogueValues& Values)
 {
   return ReadCatalogue(Opened.Editor, Values, Separator);
-}
-
-bool SaveCatalogue(TOpenedCatalogue& Opened, const std::string& Path, bool DryRun,
-                   const TProgressCallback& Progress, std::vector<std::string>& Messages)
-{
-  bool Saved = WriteValues(Opened, Messages);
-  if (Saved && !DryRun) {
-    if (Progress) {
-      SetProgress(Opened.Editor, Progress);
-    }
-    const HRESULT Result = Opened.Editor->Flush();
-    Saved = Result == S_OK;
-    if (!Saved) {
-      Messages.push_back(WithReason(SaveFailureMessage(Path), LastFailureOf(Opened.Editor, Result)));
-    }
-  }
-  // After a failure or a dry run the changes are still in the editor: they
-  // are discarded and the file stays as it was.
-  Opened.Editor->Close();
-  Opened.Editor.reset();
-  return Saved;
 }
 
 } // namespace Quillmark

@@ -9,6 +9,7 @@ namespace Quillmark {
 
 struct TDetectOptions {
   bool Json = false;
+  bool Recursive = false; // folders among Files: their subfolders too
   std::vector<std::string> Files;
 };
 
@@ -17,9 +18,9 @@ struct TDetectOptions {
 // chance that the whole answer is right), sure (confidence of at least
 // 0.6), layoutConfidence (the family and halves alone) and
 // eyeOrderConfidence (null for 2D). A guess that is not sure is printed as
-// such, with what it is unsure of. 0 when every file's
-// video could be looked at; 1 when one could not ("FILE: message" on Err,
-// and the other files are still looked at).
+// such, with what it is unsure of. 0 when every file's video could be
+// looked at; 1 when one could not (a line on Err, the JSON holds it with
+// its error, and the other files are still looked at).
 int RunDetect(const TDetectOptions& Options, std::ostream& Out, std::ostream& Err);
 
 } // namespace Quillmark

@@ -1,5 +1,8 @@
 #include "tag/DumpCommand.h"
 
+#include "metadata/Catalogue.h"
+#include "metadata/TextConversion.h"
+
 #include "tag/AttributeText.h"
 #include "tag/CatalogueFile.h"
 #include "tag/FileArguments.h"
@@ -12,12 +15,24 @@ namespace Quillmark {
 
 namespace {
 
+// The catalogued text an attribute copies under another name, which a save
+// keeps in step with it; empty for none. Only file-level copies count.
+std::string CopyOf(const TListedAttribute& A)
+{
+  const TCatalogueEntry* Copied = A.Stream == 0 ? CopiedEntry(Utf8ToUtf16(A.Name)) : nullptr;
+  return Copied != nullptr ? Utf16ToUtf8(Copied->Name) : std::string();
+}
+
 void PrintText(const std::string& File, const std::vector<TListedAttribute>& Attributes, std::ostream& Out)
 {
   Out << File << '\n';
   for (const TListedAttribute& A : Attributes) {
     Out << "  stream " << A.Stream << "  language " << A.Language << "  " << TypeName(A.Type) << "  "
-        << EscapeText(A.Name) << " = " << ValueText(A) << '\n';
+        << EscapeText(A.Name) << " = " << ValueText(A);
+    if (const std::string Copied = CopyOf(A); !Copied.empty()) {
+      Out << "  (copy of " << Copied << ')';
+    }
+    Out << '\n';
   }
 }
 
@@ -25,11 +40,15 @@ nlohmann::json FileJson(const std::string& File, const std::vector<TListedAttrib
 {
   nlohmann::json List = nlohmann::json::array();
   for (const TListedAttribute& A : Attributes) {
-    List.push_back({{"name", A.Name},
-                    {"stream", A.Stream},
-                    {"language", A.Language},
-                    {"type", TypeName(A.Type)},
-                    {"value", ValueJson(A)}});
+    nlohmann::json Item = {{"name", A.Name},
+                           {"stream", A.Stream},
+                           {"language", A.Language},
+                           {"type", TypeName(A.Type)},
+                           {"value", ValueJson(A)}};
+    if (const std::string Copied = CopyOf(A); !Copied.empty()) {
+      Item["copyOf"] = Copied;
+    }
+    List.push_back(std::move(Item));
   }
   return {{"file", File}, {"attributes", List}};
 }
@@ -47,11 +66,16 @@ int RunDump(const TDumpOptions& Options, std::ostream& Out, std::ostream& Err)
     std::string SideFile;
     TFailureReason Reason;
     HRESULT Result = ListAttributes(File, Attributes, &SideFile, &Reason);
-    if (!SideFile.empty()) {
-      Err << "quillmark-tag: " << File << ": " << SideFile << '\n';
+    if (!SideFile.empty() && Options.Verbosity != TVerbosity::Quiet) {
+      Err << FileLine(File, SideFile);
     }
     if (Result != S_OK) {
-      Err << "quillmark-tag: " << File << ": " << WithReason(ResultName(Result), Reason) << '\n';
+      const std::string Message = CauseText(Reason, ResultName(Result));
+      Err << FileLine(File, Message);
+      if (Options.Json) {
+        Files.push_back(
+            {{"file", Names.Member(File)}, {"error", ErrorJson(CauseCode(Reason, UnreadableCode), Message)}});
+      }
       Status = 1;
       continue;
     }

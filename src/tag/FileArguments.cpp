@@ -1,5 +1,6 @@
 #include "tag/FileArguments.h"
 
+#include "tag/ToolLines.h"
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -111,7 +112,7 @@ void WalkFolder(TWalk& Walk, const std::string& Folder, const struct stat& Info)
   }
   std::vector<TEntry> Entries;
   if (int Error = ListFolder(Folder, Entries); Error != 0) {
-    Walk.Err << Folder << ": cannot be read: " << std::strerror(Error) << '\n';
+    Walk.Err << FileLine(Folder, std::string("cannot be read: ") + std::strerror(Error));
     Walk.Ok = false;
     return;
   }
@@ -157,8 +158,8 @@ bool ExpandFileArguments(const std::vector<std::string>& Arguments, bool Recursi
     const bool OkBefore = Walk.Ok;
     WalkFolder(Walk, Argument, Info);
     if (Files.size() == Before && Walk.Ok == OkBefore) {
-      Err << Argument << ": holds no .wmv, .wma or .asf file"
-          << (Recursive ? "" : " (-r descends into subfolders)") << '\n';
+      Err << FileLine(Argument, std::string("holds no .wmv, .wma or .asf file") +
+                                    (Recursive ? "" : " (-r descends into subfolders)"));
       Walk.Ok = false;
     }
   }

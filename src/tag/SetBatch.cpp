@@ -1,6 +1,9 @@
 #include "tag/SetBatch.h"
 #include "tag/BatchPace.h"
 
+#include "metadata/asf/MetadataEditorImpl.h"
+#include "tag/ToolLines.h"
+
 #include <algorithm>
 #include <ostream>
 #include <sys/resource.h>
@@ -32,6 +35,24 @@ void SetProgress(const TRef<IWMMetadataEditor2>& Editor, const TProgressCallback
   if (auto Reporting = std::dynamic_pointer_cast<IQuillmarkSaveProgress>(Editor)) {
     Reporting->SetProgressCallback(Progress);
   }
+}
+
+// How the editor wrote its file; empty when nothing needed writing.
+std::string WayOf(const TRef<IWMMetadataEditor2>& Editor)
+{
+  const auto* Ours = dynamic_cast<const Asf::TMetadataEditor*>(Editor.get());
+  const std::optional<Asf::TSaveWay> Way = Ours != nullptr ? Ours->LastSaveWay() : std::nullopt;
+  return Way ? Asf::SaveWayName(*Way) : std::string();
+}
+
+// "saved: in place; kept in step: title, comment removed"
+std::string SavedText(const std::string& Way, const std::vector<std::string>& Kept)
+{
+  std::string Text = Way.empty() ? "saved: the header held these values already" : "saved: " + Way;
+  for (std::size_t At = 0; At < Kept.size(); ++At) {
+    Text += (At == 0 ? "; kept in step: " : ", ") + Kept[At];
+  }
+  return Text;
 }
 
 } // namespace
@@ -118,15 +139,23 @@ bool TSetBatch::Save()
     const TPending& Pending = FPending[At];
     if (Results[At] != S_OK) {
       const TFailureReason Reason = LastFailureOf(Pending.Opened.Editor, Results[At]);
-      const std::string Message = WithReason(SaveFailureMessage(Pending.File), Reason);
+      const std::string Message = NotSavedText(Reason);
       BreakLine();
-      FErr << Pending.File << ": " << Message << '\n';
+      FErr << FileLine(Pending.File, Message);
       if (FReport != nullptr) {
-        FReport->Failed(Pending.Position, FailureCauseKey(Reason.Cause), Message);
+        FReport->Failed(Pending.Position, CauseCode(Reason, "other"), Message);
       }
       Saved = false;
-    } else if (FReport != nullptr) {
-      FReport->Saved(Pending.Position);
+      FPending[At].Opened.Editor->Close();
+      continue;
+    }
+    const std::string Way = WayOf(Pending.Opened.Editor);
+    if (FVerbose) {
+      BreakLine();
+      FErr << FileLine(Pending.File, SavedText(Way, Pending.Opened.KeptInStep));
+    }
+    if (FReport != nullptr) {
+      FReport->Saved(Pending.Position, Way, Pending.Opened.KeptInStep);
     }
     // A failed save leaves the changes in the editor: they are discarded.
     FPending[At].Opened.Editor->Close();

@@ -38,13 +38,16 @@ public:
   // values themselves are let go: the editor holds them.
   void Add(std::size_t Position, const std::string& File, TOpenedCatalogue Opened);
   // Saves the group waiting and lets go of its files; each failure is a line
-  // "FILE: message (cause)", the cause as the editor gives it (a side file's
-  // own name among them). False when one failed.
+  // "quillmark-tag: FILE: cause; not saved", the cause as the editor gives
+  // it (a side file's own name among them). False when one failed.
   bool Save();
   // Ends a progress line still open, so that a message starts on its own.
   void BreakLine();
   // Tells Report of each file saved or not; it must outlive the batch.
   void ReportTo(TSetReport& Report) { FReport = &Report; }
+  // Verbose: a line for each file saved, how it was written and which
+  // copies of its texts were kept in step.
+  void SetVerbose(bool Verbose) { FVerbose = Verbose; }
 
 private:
   struct TPending {
@@ -69,6 +72,7 @@ private:
   std::pair<dev_t, ino_t> FNext{}; // the file MakeRoom looked at last
   std::vector<TPending> FPending;
   TSetReport* FReport = nullptr;
+  bool FVerbose = false;
 };
 
 } // namespace Quillmark

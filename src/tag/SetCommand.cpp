@@ -10,6 +10,8 @@
 #include "tag/SetBatch.h"
 #include "tag/SetReport.h"
 #include "tag/ShowCommand.h"
+#include "tag/ToolLines.h"
+#include "tag/ValueOptions.h"
 #include "tag/VideoWork.h"
 
 #include "metadata/BoundedRead.h"
@@ -103,7 +105,7 @@ bool Prepare(const TSetOptions& Options, TChanges& Changes, std::ostream& Err)
     Problem = LoadPicture(TPictureKind::Poster, Source, Changes.Poster);
   }
   if (!Problem.empty()) {
-    Err << Source << ": " << Problem << '\n';
+    Err << FileLine(Source, Problem);
   }
   return Problem.empty();
 }
@@ -172,16 +174,9 @@ void Apply(const TSetOptions& O, const TChanges& Changes, TCatalogueValues& V)
     V.LayoutIndex = LayoutIndexOfKey(Utf8ToUtf16(*O.Layout));
     C.Mark(TAttribute::StereoscopicLayout);
   }
-  SetText(O.Duration, TAttribute::StereoscopicSkip, V.Duration, C);
-  SetText(O.Parallax, TAttribute::StereoscopicHorizontalParallax, V.Parallax, C);
-  SetText(O.Source, TAttribute::Source, V.Source, C);
-  SetText(O.Title, TAttribute::Title, V.Title, C);
-  SetText(O.Author, TAttribute::Author, V.Author, C);
-  SetText(O.Copyright, TAttribute::Copyright, V.Copyright, C);
-  SetText(O.Description, TAttribute::Description, V.Description, C);
-  SetText(O.DiscName, TAttribute::StereoDiscName, V.DiscName, C);
-  SetText(O.TitleName, TAttribute::StereoDiscTitleName, V.TitleName, C);
-  SetText(O.TitleIndex, TAttribute::StereoDiscTitleIndex, V.TitleIndex, C);
+  for (const TValueOption& Value : ValueOptions) {
+    SetText(O.*Value.Given, Value.Attribute, V.*Value.Value, C);
+  }
   SetPicture(O.Preview, TAttribute::StereoscopicPreview, Changes.Preview, V.Preview, C);
   SetPicture(O.Poster, TAttribute::StereoDiscTitlePoster, Changes.Poster, V.Poster, C);
 }
@@ -255,7 +250,7 @@ void PrintMessages(const std::string& File, const std::vector<std::string>& Mess
     Batch.BreakLine();
   }
   for (const std::string& Line : Messages) {
-    Err << File << ": " << Line << '\n';
+    Err << FileLine(File, Line);
   }
 }
 
@@ -287,7 +282,7 @@ bool Fail(const TFileRun& Run, const std::string& Key, const std::vector<std::st
   return false;
 }
 
-// The video work says what went wrong on lines "FILE: message" of its own.
+// The video work says what went wrong on lines of its own (FileLine's).
 bool ApplyVideo(const TFileRun& Run, const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Values)
 {
   std::ostringstream Said;
@@ -298,7 +293,8 @@ bool ApplyVideo(const TFileRun& Run, const TRef<IWMMetadataEditor2>& Editor, TCa
   }
   Run.Err << Said.str();
   std::string Text = Said.str();
-  const std::string Prefix = Run.File + ": ";
+  std::string Prefix = FileLine(Run.File, "");
+  Prefix.pop_back();
   for (std::size_t At = Text.find(Prefix); At != std::string::npos; At = Text.find(Prefix)) {
     Text.erase(At, Prefix.size());
   }
@@ -306,7 +302,7 @@ bool ApplyVideo(const TFileRun& Run, const TRef<IWMMetadataEditor2>& Editor, TCa
     Text.pop_back();
   }
   std::replace(Text.begin(), Text.end(), '\n', ' ');
-  Run.Report.Failed(Run.Position, TSetReport::VideoKey, Text);
+  Run.Report.Failed(Run.Position, VideoCode, Text);
   return false;
 }
 
@@ -322,7 +318,7 @@ bool TellDryRun(const TFileRun& Run, const TOpenedCatalogue& Opened, const TCata
       PrintChanges(Run.File, "would not be saved", Changes, Run.Out);
     }
     const TFailureReason Reason{TFailureCause::SideFileFound, Side.Path};
-    return Fail(Run, FailureCauseKey(Reason.Cause), {WithReason("would not be saved", Reason)});
+    return Fail(Run, FailureCauseKey(Reason.Cause), {CauseText(Reason, {}) + "; would not be saved"});
   }
   if (Run.Options.Json) {
     Run.Report.WouldSave(Run.Position, Changes);
@@ -346,13 +342,13 @@ bool SetFile(const TFileRun& Run)
   TOpenedCatalogue Opened;
   std::string Message =
       OpenCatalogue(File, Options.DryRun ? TOpenAccess::Read : TOpenAccess::ReadWrite, Opened);
-  if (!Opened.SideFile.empty()) {
+  if (!Opened.SideFile.empty() && Options.Verbosity != TVerbosity::Quiet) {
     PrintMessages(File, {Opened.SideFile}, Run.Batch, Run.Err);
     Run.Report.SideFile(Run.Position, Opened.SideFileReport, Opened.SideFile);
   }
   if (!Message.empty()) {
     const bool Known = Opened.Failure.Cause != TFailureCause::None;
-    return Fail(Run, Known ? FailureCauseKey(Opened.Failure.Cause) : TSetReport::UnreadableKey, {Message});
+    return Fail(Run, Known ? FailureCauseKey(Opened.Failure.Cause) : UnreadableCode, {Message});
   }
   // Only a dry run shows the values as they were.
   const TCatalogueValues Before = Options.DryRun ? Opened.Values : TCatalogueValues{};
@@ -364,7 +360,7 @@ bool SetFile(const TFileRun& Run)
   }
   if (Options.DryRun) {
     if (Message = DetachFromFile(Opened); !Message.empty()) {
-      return Fail(Run, TSetReport::UnreadableKey, {Message});
+      return Fail(Run, UnreadableCode, {Message});
     }
   }
   std::vector<std::string> Messages;
@@ -377,12 +373,12 @@ bool SetFile(const TFileRun& Run)
   TCatalogueValues After;
   if (Written && Options.DryRun && !ReadValues(Opened, After)) {
     Written = false;
-    Messages.emplace_back("Failed to read metadata!");
+    Messages.emplace_back("the changed header could not be read");
   }
   // The changes still in the editor only are discarded with it.
   if (!Written) {
     Opened.Editor->Close();
-    return Fail(Run, TSetReport::RefusedKey, Messages);
+    return Fail(Run, RefusedCode, Messages);
   }
   PrintMessages(File, Messages, Run.Batch, Run.Err);
   if (Options.DryRun) {
@@ -404,7 +400,7 @@ bool TicksStereo(const TSetOptions& O)
 int RunSet(const TSetOptions& Options, std::ostream& Out, std::ostream& Err)
 {
   if (Options.Video.Any() && Options.VideoWork == nullptr) {
-    Err << "quillmark-tag: this build cannot look at videos\n";
+    Err << ToolLine("this build cannot look at videos");
     return 1;
   }
   TChanges Changes;
@@ -415,6 +411,7 @@ int RunSet(const TSetOptions& Options, std::ostream& Out, std::ostream& Err)
   int Status = ExpandFileArguments(Options.Files, Options.Recursive, Files, Err) ? 0 : 1;
   TSetReport Report(Options.Json);
   TSetBatch Batch(Files.size(), Options.ShowProgress && !Options.DryRun, Err);
+  Batch.SetVerbose(Options.Verbosity == TVerbosity::Verbose);
   Batch.ReportTo(Report);
   for (std::size_t Position = 0; Position < Files.size(); ++Position) {
     if (!Options.DryRun && !Batch.MakeRoom(Files[Position])) {

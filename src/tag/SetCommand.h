@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tag/ToolLines.h"
 #include "tag/VideoOptions.h"
 
 namespace Quillmark {
@@ -49,6 +50,9 @@ struct TSetOptions {
   // (see SetReport.h); the messages still go to Err.
   bool Json = false;
   bool ShowProgress = false;
+  // Quiet: errors only; Verbose: for each file saved, how it was written
+  // and which copies of its texts were kept in step.
+  TVerbosity Verbosity = TVerbosity::Normal;
   bool Recursive = false; // folders among Files: their subfolders too
   std::vector<std::string> Files;
 };
@@ -58,7 +62,8 @@ struct TSetOptions {
 bool TicksStereo(const TSetOptions& Options);
 
 // 0 when every file was saved (or, with DryRun, would be); 1 when one was
-// not: each message is a line "FILE: message" on Err, and the other files are
+// not: each message is a line "quillmark-tag: FILE: message" on Err (see
+// ToolLines.h), the JSON holds the file with its error, and the other files are
 // still tried. 2, before any file is tried, when the values file or a
 // picture cannot be used. A dry run opens each file for reading only and
 // prints on Out, for each file, each value that would change, old and new. Files are saved in groups that

@@ -1,5 +1,7 @@
 #include "tag/SetReport.h"
 
+#include "tag/ToolLines.h"
+
 #include <ostream>
 
 namespace Quillmark {
@@ -63,18 +65,20 @@ void TSetReport::WouldSave(std::size_t Position, const std::vector<TValueChange>
   }
 }
 
-void TSetReport::Saved(std::size_t Position)
+void TSetReport::Saved(std::size_t Position, const std::string& Way, const std::vector<std::string>& Kept)
 {
   if (auto* Json = Entry(Position)) {
     (*Json)["saved"] = true;
+    (*Json)["way"] = Way.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(Way);
+    (*Json)["keptInStep"] = Kept;
   }
 }
 
-void TSetReport::Failed(std::size_t Position, const std::string& Key, const std::string& Message)
+void TSetReport::Failed(std::size_t Position, const std::string& Code, const std::string& Message)
 {
   if (auto* Json = Entry(Position)) {
     (*Json)["saved"] = false;
-    (*Json)["error"] = {{"key", Key}, {"message", Message}};
+    (*Json)["error"] = ErrorJson(Code, Message);
   }
 }
 

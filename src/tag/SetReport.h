@@ -22,13 +22,6 @@ struct TValueChange {
 
 class TSetReport {
 public:
-  // Refusals of values and layouts, which name no failure of the system.
-  static constexpr const char* RefusedKey = "refused";
-  // Changes taken from the file's video that could not be made.
-  static constexpr const char* VideoKey = "video";
-  // A file whose values could not be read.
-  static constexpr const char* UnreadableKey = "unreadable";
-
   // A report that is not Json keeps nothing.
   explicit TSetReport(bool Json) : FJson(Json) {}
 
@@ -38,10 +31,12 @@ public:
   void SideFile(std::size_t Position, const TSideFileReport& Report, const std::string& Line);
   // A dry run's outcome: the values that would change.
   void WouldSave(std::size_t Position, const std::vector<TValueChange>& Changes);
-  void Saved(std::size_t Position);
-  // Key: FailureCauseKey's, or one of the keys above; Message: the line
-  // printed after "FILE: ".
-  void Failed(std::size_t Position, const std::string& Key, const std::string& Message);
+  // Way: how it was written (empty when nothing needed writing); Kept: the
+  // copies of its texts kept in step.
+  void Saved(std::size_t Position, const std::string& Way, const std::vector<std::string>& Kept);
+  // Code: FailureCauseKey's, or one of ToolLines.h's; Message: the line
+  // printed after "quillmark-tag: FILE: ".
+  void Failed(std::size_t Position, const std::string& Code, const std::string& Message);
 
   // The array, when Json.
   void Print(std::ostream& Out) const;

@@ -86,11 +86,17 @@ int RunShow(const TShowOptions& Options, std::ostream& Out, std::ostream& Err)
   for (const std::string& File : Paths) {
     TOpenedCatalogue Opened;
     const std::string Message = OpenCatalogue(File, TOpenAccess::Read, Opened);
-    if (!Opened.SideFile.empty()) {
-      Err << File << ": " << Opened.SideFile << '\n';
+    if (!Opened.SideFile.empty() && Options.Verbosity != TVerbosity::Quiet) {
+      Err << FileLine(File, Opened.SideFile);
     }
     if (!Message.empty()) {
-      Err << File << ": " << Message << '\n';
+      Err << FileLine(File, Message);
+      if (Options.Json) {
+        nlohmann::ordered_json Failed;
+        Failed["file"] = Names.Member(File);
+        Failed["error"] = ErrorJson(CauseCode(Opened.Failure, UnreadableCode), Message);
+        Files.push_back(std::move(Failed));
+      }
       Status = 1;
       continue;
     }

@@ -3,6 +3,8 @@
 // them after opening it.
 #include "metadata/CatalogueValues.h"
 
+#include "tag/ToolLines.h"
+
 #include <iosfwd>
 #include <string>
 #include <utility>
@@ -13,6 +15,7 @@ namespace Quillmark {
 struct TShowOptions {
   bool Json = false;
   bool Recursive = false; // folders among Files: their subfolders too
+  TVerbosity Verbosity = TVerbosity::Normal;
   std::vector<std::string> Files;
 };
 
@@ -20,8 +23,9 @@ struct TShowOptions {
 // order: boxes as "yes" or "no", an empty value as an empty text.
 std::vector<std::pair<std::string, std::string>> ValueLines(const TCatalogueValues& Values);
 
-// 0 when every file was shown; 1 when one was not ("FILE: message" on Err,
-// and the other files are still shown). JSON is one array of objects.
+// 0 when every file was shown; 1 when one was not (a line on Err, and the
+// other files are still shown). JSON is one array of objects, a failed
+// file's with its error.
 int RunShow(const TShowOptions& Options, std::ostream& Out, std::ostream& Err);
 
 } // namespace Quillmark

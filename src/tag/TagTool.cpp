@@ -2,11 +2,19 @@
 
 #include "metadata/Catalogue.h"
 #include "metadata/TextConversion.h"
+#include "tag/CompactCommand.h"
 #include "tag/DetectCommand.h"
 #include "tag/DumpCommand.h"
 #include "tag/SetCommand.h"
 #include "tag/ShowCommand.h"
+#include "tag/ToolLines.h"
+#include "tag/ValueOptions.h"
 #include "tag/VideoWork.h"
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <optional>
 
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -18,40 +26,77 @@ namespace {
 
 constexpr int UsageError = 2;
 
+// The commands, in the order the help lists them.
+constexpr std::array<const char*, 5> CommandNames = {"dump", "show", "set", "compact", "detect"};
+
+// Help groups of set, in the order they are listed.
+constexpr const char* StereoGroup = "Stereo tab";
+constexpr const char* TextGroup = "General and disc values (an empty TEXT clears)";
+constexpr const char* PictureGroup = "Pictures";
+constexpr const char* VideoGroup = "From the video's frames";
+constexpr const char* RunGroup = "How to run";
+
+// Option help as people read it: the option, its value's name and what it
+// does; CLI11's own lists of exclusions and requirements are left out, as
+// the descriptions say what goes together.
+class THelpFormatter : public CLI::Formatter {
+public:
+  // NOLINTNEXTLINE(readability-identifier-naming): CLI11's virtual
+  std::string make_option_opts(const CLI::Option* Option) const override
+  {
+    if (!Option->get_option_text().empty()) {
+      return " " + Option->get_option_text();
+    }
+    return Option->get_type_size() != 0 && !Option->get_type_name().empty() ? " " + Option->get_type_name()
+                                                                            : std::string();
+  }
+};
+
 struct TCommands {
   TDumpOptions Dump;
   TShowOptions Show;
   TSetOptions Set;
   TDetectOptions Detect;
+  TCompactOptions Compact;
+  bool Quiet = false;
+  bool Verbose = false;
 };
 
-void AddFiles(CLI::App& Command, std::vector<std::string>& Files, bool& Recursive)
+void AddFiles(CLI::App& Command, std::vector<std::string>& Files, bool& Recursive, const std::string& What)
 {
-  Command.add_flag("-r,--recursive", Recursive, "Take the ASF files of a folder's subfolders too");
-  Command.add_option("FILE", Files, "ASF file (.wmv, .wma, .asf), or a folder: the ASF files in it")
-      ->required();
+  Command.add_flag("-r,--recursive", Recursive, "Take the ASF files of a folder's subfolders too")
+      ->group(RunGroup);
+  Command.add_option("FILE", Files, What + ", or a folder: the ASF files (.wmv, .wma, .asf) in it")
+      ->required()
+      ->type_name("");
+}
+
+void AddJson(CLI::App& Command, bool& Json, const std::string& Help)
+{
+  Command.add_flag("--json", Json, Help + "; a file that failed holds its error (code and message)")
+      ->group(RunGroup);
 }
 
 void AddDump(CLI::App& App, TCommands& Commands)
 {
   CLI::App* Dump = App.add_subcommand("dump", "List every attribute of each file's header");
-  Dump->add_flag("--json", Commands.Dump.Json, "Print JSON instead of text");
-  AddFiles(*Dump, Commands.Dump.Files, Commands.Dump.Recursive);
+  AddJson(*Dump, Commands.Dump.Json, "Print a JSON array, one object per file");
+  AddFiles(*Dump, Commands.Dump.Files, Commands.Dump.Recursive, "ASF file");
 }
 
 void AddShow(CLI::App& App, TCommands& Commands)
 {
   CLI::App* Show = App.add_subcommand("show", "Show the editor's sixteen values of each file");
-  Show->add_flag("--json", Commands.Show.Json, "Print a JSON array, one object per file");
-  AddFiles(*Show, Commands.Show.Files, Commands.Show.Recursive);
+  AddJson(*Show, Commands.Show.Json, "Print a JSON array, one object per file");
+  AddFiles(*Show, Commands.Show.Files, Commands.Show.Recursive, "ASF file");
 }
 
 void AddDetect(CLI::App& App, TCommands& Commands)
 {
   CLI::App* Detect =
       App.add_subcommand("detect", "Detect the stereo layout of each file's video from its frames");
-  Detect->add_flag("--json", Commands.Detect.Json, "Print a JSON array, one object per file");
-  Detect->add_option("FILE", Commands.Detect.Files, "Video file (.wmv, .asf or any video)")->required();
+  AddJson(*Detect, Commands.Detect.Json, "Print a JSON array, one object per file");
+  AddFiles(*Detect, Commands.Detect.Files, Commands.Detect.Recursive, "Video file (.wmv, .asf or any video)");
 }
 
 struct TSwitch {
@@ -60,13 +105,14 @@ struct TSwitch {
 };
 
 TSwitch AddSwitch(CLI::App& Set, const std::string& Name, std::optional<bool>& Target,
-                  const std::string& Help)
+                  const std::string& Help, const std::string& OnNote = {})
 {
   CLI::Option* On = Set.add_flag_callback(
-      "--" + Name, [&Target] { Target = true; }, "Tick " + Help);
+      "--" + Name, [&Target] { Target = true; }, "Tick " + Help + OnNote);
   CLI::Option* Off = Set.add_flag_callback(
       "--no-" + Name, [&Target] { Target = false; }, "Untick " + Help);
-  On->excludes(Off);
+  On->excludes(Off)->group(StereoGroup);
+  Off->group(StereoGroup);
   return {On, Off};
 }
 
@@ -80,10 +126,11 @@ void AddPicture(CLI::App& Set, const std::string& Name, TPictureChange& Change, 
         File = Path;
       },
       "Use the JPEG file as " + Help + " (" + Rules + ")");
-  Load->type_name("FILE.jpg");
+  Load->type_name("FILE.jpg")->group(PictureGroup);
   CLI::Option* Remove = Set.add_flag_callback(
       "--no-" + Name, [&Change] { Change = TPictureChange::Remove; }, "Remove the " + Help);
   Load->excludes(Remove);
+  Remove->group(PictureGroup);
 }
 
 std::vector<std::string> LayoutNames()
@@ -95,30 +142,39 @@ std::vector<std::string> LayoutNames()
   return Names;
 }
 
+CLI::Option* AddValue(CLI::App& Set, TSetOptions& O, const TValueOption& Value, const char* Group)
+{
+  return Set.add_option(Value.Option, O.*Value.Given, Value.Help)->type_name(Value.TypeName)->group(Group);
+}
+
+const TValueOption& ValueOption(TAttribute Attribute)
+{
+  return *std::find_if(ValueOptions.begin(), ValueOptions.end(),
+                       [Attribute](const TValueOption& Value) { return Value.Attribute == Attribute; });
+}
+
 // The values of the stereo tab stored only with the Stereoscopic box ticked:
 // giving one ticks the box, so --no-stereo with one is a contradiction.
 void AddStereoValues(CLI::App& Set, TSetOptions& O)
 {
   const TSwitch Stereo = AddSwitch(Set, "stereo", O.Stereo, "the Stereoscopic box");
   CLI::Option* Layout =
-      Set.add_option("--layout", O.Layout, "Stereoscopic layout, a stored key (ticks --stereo)")
+      Set.add_option("--layout", O.Layout, "Stereoscopic layout, one of the keys listed (ticks --stereo)")
           ->check(CLI::IsMember(LayoutNames()))
-          ->type_name("KEY");
+          ->type_name("KEY")
+          ->group(StereoGroup);
   const TSwitch HalfWidth =
-      AddSwitch(Set, "half-width", O.HalfWidth, "the half width box (--half-width ticks --stereo)");
+      AddSwitch(Set, "half-width", O.HalfWidth, "the half width box", " (ticks --stereo)");
   const TSwitch HalfHeight =
-      AddSwitch(Set, "half-height", O.HalfHeight, "the half height box (--half-height ticks --stereo)");
-  CLI::Option* Duration =
-      Set.add_option("--duration", O.Duration,
-                     "2D intro duration in seconds ('.' as decimal separator; ticks --stereo)")
-          ->type_name("SECONDS");
+      AddSwitch(Set, "half-height", O.HalfHeight, "the half height box", " (ticks --stereo)");
+  CLI::Option* Duration = AddValue(Set, O, ValueOption(TAttribute::StereoscopicSkip), StereoGroup);
   CLI::Option* Parallax =
-      Set.add_option("--parallax", O.Parallax, "Horizontal parallax correction (ticks --stereo)")
-          ->type_name("PIXELS");
+      AddValue(Set, O, ValueOption(TAttribute::StereoscopicHorizontalParallax), StereoGroup);
   CLI::Option* FromName =
       Set.add_flag("--layout-from-name", O.LayoutFromName,
                    "Stereo box, layout and half boxes from tags in each file's name (SBS, HSBS, "
-                   "Half-OU, TB...); a file whose name has none is left as it was");
+                   "Half-OU, TB...); a file whose name has none is left as it was")
+          ->group(StereoGroup);
   for (CLI::Option* Ticking : {Layout, HalfWidth.On, HalfHeight.On, Duration, Parallax, FromName}) {
     Stereo.Off->excludes(Ticking);
   }
@@ -131,14 +187,11 @@ void AddStereoValues(CLI::App& Set, TSetOptions& O)
 
 void AddTexts(CLI::App& Set, TSetOptions& O)
 {
-  Set.add_option("--source", O.Source, "Source (empty clears)")->type_name("TEXT");
-  Set.add_option("--title", O.Title, "Title (empty clears)")->type_name("TEXT");
-  Set.add_option("--author", O.Author, "Author (empty clears)")->type_name("TEXT");
-  Set.add_option("--copyright", O.Copyright, "Copyright (empty clears)")->type_name("TEXT");
-  Set.add_option("--description", O.Description, "Description (empty clears)")->type_name("TEXT");
-  Set.add_option("--disc-name", O.DiscName, "Disc name (empty clears)")->type_name("TEXT");
-  Set.add_option("--title-name", O.TitleName, "Title name (empty clears)")->type_name("TEXT");
-  Set.add_option("--title-index", O.TitleIndex, "Title index (empty clears)")->type_name("N");
+  for (const TValueOption& Value : ValueOptions) {
+    if (Entry(Value.Attribute).Rule != TWriteRule::WithStereoscopic) {
+      AddValue(Set, O, Value, TextGroup);
+    }
+  }
 }
 
 void AddSet(CLI::App& App, TCommands& Commands)
@@ -153,29 +206,123 @@ void AddSet(CLI::App& App, TCommands& Commands)
   Set->add_option("--values", O.ValuesFile,
                   "Take every value but the pictures from what 'show --json' printed for one file; the other "
                   "options then change it further")
-      ->type_name("FILE.json");
+      ->type_name("FILE.json")
+      ->group(TextGroup);
   AddVideoChangeOptions(*Set, O.Video);
+  for (const char* Name : {"--detect-layout", "--preview-from-video", "--poster-from-video"}) {
+    Set->get_option(Name)->group(VideoGroup);
+  }
   Set->add_flag(
-      "--dry-run", O.DryRun,
-      "Print each value that would change, old and new, but write nothing (the files are only read)");
-  Set->add_flag("--json", O.Json,
-                "Print a JSON array, one object per file: saved, or the error and its cause");
-  AddFiles(*Set, O.Files, O.Recursive);
+         "--dry-run", O.DryRun,
+         "Print each value that would change, old and new, but write nothing (the files are only read)")
+      ->group(RunGroup);
+  AddJson(*Set, O.Json, "Print a JSON array, one object per file: saved, and how");
+  AddFiles(*Set, O.Files, O.Recursive, "ASF file");
+}
+
+void AddCompact(CLI::App& App, TCommands& Commands)
+{
+  CLI::App* Compact = App.add_subcommand(
+      "compact", "Give back the room each file's header holds beyond a few kilobytes (rewrites the file)");
+  Compact
+      ->add_flag("--dry-run", Commands.Compact.DryRun,
+                 "Say how much each file would give back; write nothing")
+      ->group(RunGroup);
+  AddJson(*Compact, Commands.Compact.Json, "Print a JSON array, one object per file: the bytes given back");
+  AddFiles(*Compact, Commands.Compact.Files, Commands.Compact.Recursive, "ASF file");
+}
+
+// The first argument that is no option names the command; the options of
+// the tool itself may come before it.
+std::optional<std::string> UnknownCommand(int ArgumentCount, const char* const* Arguments)
+{
+  for (int At = 1; At < ArgumentCount; ++At) {
+    const std::string_view Argument = Arguments[At];
+    if (Argument.empty() || Argument.front() != '-') {
+      if (std::find(CommandNames.begin(), CommandNames.end(), Argument) == CommandNames.end()) {
+        return std::string(Argument);
+      }
+      return std::nullopt;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string CommandList()
+{
+  std::string List;
+  for (const char* Name : CommandNames) {
+    List += (List.empty() ? "" : ", ") + std::string(Name);
+  }
+  return List;
+}
+
+void BuildApp(CLI::App& App, TCommands& Commands)
+{
+  App.formatter(std::make_shared<THelpFormatter>());
+  App.set_version_flag("--version", std::string("quillmark-tag ") + QUILLMARK_VERSION);
+  App.require_subcommand(1);
+  // -q and -v may also follow the command.
+  App.fallthrough();
+  CLI::Option* Quiet = App.add_flag("-q,--quiet", Commands.Quiet, "Print nothing but errors");
+  CLI::Option* Verbose = App.add_flag(
+      "-v,--verbose", Commands.Verbose,
+      "Say of each file saved how it was written (in place, Header Extension padding, inserted room, "
+      "clone, copy) and which copies of its texts were kept in step");
+  Quiet->excludes(Verbose);
+  AddDump(App, Commands);
+  AddShow(App, Commands);
+  AddSet(App, Commands);
+  AddCompact(App, Commands);
+  AddDetect(App, Commands);
+}
+
+TVerbosity VerbosityOf(const TCommands& Commands)
+{
+  return Commands.Quiet ? TVerbosity::Quiet : Commands.Verbose ? TVerbosity::Verbose : TVerbosity::Normal;
 }
 
 } // namespace
+
+std::map<std::string, std::vector<std::string>> ToolOptionNames()
+{
+  CLI::App App;
+  TCommands Commands;
+  BuildApp(App, Commands);
+  std::map<std::string, std::vector<std::string>> Names;
+  auto Add = [&Names](const std::string& Command, const CLI::App& From) {
+    for (const CLI::Option* Option : From.get_options()) {
+      for (const std::string& Short : Option->get_snames()) {
+        Names[Command].push_back("-" + Short);
+      }
+      for (const std::string& Long : Option->get_lnames()) {
+        Names[Command].push_back("--" + Long);
+      }
+    }
+    Names[Command].emplace_back("--help");
+  };
+  Add("", App);
+  for (const CLI::App* Command : App.get_subcommands({})) {
+    Add(Command->get_name(), *Command);
+  }
+  for (auto& [Command, List] : Names) {
+    std::sort(List.begin(), List.end());
+    List.erase(std::unique(List.begin(), List.end()), List.end());
+  }
+  return Names;
+}
 
 int RunTagTool(int ArgumentCount, const char* const* Arguments, std::ostream& Out, std::ostream& Err,
                const TVideoWork* Video)
 {
   CLI::App App("Reads and writes the header attributes of Windows Media files.", "quillmark-tag");
-  App.set_version_flag("--version", std::string("quillmark-tag ") + QUILLMARK_VERSION);
-  App.require_subcommand(1);
   TCommands Commands;
-  AddDump(App, Commands);
-  AddShow(App, Commands);
-  AddSet(App, Commands);
-  AddDetect(App, Commands);
+  BuildApp(App, Commands);
+  if (const std::optional<std::string> Unknown = UnknownCommand(ArgumentCount, Arguments)) {
+    Err << ToolLine("'" + *Unknown + "' is no command; the commands are " + CommandList())
+        << "Run with --help for more information.\n";
+    return UsageError;
+  }
   try {
     App.parse(ArgumentCount, Arguments);
   } catch (const CLI::CallForHelp&) {
@@ -188,9 +335,14 @@ int RunTagTool(int ArgumentCount, const char* const* Arguments, std::ostream& Ou
     Out << Version.what() << '\n';
     return 0;
   } catch (const CLI::ParseError& Error) {
-    Err << "quillmark-tag: " << Error.what() << "\nRun with --help for more information.\n";
+    Err << ToolLine(Error.what()) << "Run with --help for more information.\n";
     return UsageError;
   }
+  const TVerbosity Verbosity = VerbosityOf(Commands);
+  Commands.Dump.Verbosity = Verbosity;
+  Commands.Show.Verbosity = Verbosity;
+  Commands.Set.Verbosity = Verbosity;
+  Commands.Compact.Verbosity = Verbosity;
   const bool NeedsVideo =
       App.got_subcommand("detect") || (App.got_subcommand("set") && Commands.Set.Video.Any());
   if (NeedsVideo && Video == nullptr) {
@@ -202,12 +354,15 @@ int RunTagTool(int ArgumentCount, const char* const* Arguments, std::ostream& Ou
   if (App.got_subcommand("show")) {
     return RunShow(Commands.Show, Out, Err);
   }
+  if (App.got_subcommand("compact")) {
+    return RunCompact(Commands.Compact, Out, Err);
+  }
   if (App.got_subcommand("detect")) {
     return Video->RunDetect(Commands.Detect, Out, Err);
   }
   if (App.got_subcommand("set")) {
     // Progress lines only make sense where a person watches them.
-    Commands.Set.ShowProgress = isatty(STDERR_FILENO) != 0;
+    Commands.Set.ShowProgress = isatty(STDERR_FILENO) != 0 && Verbosity != TVerbosity::Quiet;
     Commands.Set.VideoWork = Video;
     return RunSet(Commands.Set, Out, Err);
   }

@@ -1,6 +1,9 @@
 #pragma once
 // quillmark-tag: the command-line tool over the metadata editor.
 #include <iosfwd>
+#include <map>
+#include <string>
+#include <vector>
 
 namespace Quillmark {
 
@@ -11,6 +14,9 @@ struct TVideoWork;
 // program (see VideoWork.h).
 int RunTagTool(int ArgumentCount, const char* const* Arguments, std::ostream& Out, std::ostream& Err,
                const TVideoWork* Video);
+// Every option name the tool takes, short and long, by command ("" for
+// the tool's own), sorted: what its completion must offer.
+std::map<std::string, std::vector<std::string>> ToolOptionNames();
 // The same on the process's own output streams.
 int RunTagTool(int ArgumentCount, char** Arguments, const TVideoWork* Video);
 

@@ -123,8 +123,17 @@ TEST(CatalogueWriting, CallsComeInTheirOrder)
     Expected.push_back("GetAttributeIndices " +
                        std::string(Entry.Name, Entry.Name + std::u16string_view(Entry.Name).size()));
   }
-  for (const char* Name : {"Title", "Author", "Description", "Source", "Stereoscopic",
-                           "StereoscopicHalfHeight", "StereoscopicLayout", "StereoscopicSkip",
+  const std::vector<const char*> Texts = {"Title", "Author", "Description", "Source"};
+  for (const char* Name : Texts) {
+    Expected.push_back(std::string("SetAttribute ") + Name);
+  }
+  // The copies of the texts are looked for once the texts are written:
+  // each stored name, from the last.
+  Expected.emplace_back("GetAttributeCountEx");
+  for (auto Name = Texts.rbegin(); Name != Texts.rend(); ++Name) {
+    Expected.insert(Expected.end(), 2, std::string("GetAttributeByIndexEx ") + *Name);
+  }
+  for (const char* Name : {"Stereoscopic", "StereoscopicHalfHeight", "StereoscopicLayout", "StereoscopicSkip",
                            "StereoscopicHorizontalParallax", "StereoscopicPreview", "StereoDiscTitleIndex"}) {
     Expected.push_back(std::string("SetAttribute ") + Name);
   }

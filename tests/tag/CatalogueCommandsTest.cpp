@@ -185,10 +185,12 @@ TEST_F(CatalogueCommands, PictureOptionsUseTheWindowsRules)
   const TBytes Before = ReadFileBytes(File);
   TRun Wrong = RunTool({"set", "--preview", Poster, File});
   EXPECT_EQ(Wrong.Status, 2);
-  EXPECT_EQ(Wrong.Err.rfind(Poster + ": This image cannot be used as preview!", 0), 0U) << Wrong.Err;
+  EXPECT_EQ(Wrong.Err.rfind("quillmark-tag: " + Poster + ": This image cannot be used as preview!", 0), 0U)
+      << Wrong.Err;
   WriteFileBytes(FDir.File("text.jpg"), {'h', 'i'});
   TRun Text = RunTool({"set", "--poster", FDir.File("text.jpg").string(), File});
-  EXPECT_EQ(Text.Err, FDir.File("text.jpg").string() + ": Could not open file 'text.jpg'!\n");
+  EXPECT_EQ(Text.Err,
+            "quillmark-tag: " + FDir.File("text.jpg").string() + ": Could not open file 'text.jpg'!\n");
   EXPECT_EQ(ReadFileBytes(File), Before);
 
   ExpectSet({"--no-preview", "--no-poster"}, File);
@@ -221,7 +223,7 @@ TEST_F(CatalogueCommands, ValuesCopyOneFileToAnother)
     WriteFileBytes(FDir.File("bad.json"), TBytes(Bad.begin(), Bad.end()));
     TRun R = RunTool({"set", "--values", FDir.File("bad.json").string(), To});
     EXPECT_EQ(R.Status, 2) << Bad;
-    EXPECT_EQ(R.Err.rfind(FDir.File("bad.json").string() + ": ", 0), 0U) << R.Err;
+    EXPECT_EQ(R.Err.rfind("quillmark-tag: " + FDir.File("bad.json").string() + ": ", 0), 0U) << R.Err;
   }
   EXPECT_EQ(ReadFileBytes(To), Before);
 }
@@ -258,15 +260,18 @@ TEST_F(CatalogueCommands, OnlyTheGivenOptionsChangeTheFile)
   EXPECT_EQ(Shown(File), (json{{"file", File}, {"title", "New"}, {"author", "Ann"}}));
 }
 
-TEST_F(CatalogueCommands, RefusalsComeOutAsTheWindowsAndLeaveTheFileUntouched)
+TEST_F(CatalogueCommands, RefusalsNameTheOptionAndLeaveTheFileUntouched)
 {
   const std::string File = MakeFile("clip.wmv");
   const TBytes Before = ReadFileBytes(File);
+  const std::string NoLayout = "the file holds no known stereoscopic layout, which a ticked Stereoscopic box "
+                               "needs; give one with --layout KEY, or --no-stereo";
   const std::vector<std::pair<std::vector<std::string>, std::string>> Cases = {
-      {{"--stereo", "--duration", "-1"}, "Please enter a valid 2D intro duration!"},
-      {{"--stereo", "--layout", "Mono", "--parallax", "1.5"}, "Please enter a valid parallax correction!"},
-      {{"--stereo", "--duration", "2"}, "Please select a stereoscopic layout!"},
-      {{"--title-index", "3000000000"}, "Please enter a valid title index!"},
+      {{"--stereo", "--duration", "-1"}, "--duration '-1' is not a valid 2D intro duration"},
+      {{"--stereo", "--layout", "Mono", "--parallax", "1.5"},
+       "--parallax '1.5' is not a valid parallax correction"},
+      {{"--stereo", "--duration", "2"}, NoLayout},
+      {{"--title-index", "3000000000"}, "--title-index '3000000000' is not a valid title index"},
       {{"--description", std::string(32767, 'x')},
        "The description is too long to be saved. Please shorten it to 32766 characters or fewer."},
   };
@@ -276,7 +281,7 @@ TEST_F(CatalogueCommands, RefusalsComeOutAsTheWindowsAndLeaveTheFileUntouched)
     Arguments.push_back(File);
     TRun R = RunTool(Arguments);
     EXPECT_EQ(R.Status, 1) << Message;
-    EXPECT_EQ(R.Err, File + ": " + Message + "\n");
+    EXPECT_EQ(R.Err, "quillmark-tag: " + File + ": " + Message + "\n");
     EXPECT_EQ(ReadFileBytes(File), Before) << Message;
   }
   // A dry run checks without writing.
@@ -285,7 +290,7 @@ TEST_F(CatalogueCommands, RefusalsComeOutAsTheWindowsAndLeaveTheFileUntouched)
   EXPECT_EQ(Dry.Out, File + ": would be saved\n  Title: Old title -> New\n");
   EXPECT_EQ(ReadFileBytes(File), Before);
   TRun DryRefused = RunTool({"set", "--dry-run", "--stereo", File});
-  EXPECT_EQ(DryRefused.Err, File + ": Please select a stereoscopic layout!\n");
+  EXPECT_EQ(DryRefused.Err, "quillmark-tag: " + File + ": " + NoLayout + "\n");
 }
 
 TEST_F(CatalogueCommands, BatchTriesEveryFileAndReportsEachFailure)
@@ -309,10 +314,9 @@ TEST_F(CatalogueCommands, BatchTriesEveryFileAndReportsEachFailure)
   TRun R = RunTool({"set", "--author", "Batch", Good1, Locked, Unreadable, Broken, Good2});
   Holder2->Close();
   EXPECT_EQ(R.Status, 1);
-  const std::string Advice = "'! Make sure it is not opened by another application.";
-  EXPECT_EQ(R.Err, Locked + ": Could not open file 'locked.wmv" + Advice + " (held by another program)\n" +
-                       Unreadable + ": Failed to read metadata!\n" + Broken +
-                       ": Could not open file 'broken.wmv" + Advice + " (not an ASF file)\n");
+  EXPECT_EQ(R.Err, "quillmark-tag: " + Locked + ": held by another program (close it there and try again)\n" +
+                       "quillmark-tag: " + Unreadable + ": the header could not be read\n" +
+                       "quillmark-tag: " + Broken + ": not an ASF file\n");
   EXPECT_EQ(Shown(Good1)["author"], "Batch");
   EXPECT_EQ(Shown(Good2)["author"], "Batch");
   EXPECT_EQ(ReadFileBytes(Locked), LockedBefore);
@@ -320,8 +324,9 @@ TEST_F(CatalogueCommands, BatchTriesEveryFileAndReportsEachFailure)
 
   TRun Show = RunTool({"show", "--json", Good1, Broken, Good2});
   EXPECT_EQ(Show.Status, 1);
-  EXPECT_EQ(json::parse(Show.Out).size(), 2U);
-  EXPECT_EQ(Show.Err, Broken + ": Could not open file 'broken.wmv" + Advice + " (not an ASF file)\n");
+  EXPECT_EQ(json::parse(Show.Out).size(), 3U);
+  EXPECT_EQ(json::parse(Show.Out)[1]["error"]["code"], "not-asf");
+  EXPECT_EQ(Show.Err, "quillmark-tag: " + Broken + ": not an ASF file\n");
 }
 
 TEST_F(CatalogueCommands, UsageErrors)

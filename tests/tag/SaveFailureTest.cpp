@@ -27,11 +27,7 @@ protected:
     return FDir.File(Name).string();
   }
 
-  static std::string Failed(const std::string& Cause)
-  {
-    return "Could not save file 'clip.wmv'! Make sure it is not opened by another application. (" + Cause +
-           ")";
-  }
+  static std::string Failed(const std::string& Cause) { return Cause + "; not saved"; }
 
   TTempDir FDir;
 };
@@ -76,11 +72,11 @@ TEST_F(SaveFailures, EachCauseIsNamedOnTheLineAndInJson)
     Batch.Add(0, File, std::move(Opened));
     EXPECT_FALSE(Batch.Save());
     Report.Print(Out);
-    EXPECT_EQ(Err.str(), File + ": " + Failed(Case.Text) + "\n") << Case.Key;
+    EXPECT_EQ(Err.str(), "quillmark-tag: " + File + ": " + Failed(Case.Text) + "\n") << Case.Key;
     const json Entry = json::parse(Out.str()).at(0);
     EXPECT_EQ(Entry["file"], File);
     EXPECT_EQ(Entry["saved"], false);
-    EXPECT_EQ(Entry["error"]["key"], Case.Key);
+    EXPECT_EQ(Entry["error"]["code"], Case.Key);
     EXPECT_EQ(Entry["error"]["message"], Failed(Case.Text));
     EXPECT_EQ(ReadFileBytes(File), Before) << Case.Key;
   }
@@ -110,12 +106,11 @@ TEST_F(SaveFailures, ASideFileIsNamedWhetherTheFileIsSavedAloneOrInABatch)
     ASSERT_EQ(Files.size(), Names.size() + 1);
     for (std::size_t At = 0; At < Names.size(); ++At) {
       const std::string Side = FDir.File("." + Names[At] + ".quillmark-journal").string();
-      const std::string Message =
-          "Could not save file '" + Names[At] +
-          "'! Make sure it is not opened by another application. (side file found: " + Side + ")";
-      EXPECT_NE(R.Err.find(FDir.File(Names[At]).string() + ": " + Message + "\n"), std::string::npos)
+      const std::string Message = "side file found: " + Side + "; not saved";
+      EXPECT_NE(R.Err.find("quillmark-tag: " + FDir.File(Names[At]).string() + ": " + Message + "\n"),
+                std::string::npos)
           << R.Err;
-      EXPECT_EQ(Files[At]["error"]["key"], "side-file-found");
+      EXPECT_EQ(Files[At]["error"]["code"], "side-file-found");
       EXPECT_EQ(Files[At]["error"]["message"], Message);
       std::filesystem::remove(Side);
     }

@@ -46,7 +46,10 @@ protected:
     WriteFileBytes(Journal(), EncodeJournal(Own));
   }
 
-  std::string Line(const std::string& Text) const { return Video().string() + ": " + Text + "\n"; }
+  std::string Line(const std::string& Text) const
+  {
+    return "quillmark-tag: " + Video().string() + ": " + Text + "\n";
+  }
 
   // The folder's entries with their bytes and modification times.
   std::map<std::string, std::pair<TBytes, std::int64_t>> Snapshot() const
@@ -77,11 +80,11 @@ TEST_F(TagSideFiles, AStrangersSideFileIsToldOnOneLineAndBlocksSet)
   EXPECT_EQ(Show.Err, Line(Found));
   TRun Dump = RunTool({"dump", Video().string()});
   EXPECT_EQ(Dump.Status, 0);
-  EXPECT_EQ(Dump.Err, "quillmark-tag: " + Line(Found));
+  EXPECT_EQ(Dump.Err, Line(Found));
   TRun Set = RunTool({"set", "--title", "New", Video().string()});
   EXPECT_EQ(Set.Status, 1);
   EXPECT_EQ(Set.Err.rfind(Line(Found), 0), 0U) << Set.Err;
-  EXPECT_NE(Set.Err.find("Could not save file 'clip.wmv'!"), std::string::npos) << Set.Err;
+  EXPECT_NE(Set.Err.find(": side file found: "), std::string::npos) << Set.Err;
   EXPECT_EQ(ReadFileBytes(Video()), FOriginal);
   EXPECT_EQ(ReadFileBytes(Journal()), TBytes(100, 0x41));
 }
@@ -141,7 +144,9 @@ TEST_F(TagSideFiles, DryRunActsOnNoSideFileAndTellsWhatASaveWouldDo)
     TRun Json = RunTool({"set", "--dry-run", "--json", "--title", "New", Video().string()});
     EXPECT_EQ(Snapshot(), Before) << Case.Name;
     EXPECT_EQ(Text.Status, Case.Status) << Case.Name << Text.Err;
-    EXPECT_EQ(Text.Err.rfind(Video().string() + ": The side file '" + Journal().string(), 0), 0U)
+    EXPECT_EQ(
+        Text.Err.rfind("quillmark-tag: " + Video().string() + ": The side file '" + Journal().string(), 0),
+        0U)
         << Case.Name << Text.Err;
     EXPECT_NE(Text.Err.find(Case.Told), std::string::npos) << Case.Name << Text.Err;
     EXPECT_EQ(Text.Out.rfind(Video().string() + Case.Outcome + "  Title: Old title -> New\n", 0), 0U)
@@ -155,7 +160,7 @@ TEST_F(TagSideFiles, DryRunActsOnNoSideFileAndTellsWhatASaveWouldDo)
   EXPECT_EQ(Set.Status, 1);
   const nlohmann::json Refused = nlohmann::json::parse(Set.Out).at(0);
   EXPECT_EQ(Refused["saved"], false);
-  EXPECT_EQ(Refused["error"]["key"], "side-file-found");
+  EXPECT_EQ(Refused["error"]["code"], "side-file-found");
 }
 
 } // namespace

@@ -83,6 +83,19 @@ protected:
   TTempDir FDir;
 };
 
+// A folder stands for its ASF files, as for the other commands.
+TEST_F(VideoCommands, DetectTakesFolders)
+{
+  std::filesystem::create_directories(FDir.File("deep/er"));
+  std::filesystem::copy_file(Folder->File(Cases[1].Name), FDir.File("deep/er/clip.wmv"));
+  TRun R = RunTool({"detect", "--json", "-r", FDir.File("deep").string()});
+  EXPECT_EQ(R.Status, 0) << R.Err;
+  const json Parsed = json::parse(R.Out);
+  ASSERT_EQ(Parsed.size(), 1U);
+  EXPECT_EQ(Parsed[0]["layout"], Cases[1].Layout);
+  EXPECT_EQ(RunTool({"detect", FDir.File("deep").string()}).Status, 1);
+}
+
 TEST_F(VideoCommands, DetectPrintsLinesOrJson)
 {
   std::vector<std::string> Arguments = {"detect", "--json"};
@@ -92,10 +105,13 @@ TEST_F(VideoCommands, DetectPrintsLinesOrJson)
   Arguments.push_back(FDir.File("missing.wmv").string());
   TRun R = RunTool(Arguments);
   EXPECT_EQ(R.Status, 1);
-  EXPECT_NE(R.Err.find("missing.wmv: "), std::string::npos) << R.Err;
+  EXPECT_NE(R.Err.find("quillmark-tag: " + FDir.File("missing.wmv").string() + ": "), std::string::npos)
+      << R.Err;
   const json Parsed = json::parse(R.Out, nullptr, false);
   ASSERT_TRUE(Parsed.is_array()) << R.Out;
-  ASSERT_EQ(Parsed.size(), std::size(Cases));
+  ASSERT_EQ(Parsed.size(), std::size(Cases) + 1);
+  EXPECT_EQ(Parsed.back()["file"], FDir.File("missing.wmv").string());
+  EXPECT_EQ(Parsed.back()["error"]["code"], "video");
   for (std::size_t Index = 0; Index < std::size(Cases); ++Index) {
     const TVideoCase& Case = Cases[Index];
     SCOPED_TRACE(Case.Name);

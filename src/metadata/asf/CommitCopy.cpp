@@ -193,7 +193,8 @@ HRESULT DropReplacement(TCommitContext& Context, TScopedFd& Copy, HRESULT Failur
 
 HRESULT CommitByCopy(TCommitContext& Context)
 {
-  std::uint64_t Total = Context.NewSize() + CopyGrowthPadding(Context.FileSize());
+  const std::optional<std::uint64_t>& Compact = Context.Request.CompactPadding;
+  std::uint64_t Total = Context.NewSize() + (Compact ? *Compact : CopyGrowthPadding(Context.FileSize()));
   std::uint64_t FinalSize = Total + Context.FileSize() - Context.Request.OldHeaderSize;
   std::vector<std::uint8_t> Header = ComposeHeader(Context.NewHeader(), Total - Context.NewSize(), FinalSize);
   TScopedFd Copy(Context.Fs);

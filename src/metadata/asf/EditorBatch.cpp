@@ -82,6 +82,7 @@ void FlushEditors(const std::vector<TRef<IWMMetadataEditor>>& Editors, std::vect
     Results[Queued[Entry].Position] = Result;
     // As after Flush: a saved file is let go, a failed one stays open.
     if (Result == S_OK) {
+      Queued[Entry].Editor->NoteSaveWay(Batch.Way(Entry));
       Queued[Entry].Editor->Close();
     } else {
       Queued[Entry].Editor->NoteSaveFailure(Result);

@@ -106,6 +106,12 @@ HRESULT THeaderBatch::Plan(TEntry& Entry, bool& Joins)
   return PlanInsertSave(Context, Entry.Plan, Joins);
 }
 
+TSaveWay THeaderBatch::Way(std::size_t Index) const
+{
+  const TCommitContext& Context = FEntries.at(Index)->Context;
+  return Context.Way == TSaveWay::InPlace && Context.Compacted ? TSaveWay::ExtensionPadding : Context.Way;
+}
+
 HRESULT THeaderBatch::Add(TCommitRequest Request, bool& Queued)
 {
   Queued = false;
@@ -373,6 +379,7 @@ void THeaderBatch::SaveAlone()
       continue;
     }
     Entry->Request.AllowInsertRange = false;
+    Entry->Request.Way = &Entry->Context.Way;
     Entry->Result = CommitHeader(Entry->Request);
     Entry->Stage = Entry->Result == S_OK ? TStage::Done : TStage::Failed;
   }

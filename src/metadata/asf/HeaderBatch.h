@@ -83,6 +83,9 @@ public:
   // S_OK once entry Index's header is saved (or was already in the file);
   // E_INVALID_STATE while its save is still under way.
   HRESULT Result(std::size_t Index) const;
+  // How entry Index is written: in place, with or without the padding of
+  // its Header Extension.
+  TSaveWay Way(std::size_t Index) const;
 
 private:
   struct TEntry;

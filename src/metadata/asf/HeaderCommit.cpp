@@ -135,6 +135,10 @@ HRESULT Commit(TCommitContext& Context)
   if (HRESULT Result = PrepareCommit(Context); Result != S_OK) {
     return Result;
   }
+  if (Context.Request.CompactPadding) {
+    Context.Compacted = WithoutExtensionPadding(Context.Request.NewHeader);
+    return CommitByCopy(Context);
+  }
   // The padding inside the Header Extension is room too; a header that
   // must grow anyway grows by less without it.
   if (!FitsInPlace(Context)) {
@@ -195,7 +199,8 @@ HRESULT CommitHeader(const TCommitRequest& Request)
   try {
     HRESULT Result = Commit(Context);
     if (Result == S_OK && Request.Way != nullptr) {
-      *Request.Way = Context.Way;
+      *Request.Way =
+          Context.Way == TSaveWay::InPlace && Context.Compacted ? TSaveWay::ExtensionPadding : Context.Way;
     }
     return Result;
   } catch (const std::bad_alloc&) {
@@ -208,8 +213,10 @@ const char* SaveWayName(TSaveWay Way)
   switch (Way) {
   case TSaveWay::InPlace:
     return "in place";
+  case TSaveWay::ExtensionPadding:
+    return "Header Extension padding";
   case TSaveWay::Insert:
-    return "insert";
+    return "inserted room";
   case TSaveWay::Clone:
     return "clone";
   case TSaveWay::Copy:

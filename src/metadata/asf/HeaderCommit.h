@@ -84,14 +84,16 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
 
 namespace Quillmark::Asf {
 
-// How a save was written.
-enum class TSaveWay { InPlace, Insert, Clone, Copy };
+// How a save was written. ExtensionPadding is a save in place that fits
+// only once the padding inside the Header Extension is taken out.
+enum class TSaveWay { InPlace, ExtensionPadding, Insert, Clone, Copy };
 const char* SaveWayName(TSaveWay Way);
 
 // What the file was when the editor opened it.
@@ -123,7 +125,11 @@ struct TCommitRequest {
   bool AllowInsertRange = true; // false: a growing save never inserts room
   bool AllowClone = true;       // false: a growing save never shares blocks
   TSaveWay* Way = nullptr;      // when set, receives how a successful save was written
-  IFileSystem* Fs = nullptr;    // nullptr: the real file system
+  // A compacting save (HeaderCompact.h): the header is written with only
+  // this much padding (0, or at least 24), by a copy even when it would fit
+  // in place, since a shorter header moves the video. None: an ordinary save.
+  std::optional<std::uint64_t> CompactPadding;
+  IFileSystem* Fs = nullptr; // nullptr: the real file system
 };
 
 // Fd must hold the editor's write lock for the whole call: RecoverJournal

@@ -107,6 +107,7 @@ HRESULT TMetadataEditor::OpenEx(const char16_t* FileName, DWORD DesiredAccess, D
       return E_INVALID_STATE;
     }
     FSideFile = {};
+    FLastSaveWay.reset();
     try {
       bool Writable = DesiredAccess == ReadWrite;
       FFile = std::make_unique<TLockedFile>(Utf16ToPath(FileName), Writable, FFollowLinks);
@@ -197,7 +198,13 @@ HRESULT TMetadataEditor::Flush()
 // the edits still in the editor, so the caller may try again or close.
 void TMetadataEditor::CommitChanges()
 {
-  HRESULT Result = CommitHeader(CommitRequest());
+  TCommitRequest Request = CommitRequest();
+  TSaveWay Way = TSaveWay::InPlace;
+  Request.Way = &Way;
+  HRESULT Result = CommitHeader(Request);
+  if (Result == S_OK) {
+    FLastSaveWay = Way;
+  }
   if (Result != S_OK) {
     throw EAsfError(Result, "the header could not be saved", SaveFailureReason(Result));
   }

@@ -7,6 +7,7 @@
 #include "metadata/fs/FileLock.h"
 
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -69,6 +70,10 @@ public:
   // Result, as LastFailure; a batch of saves (FlushEditors) calls it for
   // each file it could not save.
   void NoteSaveFailure(HRESULT Result);
+  // How the last Flush (or batch of saves) wrote this editor's file; none
+  // when nothing was written since the file was opened.
+  std::optional<TSaveWay> LastSaveWay() const { return FLastSaveWay; }
+  void NoteSaveWay(TSaveWay Way) { FLastSaveWay = Way; }
 
   // What Flush hands to CommitHeader: the edited header for the open file.
   // Throws EAsfError (E_INVALID_REQUEST) for a header opened from memory.
@@ -92,6 +97,7 @@ private:
   TProgressCallback FProgress;
   TSideFileReport FSideFile;
   TFailureReason FLastFailure;
+  std::optional<TSaveWay> FLastSaveWay;
 };
 
 } // namespace Quillmark::Asf

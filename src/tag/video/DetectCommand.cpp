@@ -1,7 +1,9 @@
 #include "tag/DetectCommand.h"
 
 #include "tag/CatalogueFile.h"
+#include "tag/FileArguments.h"
 #include "tag/JsonFileNames.h"
+#include "tag/ToolLines.h"
 #include "tag/video/LayoutText.h"
 #include "video/VideoLook.h"
 
@@ -57,15 +59,22 @@ nlohmann::ordered_json GuessJson(const std::string& FileMember, const TLayoutGue
 
 int RunDetect(const TDetectOptions& Options, std::ostream& Out, std::ostream& Err)
 {
-  int Status = 0;
+  std::vector<std::string> Paths;
+  int Status = ExpandFileArguments(Options.Files, Options.Recursive, Paths, Err) ? 0 : 1;
   nlohmann::ordered_json Files = nlohmann::ordered_json::array();
   TJsonFileNames Names;
-  for (const std::string& File : Options.Files) {
+  for (const std::string& File : Paths) {
     TLayoutGuess Guess;
     try {
       Guess = DetectFile(File);
     } catch (const EVideo& Error) {
-      Err << File << ": " << Error.what() << '\n';
+      Err << FileLine(File, Error.what());
+      if (Options.Json) {
+        nlohmann::ordered_json Failed;
+        Failed["file"] = Names.Member(File);
+        Failed["error"] = ErrorJson(VideoCode, Error.what());
+        Files.push_back(std::move(Failed));
+      }
       Status = 1;
       continue;
     }

@@ -2,10 +2,13 @@
 
 #include "metadata/Catalogue.h"
 #include "metadata/TextConversion.h"
+#include "tag/ToolLines.h"
 #include "tag/video/LayoutText.h"
 #include "video/VideoLook.h"
 
+#include <optional>
 #include <ostream>
+#include <sstream>
 
 namespace Quillmark {
 
@@ -44,16 +47,17 @@ bool ApplyVideoChanges(const TVideoChangeOptions& Options, const std::string& Fi
         // The family is known and either eye's view makes a right picture;
         // only the layout waits for the user's word on the eye order.
         const auto [LeftFirst, RightFirst] = FamilyKeys(Guess);
-        Err << File << ": detected " << DescribeFamily(Guess) << " (layout confidence "
-            << Rounded(Guess.LayoutConfidence)
-            << "), but which eye comes first cannot be told from the frames "
-            << "(eye order confidence " << Rounded(Guess.EyeOrderConfidence)
-            << "); the layout was not stored: choose it with --layout " << LeftFirst << " or --layout "
-            << RightFirst << '\n';
+        std::ostringstream Said;
+        Said << "detected " << DescribeFamily(Guess) << " (layout confidence "
+             << Rounded(Guess.LayoutConfidence)
+             << "), but which eye comes first cannot be told from the frames (eye order confidence "
+             << Rounded(Guess.EyeOrderConfidence) << "); the layout was not stored: choose it with --layout "
+             << LeftFirst << " or --layout " << RightFirst;
+        Err << FileLine(File, Said.str());
         Layout = DetectedPictureLayout(Guess);
       } else {
-        Err << File << ": the stereo layout could not be detected with confidence (" << GuessText(Guess)
-            << "); the file was left as it was\n";
+        Err << FileLine(File, "the stereo layout could not be detected with confidence (" + GuessText(Guess) +
+                                  "); the file was left as it was");
         return false;
       }
     }
@@ -70,7 +74,7 @@ bool ApplyVideoChanges(const TVideoChangeOptions& Options, const std::string& Fi
       }
     }
   } catch (const EVideo& Error) {
-    Err << File << ": " << Error.what() << "; the file was left as it was\n";
+    Err << FileLine(File, std::string(Error.what()) + "; the file was left as it was");
     return false;
   }
   Values = std::move(Changed);
