@@ -58,7 +58,8 @@ std::string SideFileLine(const TSideFileReport& Report, const std::string& Path)
   return Line.append(Text, From);
 }
 
-std::string OpenCatalogue(const std::string& Path, TOpenAccess Access, TOpenedCatalogue& Opened)
+std::string OpenCatalogue(const std::string& Path, TOpenAccess Access, TOpenedCatalogue& Opened,
+                          bool FollowLinks)
 {
   TRef<IWMMetadataEditor> Created;
   if (WMCreateEditor(Created) != S_OK) {
@@ -67,6 +68,9 @@ std::string OpenCatalogue(const std::string& Path, TOpenAccess Access, TOpenedCa
   Opened.Editor = QueryInterface<IWMMetadataEditor2>(Created);
   const DWORD Rights = Access == TOpenAccess::ReadWrite ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
   const DWORD Share = Access == TOpenAccess::ReadWrite ? 0 : FILE_SHARE_READ;
+  if (auto Holding = std::dynamic_pointer_cast<IQuillmarkOpenFile>(Opened.Editor)) {
+    Holding->SetFollowLinks(FollowLinks);
+  }
   const HRESULT Result = Opened.Editor->OpenEx(PathToUtf16(Path).c_str(), Rights, Share);
   Opened.SideFileReport = SideFileReportOf(Opened.Editor);
   Opened.SideFile = SideFileLine(Opened.SideFileReport, Path);

@@ -27,7 +27,10 @@ struct TOpenedCatalogue {
 // Creates an editor, opens the file (ReadWrite: exclusively, as the window
 // does; Read: shared with other readers) and reads the catalogue. Empty on
 // success; otherwise the cause, first ("not found"), and no file is held.
-std::string OpenCatalogue(const std::string& Path, TOpenAccess Access, TOpenedCatalogue& Opened);
+// FollowLinks false: a link at the path's last part is refused (a file
+// found in a folder).
+std::string OpenCatalogue(const std::string& Path, TOpenAccess Access, TOpenedCatalogue& Opened,
+                          bool FollowLinks = true);
 
 // For a dry run: the editor, opened for reading, lets the file go for one
 // over a copy of its header in memory, which takes changes as the file's

@@ -21,8 +21,8 @@ struct TCompacted {
 // Opens the file (a dry run shares it with other readers and never acts on
 // a side file) and compacts it or plans to. Empty on success; otherwise the
 // cause, and Code says which.
-std::string CompactFile(const std::string& File, const TCompactOptions& Options, TCompacted& Done,
-                        std::string& Code, std::ostream& Err)
+std::string CompactFile(const std::string& File, bool Listed, const TCompactOptions& Options,
+                        TCompacted& Done, std::string& Code, std::ostream& Err)
 {
   TRef<IWMMetadataEditor> Created;
   if (WMCreateEditor(Created) != S_OK) {
@@ -31,6 +31,10 @@ std::string CompactFile(const std::string& File, const TCompactOptions& Options,
   }
   const TRef<IWMMetadataEditor2> Editor = QueryInterface<IWMMetadataEditor2>(Created);
   const DWORD Rights = Options.DryRun ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+  // A file found in a folder is that entry itself, never where a link put there leads.
+  if (auto Holding = std::dynamic_pointer_cast<IQuillmarkOpenFile>(Editor)) {
+    Holding->SetFollowLinks(!Listed);
+  }
   HRESULT Result = Editor->OpenEx(PathToUtf16(File).c_str(), Rights, Options.DryRun ? FILE_SHARE_READ : 0);
   const TSideFileReport Side = SideFileReportOf(Editor);
   if (Side.State != TSideFileState::None && Options.Verbosity != TVerbosity::Quiet) {
@@ -73,13 +77,15 @@ std::string Outcome(const TCompactOptions& Options, const TCompacted& Done)
 int RunCompact(const TCompactOptions& Options, std::ostream& Out, std::ostream& Err)
 {
   std::vector<std::string> Paths;
-  int Status = ExpandFileArguments(Options.Files, Options.Recursive, Paths, Err) ? 0 : 1;
+  std::vector<bool> Listed;
+  int Status = ExpandFileArguments(Options.Files, Options.Recursive, Paths, Err, &Listed) ? 0 : 1;
   nlohmann::ordered_json Files = nlohmann::ordered_json::array();
   TJsonFileNames Names;
-  for (const std::string& File : Paths) {
+  for (std::size_t Index = 0; Index < Paths.size(); ++Index) {
+    const std::string& File = Paths[Index];
     TCompacted Done;
     std::string Code;
-    const std::string Failure = CompactFile(File, Options, Done, Code, Err);
+    const std::string Failure = CompactFile(File, Listed[Index], Options, Done, Code, Err);
     nlohmann::ordered_json Json;
     Json["file"] = Names.Member(File);
     if (!Failure.empty()) {

@@ -142,13 +142,16 @@ bool HasAsfExtension(const std::string& Name)
 }
 
 bool ExpandFileArguments(const std::vector<std::string>& Arguments, bool Recursive,
-                         std::vector<std::string>& Files, std::ostream& Err)
+                         std::vector<std::string>& Files, std::ostream& Err, std::vector<bool>* Listed)
 {
   TWalk Walk{Recursive, {}, Files, Err};
   for (const std::string& Argument : Arguments) {
     struct stat Info {};
     if (!IsFolder(Argument, Info)) {
       Files.push_back(Argument);
+      if (Listed != nullptr) {
+        Listed->resize(Files.size(), false);
+      }
       continue;
     }
     if (Walk.Visited.count({Info.st_dev, Info.st_ino}) != 0) {
@@ -157,6 +160,9 @@ bool ExpandFileArguments(const std::vector<std::string>& Arguments, bool Recursi
     const std::size_t Before = Files.size();
     const bool OkBefore = Walk.Ok;
     WalkFolder(Walk, Argument, Info);
+    if (Listed != nullptr) {
+      Listed->resize(Files.size(), true);
+    }
     if (Files.size() == Before && Walk.Ok == OkBefore) {
       Err << FileLine(Argument, std::string("holds no .wmv, .wma or .asf file") +
                                     (Recursive ? "" : " (-r descends into subfolders)"));

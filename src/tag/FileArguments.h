@@ -16,8 +16,12 @@ bool HasAsfExtension(const std::string& Name);
 // folder, is passed over like any other entry that is not an ASF file, and
 // no folder is walked twice. A link named in Arguments itself is followed.
 // A folder that cannot be read, or that holds no ASF file, is reported as
-// "FOLDER: message" on Err; false then.
+// "FOLDER: message" on Err; false then. Listed, when given, tells for each
+// file whether it was found in a folder: such a file must be opened without
+// following a link, since another program may put one at its name between
+// the listing and the open.
 bool ExpandFileArguments(const std::vector<std::string>& Arguments, bool Recursive,
-                         std::vector<std::string>& Files, std::ostream& Err);
+                         std::vector<std::string>& Files, std::ostream& Err,
+                         std::vector<bool>* Listed = nullptr);
 
 } // namespace Quillmark

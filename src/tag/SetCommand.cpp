@@ -269,6 +269,7 @@ struct TFileRun {
   const TChanges& Changes;
   std::size_t Position;
   const std::string& File;
+  bool Listed; // found in a folder: a link at its name is not followed
   TSetBatch& Batch;
   TSetReport& Report;
   std::ostream& Out;
@@ -341,7 +342,7 @@ bool SetFile(const TFileRun& Run)
   Run.Report.Begin(Run.Position, File);
   TOpenedCatalogue Opened;
   std::string Message =
-      OpenCatalogue(File, Options.DryRun ? TOpenAccess::Read : TOpenAccess::ReadWrite, Opened);
+      OpenCatalogue(File, Options.DryRun ? TOpenAccess::Read : TOpenAccess::ReadWrite, Opened, !Run.Listed);
   if (!Opened.SideFile.empty() && Options.Verbosity != TVerbosity::Quiet) {
     PrintMessages(File, {Opened.SideFile}, Run.Batch, Run.Err);
     Run.Report.SideFile(Run.Position, Opened.SideFileReport, Opened.SideFile);
@@ -408,7 +409,8 @@ int RunSet(const TSetOptions& Options, std::ostream& Out, std::ostream& Err)
     return UsageError;
   }
   std::vector<std::string> Files;
-  int Status = ExpandFileArguments(Options.Files, Options.Recursive, Files, Err) ? 0 : 1;
+  std::vector<bool> Listed;
+  int Status = ExpandFileArguments(Options.Files, Options.Recursive, Files, Err, &Listed) ? 0 : 1;
   TSetReport Report(Options.Json);
   TSetBatch Batch(Files.size(), Options.ShowProgress && !Options.DryRun, Err);
   Batch.SetVerbose(Options.Verbosity == TVerbosity::Verbose);
@@ -417,7 +419,7 @@ int RunSet(const TSetOptions& Options, std::ostream& Out, std::ostream& Err)
     if (!Options.DryRun && !Batch.MakeRoom(Files[Position])) {
       Status = 1;
     }
-    if (!SetFile({Options, Changes, Position, Files[Position], Batch, Report, Out, Err})) {
+    if (!SetFile({Options, Changes, Position, Files[Position], Listed[Position], Batch, Report, Out, Err})) {
       Status = 1;
     }
   }

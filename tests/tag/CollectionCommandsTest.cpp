@@ -3,6 +3,8 @@
 #include "common/AsfBuilder.h"
 #include "common/TestFiles.h"
 #include "common/TestJpeg.h"
+#include "tag/CatalogueFile.h"
+#include "tag/FileArguments.h"
 #include "tag/LayoutFromName.h"
 #include "tag/SetBatch.h"
 #include "tag/SetCommand.h"
@@ -138,6 +140,32 @@ TEST_F(CollectionCommands, LinksInAFolderAreNeverFollowedButANamedLinkIs)
   TRun Named = RunTool({"set", "--title", "Y", Path("shared/planted.wmv")});
   EXPECT_EQ(Named.Status, 0) << Named.Err;
   EXPECT_EQ(Shown(Private)["title"], "Y");
+}
+
+// A file listed from a folder and swapped for a link before it is opened
+// is refused, not followed; the same name given on the command line is.
+TEST_F(CollectionCommands, AListedFileSwappedForALinkBeforeItsOpenIsRefused)
+{
+  const std::string Listed = MakeFile("shared/own.wmv");
+  const std::string Private = MakeFile("private/mine.wmv");
+  const TBytes Mine = ReadFileBytes(Private);
+  std::vector<std::string> Files;
+  std::vector<bool> FromFolder;
+  std::ostringstream Err;
+  ASSERT_TRUE(Quillmark::ExpandFileArguments({Path("shared"), Listed}, false, Files, Err, &FromFolder));
+  ASSERT_EQ(FromFolder, (std::vector<bool>{true, false}));
+  std::filesystem::remove(Listed);
+  std::filesystem::create_symlink(Private, Listed);
+  for (bool FollowLinks : {false, true}) {
+    Quillmark::TOpenedCatalogue Opened;
+    const std::string Message = Quillmark::OpenCatalogue(
+        Files[FollowLinks ? 1 : 0], Quillmark::TOpenAccess::ReadWrite, Opened, FollowLinks);
+    EXPECT_EQ(Message.empty(), FollowLinks) << Message;
+    if (Opened.Editor) {
+      Opened.Editor->Close();
+    }
+  }
+  EXPECT_EQ(ReadFileBytes(Private), Mine);
 }
 
 TEST(LayoutFromName, ReadsTheConventionalTagsAsWholeTokens)
