@@ -51,8 +51,8 @@ bool DeleteNamedAttribute(const TRef<IWMMetadataEditor2>& Editor, const char16_t
 bool WriteStringAttribute(const TRef<IWMMetadataEditor2>& Editor, const char16_t* Name,
                           std::u16string_view Text);
 
-// Sets a boolean attribute to 0xFFFFFFFF when Value holds; writes nothing
-// otherwise.
+// Sets a boolean attribute to true when Value holds; writes nothing otherwise.
+// The engine takes any non-zero value as true and stores it as 1.
 bool WriteBoolAttribute(const TRef<IWMMetadataEditor2>& Editor, const char16_t* Name, bool Value);
 
 // Checks the record, then replaces in the editor's header the attributes
