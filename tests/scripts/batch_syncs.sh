@@ -6,10 +6,9 @@ set -eu
 BUILD_DIR="$1"
 TOOL="$BUILD_DIR/src/app/quillmark-tag"
 
-if [ ! -x "$TOOL" ]; then echo "skipped: $TOOL not built"; exit 77; fi
-for NEEDED in strace ffmpeg; do
-  if ! command -v "$NEEDED" >/dev/null 2>&1; then echo "skipped: $NEEDED missing"; exit 77; fi
-done
+. "$(dirname "$0")/skip.sh"
+need_built "$TOOL"
+need_commands strace ffmpeg
 
 SCRATCH=$(mktemp -d)
 trap 'rm -rf "$SCRATCH"' EXIT

@@ -9,8 +9,9 @@ TOOL="$BUILD_DIR/src/app/quillmark-tag"
 PYTHON=/usr/bin/python3
 CORPUS="${QUILLMARK_CORPUS_DIR:-$SOURCE_DIR/../shared/corpus/asf}"
 
-if [ ! -x "$TOOL" ]; then echo "skipped: $TOOL not built"; exit 77; fi
-if ! "$PYTHON" -c 'import mutagen.asf' 2>/dev/null; then echo "skipped: mutagen missing"; exit 77; fi
+. "$(dirname "$0")/skip.sh"
+need_built "$TOOL"
+need_python_module "$PYTHON" mutagen.asf
 
 SCRATCH=$(mktemp -d)
 trap 'rm -rf "$SCRATCH"' EXIT
@@ -33,7 +34,7 @@ if [ -d "$CORPUS" ]; then
 else
   echo "note: corpus $CORPUS missing"
 fi
-[ -n "$FILES" ] || { echo "skipped: no files to compare"; exit 77; }
+[ -n "$FILES" ] || skip "no files to compare"
 
 # shellcheck disable=SC2086
 "$TOOL" dump --json $FILES > "$SCRATCH/ours.json"

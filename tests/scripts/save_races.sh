@@ -14,11 +14,10 @@ set -eu
 BUILD_DIR="$1"
 TOOL="$BUILD_DIR/src/app/quillmark-tag"
 
-if [ ! -x "$TOOL" ]; then echo "skipped: $TOOL not built"; exit 77; fi
-for NEEDED in strace ffmpeg; do
-  if ! command -v "$NEEDED" >/dev/null 2>&1; then echo "skipped: $NEEDED missing"; exit 77; fi
-done
-if [ "$(id -u)" -ne 0 ]; then echo "skipped: a tmpfs needs root"; exit 77; fi
+. "$(dirname "$0")/skip.sh"
+need_built "$TOOL"
+need_commands strace ffmpeg
+need_root "a tmpfs"
 
 SCRATCH=$(mktemp -d)
 mkdir "$SCRATCH/disk"
