@@ -4,7 +4,9 @@ header grows, and a second tagging in place, by `quillmark-tag set --title X
 -r DIR` against mutagen's unsynced loop over a copy of the same files in one
 Python process (`ASF(f); f['Title'] = X; save()`), side by side. Prints wall
 and CPU time, peak memory, and the sync calls per 100 files (strace, on a
-folder of 100), and `show --json` over the collection.
+folder of 100), and `show --json` and `dump --json` over the collection:
+their time to the first byte out and in all. The load average is printed
+beside the figures: the machine may be shared.
 
     /usr/bin/python3 bench/compare_collection.py [BUILD_DIR] [--files N]
         [--folders N] [--data DIR] [--cold]
@@ -73,6 +75,22 @@ for root, folders, files in os.walk(sys.argv[1]):
 """
 
 
+def first_byte(command, cold):
+    """Seconds until a command's first byte of output, and until its end."""
+    drop_caches(cold)
+    start = time.monotonic()
+    with subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL) as process:
+        process.stdout.read(1)
+        first = time.monotonic() - start
+        while process.stdout.read(1 << 20):
+            pass
+    return first, time.monotonic() - start
+
+
+def load_average():
+    return " ".join(f"{value:.2f}" for value in os.getloadavg())
+
+
 def syncs_per_100(tool, folder, title):
     """Sync calls of one `set` over a folder of 100 files."""
     out = subprocess.run(["strace", "-f", "-c", "-e", "trace=fsync,fdatasync,syncfs,sync,msync",
@@ -97,15 +115,19 @@ def main():
     loop = os.path.join(data, "mutagen_loop.py")
     with open(loop, "w") as handle:
         handle.write(MUTAGEN_LOOP)
-    print(f"{args.files} files in {args.folders} folders, {'cold' if args.cold else 'hot'} cache")
+    print(f"{args.files} files in {args.folders} folders, {'cold' if args.cold else 'hot'} cache, "
+          f"load average {load_average()}")
     print(f"{'run':<28}{'wall s':>9}{'cpu s':>9}{'peak MB':>9}")
     for label, title in (("first tagging (grows)", "Scale test A"), ("again (in place)", "Scale test B")):
         mine = timed([tool, "set", "--title", title, "-r", ours], args.cold)
         peer = timed(["/usr/bin/python3", loop, theirs, title], args.cold)
         print(f"{'quillmark-tag ' + label:<28}{mine[0]:9.2f}{mine[1]:9.2f}{mine[2]:9.1f}")
         print(f"{'mutagen ' + label:<28}{peer[0]:9.2f}{peer[1]:9.2f}{peer[2]:9.1f}")
-    show = timed([tool, "show", "--json", "-r", ours], args.cold)
-    print(f"{'quillmark-tag show --json':<28}{show[0]:9.2f}{show[1]:9.2f}{show[2]:9.1f}")
+    for command in ("show", "dump"):
+        listed = timed([tool, command, "--json", "-r", ours], args.cold)
+        print(f"{'quillmark-tag ' + command + ' --json':<28}{listed[0]:9.2f}{listed[1]:9.2f}{listed[2]:9.1f}")
+        first, whole = first_byte([tool, command, "--json", "-r", ours], args.cold)
+        print(f"  {command} --json: first byte after {first:.3f} s, all after {whole:.2f} s")
     sample = os.path.join(data, "sample100")
     shutil.rmtree(sample, ignore_errors=True)
     os.makedirs(sample)
@@ -114,6 +136,7 @@ def main():
         shutil.copyfile(source, os.path.join(sample, f"clip{index:03d}.wmv"))
     print(f"syncs per 100 files: first tagging {syncs_per_100(tool, sample, 'Grow')}, "
           f"again {syncs_per_100(tool, sample, 'Same')}")
+    print(f"load average after: {load_average()}")
 
 
 if __name__ == "__main__":

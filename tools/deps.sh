@@ -17,7 +17,7 @@ TEST="$RUN libgtest-dev libgmock-dev libjpeg-turbo-progs python3-mutagen imagema
   gstreamer1.0-tools gstreamer1.0-plugins-ugly gstreamer1.0-plugins-base
   gstreamer1.0-plugins-base-apps strace x11-xserver-utils"
 CI="$TEST clang-14 libclang-rt-14-dev clang-format-14 clang-tidy-14"
-BENCH="$RUN libbenchmark-dev hyperfine"
+BENCH="$RUN libbenchmark-dev hyperfine btrfs-progs"
 
 PACKAGES=""
 [ $# -eq 0 ] && set -- run

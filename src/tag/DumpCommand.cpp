@@ -9,6 +9,7 @@
 #include "tag/JsonFileNames.h"
 
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <ostream>
 
 namespace Quillmark {
@@ -59,9 +60,12 @@ int RunDump(const TDumpOptions& Options, std::ostream& Out, std::ostream& Err)
 {
   std::vector<std::string> Paths;
   int Status = ExpandFileArguments(Options.Files, Options.Recursive, Paths, Err) ? 0 : 1;
-  nlohmann::json Files = nlohmann::json::array();
-  TJsonFileNames Names;
-  for (const std::string& File : Paths) {
+  std::optional<TJsonFileArray> Files;
+  if (Options.Json) {
+    Files.emplace(Out);
+  }
+  for (std::size_t Position = 0; Position < Paths.size(); ++Position) {
+    const std::string& File = Paths[Position];
     std::vector<TListedAttribute> Attributes;
     std::string SideFile;
     TFailureReason Reason;
@@ -73,20 +77,21 @@ int RunDump(const TDumpOptions& Options, std::ostream& Out, std::ostream& Err)
       const std::string Message = CauseText(Reason, ResultName(Result));
       Err << FileLine(File, Message);
       if (Options.Json) {
-        Files.push_back(
-            {{"file", Names.Member(File)}, {"error", ErrorJson(CauseCode(Reason, UnreadableCode), Message)}});
+        const std::string Member = Files->Member(File);
+        Files->Add(nlohmann::json{{"file", Member},
+                                  {"error", ErrorJson(CauseCode(Reason, UnreadableCode), Message)}});
       }
       Status = 1;
       continue;
     }
     if (Options.Json) {
-      Files.push_back(FileJson(Names.Member(File), Attributes));
+      Files->Add(FileJson(Files->Member(File), Attributes));
     } else {
       PrintText(File, Attributes, Out);
     }
   }
-  if (Options.Json) {
-    Out << Names.Finish(Files.dump(2)) << '\n';
+  if (Files) {
+    Files->Close();
   }
   return Status;
 }

@@ -3,6 +3,8 @@
 #include "metadata/TextConversion.h"
 
 #include <cstdio>
+#include <ostream>
+#include <utility>
 
 namespace Quillmark {
 
@@ -80,6 +82,35 @@ std::string TJsonFileNames::Finish(std::string Text) const
     }
   }
   return Text;
+}
+
+TJsonFileArray::TJsonFileArray(std::ostream& Out) : FOut(Out)
+{
+  FOut << '[' << std::flush;
+}
+
+void TJsonFileArray::AddDumped(std::string Text)
+{
+  Text = FNames.Finish(std::move(Text));
+  FNames = TJsonFileNames();
+  // Inside the array every line is indented one level more. A line break
+  // in the dumped text is always between members: those in values are
+  // escaped.
+  std::string Indented = FEmpty ? "\n  " : ",\n  ";
+  Indented.reserve(Text.size() + Text.size() / 8);
+  for (const char C : Text) {
+    Indented += C;
+    if (C == '\n') {
+      Indented += "  ";
+    }
+  }
+  FEmpty = false;
+  FOut << Indented << std::flush;
+}
+
+void TJsonFileArray::Close()
+{
+  FOut << (FEmpty ? "]\n" : "\n]\n") << std::flush;
 }
 
 } // namespace Quillmark

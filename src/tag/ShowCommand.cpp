@@ -8,6 +8,7 @@
 #include "tag/FileArguments.h"
 #include "tag/JsonFileNames.h"
 
+#include <optional>
 #include <ostream>
 #include <utility>
 
@@ -81,9 +82,12 @@ int RunShow(const TShowOptions& Options, std::ostream& Out, std::ostream& Err)
 {
   std::vector<std::string> Paths;
   int Status = ExpandFileArguments(Options.Files, Options.Recursive, Paths, Err) ? 0 : 1;
-  nlohmann::ordered_json Files = nlohmann::ordered_json::array();
-  TJsonFileNames Names;
-  for (const std::string& File : Paths) {
+  std::optional<TJsonFileArray> Files;
+  if (Options.Json) {
+    Files.emplace(Out);
+  }
+  for (std::size_t Position = 0; Position < Paths.size(); ++Position) {
+    const std::string& File = Paths[Position];
     TOpenedCatalogue Opened;
     const std::string Message = OpenCatalogue(File, TOpenAccess::Read, Opened);
     if (!Opened.SideFile.empty() && Options.Verbosity != TVerbosity::Quiet) {
@@ -93,22 +97,22 @@ int RunShow(const TShowOptions& Options, std::ostream& Out, std::ostream& Err)
       Err << FileLine(File, Message);
       if (Options.Json) {
         nlohmann::ordered_json Failed;
-        Failed["file"] = Names.Member(File);
+        Failed["file"] = Files->Member(File);
         Failed["error"] = ErrorJson(CauseCode(Opened.Failure, UnreadableCode), Message);
-        Files.push_back(std::move(Failed));
+        Files->Add(Failed);
       }
       Status = 1;
       continue;
     }
     Opened.Editor->Close();
     if (Options.Json) {
-      Files.push_back(CatalogueJson(Names.Member(File), Opened.Values));
+      Files->Add(CatalogueJson(Files->Member(File), Opened.Values));
     } else {
       PrintText(File, Opened.Values, Out);
     }
   }
-  if (Options.Json) {
-    Out << Names.Finish(Files.dump(2)) << '\n';
+  if (Files) {
+    Files->Close();
   }
   return Status;
 }

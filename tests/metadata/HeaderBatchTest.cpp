@@ -10,6 +10,7 @@
 #include <linux/magic.h>
 #include <memory>
 #include <sys/statfs.h>
+#include <tuple>
 
 namespace QuillmarkTest {
 
@@ -47,28 +48,34 @@ protected:
     return ExpectedFile(New, FSample.HeaderSize - New.Bytes.size(), FSample.Rest());
   }
 
-  // What growing saves make of each video, from runs without faults: by
-  // inserting room, and alone by the next way, as when an insert fails.
+  // What growing saves make of each video, from runs without faults: as
+  // told (FNoInsert, FCloneBlock), by the next way, as when an insert
+  // fails, and by a copy, as when a clone cannot be planned.
   void LearnGrown(int Count)
   {
-    for (bool NoInsert : {true, false}) {
-      FNoInsert = NoInsert;
+    const bool NoInsert = FNoInsert;
+    const std::uint64_t CloneBlock = FCloneBlock;
+    const std::tuple<bool, std::uint64_t, std::vector<TBytes>*> Runs[] = {
+        {true, 0, &FGrownCopied}, {true, CloneBlock, &FGrownAlone}, {NoInsert, CloneBlock, &FGrown}};
+    for (const auto& [Alone, Block, Grown] : Runs) {
+      FNoInsert = Alone;
+      FCloneBlock = Block;
       Restore(Count);
       TFaultFileSystem Fs;
       bool Crashed = false;
       const std::vector<HRESULT> Results = Run(Fs, Count, Crashed);
-      std::vector<TBytes>& Grown = NoInsert ? FGrownAlone : FGrown;
-      Grown.clear();
+      Grown->clear();
       for (int Index = 0; Index < Count; ++Index) {
         ASSERT_EQ(Results[static_cast<std::size_t>(Index)], S_OK);
-        Grown.push_back(ReadFileBytes(Video(Index)));
+        Grown->push_back(ReadFileBytes(Video(Index)));
       }
     }
   }
 
   bool IsNew(int Index, const TBytes& File) const
   {
-    return File == Expected(Index) || (FGrow && File == FGrownAlone.at(static_cast<std::size_t>(Index)));
+    const auto At = static_cast<std::size_t>(Index);
+    return File == Expected(Index) || (FGrow && (File == FGrownAlone.at(At) || File == FGrownCopied.at(At)));
   }
 
   void Restore(int Count)
@@ -92,6 +99,9 @@ protected:
     std::vector<std::unique_ptr<TOpenVideo>> Open;
     std::vector<int> Queued;
     Crashed = false;
+    if (FCloneBlock != 0) {
+      Fs.EmulateClone(FCloneBlock);
+    }
     try {
       THeaderBatch Batch(&Fs);
       for (int Index = 0; Index < Count; ++Index) {
@@ -147,8 +157,10 @@ protected:
   bool FTwoFolders = false;
   bool FGrow = false;
   bool FNoInsert = false;
+  std::uint64_t FCloneBlock = 0; // the fault double clones in blocks of this size
   std::vector<TBytes> FGrown;
   std::vector<TBytes> FGrownAlone;
+  std::vector<TBytes> FGrownCopied;
 };
 
 // Where the file system inserts room, a header that grows shares the
@@ -237,26 +249,63 @@ TEST_F(HeaderBatchTest, AHundredGrowingSavesShareOneJournalAndFourSyncs)
   EXPECT_TRUE(NoSideFiles());
 }
 
+// Growing saves that write a new file, by copy or by clone, need no
+// journal: one sync for the new files, one for their folders.
+TEST_F(HeaderBatchTest, AHundredSavesByANewFileShareTwoSyncs)
+{
+  for (std::uint64_t CloneBlock : {0, 4096}) {
+    SCOPED_TRACE(CloneBlock != 0 ? "clone" : "copy");
+    constexpr int Count = 100;
+    FGrow = true;
+    FNoInsert = true;
+    FCloneBlock = CloneBlock;
+    LearnGrown(Count);
+    Restore(Count);
+    TFaultFileSystem Fs;
+    bool Crashed = false;
+    const std::vector<HRESULT> Results = Run(Fs, Count, Crashed);
+    for (int Index = 0; Index < Count; ++Index) {
+      ASSERT_EQ(Results[static_cast<std::size_t>(Index)], S_OK) << Index;
+      ASSERT_TRUE(IsNew(Index, ReadFileBytes(Video(Index)))) << Index;
+    }
+    EXPECT_EQ(Syncs(Fs), 2);
+    EXPECT_EQ(Fs.CallsOf(TFsCall::SyncFs), 2);
+    EXPECT_EQ(Fs.BytesCloned() > 0, CloneBlock != 0);
+    EXPECT_TRUE(NoSideFiles());
+  }
+}
+
 // In one folder (its journal synced alone) and in two (their journals
 // synced by the file system's sync); saves in place, and growing saves
-// where the file system inserts room.
+// each way: inserting room where the file system can, copying, cloning.
 TEST_F(HeaderBatchTest, AnyFailureOrCrashLeavesEachFileOldOrNew)
 {
-  for (bool Grow : {false, true}) {
-    if (Grow && !InsertsRoom(FDir.Path())) {
+  struct TWay {
+    const char* Name;
+    bool Grow;
+    bool NoInsert;
+    std::uint64_t CloneBlock;
+  };
+  const TWay Ways[] = {{"in place", false, false, 0},
+                       {"inserting room", true, false, 0},
+                       {"by copy", true, true, 0},
+                       {"by clone", true, true, 4096}};
+  for (const TWay& Way : Ways) {
+    if (Way.Grow && !Way.NoInsert && !InsertsRoom(FDir.Path())) {
       continue;
     }
     for (bool TwoFolders : {false, true}) {
       // Growing saves differ from saves in place only in the header phase:
       // the journals' syncs are those of two folders.
-      if (Grow && !TwoFolders) {
+      if (Way.Grow && !TwoFolders) {
         continue;
       }
-      SCOPED_TRACE(std::string(Grow ? "growing, " : "in place, ") +
-                   (TwoFolders ? "two folders" : "one folder"));
+      SCOPED_TRACE(std::string(Way.Name) + (TwoFolders ? ", two folders" : ", one folder"));
       FTwoFolders = TwoFolders;
-      FGrow = Grow;
-      if (Grow) {
+      FGrow = Way.Grow;
+      FNoInsert = Way.NoInsert;
+      FCloneBlock = Way.CloneBlock;
+      if (Way.Grow) {
         LearnGrown(TwoFolders ? 4 : 3);
       }
       FailOrCrashAtEveryCall(TwoFolders ? 4 : 3);
@@ -303,19 +352,31 @@ void HeaderBatchTest::FailOrCrashAtEveryCall(int Count)
   }
 }
 
-TEST_F(HeaderBatchTest, OnlySavesInPlaceOrByInsertingRoomJoin)
+TEST_F(HeaderBatchTest, EverySaveButACompactingOneJoins)
 {
-  Restore(2);
-  TOpenVideo Grows(Video(0));
-  TOpenVideo Same(Video(1));
+  Restore(4);
+  TOpenVideo Compacts(Video(2));
   THeaderBatch Batch;
   bool Joined = true;
-  // A header that must grow without inserting room (a clone, a copy) is
-  // CommitHeader's to save: nothing is written.
+  // A compacting save is CommitHeader's to make: nothing is written.
+  TCommitRequest Compacting = Compacts.Request(MakeImage(1000), FSample.HeaderSize);
+  Compacting.CompactPadding = 0;
+  EXPECT_EQ(Batch.Add(Compacting, Joined), S_OK);
+  EXPECT_FALSE(Joined);
+  // A header that grows without inserting room joins, and is written as
+  // a save alone would write it.
+  {
+    TOpenVideo Alone(Video(3));
+    TCommitRequest Request = Alone.Request(MakeImage(9000), FSample.HeaderSize);
+    Request.AllowInsertRange = false;
+    ASSERT_EQ(CommitHeader(Request), S_OK);
+  }
+  TOpenVideo Grows(Video(0));
+  TOpenVideo Same(Video(1));
   TCommitRequest Copied = Grows.Request(MakeImage(9000), FSample.HeaderSize);
   Copied.AllowInsertRange = false;
   EXPECT_EQ(Batch.Add(Copied, Joined), S_OK);
-  EXPECT_FALSE(Joined);
+  EXPECT_TRUE(Joined);
   // The header the file holds already joins, and nothing is written.
   TSampleFile Unchanged = MakeSample(2000);
   THeaderImage Own;
@@ -324,10 +385,13 @@ TEST_F(HeaderBatchTest, OnlySavesInPlaceOrByInsertingRoomJoin)
   EXPECT_EQ(Batch.Add(Same.Request(Own, FSample.HeaderSize), Joined), S_OK);
   EXPECT_TRUE(Joined);
   Batch.Commit();
-  EXPECT_EQ(Batch.Size(), 1U);
+  EXPECT_EQ(Batch.Size(), 2U);
   EXPECT_EQ(Batch.Result(0), S_OK);
-  EXPECT_EQ(ReadFileBytes(Video(0)), FSample.Bytes);
+  EXPECT_EQ(Batch.Result(1), S_OK);
+  EXPECT_TRUE(Batch.Way(0) == TSaveWay::Copy || Batch.Way(0) == TSaveWay::Clone);
+  EXPECT_EQ(ReadFileBytes(Video(0)), ReadFileBytes(Video(3)));
   EXPECT_EQ(ReadFileBytes(Video(1)), FSample.Bytes);
+  EXPECT_EQ(ReadFileBytes(Video(2)), FSample.Bytes);
   EXPECT_TRUE(SideFiles(FDir.Path()).empty());
 }
 

@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <sys/stat.h>
+#include <vector>
 
 namespace QuillmarkTest {
 namespace {
@@ -83,6 +85,29 @@ TEST(JsonFileNames, EscapesOnlyWhatJsonCannotHold)
   const std::string Text = Names.Finish(Files.dump(2));
   EXPECT_NE(Text.find("\"file\": \"x\\udcff\""), std::string::npos) << Text;
   EXPECT_NE(Text.find("\"title\": \"\\u00000\\u0000\""), std::string::npos) << Text;
+}
+
+// The array written one object at a time reads as the whole array dumped at
+// once, escaped names included, for none, one and several files.
+TEST(JsonFileNames, AStreamedArrayIsTheWholeArrayDumped)
+{
+  const std::vector<std::string> Names = {"a.wmv", "b\xFF.wmv", "c\n.wmv", "d\xFE"};
+  for (std::size_t Count = 0; Count <= Names.size(); ++Count) {
+    Quillmark::TJsonFileNames Whole;
+    nlohmann::ordered_json Files = nlohmann::ordered_json::array();
+    std::ostringstream Out;
+    Quillmark::TJsonFileArray Streamed(Out);
+    EXPECT_EQ(Out.str(), "[");
+    for (std::size_t Index = 0; Index < Count; ++Index) {
+      const std::string Name = Names[Index];
+      Files.push_back(
+          {{"file", Whole.Member(Name)}, {"error", {{"code", Index}, {"message", "line\nbreak"}}}});
+      Streamed.Add(nlohmann::ordered_json{{"file", Streamed.Member(Name)},
+                                          {"error", {{"code", Index}, {"message", "line\nbreak"}}}});
+    }
+    Streamed.Close();
+    EXPECT_EQ(Out.str(), Whole.Finish(Files.dump(2)) + "\n") << Count;
+  }
 }
 
 TEST_F(HostileArguments, AValuesFileThatCannotBeUsedIsAUsageError)

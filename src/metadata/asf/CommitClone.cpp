@@ -100,7 +100,7 @@ int WriteHead(TCommitContext& Context, int To, const std::vector<std::uint8_t>& 
 
 } // namespace
 
-HRESULT CommitByClone(TCommitContext& Context, bool& Settled)
+HRESULT WriteClone(TCommitContext& Context, TScopedFd& Copy, std::vector<std::uint8_t>& Header, bool& Settled)
 {
   Settled = false;
   TClonePlan Plan;
@@ -108,9 +108,8 @@ HRESULT CommitByClone(TCommitContext& Context, bool& Settled)
     return S_OK;
   }
   std::uint64_t Old = Context.Request.OldHeaderSize;
-  std::vector<std::uint8_t> Header = ComposeHeader(Context.NewHeader(), Old + Plan.Growth - Context.NewSize(),
-                                                   Context.FileSize() + Plan.Growth);
-  TScopedFd Copy(Context.Fs);
+  Header = ComposeHeader(Context.NewHeader(), Old + Plan.Growth - Context.NewSize(),
+                         Context.FileSize() + Plan.Growth);
   Settled = true;
   if (HRESULT Result = OpenReplacement(Context, Copy); Result != S_OK) {
     return Result;
@@ -131,6 +130,16 @@ HRESULT CommitByClone(TCommitContext& Context, bool& Settled)
     return DropReplacement(Context, Copy, Error == ENODATA ? E_FILE_CHANGED : ErrnoResult(Error));
   }
   Context.Way = TSaveWay::Clone;
+  return CopyAttributes(Context, Copy);
+}
+
+HRESULT CommitByClone(TCommitContext& Context, bool& Settled)
+{
+  TScopedFd Copy(Context.Fs);
+  std::vector<std::uint8_t> Header;
+  if (HRESULT Result = WriteClone(Context, Copy, Header, Settled); Result != S_OK || !Settled) {
+    return Result;
+  }
   return FinishReplacement(Context, Copy, Header);
 }
 

@@ -34,15 +34,6 @@ HRESULT KeepOwner(const TCommitContext& Context, int To)
   return Error == 0 ? S_OK : Error == EPERM ? E_OWNER_NOT_KEPT : ErrnoResult(Error);
 }
 
-// Mode last: changing the owner clears set-user-ID and set-group-ID bits.
-int CopyAttributes(const TCommitContext& Context, int To)
-{
-  if (int Error = Context.Fs.CopyXattrs(Context.Request.Fd, To); Error != 0) {
-    return Error;
-  }
-  return Context.Fs.FChmod(To, Context.Info.st_mode & 07777);
-}
-
 HRESULT FillCopy(TCommitContext& Context, int To, const std::vector<std::uint8_t>& Header)
 {
   IFileSystem& Fs = Context.Fs;
@@ -134,7 +125,9 @@ HRESULT SettleExchange(TCommitContext& Context, TScopedFd& Copy)
   Temp.Own = TFileId::Of(Context.Info);
   RemoveSideFile(Fs, Temp);
   Temp.Own = {};
-  SyncFolder(Fs, Folder);
+  if (!Context.FolderSyncedLater) {
+    SyncFolder(Fs, Folder);
+  }
   return S_OK;
 }
 
@@ -157,21 +150,34 @@ HRESULT ReplaceVideo(TCommitContext& Context, TScopedFd& Copy)
   if (Error != 0) {
     return DropReplacement(Context, Copy, ErrnoResult(Error));
   }
-  SyncFolder(Fs, *Context.Names.Folder);
+  if (!Context.FolderSyncedLater) {
+    SyncFolder(Fs, *Context.Names.Folder);
+  }
   return S_OK;
 }
 
 } // namespace
 
+// Mode last: changing the owner clears set-user-ID and set-group-ID bits.
+HRESULT CopyAttributes(TCommitContext& Context, TScopedFd& Copy)
+{
+  int Error = Context.Fs.CopyXattrs(Context.Request.Fd, Copy.Get());
+  if (Error == 0) {
+    Error = Context.Fs.FChmod(Copy.Get(), Context.Info.st_mode & 07777);
+  }
+  return Error == 0 ? S_OK : DropReplacement(Context, Copy, ErrnoResult(Error));
+}
+
 HRESULT FinishReplacement(TCommitContext& Context, TScopedFd& Copy, const std::vector<std::uint8_t>& Header)
 {
-  IFileSystem& Fs = Context.Fs;
-  if (int Error = CopyAttributes(Context, Copy.Get()); Error != 0) {
+  if (int Error = Context.Fs.FSync(Copy.Get()); Error != 0) {
     return DropReplacement(Context, Copy, ErrnoResult(Error));
   }
-  if (int Error = Fs.FSync(Copy.Get()); Error != 0) {
-    return DropReplacement(Context, Copy, ErrnoResult(Error));
-  }
+  return PlaceReplacement(Context, Copy, Header);
+}
+
+HRESULT PlaceReplacement(TCommitContext& Context, TScopedFd& Copy, const std::vector<std::uint8_t>& Header)
+{
   if (HRESULT Result = VerifyWritten(Context, Copy.Get(), Header); Result != S_OK) {
     return DropReplacement(Context, Copy, Result);
   }
@@ -191,13 +197,12 @@ HRESULT DropReplacement(TCommitContext& Context, TScopedFd& Copy, HRESULT Failur
   return Failure;
 }
 
-HRESULT CommitByCopy(TCommitContext& Context)
+HRESULT WriteCopy(TCommitContext& Context, TScopedFd& Copy, std::vector<std::uint8_t>& Header)
 {
   const std::optional<std::uint64_t>& Compact = Context.Request.CompactPadding;
   std::uint64_t Total = Context.NewSize() + (Compact ? *Compact : CopyGrowthPadding(Context.FileSize()));
   std::uint64_t FinalSize = Total + Context.FileSize() - Context.Request.OldHeaderSize;
-  std::vector<std::uint8_t> Header = ComposeHeader(Context.NewHeader(), Total - Context.NewSize(), FinalSize);
-  TScopedFd Copy(Context.Fs);
+  Header = ComposeHeader(Context.NewHeader(), Total - Context.NewSize(), FinalSize);
   if (HRESULT Result = OpenReplacement(Context, Copy); Result != S_OK) {
     return Result;
   }
@@ -205,6 +210,16 @@ HRESULT CommitByCopy(TCommitContext& Context)
     return DropReplacement(Context, Copy, Result);
   }
   Context.Way = TSaveWay::Copy;
+  return CopyAttributes(Context, Copy);
+}
+
+HRESULT CommitByCopy(TCommitContext& Context)
+{
+  TScopedFd Copy(Context.Fs);
+  std::vector<std::uint8_t> Header;
+  if (HRESULT Result = WriteCopy(Context, Copy, Header); Result != S_OK) {
+    return Result;
+  }
   return FinishReplacement(Context, Copy, Header);
 }
 

@@ -24,6 +24,9 @@ struct TCommitContext {
   // does not fit the old one as it is.
   std::optional<THeaderImage> Compacted;
   TSaveWay Way = TSaveWay::InPlace;
+  // A batch syncs the folders of its replacing saves together, once all
+  // are in place; a save alone syncs its own.
+  bool FolderSyncedLater = false;
 
   // The header to write: the request's, or its compacted form.
   const THeaderImage& NewHeader() const { return Compacted ? *Compacted : Request.NewHeader; }
@@ -91,13 +94,26 @@ HRESULT CommitByClone(TCommitContext& Context, bool& Settled);
 
 HRESULT CommitByCopy(TCommitContext& Context);
 
+// The first step of a save by clone or by copy: the hidden new file made
+// whole (Header, then the media) with the video's owner, attributes and
+// mode, unsynced. For a clone Settled is as for CommitByClone; when it is
+// false nothing is left beside the video. On failure the new file is gone.
+HRESULT WriteClone(TCommitContext& Context, TScopedFd& Copy, std::vector<std::uint8_t>& Header,
+                   bool& Settled);
+HRESULT WriteCopy(TCommitContext& Context, TScopedFd& Copy, std::vector<std::uint8_t>& Header);
+
 // The pieces a copy and a clone share. OpenReplacement creates the hidden
-// new file; FinishReplacement gives it the video's attributes, syncs it,
-// checks Header in it and renames it over the video; DropReplacement
-// closes and removes it and returns Failure.
+// new file; FinishReplacement syncs it and places it; PlaceReplacement,
+// once it is on disk, checks Header in it and the video unchanged and puts
+// it in the video's place (the folder synced unless FolderSyncedLater);
+// DropReplacement closes and removes it and returns Failure.
 HRESULT OpenReplacement(TCommitContext& Context, TScopedFd& Copy);
 HRESULT FinishReplacement(TCommitContext& Context, TScopedFd& Copy, const std::vector<std::uint8_t>& Header);
+HRESULT PlaceReplacement(TCommitContext& Context, TScopedFd& Copy, const std::vector<std::uint8_t>& Header);
 HRESULT DropReplacement(TCommitContext& Context, TScopedFd& Copy, HRESULT Failure);
+// Gives the new file the video's extended attributes and mode; on failure
+// drops it.
+HRESULT CopyAttributes(TCommitContext& Context, TScopedFd& Copy);
 
 // A stretch of a new header that was not written because the file already
 // holds those bytes: the unchanged end of a header rewritten in place, or

@@ -29,9 +29,8 @@ bool WorthSharing(const std::vector<TRef<IWMMetadataEditor>>& Editors)
   return std::count_if(Editors.begin(), Editors.end(), Changed) > 1;
 }
 
-// Saves that cannot share syncs (another kind of editor, a header that
-// must grow, a file system that cannot, a save alone) are flushed one by
-// one, first.
+// Saves that cannot share syncs (another kind of editor, a file system
+// that cannot, a save alone) are flushed one by one, first.
 void AddOrFlush(const std::vector<TRef<IWMMetadataEditor>>& Editors, Asf::THeaderBatch& Batch,
                 std::vector<TQueued>& Queued, std::vector<HRESULT>& Results,
                 const std::function<void(std::size_t)>& OnSaving)

@@ -17,20 +17,25 @@ enum class THeaderBatch::TStage {
   JournalWritten, // not yet synced
   Journaled,      // on disk: the header may be written
   Written,
-  Removed, // an insert's journal removed, the removal not yet synced
-  Alone,   // the file system would not insert room: saved alone afterwards
+  Removed,        // an insert's journal removed, the removal not yet synced
+  Replacing,      // to be saved by a new file, cloned or copied
+  NewFileWritten, // not yet synced
+  Placed,         // the new file has the video's name, the folder not yet synced
   Done,
   Failed,
 };
 
 struct THeaderBatch::TEntry {
   explicit TEntry(TCommitRequest From, IFileSystem& Fs)
-      : Request(std::move(From)), Context{Request, Fs, {}, {}, {}, {}, {}}
+      : Request(std::move(From)), Context{Request, Fs, {}, {}, {}, {}, {}}, NewFile(Fs)
   {
+    Context.FolderSyncedLater = true;
   }
   TCommitRequest Request;
   TCommitContext Context; // refers to Request: an entry never moves
   TInPlacePlan Plan;
+  TScopedFd NewFile; // a save by a new file: that file, until it is placed
+  std::vector<std::uint8_t> NewFileHeader;
   TStage Stage = TStage::Planned;
   HRESULT Result = S_OK;
 };
@@ -87,23 +92,29 @@ HRESULT THeaderBatch::Result(std::size_t Index) const
   return Entry.Stage == TStage::Done || Entry.Stage == TStage::Failed ? Entry.Result : E_INVALID_STATE;
 }
 
-// A header that grows joins when room can be inserted in front of the
-// Data Object; any other growing save (a clone, a copy) is the caller's.
-HRESULT THeaderBatch::Plan(TEntry& Entry, bool& Joins)
+// A header that grows inserts room in front of the Data Object where the
+// file system can; any other is saved by a new file, cloned or copied.
+// Replacing is set for those.
+HRESULT THeaderBatch::Plan(TEntry& Entry, bool& Joins, bool& Replacing)
 {
   TCommitContext& Context = Entry.Context;
   Joins = false;
-  if (!SharesSyncsOn(Context)) {
+  Replacing = false;
+  if (!SharesSyncsOn(Context) || Context.Request.CompactPadding) {
     return S_OK;
   }
   if (FitsInPlace(Context)) {
     Joins = true;
     return PlanInPlace(Context, Entry.Plan);
   }
-  if (!Context.Request.AllowInsertRange) {
-    return S_OK;
+  if (Context.Request.AllowInsertRange) {
+    if (HRESULT Result = PlanInsertSave(Context, Entry.Plan, Joins); Result != S_OK || Joins) {
+      return Result;
+    }
   }
-  return PlanInsertSave(Context, Entry.Plan, Joins);
+  Joins = true;
+  Replacing = true;
+  return S_OK;
 }
 
 TSaveWay THeaderBatch::Way(std::size_t Index) const
@@ -126,14 +137,16 @@ HRESULT THeaderBatch::Add(TCommitRequest Request, bool& Queued)
       Context.Compacted = WithoutExtensionPadding(Context.Request.NewHeader);
     }
     bool Joins = false;
-    if (HRESULT Result = Plan(*Entry, Joins); Result != S_OK || !Joins) {
+    bool Replacing = false;
+    if (HRESULT Result = Plan(*Entry, Joins, Replacing); Result != S_OK || !Joins) {
       return Result;
     }
     // A file that holds this header already has nothing to write.
     // A change within one sector needs no journal (CommitPaths.h).
-    Entry->Stage = Entry->Plan.Changed == 0 ? TStage::Done
-                   : Entry->Plan.OneSector  ? TStage::Journaled
-                                            : TStage::Planned;
+    Entry->Stage = Replacing                  ? TStage::Replacing
+                   : Entry->Plan.Changed == 0 ? TStage::Done
+                   : Entry->Plan.OneSector    ? TStage::Journaled
+                                              : TStage::Planned;
     FEntries.push_back(std::move(Entry));
     Queued = true;
     return S_OK;
@@ -297,9 +310,9 @@ void THeaderBatch::WriteHeader(TEntry& Entry)
     bool Refused = false;
     const HRESULT Result = WriteInsertedHeader(Entry.Context, Plan, Refused);
     // Refused, the file is as it was and its journal name gone: it is
-    // saved alone, by the next way, once the batch is done.
+    // saved by a new file, once the saves in place are done.
     if (Refused && Result == S_OK) {
-      Entry.Stage = TStage::Alone;
+      Entry.Stage = TStage::Replacing;
     } else {
       Entry.Stage = Result == S_OK ? TStage::Written : TStage::Failed;
       Entry.Result = Result;
@@ -370,18 +383,62 @@ void THeaderBatch::RemoveJournals()
   }
 }
 
-// The saves whose file system would not insert room after all, each by
-// the next way (sharing blocks, or a copy).
-void THeaderBatch::SaveAlone()
+// Each new file is made beside its video, sharing the video's blocks where
+// the file system can, else copying them; a failure leaves nothing beside
+// the video.
+void THeaderBatch::WriteNewFiles(const std::function<void(std::size_t Entry)>& OnSaving)
 {
-  for (auto& Entry : FEntries) {
-    if (Entry->Stage != TStage::Alone) {
+  for (std::size_t Index = 0; Index < FEntries.size(); ++Index) {
+    TEntry& Entry = *FEntries[Index];
+    if (Entry.Stage != TStage::Replacing) {
       continue;
     }
-    Entry->Request.AllowInsertRange = false;
-    Entry->Request.Way = &Entry->Context.Way;
-    Entry->Result = CommitHeader(Entry->Request);
-    Entry->Stage = Entry->Result == S_OK ? TStage::Done : TStage::Failed;
+    if (OnSaving) {
+      OnSaving(Index);
+    }
+    bool Settled = false;
+    HRESULT Result = S_OK;
+    if (Entry.Request.AllowClone) {
+      Result = WriteClone(Entry.Context, Entry.NewFile, Entry.NewFileHeader, Settled);
+    }
+    if (!Settled) {
+      Result = WriteCopy(Entry.Context, Entry.NewFile, Entry.NewFileHeader);
+    }
+    Entry.Stage = Result == S_OK ? TStage::NewFileWritten : TStage::Failed;
+    Entry.Result = Result;
+  }
+}
+
+// Until a new file is on disk it stays beside its video, which the next
+// open removes.
+void THeaderBatch::SyncNewFiles()
+{
+  SyncStage(TStage::NewFileWritten, [](TEntry& Entry, int Error) {
+    Entry.Result = DropReplacement(Entry.Context, Entry.NewFile, ErrnoResult(Error));
+    Entry.Stage = TStage::Failed;
+  });
+}
+
+// Each new file, checked, takes its video's name; the old video goes. One
+// sync then puts every folder's change on disk. A crash before it leaves
+// each folder as it was or as it is now, either of which holds a whole
+// video; so, as for a single save, a failure of that sync is not the
+// save's.
+void THeaderBatch::PlaceNewFiles()
+{
+  for (auto& Entry : FEntries) {
+    if (Entry->Stage != TStage::NewFileWritten) {
+      continue;
+    }
+    Entry->Result = PlaceReplacement(Entry->Context, Entry->NewFile, Entry->NewFileHeader);
+    Entry->NewFile.Reset();
+    Entry->Stage = Entry->Result == S_OK ? TStage::Placed : TStage::Failed;
+  }
+  SyncStage(TStage::Placed, {});
+  for (auto& Entry : FEntries) {
+    if (Entry->Stage == TStage::Placed) {
+      Entry->Stage = TStage::Done;
+    }
   }
 }
 
@@ -392,7 +449,9 @@ void THeaderBatch::Commit(const std::function<void(std::size_t Entry)>& OnSaving
   WriteHeaders(OnSaving);
   SyncHeaders();
   RemoveJournals();
-  SaveAlone();
+  WriteNewFiles(OnSaving);
+  SyncNewFiles();
+  PlaceNewFiles();
 }
 
 } // namespace Quillmark::Asf

@@ -33,12 +33,22 @@
 // room in front of the Data Object (ext4, XFS): their journals record the
 // insert, step 3 inserts the room before it writes the header, and after
 // step 5 one more sync puts the journals' removal on disk, which is when
-// inserted room becomes the save's. A file system that refuses the insert
-// leaves its file as it was: that save is made alone afterwards, the next
-// way (sharing blocks, or a copy). Only file systems whose syncfs writes back and waits for every
-// file (ext2/3/4, XFS, Btrfs, F2FS, tmpfs) take part; a header that must
-// be cloned or copied, or a video on any other file system, is left to
-// CommitHeader.
+// inserted room becomes the save's. Any other growing save (or one whose
+// file system refused the insert, its file left as it was) writes a new
+// file beside its video, then:
+//
+//   6. every new file is written, sharing the video's blocks where the
+//      file system can, else copying them, unsynced;
+//   7. sync: each new file is on disk;
+//   8. each new file, read back, takes its video's name, and the old video
+//      is removed;
+//   9. sync: the folders' changes are on disk.
+//
+// A crash before 8 leaves a new file beside its video, which the next open
+// removes; from 8 on each name leads to a whole video, old or new.
+// Only file systems whose syncfs writes back and waits for every file
+// (ext2/3/4, XFS, Btrfs, F2FS, tmpfs) take part; a video on any other one,
+// or a compacting save, is left to CommitHeader.
 #include "metadata/asf/HeaderCommit.h"
 #include "metadata/fs/Journal.h"
 
@@ -77,14 +87,16 @@ public:
   void WriteHeaders(const std::function<void(std::size_t Entry)>& OnSaving = {});
   void SyncHeaders();
   void RemoveJournals();
-  void SaveAlone();
+  void WriteNewFiles(const std::function<void(std::size_t Entry)>& OnSaving = {});
+  void SyncNewFiles();
+  void PlaceNewFiles();
   void Commit(const std::function<void(std::size_t Entry)>& OnSaving = {});
 
   // S_OK once entry Index's header is saved (or was already in the file);
   // E_INVALID_STATE while its save is still under way.
   HRESULT Result(std::size_t Index) const;
-  // How entry Index is written: in place, with or without the padding of
-  // its Header Extension.
+  // How entry Index is written: in place (with or without the padding of
+  // its Header Extension), by inserted room, by a clone or by a copy.
   TSaveWay Way(std::size_t Index) const;
 
 private:
@@ -99,7 +111,7 @@ private:
   void WriteSharedJournal(const std::vector<TEntry*>& Group, TJournalSync Sync);
   void WriteOwnJournal(TEntry& Entry);
   bool SharesSyncsOn(const TCommitContext& Context);
-  HRESULT Plan(TEntry& Entry, bool& Joins);
+  HRESULT Plan(TEntry& Entry, bool& Joins, bool& Replacing);
   void WriteHeader(TEntry& Entry);
 
   IFileSystem& FFs;

@@ -8,6 +8,7 @@
 #include "video/VideoLook.h"
 
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <ostream>
 
 namespace Quillmark {
@@ -61,8 +62,10 @@ int RunDetect(const TDetectOptions& Options, std::ostream& Out, std::ostream& Er
 {
   std::vector<std::string> Paths;
   int Status = ExpandFileArguments(Options.Files, Options.Recursive, Paths, Err) ? 0 : 1;
-  nlohmann::ordered_json Files = nlohmann::ordered_json::array();
-  TJsonFileNames Names;
+  std::optional<TJsonFileArray> Files;
+  if (Options.Json) {
+    Files.emplace(Out);
+  }
   for (const std::string& File : Paths) {
     TLayoutGuess Guess;
     try {
@@ -71,21 +74,21 @@ int RunDetect(const TDetectOptions& Options, std::ostream& Out, std::ostream& Er
       Err << FileLine(File, Error.what());
       if (Options.Json) {
         nlohmann::ordered_json Failed;
-        Failed["file"] = Names.Member(File);
+        Failed["file"] = Files->Member(File);
         Failed["error"] = ErrorJson(VideoCode, Error.what());
-        Files.push_back(std::move(Failed));
+        Files->Add(Failed);
       }
       Status = 1;
       continue;
     }
     if (Options.Json) {
-      Files.push_back(GuessJson(Names.Member(File), Guess));
+      Files->Add(GuessJson(Files->Member(File), Guess));
     } else {
       Out << File << ": " << GuessText(Guess) << '\n';
     }
   }
-  if (Options.Json) {
-    Out << Names.Finish(Files.dump(2)) << '\n';
+  if (Files) {
+    Files->Close();
   }
   return Status;
 }
