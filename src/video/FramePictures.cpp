@@ -35,29 +35,12 @@ TPart LeftEyePart(int LayoutIndex)
   return TPart::Whole;
 }
 
-TRgbImage Crop(const TRgbImage& Frame, int X, int Y, int Width, int Height)
-{
-  TRgbImage Part;
-  Part.Width = Width;
-  Part.Height = Height;
-  const auto Row = static_cast<std::size_t>(Width) * 3;
-  const auto FrameRow = static_cast<std::size_t>(Frame.Width) * 3;
-  Part.Pixels.resize(Row * static_cast<std::size_t>(Height));
-  for (int Line = 0; Line < Height; ++Line) {
-    std::memcpy(Part.Pixels.data() + Row * static_cast<std::size_t>(Line),
-                Frame.Pixels.data() + FrameRow * static_cast<std::size_t>(Y + Line) +
-                    static_cast<std::size_t>(X) * 3,
-                Row);
-  }
-  return Part;
-}
-
 int Rounded(double Value)
 {
   return std::max(1, static_cast<int>(std::lround(Value)));
 }
 
-double SafeAspect(double Aspect, const TRgbImage& View)
+double SafeAspect(double Aspect, const TImagePart& View)
 {
   if (Aspect > 0 && std::isfinite(Aspect)) {
     return std::clamp(Aspect, 0.05, 20.0);
@@ -67,23 +50,23 @@ double SafeAspect(double Aspect, const TRgbImage& View)
 
 } // namespace
 
-TRgbImage LeftView(const TRgbImage& Frame, const TFrameLayout& Layout)
+TImagePart LeftViewPart(const TRgbImage& Frame, const TFrameLayout& Layout)
 {
   const int HalfWidth = Frame.Width / 2;
   const int HalfHeight = Frame.Height / 2;
   switch (LeftEyePart(Layout.LayoutIndex)) {
   case TPart::Left:
-    return Crop(Frame, 0, 0, HalfWidth, Frame.Height);
+    return {0, 0, HalfWidth, Frame.Height};
   case TPart::Right:
-    return Crop(Frame, Frame.Width - HalfWidth, 0, HalfWidth, Frame.Height);
+    return {Frame.Width - HalfWidth, 0, HalfWidth, Frame.Height};
   case TPart::Top:
-    return Crop(Frame, 0, 0, Frame.Width, HalfHeight);
+    return {0, 0, Frame.Width, HalfHeight};
   case TPart::Bottom:
-    return Crop(Frame, 0, Frame.Height - HalfHeight, Frame.Width, HalfHeight);
+    return {0, Frame.Height - HalfHeight, Frame.Width, HalfHeight};
   case TPart::Whole:
     break;
   }
-  return Frame;
+  return {0, 0, Frame.Width, Frame.Height};
 }
 
 double ViewAspect(double FrameAspect, const TFrameLayout& Layout)
@@ -103,7 +86,7 @@ double ViewAspect(double FrameAspect, const TFrameLayout& Layout)
   return FrameAspect;
 }
 
-TRgbImage PreviewCanvas(const TRgbImage& View, double Aspect)
+TRgbImage PreviewCanvas(const TRgbImage& Frame, const TImagePart& View, double Aspect)
 {
   Aspect = SafeAspect(Aspect, View);
   const double BoxAspect = static_cast<double>(PreviewWidth) / PreviewHeight;
@@ -111,7 +94,7 @@ TRgbImage PreviewCanvas(const TRgbImage& View, double Aspect)
       Aspect >= BoxAspect ? PreviewWidth : std::min(PreviewWidth, Rounded(PreviewHeight * Aspect));
   const int Height =
       Aspect >= BoxAspect ? std::min(PreviewHeight, Rounded(PreviewWidth / Aspect)) : PreviewHeight;
-  const TRgbImage Scaled = ScaleImage(View, Width, Height);
+  const TRgbImage Scaled = ScaleImagePart(Frame, View, Width, Height);
   TRgbImage Canvas;
   Canvas.Width = PreviewWidth;
   Canvas.Height = PreviewHeight;
@@ -126,7 +109,7 @@ TRgbImage PreviewCanvas(const TRgbImage& View, double Aspect)
   return Canvas;
 }
 
-TRgbImage PosterCanvas(const TRgbImage& View, double Aspect)
+TRgbImage PosterCanvas(const TRgbImage& Frame, const TImagePart& View, double Aspect)
 {
   Aspect = SafeAspect(Aspect, View);
   // The view's own rows set the size, so nothing is lost to scaling; a
@@ -138,8 +121,8 @@ TRgbImage PosterCanvas(const TRgbImage& View, double Aspect)
     Width *= MinPosterSide / Shorter;
     Height *= MinPosterSide / Shorter;
   }
-  return ScaleImage(View, std::max(MinPosterSide, static_cast<int>(std::ceil(Width - 1e-6))),
-                    std::max(MinPosterSide, static_cast<int>(std::ceil(Height - 1e-6))));
+  return ScaleImagePart(Frame, View, std::max(MinPosterSide, static_cast<int>(std::ceil(Width - 1e-6))),
+                        std::max(MinPosterSide, static_cast<int>(std::ceil(Height - 1e-6))));
 }
 
 std::vector<std::uint8_t> EncodePreview(const TRgbImage& Canvas)
@@ -159,14 +142,16 @@ std::vector<std::uint8_t> EncodePreview(const TRgbImage& Canvas)
 std::shared_ptr<const TJpegImage> MakeFramePicture(TPictureKind Kind, const TRgbImage& Frame,
                                                    double FrameAspect, const TFrameLayout& Layout)
 {
-  const TRgbImage View = LeftView(Frame, Layout);
-  if (View.Empty()) {
+  // The view is scaled where it lies in the frame, never copied out first:
+  // at 8K a copy alone costs more than the scaling.
+  const TImagePart View = LeftViewPart(Frame, Layout);
+  if (Frame.Empty() || View.Width <= 0 || View.Height <= 0) {
     throw EVideo("The frame has no picture");
   }
   const double Aspect = ViewAspect(FrameAspect, Layout);
   std::vector<std::uint8_t> Bytes = Kind == TPictureKind::Preview
-                                        ? EncodePreview(PreviewCanvas(View, Aspect))
-                                        : EncodeJpeg(PosterCanvas(View, Aspect), PosterQuality);
+                                        ? EncodePreview(PreviewCanvas(Frame, View, Aspect))
+                                        : EncodeJpeg(PosterCanvas(Frame, View, Aspect), PosterQuality);
   // The made picture enters as a loaded one does, through the same rules.
   std::shared_ptr<const TJpegImage> Picture = AcceptStoredPicture(Kind, std::move(Bytes));
   if (!Picture) {

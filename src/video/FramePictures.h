@@ -17,16 +17,17 @@ struct TFrameLayout {
 };
 
 // The part of Frame that holds the left eye's view.
-TRgbImage LeftView(const TRgbImage& Frame, const TFrameLayout& Layout);
+TImagePart LeftViewPart(const TRgbImage& Frame, const TFrameLayout& Layout);
 
 // The shape (width / height) the left view is shown at, from the shape
 // the whole frame is shown at.
 double ViewAspect(double FrameAspect, const TFrameLayout& Layout);
 
-// The view at Aspect fitted into 160 x 120 with black bars.
-TRgbImage PreviewCanvas(const TRgbImage& View, double Aspect);
-// The view at Aspect with its shorter side at least 480 pixels.
-TRgbImage PosterCanvas(const TRgbImage& View, double Aspect);
+// The View part of Frame at Aspect fitted into 160 x 120 with black bars.
+TRgbImage PreviewCanvas(const TRgbImage& Frame, const TImagePart& View, double Aspect);
+// The View part of Frame at Aspect with its shorter side at least 480
+// pixels.
+TRgbImage PosterCanvas(const TRgbImage& Frame, const TImagePart& View, double Aspect);
 
 // The preview at the highest quality whose file is at most 10,240 bytes.
 std::vector<std::uint8_t> EncodePreview(const TRgbImage& Canvas);

@@ -77,20 +77,24 @@ int BlockDetail(const std::uint8_t* Block, int Stride)
 // eyes of a rig differ a little in both.
 TGrayImage Matched(const TPlane& First, const TPlane& Second)
 {
+  // Mean and mean absolute deviation, from the plane's histogram.
   const auto Stats = [](const TPlane& Plane) {
-    double Sum = 0;
+    std::array<std::int64_t, 256> Counts{};
     for (int Y = 0; Y < Plane.Height; ++Y) {
+      const std::uint8_t* Line = Plane.At(0, Y);
       for (int X = 0; X < Plane.Width; ++X) {
-        Sum += *Plane.At(X, Y);
+        ++Counts[Line[X]];
       }
+    }
+    double Sum = 0;
+    for (std::size_t Value = 0; Value < Counts.size(); ++Value) {
+      Sum += static_cast<double>(Value) * static_cast<double>(Counts[Value]);
     }
     const double Count = std::max(1.0, static_cast<double>(Plane.Width) * Plane.Height);
     const double Mean = Sum / Count;
     double Deviation = 0;
-    for (int Y = 0; Y < Plane.Height; ++Y) {
-      for (int X = 0; X < Plane.Width; ++X) {
-        Deviation += std::abs(*Plane.At(X, Y) - Mean);
-      }
+    for (std::size_t Value = 0; Value < Counts.size(); ++Value) {
+      Deviation += std::abs(static_cast<double>(Value) - Mean) * static_cast<double>(Counts[Value]);
     }
     return std::pair{Mean, Deviation / Count};
   };

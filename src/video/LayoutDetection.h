@@ -27,19 +27,6 @@ namespace Quillmark {
 inline constexpr int MaxAnalysisWidth = 960;
 inline constexpr int MaxAnalysisHeight = 600;
 
-// Luma samples, one byte each, rows of Width.
-struct TGrayImage {
-  int Width = 0;
-  int Height = 0;
-  std::vector<std::uint8_t> Pixels;
-
-  const std::uint8_t* Row(int Y) const
-  {
-    return Pixels.data() + static_cast<std::size_t>(Y) * static_cast<std::size_t>(Width);
-  }
-  int At(int X, int Y) const { return Row(Y)[X]; }
-};
-
 // The luma of Image, shrunk by a whole factor to at most MaxAnalysisWidth x
 // MaxAnalysisHeight so that the comparison costs about the same for every
 // frame size.

@@ -102,30 +102,101 @@ TFramePtr NewFrame()
   return Frame;
 }
 
-// Converts or scales Source into a packed RGB picture of Width x Height.
+// Converts or scales Source into a packed RGB picture of Width x Height,
+// written straight into the picture's rows.
 TRgbImage ToRgb(const AVFrame& Source, int Width, int Height, int Flags)
 {
   std::unique_ptr<SwsContext, TScaleFreer> Scale(
       sws_getContext(Source.width, Source.height, static_cast<AVPixelFormat>(Source.format), Width, Height,
                      AV_PIX_FMT_RGB24, Flags, nullptr, nullptr, nullptr));
-  TFramePtr Target = NewFrame();
-  Target->width = Width;
-  Target->height = Height;
-  Target->format = AV_PIX_FMT_RGB24;
-  if (!Scale || av_frame_get_buffer(Target.get(), 0) < 0) {
+  if (!Scale) {
     throw EVideo("The video's pictures cannot be converted");
   }
-  sws_scale(Scale.get(), Source.data, Source.linesize, 0, Source.height, Target->data, Target->linesize);
   TRgbImage Image;
   Image.Width = Width;
   Image.Height = Height;
-  const std::size_t Row = static_cast<std::size_t>(Width) * 3;
-  Image.Pixels.resize(Row * static_cast<std::size_t>(Height));
-  for (int Y = 0; Y < Height; ++Y) {
-    std::memcpy(Image.Pixels.data() + Row * static_cast<std::size_t>(Y),
-                Target->data[0] + Y * Target->linesize[0], Row);
-  }
+  Image.Pixels.resize(static_cast<std::size_t>(Width) * 3 * static_cast<std::size_t>(Height));
+  std::uint8_t* Target[4] = {Image.Pixels.data(), nullptr, nullptr, nullptr};
+  const int Stride[4] = {Width * 3, 0, 0, 0};
+  sws_scale(Scale.get(), Source.data, Source.linesize, 0, Source.height, Target, Stride);
   return Image;
+}
+
+// The luma of Source shrunk to Width x Height, in full range whatever range
+// the video's own luma has, written straight into the image's rows.
+TGrayImage ToGray(const AVFrame& Source, int Width, int Height)
+{
+  std::unique_ptr<SwsContext, TScaleFreer> Scale(
+      sws_getContext(Source.width, Source.height, static_cast<AVPixelFormat>(Source.format), Width, Height,
+                     AV_PIX_FMT_GRAY8, SWS_AREA, nullptr, nullptr, nullptr));
+  if (!Scale) {
+    throw EVideo("The video's pictures cannot be converted");
+  }
+  int* Inverse = nullptr;
+  int* Table = nullptr;
+  int SourceRange = 0;
+  int TargetRange = 0;
+  int Brightness = 0;
+  int Contrast = 0;
+  int Saturation = 0;
+  if (sws_getColorspaceDetails(Scale.get(), &Inverse, &SourceRange, &Table, &TargetRange, &Brightness,
+                               &Contrast, &Saturation) >= 0) {
+    if (Source.color_range == AVCOL_RANGE_JPEG) {
+      SourceRange = 1;
+    }
+    sws_setColorspaceDetails(Scale.get(), Inverse, SourceRange, Table, 1, Brightness, Contrast, Saturation);
+  }
+  TGrayImage Image;
+  Image.Width = Width;
+  Image.Height = Height;
+  Image.Pixels.resize(static_cast<std::size_t>(Width) * static_cast<std::size_t>(Height));
+  std::uint8_t* Target[4] = {Image.Pixels.data(), nullptr, nullptr, nullptr};
+  const int Stride[4] = {Width, 0, 0, 0};
+  sws_scale(Scale.get(), Source.data, Source.linesize, 0, Source.height, Target, Stride);
+  return Image;
+}
+
+// Decoding without the smoothing of block edges for as long as it lives.
+class TLoopFilterSkip {
+public:
+  TLoopFilterSkip(AVCodecContext& Codec, bool Skip) : FCodec(Codec)
+  {
+    FCodec.skip_loop_filter = Skip ? AVDISCARD_ALL : AVDISCARD_DEFAULT;
+  }
+  ~TLoopFilterSkip() { FCodec.skip_loop_filter = AVDISCARD_DEFAULT; }
+  TLoopFilterSkip(const TLoopFilterSkip&) = delete;
+  TLoopFilterSkip& operator=(const TLoopFilterSkip&) = delete;
+
+private:
+  AVCodecContext& FCodec;
+};
+
+// The whole factor a frame is shrunk by to fit into MaxWidth x MaxHeight;
+// 1 when no size is given.
+int ShrinkFactor(const AVFrame& Frame, int MaxWidth, int MaxHeight)
+{
+  if (MaxWidth <= 0 || MaxHeight <= 0) {
+    return 1;
+  }
+  return std::max({1, (Frame.width + MaxWidth - 1) / MaxWidth, (Frame.height + MaxHeight - 1) / MaxHeight});
+}
+
+// Finding a stream's parameters decodes a frame of it only to learn its
+// pixel format; a decoder that has but one tells it beforehand, and at 8K
+// that frame would cost as much as a sample of the video.
+void StatePixelFormats(AVFormatContext& Context)
+{
+  for (unsigned Index = 0; Index < Context.nb_streams; ++Index) {
+    AVCodecParameters& Parameters = *Context.streams[Index]->codecpar;
+    if (Parameters.codec_type != AVMEDIA_TYPE_VIDEO || Parameters.format != AV_PIX_FMT_NONE) {
+      continue;
+    }
+    const AVCodec* Decoder = avcodec_find_decoder(Parameters.codec_id);
+    if (Decoder != nullptr && Decoder->pix_fmts != nullptr && Decoder->pix_fmts[0] != AV_PIX_FMT_NONE &&
+        Decoder->pix_fmts[1] == AV_PIX_FMT_NONE) {
+      Parameters.format = Decoder->pix_fmts[0];
+    }
+  }
 }
 
 } // namespace
@@ -253,7 +324,12 @@ struct TVideoFile::TState {
   {
     return static_cast<double>(Stamp - StartStamp) * av_q2d(TimeBase);
   }
-  void Open();
+  // Opens the demuxer and the decoder; Like, when given, is another reader
+  // of the same file, whose findings are taken instead of reading ahead
+  // for them again (which decodes frames).
+  void Open(const TState* Like);
+  void OpenStream();
+  void TakeStream(const TState& Like);
   void OpenDecoder();
   void Seek(double Seconds);
   // Reads packets and decodes until the frame asked for comes out or the
@@ -262,6 +338,8 @@ struct TVideoFile::TState {
   // Reads on to the last key frame at or before Seconds and decodes it alone.
   TFramePtr DecodeKeyFrame(double Seconds);
   TFramePtr ReceiveFrame();
+  // The frame shown at Seconds (clamped to the video), and its time.
+  std::pair<TFramePtr, double> FrameAt(double Seconds, bool Exact);
 };
 
 int TVideoFile::TState::ReadPacket(void* Opaque, std::uint8_t* Buffer, int Size)
@@ -330,7 +408,7 @@ int TVideoFile::TState::Interrupt(void* Opaque)
   return static_cast<TSource*>(Opaque)->Stopped() ? 1 : 0;
 }
 
-void TVideoFile::TState::Open()
+void TVideoFile::TState::Open(const TState* Like)
 {
   auto* Buffer = static_cast<unsigned char*>(av_malloc(IoBufferSize));
   if (Buffer == nullptr) {
@@ -357,6 +435,32 @@ void TVideoFile::TState::Open()
     throw EVideo("The file cannot be opened as a video");
   }
   Format.reset(Context);
+  if (Like != nullptr) {
+    TakeStream(*Like);
+  } else {
+    OpenStream();
+  }
+  OpenDecoder();
+}
+
+void TVideoFile::TState::TakeStream(const TState& Like)
+{
+  if (Like.Stream < 0 || static_cast<unsigned>(Like.Stream) >= Format->nb_streams ||
+      avcodec_parameters_copy(Format->streams[Like.Stream]->codecpar,
+                              Like.Format->streams[Like.Stream]->codecpar) < 0) {
+    throw EVideo("The file's streams cannot be read");
+  }
+  Stream = Like.Stream;
+  TimeBase = Like.TimeBase;
+  StartStamp = Like.StartStamp;
+  Duration = Like.Duration;
+  SampleAspect = Like.SampleAspect;
+}
+
+void TVideoFile::TState::OpenStream()
+{
+  AVFormatContext* Context = Format.get();
+  StatePixelFormats(*Context);
   if (avformat_find_stream_info(Context, nullptr) < 0) {
     CheckStop();
     throw EVideo("The file's streams cannot be read");
@@ -380,7 +484,6 @@ void TVideoFile::TState::Open()
   if (Sample.num > 0 && Sample.den > 0) {
     SampleAspect = av_q2d(Sample);
   }
-  OpenDecoder();
 }
 
 void TVideoFile::TState::OpenDecoder()
@@ -536,15 +639,16 @@ TFramePtr TVideoFile::TState::Decode(double Seconds, bool Exact)
   throw EVideo("No picture of the video can be decoded there");
 }
 
-TVideoFile::TVideoFile(std::shared_ptr<TSource> Source) : FState(std::make_unique<TState>())
+TVideoFile::TVideoFile(std::shared_ptr<TSource> Source, const TState* Like)
+    : FState(std::make_unique<TState>())
 {
   QuietLibraries();
   FState->Source = std::move(Source);
-  FState->Open();
+  FState->Open(Like);
 }
 
 TVideoFile::TVideoFile(TVideoDescriptor File, const std::atomic<bool>* Cancel, const TReadBudget& Budget)
-    : TVideoFile(std::make_shared<TSource>(std::move(File), Cancel, Budget))
+    : TVideoFile(std::make_shared<TSource>(std::move(File), Cancel, Budget), nullptr)
 {
 }
 
@@ -557,7 +661,7 @@ TVideoFile::~TVideoFile() = default;
 
 std::unique_ptr<TVideoFile> TVideoFile::SecondReader() const
 {
-  return std::unique_ptr<TVideoFile>(new TVideoFile(FState->Source));
+  return std::unique_ptr<TVideoFile>(new TVideoFile(FState->Source, FState.get()));
 }
 
 void TVideoFile::RenewBudget()
@@ -593,43 +697,75 @@ TVideoFrame TVideoFile::FrameAt(double Seconds, bool Exact)
   return FrameAt(Seconds, Exact, 0, 0);
 }
 
-TVideoFrame TVideoFile::FrameAt(double Seconds, bool Exact, int MaxWidth, int MaxHeight)
+std::pair<TFramePtr, double> TVideoFile::TState::FrameAt(double Seconds, bool Exact)
 {
   if (!(Seconds > 0)) {
     Seconds = 0;
   }
-  if (FState->Duration > 0) {
-    Seconds = std::min(Seconds, FState->Duration);
+  if (Duration > 0) {
+    Seconds = std::min(Seconds, Duration);
   }
-  FState->Seek(Seconds);
-  TFramePtr Frame = FState->Decode(Seconds, Exact);
+  Seek(Seconds);
+  TFramePtr Frame = Decode(Seconds, Exact);
+  const double At = Frame->pts == AV_NOPTS_VALUE ? Seconds : std::max(0.0, SecondsOf(Frame->pts));
+  return {std::move(Frame), At};
+}
+
+TVideoFrame TVideoFile::FrameAt(double Seconds, bool Exact, int MaxWidth, int MaxHeight)
+{
+  auto [Frame, At] = FState->FrameAt(Seconds, Exact);
+  const int Factor = ShrinkFactor(*Frame, MaxWidth, MaxHeight);
   TVideoFrame Result;
-  Result.Seconds = Frame->pts == AV_NOPTS_VALUE ? Seconds : std::max(0.0, FState->SecondsOf(Frame->pts));
-  int Factor = 1;
-  if (MaxWidth > 0 && MaxHeight > 0) {
-    Factor =
-        std::max({1, (Frame->width + MaxWidth - 1) / MaxWidth, (Frame->height + MaxHeight - 1) / MaxHeight});
-  }
-  const int Width = std::max(1, Frame->width / Factor);
-  const int Height = std::max(1, Frame->height / Factor);
-  Result.Image = ToRgb(*Frame, Width, Height, Factor == 1 ? SWS_BICUBIC : SWS_AREA);
+  Result.Seconds = At;
+  Result.Image = ToRgb(*Frame, std::max(1, Frame->width / Factor), std::max(1, Frame->height / Factor),
+                       Factor == 1 ? SWS_BICUBIC : SWS_AREA);
+  return Result;
+}
+
+TGrayFrame TVideoFile::LumaAt(double Seconds, bool Exact, int MaxWidth, int MaxHeight)
+{
+  // The coded size stands for the frame's own until a frame is decoded; a
+  // frame of another size mid-stream is still shrunk by its own factor.
+  const int Expected = std::max({1, MaxWidth > 0 ? (Width() + MaxWidth - 1) / MaxWidth : 1,
+                                 MaxHeight > 0 ? (Height() + MaxHeight - 1) / MaxHeight : 1});
+  constexpr int SmoothedAway = 4;
+  const TLoopFilterSkip Skip(*FState->Codec, Expected >= SmoothedAway);
+  const std::pair<TFramePtr, double> Decoded = FState->FrameAt(Seconds, Exact);
+  const AVFrame& Frame = *Decoded.first;
+  const int Factor = ShrinkFactor(Frame, MaxWidth, MaxHeight);
+  TGrayFrame Result;
+  Result.Seconds = Decoded.second;
+  Result.Image = ToGray(Frame, std::max(1, Frame.width / Factor), std::max(1, Frame.height / Factor));
   return Result;
 }
 
 TRgbImage ScaleImage(const TRgbImage& Image, int Width, int Height)
 {
-  if (Image.Empty() || Width <= 0 || Height <= 0) {
+  return ScaleImagePart(Image, {0, 0, Image.Width, Image.Height}, Width, Height);
+}
+
+TRgbImage ScaleImagePart(const TRgbImage& Image, const TImagePart& Part, int Width, int Height)
+{
+  const auto Inside = [](int Start, int Length, int Whole) {
+    return Start >= 0 && Length > 0 && Length <= Whole && Start <= Whole - Length;
+  };
+  if (Image.Empty() || Width <= 0 || Height <= 0 || !Inside(Part.X, Part.Width, Image.Width) ||
+      !Inside(Part.Y, Part.Height, Image.Height) ||
+      Image.Pixels.size() / 3 / static_cast<std::size_t>(Image.Width) <
+          static_cast<std::size_t>(Image.Height)) {
     throw EVideo("A picture of no size cannot be scaled");
   }
-  // The frame only borrows the picture's pixels: it owns no buffer, so
+  // The frame only borrows the part's pixels: it owns no buffer, so
   // freeing it leaves them alone.
+  const auto Row = static_cast<std::size_t>(Image.Width) * 3;
   TFramePtr Source = NewFrame();
-  Source->width = Image.Width;
-  Source->height = Image.Height;
+  Source->width = Part.Width;
+  Source->height = Part.Height;
   Source->format = AV_PIX_FMT_RGB24;
-  Source->data[0] = const_cast<std::uint8_t*>(Image.Pixels.data());
+  Source->data[0] = const_cast<std::uint8_t*>(Image.Pixels.data()) + Row * static_cast<std::size_t>(Part.Y) +
+                    static_cast<std::size_t>(Part.X) * 3;
   Source->linesize[0] = Image.Width * 3;
-  const bool Shrinks = Width <= Image.Width && Height <= Image.Height;
+  const bool Shrinks = Width <= Part.Width && Height <= Part.Height;
   return ToRgb(*Source, Width, Height, Shrinks ? SWS_AREA : SWS_BICUBIC);
 }
 

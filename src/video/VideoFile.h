@@ -77,6 +77,25 @@ struct TRgbImage {
   bool Empty() const { return Width <= 0 || Height <= 0; }
 };
 
+// Luma samples, one byte each, rows of Width, in full range (0 black, 255
+// white) as the luma of the RGB picture would be.
+struct TGrayImage {
+  int Width = 0;
+  int Height = 0;
+  std::vector<std::uint8_t> Pixels;
+
+  const std::uint8_t* Row(int Y) const
+  {
+    return Pixels.data() + static_cast<std::size_t>(Y) * static_cast<std::size_t>(Width);
+  }
+  int At(int X, int Y) const { return Row(Y)[X]; }
+};
+
+struct TGrayFrame {
+  TGrayImage Image;
+  double Seconds = 0; // from the start of the video
+};
+
 struct TVideoFrame {
   TRgbImage Image;
   double Seconds = 0; // from the start of the video
@@ -112,9 +131,18 @@ public:
   // The same, shrunk by a whole factor to at most MaxWidth x MaxHeight as it
   // is converted, which costs far less than converting it whole.
   TVideoFrame FrameAt(double Seconds, bool Exact, int MaxWidth, int MaxHeight);
+  // The luma alone of the frame FrameAt would give, shrunk by a whole
+  // factor to at most MaxWidth x MaxHeight straight from the decoded
+  // picture: what comparing pictures needs, at a fraction of the cost of
+  // the colour picture. A frame shrunk four times or more is decoded
+  // without the decoder's smoothing of block edges, which that shrinking
+  // averages away.
+  TGrayFrame LumaAt(double Seconds, bool Exact, int MaxWidth, int MaxHeight);
 
   // Another reader of the same descriptor, with a position of its own, the
-  // same Cancel flag and the same budget, for a second thread.
+  // same Cancel flag and the same budget, for a second thread. It takes
+  // over what this reader found out about the streams, so it is made on
+  // the thread that uses this one, while this one is not reading.
   std::unique_ptr<TVideoFile> SecondReader() const;
   // Starts the budget afresh: for a file kept open while the user picks one
   // frame after another, each pick being a look of its own.
@@ -123,11 +151,22 @@ public:
 private:
   struct TSource;
   struct TState;
-  TVideoFile(std::shared_ptr<TSource> Source);
+  TVideoFile(std::shared_ptr<TSource> Source, const TState* Like);
   std::unique_ptr<TState> FState;
+};
+
+// A rectangle of an image, in pixels.
+struct TImagePart {
+  int X = 0;
+  int Y = 0;
+  int Width = 0;
+  int Height = 0;
 };
 
 // Scales Image to Width x Height with an area-averaging filter.
 TRgbImage ScaleImage(const TRgbImage& Image, int Width, int Height);
+// The same for Part of Image, read in place. Throws EVideo when Part does
+// not lie within Image.
+TRgbImage ScaleImagePart(const TRgbImage& Image, const TImagePart& Part, int Width, int Height);
 
 } // namespace Quillmark

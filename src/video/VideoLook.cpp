@@ -20,7 +20,7 @@ constexpr int FlatRetries = 6;
 // Sample times spread evenly over the part after the intro, each in the
 // middle of its stretch so that the first and last frames (often black)
 // are avoided.
-std::vector<double> SampleTimes(double Duration, double IntroSeconds)
+std::vector<double> SampleTimes(double Duration, double IntroSeconds, int Count)
 {
   std::vector<double> Times;
   if (!(Duration > 0)) {
@@ -29,10 +29,15 @@ std::vector<double> SampleTimes(double Duration, double IntroSeconds)
   }
   const double Start = IntroSeconds < Duration ? IntroSeconds : 0;
   const double Length = Duration - Start;
-  for (int Index = 0; Index < DetectionSamples; ++Index) {
-    Times.push_back(Start + Length * (Index + 0.5) / DetectionSamples);
+  for (int Index = 0; Index < Count; ++Index) {
+    Times.push_back(Start + Length * (Index + 0.5) / Count);
   }
   return Times;
+}
+
+bool IsLargeFrame(int Width, int Height)
+{
+  return static_cast<long long>(Width) * Height > LargeFramePixels;
 }
 
 struct TSample {
@@ -46,9 +51,9 @@ void ReadSamples(TVideoFile& Video, const std::vector<double>& Times, std::size_
                  std::vector<TSample>& Samples)
 {
   for (std::size_t Index = Start; Index < Times.size(); Index += Step) {
-    TVideoFrame Frame;
+    TGrayFrame Frame;
     try {
-      Frame = Video.FrameAt(Times[Index], false, MaxAnalysisWidth, MaxAnalysisHeight);
+      Frame = Video.LumaAt(Times[Index], false, MaxAnalysisWidth, MaxAnalysisHeight);
     } catch (const EVideoCancelled&) {
       throw;
     } catch (const EVideoBudget&) {
@@ -56,7 +61,7 @@ void ReadSamples(TVideoFile& Video, const std::vector<double>& Times, std::size_
     } catch (const EVideo&) {
       continue; // a damaged stretch: the other samples still count
     }
-    Samples[Index] = {true, Frame.Seconds, CompareHalves(AnalysisImage(Frame.Image))};
+    Samples[Index] = {true, Frame.Seconds, CompareHalves(Frame.Image)};
   }
 }
 
@@ -86,6 +91,11 @@ bool IsStereoLayout(int LayoutIndex)
 
 } // namespace
 
+int DetectionSampleCount(int Width, int Height)
+{
+  return IsLargeFrame(Width, Height) ? LargeFrameSamples : DetectionSamples;
+}
+
 double StatedIntroSeconds(const TCatalogueValues& Values, char16_t Separator)
 {
   if (IsBlank(Values.Duration)) {
@@ -107,17 +117,26 @@ TVideoDescriptor EditorVideoDescriptor(const TRef<IWMMetadataEditor>& Editor)
   return File;
 }
 
-TLayoutGuess DetectLayout(TVideoFile& Video, double IntroSeconds)
+namespace {
+
+// Decoding is most of the work: a second reader of the same descriptor
+// takes every other sample at the same time. It is opened here, before
+// Video reads on, as it takes over what Video found out.
+void ReadSamplesOnTwoReaders(TVideoFile& Video, const std::vector<double>& Times,
+                             std::vector<TSample>& Samples)
 {
-  const std::vector<double> Times = SampleTimes(Video.Duration(), IntroSeconds);
-  std::vector<TSample> Samples(Times.size());
-  // Decoding is most of the work: a second reader of the same descriptor
-  // takes every other sample at the same time.
   std::exception_ptr HelperError;
+  std::unique_ptr<TVideoFile> Second;
+  try {
+    Second = Video.SecondReader();
+  } catch (...) {
+    HelperError = std::current_exception();
+  }
   std::thread Helper([&] {
     try {
-      const std::unique_ptr<TVideoFile> Second = Video.SecondReader();
-      ReadSamples(*Second, Times, 1, 2, Samples);
+      if (Second) {
+        ReadSamples(*Second, Times, 1, 2, Samples);
+      }
     } catch (...) {
       HelperError = std::current_exception();
     }
@@ -143,6 +162,22 @@ TLayoutGuess DetectLayout(TVideoFile& Video, double IntroSeconds)
       // The second reader did not open: its samples are read here.
       ReadSamples(Video, Times, 1, 2, Samples);
     }
+  }
+}
+
+} // namespace
+
+TLayoutGuess DetectLayout(TVideoFile& Video, double IntroSeconds)
+{
+  const std::vector<double> Times =
+      SampleTimes(Video.Duration(), IntroSeconds, DetectionSampleCount(Video.Width(), Video.Height()));
+  std::vector<TSample> Samples(Times.size());
+  // A second decoder of frames larger than 4K costs more in setting up its
+  // buffers and tables than its share of the samples saves.
+  if (IsLargeFrame(Video.Width(), Video.Height())) {
+    ReadSamples(Video, Times, 0, 1, Samples);
+  } else {
+    ReadSamplesOnTwoReaders(Video, Times, Samples);
   }
   return JudgeSamples(Samples, Video.DisplayAspect());
 }
@@ -221,9 +256,18 @@ TVideoPicture MakeVideoPicture(TVideoFile& Video, TPictureKind Kind, std::option
 TVideoPicture MakeVideoPicture(TVideoFile& Video, TPictureKind Kind, std::optional<double> Seconds,
                                const TFrameLayout& Layout, double IntroSeconds)
 {
-  const TVideoFrame Frame =
-      Seconds ? Video.FrameAt(*Seconds, true) : RepresentativeFrame(Video, IntroSeconds);
-  return {MakeFramePicture(Kind, Frame.Image, Video.DisplayAspect(), Layout), Frame.Seconds};
+  return MakeVideoPicture(PictureFrame(Video, Seconds, IntroSeconds), Kind, Video.DisplayAspect(), Layout);
+}
+
+TVideoFrame PictureFrame(TVideoFile& Video, std::optional<double> Seconds, double IntroSeconds)
+{
+  return Seconds ? Video.FrameAt(*Seconds, true) : RepresentativeFrame(Video, IntroSeconds);
+}
+
+TVideoPicture MakeVideoPicture(const TVideoFrame& Frame, TPictureKind Kind, double FrameAspect,
+                               const TFrameLayout& Layout)
+{
+  return {MakeFramePicture(Kind, Frame.Image, FrameAspect, Layout), Frame.Seconds};
 }
 
 TVideoPicture MakeVideoPicture(const std::string& Path, TPictureKind Kind, std::optional<double> Seconds,

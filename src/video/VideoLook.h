@@ -19,6 +19,15 @@ namespace Quillmark {
 
 // Frames sampled for detection.
 inline constexpr int DetectionSamples = 9;
+// Frames sampled from a video whose frames are larger than 4K UHD. Each
+// such frame costs several times a 4K one to decode, yet is shrunk to the
+// same size for the comparison and gives as many votes; the judge is less
+// sure of fewer votes, never more sure of a wrong answer.
+inline constexpr int LargeFrameSamples = 5;
+inline constexpr long long LargeFramePixels = 4096LL * 2304;
+
+// The number of frames sampled from a video of frames Width x Height.
+int DetectionSampleCount(int Width, int Height);
 
 // The 2D intro the values state, in seconds; 0 when none or unreadable.
 double StatedIntroSeconds(const TCatalogueValues& Values, char16_t Separator);
@@ -28,9 +37,9 @@ double StatedIntroSeconds(const TCatalogueValues& Values, char16_t Separator);
 // leads to by then. Throws EVideo when the editor holds none to give.
 TVideoDescriptor EditorVideoDescriptor(const TRef<IWMMetadataEditor>& Editor);
 
-// Detection on an open video, skipping IntroSeconds at its start. A second
-// reader of the same descriptor takes every other sample on a thread of its
-// own.
+// Detection on an open video, skipping IntroSeconds at its start. Up to
+// 4K, a second reader of the same descriptor takes every other sample on a
+// thread of its own.
 TLayoutGuess DetectLayout(TVideoFile& Video, double IntroSeconds);
 TLayoutGuess DetectLayout(const std::string& Path, double IntroSeconds,
                           const std::atomic<bool>* Cancel = nullptr);
@@ -63,6 +72,13 @@ TVideoPicture MakeVideoPicture(TVideoFile& Video, TPictureKind Kind, std::option
 // The same in a layout already known, after a 2D intro of IntroSeconds.
 TVideoPicture MakeVideoPicture(TVideoFile& Video, TPictureKind Kind, std::optional<double> Seconds,
                                const TFrameLayout& Layout, double IntroSeconds);
+// The frame a picture is made from: the one at Seconds, or the
+// representative frame when none is given.
+TVideoFrame PictureFrame(TVideoFile& Video, std::optional<double> Seconds, double IntroSeconds);
+// The picture of Kind from Frame, which is shown at FrameAspect: for
+// pictures of one frame that read it once.
+TVideoPicture MakeVideoPicture(const TVideoFrame& Frame, TPictureKind Kind, double FrameAspect,
+                               const TFrameLayout& Layout);
 TVideoPicture MakeVideoPicture(const std::string& Path, TPictureKind Kind, std::optional<double> Seconds,
                                const TCatalogueValues& Values, char16_t Separator,
                                const std::atomic<bool>* Cancel = nullptr);

@@ -16,11 +16,34 @@ namespace {
 
 constexpr char16_t Separator = u'.';
 
-void MakePicture(TPictureKind Kind, const std::string& Choice, TVideoFile& Video, const TFrameLayout& Layout,
-                 double IntroSeconds, TCatalogueValues& Values)
+// The frame pictures are made from, read once for the preview and the poster
+// when both are made from the same time: at 8K reading and converting it
+// costs more than making either picture.
+struct TPictureSource {
+  TVideoFile& Video;
+  TFrameLayout Layout;
+  double IntroSeconds = 0;
+  bool Read = false;
+  std::optional<double> ReadAt; // the time asked for; none: the representative frame
+  TVideoFrame Frame;
+
+  const TVideoFrame& FrameFor(std::optional<double> Seconds)
+  {
+    if (!Read || ReadAt != Seconds) {
+      Read = false;
+      Frame = PictureFrame(Video, Seconds, IntroSeconds);
+      Read = true;
+      ReadAt = Seconds;
+    }
+    return Frame;
+  }
+};
+
+void MakePicture(TPictureKind Kind, const std::string& Choice, TPictureSource& Source,
+                 TCatalogueValues& Values)
 {
-  const std::optional<double> Seconds = FrameSeconds(Choice);
-  TVideoPicture Made = MakeVideoPicture(Video, Kind, Seconds, Layout, IntroSeconds);
+  const TVideoFrame& Frame = Source.FrameFor(FrameSeconds(Choice));
+  TVideoPicture Made = MakeVideoPicture(Frame, Kind, Source.Video.DisplayAspect(), Source.Layout);
   (Kind == TPictureKind::Preview ? Values.Preview : Values.Poster) = std::move(Made.Picture);
   Values.Changed.Mark(Kind == TPictureKind::Preview ? TAttribute::StereoscopicPreview
                                                     : TAttribute::StereoDiscTitlePoster);
@@ -66,11 +89,12 @@ bool ApplyVideoChanges(const TVideoChangeOptions& Options, const std::string& Fi
       if (!Layout) {
         Layout = PictureLayout(Video, Changed, Intro);
       }
+      TPictureSource Source{Video, *Layout, Intro, false, std::nullopt, {}};
       if (Options.PreviewFromVideo) {
-        MakePicture(TPictureKind::Preview, *Options.PreviewFromVideo, Video, *Layout, Intro, Changed);
+        MakePicture(TPictureKind::Preview, *Options.PreviewFromVideo, Source, Changed);
       }
       if (Options.PosterFromVideo) {
-        MakePicture(TPictureKind::Poster, *Options.PosterFromVideo, Video, *Layout, Intro, Changed);
+        MakePicture(TPictureKind::Poster, *Options.PosterFromVideo, Source, Changed);
       }
     }
   } catch (const EVideo& Error) {
