@@ -31,22 +31,6 @@ struct TPathCase {
 
 enum class TFault { Io, DiskFull, Crash };
 
-// Saves Request through Fs; Crashed tells whether it stopped dead.
-HRESULT CommitThrough(TFaultFileSystem& Fs, TCommitRequest Request, bool& Crashed)
-{
-  Request.Fs = &Fs;
-  Crashed = false;
-  HRESULT Result = E_IO_FAILURE;
-  try {
-    Result = CommitHeader(Request);
-  } catch (const ESimulatedCrash&) {
-    Crashed = true;
-  }
-  Crashed = Crashed || Fs.Crashed();
-  Fs.CloseLeftovers();
-  return Result;
-}
-
 class CommitFaultTest : public ::testing::TestWithParam<TPathCase> {
 protected:
   void SetUp() override

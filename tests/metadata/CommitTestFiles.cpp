@@ -1,5 +1,6 @@
 #include "metadata/CommitTestFiles.h"
 
+#include "metadata/CommitFaultFileSystem.h"
 #include "metadata/asf/AsfGuids.h"
 
 #include <fcntl.h>
@@ -222,6 +223,21 @@ void TOpenVideo::Close()
     ::close(FFd);
     FFd = -1;
   }
+}
+
+Quillmark::HRESULT CommitThrough(TFaultFileSystem& Fs, Quillmark::Asf::TCommitRequest Request, bool& Crashed)
+{
+  Request.Fs = &Fs;
+  Crashed = false;
+  Quillmark::HRESULT Result = Quillmark::E_IO_FAILURE;
+  try {
+    Result = Quillmark::Asf::CommitHeader(Request);
+  } catch (const ESimulatedCrash&) {
+    Crashed = true;
+  }
+  Crashed = Crashed || Fs.Crashed();
+  Fs.CloseLeftovers();
+  return Result;
 }
 
 Quillmark::HRESULT Recover(const std::filesystem::path& Path, Quillmark::TSideFileReport* Report,

@@ -76,6 +76,12 @@ private:
   Quillmark::Asf::TSaveNames FNames;
 };
 
+class TFaultFileSystem;
+
+// Saves Request through Fs, which may fail or stop dead at a call; Crashed
+// tells whether it stopped dead. What a crash left open is closed.
+Quillmark::HRESULT CommitThrough(TFaultFileSystem& Fs, Quillmark::Asf::TCommitRequest Request, bool& Crashed);
+
 // Deals with what an interrupted save left, as the editor's open does,
 // through a descriptor of its own: read-write unless told otherwise.
 Quillmark::HRESULT Recover(const std::filesystem::path& Path, Quillmark::TSideFileReport* Report = nullptr,

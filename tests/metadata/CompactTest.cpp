@@ -25,17 +25,7 @@ HRESULT Compact(const std::filesystem::path& Video, const TSampleFile& Sample, T
   TOpenVideo Open(Video);
   TCommitRequest Request = Open.Request(MakeImage(2000), Sample.HeaderSize);
   Request.CompactPadding = CompactMargin;
-  Request.Fs = &Fs;
-  Crashed = false;
-  HRESULT Result = E_IO_FAILURE;
-  try {
-    Result = CommitHeader(Request);
-  } catch (const ESimulatedCrash&) {
-    Crashed = true;
-  }
-  Crashed = Crashed || Fs.Crashed();
-  Fs.CloseLeftovers();
-  return Result;
+  return CommitThrough(Fs, Request, Crashed);
 }
 
 TEST(CompactTest, GivesBackTheRoomAndAnyFaultLeavesTheOldOrTheCompactedFile)
