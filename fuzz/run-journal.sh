@@ -1,8 +1,8 @@
 #!/bin/sh
 # Fuzzes the journal reader for SECONDS (default 60): fuzz/run-journal.sh SECONDS
 # Builds into build-fuzz/ with clang-14 as fuzz/run.sh does, seeds with the
-# journals a save could leave, and exits non-zero on a crash. Crash inputs
-# are kept in build-fuzz/artifacts/.
+# journals a save could leave and the kept findings in fuzz/findings/journal,
+# and exits non-zero on a crash. Crash inputs are kept in build-fuzz/artifacts/.
 set -eu
 RUN_SECONDS="${1:-60}"
 cd "$(dirname "$0")/.."
@@ -17,6 +17,9 @@ SCRATCH=$(mktemp -d)
 trap 'rm -rf "$SCRATCH"' EXIT
 mkdir -p "$SCRATCH/corpus" "$BUILD_DIR/artifacts"
 "$BUILD_DIR/fuzz/make_journal_seeds" "$SCRATCH/corpus"
+if [ -d fuzz/findings/journal ]; then
+  find fuzz/findings/journal -maxdepth 1 -type f -exec cp {} "$SCRATCH/corpus/" \;
+fi
 
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}:abort_on_error=1"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}:halt_on_error=1"

@@ -4,7 +4,6 @@
 #include "metadata/PictureRules.h"
 #include "metadata/TextConversion.h"
 #include "tag/CatalogueFile.h"
-#include "tag/CatalogueJson.h"
 #include "tag/FileArguments.h"
 #include "tag/LayoutFromName.h"
 #include "tag/SetBatch.h"
@@ -12,13 +11,10 @@
 #include "tag/ShowCommand.h"
 #include "tag/ToolLines.h"
 #include "tag/ValueOptions.h"
+#include "tag/ValuesFile.h"
 #include "tag/VideoWork.h"
 
-#include "metadata/BoundedRead.h"
-#include "tag/BoundedJson.h"
-
 #include <algorithm>
-#include <cstring>
 #include <ostream>
 #include <sstream>
 
@@ -27,8 +23,6 @@ namespace Quillmark {
 namespace {
 
 constexpr int UsageError = 2;
-// Every text of one file's values at its longest is well under this.
-constexpr std::uint64_t MaxValuesFileBytes = 4 * 1024 * 1024;
 
 // What is changed in every file: the options resolved once for the batch.
 struct TChanges {
@@ -37,45 +31,6 @@ struct TChanges {
   std::shared_ptr<const TJpegImage> Preview;
   std::shared_ptr<const TJpegImage> Poster;
 };
-
-std::string ValuesFromJson(const std::vector<std::uint8_t>& Bytes, TCatalogueValues& Values)
-{
-  std::string Problem;
-  nlohmann::json Json = ParseBoundedJson(Bytes, Problem);
-  if (!Problem.empty()) {
-    return Problem;
-  }
-  // The array show --json prints is taken when it holds one file.
-  if (Json.is_array()) {
-    if (Json.size() != 1) {
-      return "holds " + std::to_string(Json.size()) + " files' values; expected one";
-    }
-    Json = Json[0];
-  }
-  return ApplyCatalogueJson(Json, Values);
-}
-
-std::string ReadValuesFile(const std::string& Path, TCatalogueValues& Values)
-{
-  std::vector<std::uint8_t> Bytes;
-  const TBoundedReadResult Read = ReadBoundedFile(Path, MaxValuesFileBytes, Bytes);
-  switch (Read.Status) {
-  case TBoundedRead::Ok:
-    break;
-  case TBoundedRead::CannotOpen:
-    return std::string("cannot be read") +
-           (Read.Error != 0 ? std::string(": ") + std::strerror(Read.Error) : "");
-  case TBoundedRead::NotRegular:
-    return "is not a regular file";
-  case TBoundedRead::TooLarge:
-    return "is larger than a values file can be";
-  }
-  try {
-    return ValuesFromJson(Bytes, Values);
-  } catch (const std::exception& Error) {
-    return std::string("cannot be used: ") + Error.what();
-  }
-}
 
 std::string LoadPicture(TPictureKind Kind, const std::string& Path, std::shared_ptr<const TJpegImage>& Image)
 {

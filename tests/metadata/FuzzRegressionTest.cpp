@@ -1,7 +1,9 @@
-// Inputs the fuzzer found to break the engine, kept under tests/data/fuzz/
-// with names that say what broke. Each must open or fail cleanly, and what
-// opens must render back to the same attributes.
+// Inputs the fuzzers found, kept under fuzz/findings/TARGET with names that
+// say what they found. Each passes its fuzz target's own checks again; the
+// header's must also open or fail cleanly, and what opens must render back
+// to the same attributes.
 #include "common/EditorProbe.h"
+#include "common/FuzzFindings.h"
 #include "common/TestFiles.h"
 #include "metadata/asf/HeaderVerify.h"
 #include "metadata/asf/Renderer.h"
@@ -15,22 +17,39 @@ using namespace Quillmark;
 
 TEST(FuzzRegression, FoundInputsOpenOrFailCleanly)
 {
-  std::filesystem::path Dir = std::filesystem::path(QUILLMARK_TEST_DATA_DIR) / "fuzz";
-  std::error_code Error;
-  if (!std::filesystem::is_directory(Dir, Error)) {
-    GTEST_SKIP() << "no fuzz findings kept";
-  }
-  for (const auto& Entry : std::filesystem::directory_iterator(Dir)) {
+  const std::vector<std::filesystem::path> Files = FuzzFindings("header");
+  ASSERT_FALSE(Files.empty()) << "no header findings kept";
+  for (const std::filesystem::path& File : Files) {
     Asf::TMetadataEditor Editor;
-    HRESULT Result = Editor.OpenMemory(ReadFileBytes(Entry.path()));
-    ASSERT_TRUE(Result == S_OK || Result == E_CORRUPT_HEADER) << Entry.path() << ": " << ResultName(Result);
+    HRESULT Result = Editor.OpenMemory(ReadFileBytes(File));
+    ASSERT_TRUE(Result == S_OK || Result == E_CORRUPT_HEADER) << File << ": " << ResultName(Result);
     if (Result == S_OK) {
       ListAll(Editor);
       EXPECT_EQ(Asf::VerifyWrittenHeader(Asf::RenderHeader(*Editor.Header()).Bytes, *Editor.Header()), S_OK)
-          << Entry.path();
+          << File;
     }
   }
 }
+
+struct TEngineTarget {
+  const char* Name;
+  TFuzzEntry Entry;
+};
+
+class FuzzRegressionTarget : public ::testing::TestWithParam<TEngineTarget> {};
+
+TEST_P(FuzzRegressionTarget, FindingsPassTheTargetsChecks)
+{
+  ReplayFuzzFindings(GetParam().Name, GetParam().Entry);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engine, FuzzRegressionTarget,
+                         ::testing::Values(TEngineTarget{"header", FuzzHeaderInput},
+                                           TEngineTarget{"journal", FuzzJournalInput},
+                                           TEngineTarget{"jpeg", FuzzJpegInput}),
+                         [](const ::testing::TestParamInfo<TEngineTarget>& Info) {
+                           return std::string(Info.param.Name);
+                         });
 
 } // namespace
 } // namespace QuillmarkTest
