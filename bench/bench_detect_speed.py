@@ -35,11 +35,11 @@ VIDEOS = {
         ["-c:v", "wmv2", "-b:v", "8M"], ["--layout", "SideBySideLF", "--half-width"]),
     "ou-lt-full-8k-wmv2.wmv": (
         scenes.stereo("speed-8k", "OverUnderLT", w=7680, h=2160, seed=63),
-        ["-c:v", "wmv2", "-b:v", "60M"], ["--layout", "OverUnderLT"]),
+        ["-c:v", "wmv2", "-b:v", "60M"], ["--layout", "OverUnderLT", "--half-height"]),
     "ou-lt-full-8k-h264.wmv": (
         scenes.stereo("speed-8k", "OverUnderLT", w=7680, h=2160, seed=63),
         ["-c:v", "libx264", "-preset", "veryfast", "-crf", "23", "-pix_fmt", "yuv420p"],
-        ["--layout", "OverUnderLT"]),
+        ["--layout", "OverUnderLT", "--half-height"]),
 }
 
 # Limits in seconds: detection per file, and the pictures of an 8K frame.

@@ -14,6 +14,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavformat/avio.h>
+#include <libavutil/dict.h>
 #include <libavutil/frame.h>
 #include <libavutil/log.h>
 #include <libswscale/swscale.h>
@@ -461,7 +462,18 @@ void TVideoFile::TState::OpenStream()
 {
   AVFormatContext* Context = Format.get();
   StatePixelFormats(*Context);
-  if (avformat_find_stream_info(Context, nullptr) < 0) {
+  // A frame decoded to learn the parameters is thrown away: it is decoded
+  // in one thread (as by default) and without the loop filter.
+  std::vector<AVDictionary*> Options(Context->nb_streams, nullptr);
+  for (AVDictionary*& StreamOptions : Options) {
+    av_dict_set(&StreamOptions, "threads", "1", 0);
+    av_dict_set(&StreamOptions, "skip_loop_filter", "all", 0);
+  }
+  const int Found = avformat_find_stream_info(Context, Options.data());
+  for (AVDictionary*& StreamOptions : Options) {
+    av_dict_free(&StreamOptions);
+  }
+  if (Found < 0) {
     CheckStop();
     throw EVideo("The file's streams cannot be read");
   }
