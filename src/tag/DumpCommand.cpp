@@ -7,6 +7,7 @@
 #include "tag/CatalogueFile.h"
 #include "tag/FileArguments.h"
 #include "tag/JsonFileNames.h"
+#include "tag/ReadAhead.h"
 
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -64,8 +65,10 @@ int RunDump(const TDumpOptions& Options, std::ostream& Out, std::ostream& Err)
   if (Options.Json) {
     Files.emplace(Out);
   }
+  TReadAhead Ahead(Paths);
   for (std::size_t Position = 0; Position < Paths.size(); ++Position) {
     const std::string& File = Paths[Position];
+    Ahead.Reached(Position);
     std::vector<TListedAttribute> Attributes;
     std::string SideFile;
     TFailureReason Reason;

@@ -6,6 +6,7 @@
 #include "tag/CatalogueFile.h"
 #include "tag/FileArguments.h"
 #include "tag/LayoutFromName.h"
+#include "tag/ReadAhead.h"
 #include "tag/SetBatch.h"
 #include "tag/SetReport.h"
 #include "tag/ShowCommand.h"
@@ -370,7 +371,9 @@ int RunSet(const TSetOptions& Options, std::ostream& Out, std::ostream& Err)
   TSetBatch Batch(Files.size(), Options.ShowProgress && !Options.DryRun, Err);
   Batch.SetVerbose(Options.Verbosity == TVerbosity::Verbose);
   Batch.ReportTo(Report);
+  TReadAhead Ahead(Files);
   for (std::size_t Position = 0; Position < Files.size(); ++Position) {
+    Ahead.Reached(Position);
     if (!Options.DryRun && !Batch.MakeRoom(Files[Position])) {
       Status = 1;
     }

@@ -7,6 +7,7 @@
 #include "tag/CatalogueJson.h"
 #include "tag/FileArguments.h"
 #include "tag/JsonFileNames.h"
+#include "tag/ReadAhead.h"
 
 #include <optional>
 #include <ostream>
@@ -86,8 +87,10 @@ int RunShow(const TShowOptions& Options, std::ostream& Out, std::ostream& Err)
   if (Options.Json) {
     Files.emplace(Out);
   }
+  TReadAhead Ahead(Paths);
   for (std::size_t Position = 0; Position < Paths.size(); ++Position) {
     const std::string& File = Paths[Position];
+    Ahead.Reached(Position);
     TOpenedCatalogue Opened;
     const std::string Message = OpenCatalogue(File, TOpenAccess::Read, Opened);
     if (!Opened.SideFile.empty() && Options.Verbosity != TVerbosity::Quiet) {

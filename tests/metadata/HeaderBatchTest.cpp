@@ -9,8 +9,10 @@
 #include <gtest/gtest.h>
 #include <linux/magic.h>
 #include <memory>
+#include <sys/stat.h>
 #include <sys/statfs.h>
 #include <tuple>
+#include <unistd.h>
 
 namespace QuillmarkTest {
 
@@ -272,6 +274,37 @@ TEST_F(HeaderBatchTest, AHundredSavesByANewFileShareTwoSyncs)
     EXPECT_EQ(Fs.CallsOf(TFsCall::SyncFs), 2);
     EXPECT_EQ(Fs.BytesCloned() > 0, CloneBlock != 0);
     EXPECT_TRUE(NoSideFiles());
+  }
+}
+
+// A new file, cloned or copied, belongs to its video's owner and group,
+// not to whoever saves it.
+TEST_F(HeaderBatchTest, ANewFileKeepsItsVideosOwner)
+{
+  if (geteuid() != 0) {
+    GTEST_SKIP() << "only the superuser gives files away";
+  }
+  for (std::uint64_t CloneBlock : {0, 4096}) {
+    SCOPED_TRACE(CloneBlock != 0 ? "clone" : "copy");
+    constexpr int Count = 2;
+    FGrow = true;
+    FNoInsert = true;
+    FCloneBlock = CloneBlock;
+    Restore(Count);
+    for (int Index = 0; Index < Count; ++Index) {
+      ASSERT_EQ(chown(Video(Index).c_str(), 65534, 65534), 0);
+    }
+    TFaultFileSystem Fs;
+    bool Crashed = false;
+    const std::vector<HRESULT> Results = Run(Fs, Count, Crashed);
+    for (int Index = 0; Index < Count; ++Index) {
+      ASSERT_EQ(Results[static_cast<std::size_t>(Index)], S_OK);
+      struct stat Info {};
+      ASSERT_EQ(stat(Video(Index).c_str(), &Info), 0);
+      EXPECT_EQ(Info.st_uid, 65534U);
+      EXPECT_EQ(Info.st_gid, 65534U);
+    }
+    EXPECT_EQ(Fs.BytesCloned() > 0, CloneBlock != 0);
   }
 }
 

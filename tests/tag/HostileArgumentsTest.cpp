@@ -3,6 +3,7 @@
 #include "common/AsfBuilder.h"
 #include "common/TestFiles.h"
 #include "tag/JsonFileNames.h"
+#include "tag/ReadAhead.h"
 #include "tag/ToolRun.h"
 
 #include <filesystem>
@@ -170,6 +171,27 @@ TEST_F(HostileArguments, PicturesThatAreNoRegularFilesAreRefusedWithTheirMessage
     EXPECT_EQ(Preview.Status, 2);
     EXPECT_NE(Preview.Err.find("cannot be used as preview!"), std::string::npos);
   }
+}
+
+// Reading ahead of a command passes over what is no regular file (a FIFO
+// without a writer, a device, a folder, a missing name) without waiting on
+// it, and stops with the command wherever it is.
+TEST_F(HostileArguments, ReadingAheadPassesOverWhatIsNoRegularFile)
+{
+  const std::string Fifo = FDir.File("pipe.wmv").string();
+  ASSERT_EQ(mkfifo(Fifo.c_str(), 0600), 0);
+  const std::string Zero = FDir.File("zero.wmv").string();
+  std::filesystem::create_symlink("/dev/zero", Zero);
+  const std::vector<std::string> Files = {
+      MakeFile("a.wmv"), Fifo, Zero, FDir.File("missing.wmv").string(), FDir.Path().string(),
+      MakeFile("b.wmv")};
+  for (std::size_t Stop = 0; Stop < Files.size(); ++Stop) {
+    Quillmark::TReadAhead Ahead(Files);
+    Ahead.Reached(Stop);
+  }
+  TRun Show = RunTool({"show", "--json", Files.front(), Fifo, Files.back()});
+  EXPECT_EQ(Show.Status, 1);
+  EXPECT_EQ(nlohmann::json::parse(Show.Out).size(), 3U);
 }
 
 TEST_F(HostileArguments, FailuresNameTheirCause)

@@ -114,6 +114,9 @@ HRESULT WriteClone(TCommitContext& Context, TScopedFd& Copy, std::vector<std::ui
   if (HRESULT Result = OpenReplacement(Context, Copy); Result != S_OK) {
     return Result;
   }
+  if (HRESULT Result = KeepOwner(Context, Copy.Get()); Result != S_OK) {
+    return DropReplacement(Context, Copy, Result);
+  }
   bool Unsupported = false;
   if (int Error = CloneBody(Context, Copy.Get(), Plan, Unsupported); Error != 0) {
     return DropReplacement(Context, Copy, Error == ENODATA ? E_FILE_CHANGED : ErrnoResult(Error));

@@ -25,15 +25,6 @@ HRESULT CheckSpace(IFileSystem& Fs, int Fd, std::uint64_t Length)
   return Free < Length + Slack ? E_DISK_FULL : S_OK;
 }
 
-// The owner and group come first, before a byte is copied: a saver who may
-// not give them (a group member saving another's file) must not hand the
-// file to himself, and learns so at once rather than after gigabytes.
-HRESULT KeepOwner(const TCommitContext& Context, int To)
-{
-  int Error = Context.Fs.FChown(To, Context.Info.st_uid, Context.Info.st_gid);
-  return Error == 0 ? S_OK : Error == EPERM ? E_OWNER_NOT_KEPT : ErrnoResult(Error);
-}
-
 HRESULT FillCopy(TCommitContext& Context, int To, const std::vector<std::uint8_t>& Header)
 {
   IFileSystem& Fs = Context.Fs;
@@ -55,6 +46,15 @@ HRESULT FillCopy(TCommitContext& Context, int To, const std::vector<std::uint8_t
 }
 
 } // namespace
+
+// The owner and group come first, before a byte is copied: a saver who may
+// not give them (a group member saving another's file) must not hand the
+// file to himself, and learns so at once rather than after gigabytes.
+HRESULT KeepOwner(const TCommitContext& Context, int To)
+{
+  int Error = Context.Fs.FChown(To, Context.Info.st_uid, Context.Info.st_gid);
+  return Error == 0 ? S_OK : Error == EPERM ? E_OWNER_NOT_KEPT : ErrnoResult(Error);
+}
 
 HRESULT OpenReplacement(TCommitContext& Context, TScopedFd& Copy)
 {

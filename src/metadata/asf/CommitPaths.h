@@ -111,6 +111,9 @@ HRESULT OpenReplacement(TCommitContext& Context, TScopedFd& Copy);
 HRESULT FinishReplacement(TCommitContext& Context, TScopedFd& Copy, const std::vector<std::uint8_t>& Header);
 HRESULT PlaceReplacement(TCommitContext& Context, TScopedFd& Copy, const std::vector<std::uint8_t>& Header);
 HRESULT DropReplacement(TCommitContext& Context, TScopedFd& Copy, HRESULT Failure);
+// Gives the new file the video's owner and group (E_OWNER_NOT_KEPT when
+// the saver may not), first, before any of its bytes.
+HRESULT KeepOwner(const TCommitContext& Context, int To);
 // Gives the new file the video's extended attributes and mode; on failure
 // drops it.
 HRESULT CopyAttributes(TCommitContext& Context, TScopedFd& Copy);
