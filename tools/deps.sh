@@ -3,7 +3,9 @@
 #   tools/deps.sh run     build and run the editor and quillmark-tag
 #   tools/deps.sh test    ... and run every test (run.sh asks for run, test.sh for test)
 #   tools/deps.sh ci      ... and the style checks and the fuzzing compiler
-#   tools/deps.sh bench   ... and the benchmark library and tools
+#   tools/deps.sh bench   ... and the benchmark library and tools, and the
+#                         readers and file systems the bench/ and tools/
+#                         comparisons use
 # Several groups may be named. As root it runs apt-get; as another user it
 # prints the one command to run and stops.
 set -e
@@ -17,7 +19,7 @@ TEST="$RUN libgtest-dev libgmock-dev libjpeg-turbo-progs python3-mutagen imagema
   gstreamer1.0-tools gstreamer1.0-plugins-ugly gstreamer1.0-plugins-base
   gstreamer1.0-plugins-base-apps strace x11-xserver-utils"
 CI="$TEST clang-14 libclang-rt-14-dev clang-format-14 clang-tidy-14"
-BENCH="$RUN libbenchmark-dev hyperfine btrfs-progs"
+BENCH="$RUN libbenchmark-dev hyperfine vlc-bin vlc-plugin-base btrfs-progs"
 
 PACKAGES=""
 [ $# -eq 0 ] && set -- run

@@ -15,7 +15,7 @@ namespace {
 
 struct TCompacted {
   std::uint64_t Freed = 0;
-  std::string Way; // how the header was written; empty when it was not
+  std::string Way; // how the header was (or would be) written; empty when it was not
 };
 
 // Opens the file (a dry run shares it with other readers and never acts on
@@ -42,9 +42,8 @@ std::string CompactFile(const std::string& File, bool Listed, const TCompactOpti
   }
   const auto* Ours = dynamic_cast<const Asf::TMetadataEditor*>(Editor.get());
   Asf::TCompactPlan Plan;
-  Asf::TSaveWay Way = Asf::TSaveWay::Copy;
   if (Result == S_OK && Ours != nullptr) {
-    Result = Options.DryRun ? Asf::PlanCompact(*Ours, Plan) : Asf::CompactHeader(*Ours, Plan, nullptr, &Way);
+    Result = Options.DryRun ? Asf::PlanCompact(*Ours, Plan) : Asf::CompactHeader(*Ours, Plan);
   }
   const TFailureReason Reason = Result != S_OK ? LastFailureOf(Editor, Result) : TFailureReason{};
   Editor->Close();
@@ -55,7 +54,7 @@ std::string CompactFile(const std::string& File, bool Listed, const TCompactOpti
     return Options.DryRun ? CauseText(Known, "could not be read") : NotSavedText(Known);
   }
   Done.Freed = Plan.Freed();
-  Done.Way = !Options.DryRun && Done.Freed > 0 ? Asf::SaveWayName(Way) : "";
+  Done.Way = Done.Freed > 0 ? Asf::SaveWayName(Plan.Way()) : "";
   return {};
 }
 
@@ -66,7 +65,8 @@ std::string Outcome(const TCompactOptions& Options, const TCompacted& Done)
   }
   std::string Text =
       (Options.DryRun ? "would give back " : "gave back ") + std::to_string(Done.Freed) + " bytes";
-  if (Options.Verbosity == TVerbosity::Verbose && !Done.Way.empty()) {
+  // A dry run always says which way, since that is what it is asked.
+  if ((Options.DryRun || Options.Verbosity == TVerbosity::Verbose) && !Done.Way.empty()) {
     Text += " (" + Done.Way + ")";
   }
   return Text;
@@ -94,9 +94,7 @@ int RunCompact(const TCompactOptions& Options, std::ostream& Out, std::ostream& 
       Status = 1;
     } else {
       Json[Options.DryRun ? "wouldFree" : "freed"] = Done.Freed;
-      if (!Options.DryRun) {
-        Json["way"] = Done.Way.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(Done.Way);
-      }
+      Json["way"] = Done.Way.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(Done.Way);
       if (!Options.Json && (Options.Verbosity != TVerbosity::Quiet || Options.DryRun)) {
         Out << File << ": " << Outcome(Options, Done) << '\n';
       }

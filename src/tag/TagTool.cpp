@@ -268,7 +268,7 @@ void BuildApp(CLI::App& App, TCommands& Commands)
   CLI::Option* Verbose = App.add_flag(
       "-v,--verbose", Commands.Verbose,
       "Say of each file saved how it was written (in place, Header Extension padding, inserted room, "
-      "clone, copy) and which copies of its texts were kept in step");
+      "clone, copy, collapsed room) and which copies of its texts were kept in step");
   Quiet->excludes(Verbose);
   AddDump(App, Commands);
   AddShow(App, Commands);

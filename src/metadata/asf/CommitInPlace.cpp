@@ -12,10 +12,6 @@
 
 namespace Quillmark::Asf {
 
-namespace {
-
-// The journal keeps the old bytes that the save overwrites: the first
-// Length bytes of the old header.
 TJournal MakeJournal(const TCommitContext& Context, std::size_t Length)
 {
   TJournal Journal;
@@ -25,6 +21,8 @@ TJournal MakeJournal(const TCommitContext& Context, std::size_t Length)
   Journal.OldHeader.assign(Context.OldHeader.begin(), Context.OldHeader.begin() + static_cast<long>(Length));
   return Journal;
 }
+
+namespace {
 
 // How many leading bytes of the old header a new one of the same size
 // changes: Head, then zeros to the old header's end. Past the last change
@@ -73,16 +71,6 @@ std::size_t ChangedSector(const TJournal& Journal, std::size_t Changed)
   return First < Changed && (Changed - 1) / JournalSectorSize == First / JournalSectorSize ? Start : Changed;
 }
 
-// The save failed after the journal was written: put the old header back.
-// If even that fails the journal stays, and the next open rolls back.
-HRESULT Abandon(TCommitContext& Context, const TJournal& Journal, HRESULT Failure)
-{
-  if (RollBack(Context.Fs, Context.Request.Fd, Journal) == 0) {
-    RemoveJournal(Context.Fs, Context.Names.Journal);
-  }
-  return Failure;
-}
-
 // Writes Header but the gap; an empty gap writes it whole.
 int WriteHeader(IFileSystem& Fs, int Fd, const std::vector<std::uint8_t>& Header, THeaderGap Gap)
 {
@@ -110,10 +98,10 @@ HRESULT WriteChecked(TCommitContext& Context, const TJournal& Journal,
   return S_OK;
 }
 
-// Writes, checks and syncs the new header with the journal already in
-// place; removing the journal is the moment the save takes effect.
+} // namespace
+
 HRESULT OverwriteHeader(TCommitContext& Context, const TJournal& Journal,
-                        const std::vector<std::uint8_t>& Header, THeaderGap Gap = {})
+                        const std::vector<std::uint8_t>& Header, THeaderGap Gap)
 {
   if (HRESULT Result = WriteChecked(Context, Journal, Header, Gap); Result != S_OK) {
     return Result;
@@ -122,20 +110,16 @@ HRESULT OverwriteHeader(TCommitContext& Context, const TJournal& Journal,
     return Abandon(Context, Journal, ErrnoResult(Error));
   }
   // Synced, an overwrite has taken effect: a journal that outlives a crash
-  // finds its new bytes in the file and is dropped. Inserted room is only
-  // ours once the journal's removal is on disk.
-  bool Inserted = Journal.Kind == TJournalKind::InsertRange;
-  if (int Error = RemoveJournal(Context.Fs, Context.Names.Journal, Inserted); Error != 0) {
+  // finds its new bytes in the file and is dropped. Room inserted or
+  // collapsed is only ours once the journal's removal is on disk.
+  bool Moved = Journal.Kind != TJournalKind::Overwrite;
+  if (int Error = RemoveJournal(Context.Fs, Context.Names.Journal, Moved); Error != 0) {
     return Abandon(Context, Journal, ErrnoResult(Error));
   }
   return S_OK;
 }
 
-bool InsertsRanges(const struct statfs& Info)
-{
-  const auto Type = static_cast<unsigned long>(Info.f_type);
-  return Type == EXT4_SUPER_MAGIC || Type == XFS_SUPER_MAGIC;
-}
+namespace {
 
 struct TInsertPlan {
   std::uint64_t Offset = 0;
@@ -147,7 +131,7 @@ struct TInsertPlan {
 bool PlanInsert(const TCommitContext& Context, TInsertPlan& Plan)
 {
   struct statfs FsInfo {};
-  if (Context.Fs.FStatFs(Context.Request.Fd, FsInfo) != 0 || FsInfo.f_bsize <= 0 || !InsertsRanges(FsInfo)) {
+  if (Context.Fs.FStatFs(Context.Request.Fd, FsInfo) != 0 || FsInfo.f_bsize <= 0 || !MovesRanges(FsInfo)) {
     return false;
   }
   auto Block = static_cast<std::uint64_t>(FsInfo.f_bsize);
@@ -158,12 +142,13 @@ bool PlanInsert(const TCommitContext& Context, TInsertPlan& Plan)
   return true;
 }
 
-// Inserts the room; false when it is not there afterwards. A failed insert
-// that still changed the size is rolled back through the journal.
-bool InsertRoom(TCommitContext& Context, const TJournal& Journal, HRESULT& Result)
+} // namespace
+
+bool MoveRoom(TCommitContext& Context, const TJournal& Journal, HRESULT& Result)
 {
   int Fd = Context.Request.Fd;
-  int Error = Context.Fs.FAllocate(Fd, FALLOC_FL_INSERT_RANGE, static_cast<off_t>(Journal.InsertOffset),
+  int Mode = Journal.Kind == TJournalKind::InsertRange ? FALLOC_FL_INSERT_RANGE : FALLOC_FL_COLLAPSE_RANGE;
+  int Error = Context.Fs.FAllocate(Fd, Mode, static_cast<off_t>(Journal.InsertOffset),
                                    static_cast<off_t>(Journal.InsertLength));
   if (Error == 0) {
     return true;
@@ -180,6 +165,8 @@ bool InsertRoom(TCommitContext& Context, const TJournal& Journal, HRESULT& Resul
   }
   return false;
 }
+
+namespace {
 
 // The inserted range is a hole. Allocated as unwritten extents it reads as
 // zeros and later saves can write into it without finding the disk full, so
@@ -199,6 +186,20 @@ THeaderGap AllocateInsertedRoom(TCommitContext& Context, const TJournal& Journal
 }
 
 } // namespace
+
+HRESULT Abandon(TCommitContext& Context, const TJournal& Journal, HRESULT Failure)
+{
+  if (RollBack(Context.Fs, Context.Request.Fd, Journal) == 0) {
+    RemoveJournal(Context.Fs, Context.Names.Journal);
+  }
+  return Failure;
+}
+
+bool MovesRanges(const struct statfs& Info)
+{
+  const auto Type = static_cast<unsigned long>(Info.f_type);
+  return Type == EXT4_SUPER_MAGIC || Type == XFS_SUPER_MAGIC;
+}
 
 HRESULT PlanInPlace(TCommitContext& Context, TInPlacePlan& Plan)
 {
@@ -295,7 +296,7 @@ HRESULT PlanInsertSave(TCommitContext& Context, TInPlacePlan& Plan, bool& Possib
 HRESULT WriteInsertedHeader(TCommitContext& Context, const TInPlacePlan& Plan, bool& Refused)
 {
   HRESULT Result = S_OK;
-  Refused = !InsertRoom(Context, Plan.Journal, Result);
+  Refused = !MoveRoom(Context, Plan.Journal, Result);
   if (Refused) {
     return Result;
   }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <sys/statfs.h>
 #include <vector>
 
 namespace Quillmark::Asf {
@@ -88,6 +89,46 @@ HRESULT CommitByInsert(TCommitContext& Context, bool& Settled);
 HRESULT PlanInsertSave(TCommitContext& Context, TInPlacePlan& Plan, bool& Possible);
 HRESULT WriteInsertedHeader(TCommitContext& Context, const TInPlacePlan& Plan, bool& Refused);
 
+// A journal of the video as the save found it, keeping the first Length
+// bytes of the old header.
+TJournal MakeJournal(const TCommitContext& Context, std::size_t Length);
+
+// Moves the room the journal records (kind InsertRange or CollapseRange)
+// with the journal on disk; false when it did not move. A failed call that
+// still changed the size is rolled back through the journal (Result then
+// says why); after a clean refusal the journal is removed and Result stays
+// S_OK unless the save must end there (a full disk, a journal that would
+// not go).
+bool MoveRoom(TCommitContext& Context, const TJournal& Journal, HRESULT& Result);
+
+// Whether the file system inserts and collapses ranges of a file
+// (fallocate's FALLOC_FL_INSERT_RANGE and FALLOC_FL_COLLAPSE_RANGE): ext4
+// and XFS.
+bool MovesRanges(const struct statfs& Info);
+
+// The save failed after the journal was written: puts the old header back
+// and removes the journal; if even that fails the journal stays, and the
+// next open rolls back. Returns Failure.
+HRESULT Abandon(TCommitContext& Context, const TJournal& Journal, HRESULT Failure);
+
+// A compacting save in place (kind CollapseRange; see HeaderCommit.h).
+// Settled is false when the way is not open: not a file system that
+// collapses ranges, no whole block of zeros to take out, or a clean refusal
+// of the collapse; the video and the folder are then as they were, and the
+// caller copies.
+HRESULT CommitByCollapse(TCommitContext& Context, bool& Settled);
+
+// What CommitByCollapse would take out: Possible is false when it would
+// not, with nothing journaled or written.
+struct TCollapsePlan {
+  std::uint64_t Offset = 0;
+  std::uint64_t Length = 0;
+  std::uint64_t OldEnd = 0;         // the old header's last byte that is not zero, plus one
+  std::vector<std::uint8_t> Header; // the whole new header
+  std::size_t Objects = 0;          // its bytes up to its Padding Object's size field
+};
+HRESULT PlanCollapse(TCommitContext& Context, TCollapsePlan& Plan, bool& Possible);
+
 // Settled is false when the file system cannot clone ranges (or there is
 // nothing to clone); no side file is left then, and the caller copies.
 HRESULT CommitByClone(TCommitContext& Context, bool& Settled);
@@ -126,6 +167,12 @@ struct THeaderGap {
   std::uint64_t To = 0;
   bool Empty() const { return From >= To; }
 };
+
+// Writes, checks and syncs Header but the gap (empty: all of it) with the
+// journal already in place; removing the journal is the moment the save
+// takes effect. On failure the old header goes back.
+HRESULT OverwriteHeader(TCommitContext& Context, const TJournal& Journal,
+                        const std::vector<std::uint8_t>& Header, THeaderGap Gap = {});
 
 // Reads Header back from offset 0 of Fd, then the Data Object's head where
 // the header's size field says it ends, checks they are what was written,

@@ -137,7 +137,9 @@ HRESULT Commit(TCommitContext& Context)
   }
   if (Context.Request.CompactPadding) {
     Context.Compacted = WithoutExtensionPadding(Context.Request.NewHeader);
-    return CommitByCopy(Context);
+    bool Settled = false;
+    HRESULT Result = Context.Request.AllowCollapseRange ? CommitByCollapse(Context, Settled) : S_OK;
+    return Settled ? Result : CommitByCopy(Context);
   }
   // The padding inside the Header Extension is room too; a header that
   // must grow anyway grows by less without it.
@@ -221,6 +223,8 @@ const char* SaveWayName(TSaveWay Way)
     return "clone";
   case TSaveWay::Copy:
     return "copy";
+  case TSaveWay::Collapse:
+    return "collapsed room";
   }
   return "?";
 }

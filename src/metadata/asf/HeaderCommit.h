@@ -31,6 +31,17 @@
 //   checked, given the video's mode, owner (where permitted) and extended
 //   attributes, and renamed over the video.
 //
+// A compacting save (TCommitRequest::CompactPadding) makes the header
+// shorter, which moves the video:
+// - By collapsing a range, where the file system can take whole blocks out
+//   of a file (ext4, XFS) and the old header's room holds some: the journal
+//   records the old header up to its last byte that is not zero and the
+//   range, fallocate(FALLOC_FL_COLLAPSE_RANGE) takes out the whole blocks
+//   of zeros after both headers' objects, and the new header, the rest of
+//   the room its padding, is written over the front. A rollback inserts
+//   the range again (it held zeros) and writes the old bytes back.
+// - Elsewhere, or when the file system refuses, by copying.
+//
 // A growing save leaves padding for the next ones (PaddingPolicy.h), more
 // of it when only a copy could grow the header. A header shorter than the
 // old by 1 to 23 bytes cannot be padded to fit, so it is saved as a growing
@@ -92,8 +103,9 @@
 namespace Quillmark::Asf {
 
 // How a save was written. ExtensionPadding is a save in place that fits
-// only once the padding inside the Header Extension is taken out.
-enum class TSaveWay { InPlace, ExtensionPadding, Insert, Clone, Copy };
+// only once the padding inside the Header Extension is taken out; Collapse
+// a compacting save in place.
+enum class TSaveWay { InPlace, ExtensionPadding, Insert, Clone, Copy, Collapse };
 const char* SaveWayName(TSaveWay Way);
 
 // What the file was when the editor opened it.
@@ -122,12 +134,14 @@ struct TCommitRequest {
   // The engine's check of the whole header as read back from disk, padding
   // included; may be empty.
   std::function<HRESULT(const std::vector<std::uint8_t>& WrittenHeader)> Verify;
-  bool AllowInsertRange = true; // false: a growing save never inserts room
-  bool AllowClone = true;       // false: a growing save never shares blocks
-  TSaveWay* Way = nullptr;      // when set, receives how a successful save was written
+  bool AllowInsertRange = true;   // false: a growing save never inserts room
+  bool AllowClone = true;         // false: a growing save never shares blocks
+  bool AllowCollapseRange = true; // false: a compacting save always copies
+  TSaveWay* Way = nullptr;        // when set, receives how a successful save was written
   // A compacting save (HeaderCompact.h): the header is written with only
-  // this much padding (0, or at least 24), by a copy even when it would fit
-  // in place, since a shorter header moves the video. None: an ordinary save.
+  // this much padding (0, or at least 24), by collapsing a range (keeping
+  // less than a block more padding) or by a copy, since a shorter header
+  // moves the video. None: an ordinary save.
   std::optional<std::uint64_t> CompactPadding;
   IFileSystem* Fs = nullptr; // nullptr: the real file system
 };
@@ -143,6 +157,10 @@ struct TCommitRequest {
 // E_SIDE_FILE_FOUND when something is at a journal's name, and
 // E_OWNER_NOT_KEPT as above.
 HRESULT CommitHeader(const TCommitRequest& Request);
+
+// How many bytes a compacting save of Request would give back by
+// collapsing a range: 0 where it would copy. Reads the file, never writes.
+HRESULT CollapsibleRoom(const TCommitRequest& Request, std::uint64_t& Length);
 
 struct TRecoveryRequest {
   std::string Path;      // the path as opened

@@ -15,31 +15,45 @@ std::uint64_t CompactedSize(const THeaderImage& Image)
   return (Without ? *Without : Image).Bytes.size() + CompactMargin;
 }
 
+// The request of a compacting save of the editor's file, and its plan; the
+// collapse is looked for only when compacting is worth it.
+HRESULT PlanRequest(const TMetadataEditor& Editor, IFileSystem* Fs, TCommitRequest& Request,
+                    TCompactPlan& Plan)
+{
+  Request = Editor.CommitRequest();
+  Request.CompactPadding = CompactMargin;
+  Request.Fs = Fs;
+  Plan.OldSize = Request.OldHeaderSize;
+  Plan.NewSize = CompactedSize(Request.NewHeader);
+  Plan.Collapsed = 0;
+  return Plan.Worth() ? CollapsibleRoom(Request, Plan.Collapsed) : S_OK;
+}
+
 } // namespace
 
 HRESULT PlanCompact(const TMetadataEditor& Editor, TCompactPlan& Plan)
 {
   return Guarded([&] {
-    const TCommitRequest Request = Editor.CommitRequest();
-    Plan.OldSize = Request.OldHeaderSize;
-    Plan.NewSize = CompactedSize(Request.NewHeader);
-    return S_OK;
+    TCommitRequest Request;
+    return PlanRequest(Editor, nullptr, Request, Plan);
   });
 }
 
-HRESULT CompactHeader(const TMetadataEditor& Editor, TCompactPlan& Plan, IFileSystem* Fs, TSaveWay* Way)
+HRESULT CompactHeader(const TMetadataEditor& Editor, TCompactPlan& Plan, IFileSystem* Fs)
 {
   return Guarded([&] {
-    TCommitRequest Request = Editor.CommitRequest();
-    Plan.OldSize = Request.OldHeaderSize;
-    Plan.NewSize = CompactedSize(Request.NewHeader);
-    if (Plan.Freed() == 0) {
-      return S_OK;
+    TCommitRequest Request;
+    if (HRESULT Result = PlanRequest(Editor, Fs, Request, Plan); Result != S_OK || Plan.Freed() == 0) {
+      return Result;
     }
-    Request.CompactPadding = CompactMargin;
-    Request.Fs = Fs;
-    Request.Way = Way;
-    return CommitHeader(Request);
+    TSaveWay Way = Plan.Way();
+    Request.Way = &Way;
+    // The file system may still refuse the collapse; the copy then gives back all of the room.
+    const HRESULT Result = CommitHeader(Request);
+    if (Way != TSaveWay::Collapse) {
+      Plan.Collapsed = 0;
+    }
+    return Result;
   });
 }
 

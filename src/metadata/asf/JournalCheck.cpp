@@ -94,6 +94,20 @@ std::uint64_t HeaderSizeIn(const std::vector<std::uint8_t>& Bytes)
   return Size >= HeaderObjectFixedSize && Size <= MaxHeaderSize ? Size : 0;
 }
 
+// A collapse takes out whole blocks of zeros that both headers hold after
+// every byte the journal records: nothing else could have been there.
+bool SoundCollapse(const TJournal& Journal, std::uint64_t Old, std::uint64_t& New)
+{
+  const std::uint64_t From = Journal.InsertOffset;
+  const std::uint64_t Length = Journal.InsertLength;
+  if (Length == 0 || From > Old || Length > Old - From || Old - Length < HeaderObjectFixedSize) {
+    return false;
+  }
+  New = Old - Length;
+  return Journal.OldHeader.size() <= From && Journal.NewBytes.size() <= From &&
+         HeaderSizeIn(Journal.NewBytes) == New;
+}
+
 // Where the header region ends before (Old) and after (New) the save;
 // false when the journal is not one our saves write.
 bool SoundShape(const TJournal& Journal, std::uint64_t& Old, std::uint64_t& New)
@@ -108,6 +122,9 @@ bool SoundShape(const TJournal& Journal, std::uint64_t& Old, std::uint64_t& New)
     New = Old;
     return Journal.OldHeader.size() <= Old && Journal.NewBytes.size() == Journal.OldHeader.size() &&
            HeaderSizeIn(Journal.NewBytes) == Old && Journal.InsertOffset == 0 && Journal.InsertLength == 0;
+  }
+  if (Journal.Kind == TJournalKind::CollapseRange) {
+    return SoundCollapse(Journal, Old, New);
   }
   New = Old + Journal.InsertLength;
   return Journal.OldHeader.size() == Old && Journal.InsertOffset <= Old && Journal.InsertLength > 0 &&
@@ -166,24 +183,24 @@ int CheckJournal(IFileSystem& Fs, int Fd, const TJournal& Journal, TJournalWhere
   if (int Error = Fs.FStat(Fd, Info); Error != 0) {
     return Error;
   }
-  auto Size = static_cast<std::uint64_t>(Info.st_size);
-  bool Inserted =
-      Journal.Kind == TJournalKind::InsertRange && Size == Journal.OriginalSize + Journal.InsertLength;
+  const bool Moved = JournalRoomMoved(Journal, static_cast<std::uint64_t>(Info.st_size));
   if (!JournalBelongsTo(Journal, Info, Where)) {
     return 0;
   }
-  std::uint64_t Region = Inserted ? New : Old;
+  std::uint64_t Region = Moved ? New : Old;
   bool DataFollows = false;
   if (int Error = DataObjectAt(Fs, Fd, Region, DataFollows); Error != 0 || !DataFollows) {
     return Error;
   }
   TImage A = Whole(Journal.OldHeader);
   TImage B = Whole(Journal.NewBytes);
+  // A collapse's room holds zeros in both headers, so either image with
+  // zeros after it is what any sector may hold, whether the room is in or out.
   if (Journal.Kind == TJournalKind::Overwrite) {
     Region = Journal.OldHeader.size();
-  } else if (Inserted) {
+  } else if (Journal.Kind == TJournalKind::InsertRange && Moved) {
     A = Insert(A, Journal.InsertOffset, Journal.InsertLength);
-  } else {
+  } else if (Journal.Kind == TJournalKind::InsertRange) {
     B = Cut(B, Journal.InsertOffset, Journal.InsertLength);
   }
   bool Sound = false;
@@ -191,7 +208,7 @@ int CheckJournal(IFileSystem& Fs, int Fd, const TJournal& Journal, TJournalWhere
   if (int Error = EverySectorIs(Fs, Fd, Region, A, B, Sound, AllNew); Error != 0 || !Sound) {
     return Error;
   }
-  // Room inserted is only ours once its journal's removal is on disk.
+  // Room inserted or collapsed is only ours once its journal's removal is on disk.
   bool Stands = AllNew && Journal.Kind == TJournalKind::Overwrite;
   Verdict = Stands ? TJournalVerdict::Completed : TJournalVerdict::RollBack;
   return 0;

@@ -4,6 +4,7 @@
 #include "metadata/fs/JournalPlace.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/falloc.h>
@@ -41,7 +42,8 @@ bool ValidFixedPart(const std::vector<std::uint8_t>& Bytes)
   }
   std::uint64_t Kind = GetLe(Bytes.data() + 12, 4);
   std::uint64_t Format = GetLe(Bytes.data() + 8, 4);
-  return (Kind == 1 || Kind == 2) && Format >= 1 && Format <= Version;
+  // A collapse came with the third version: an earlier one never records it.
+  return (Kind == 1 || Kind == 2 || (Kind == 3 && Format == 3)) && Format >= 1 && Format <= Version;
 }
 
 // Whether the lengths of the old (and, from version 2 on, the new) bytes add
@@ -209,15 +211,28 @@ std::optional<std::vector<TJournal>> DecodeJournalSet(const std::vector<std::uin
   return Records;
 }
 
+bool JournalRoomMoved(const TJournal& Journal, std::uint64_t Size)
+{
+  switch (Journal.Kind) {
+  case TJournalKind::InsertRange:
+    return Journal.InsertLength <= UINT64_MAX - Journal.OriginalSize &&
+           Size == Journal.OriginalSize + Journal.InsertLength;
+  case TJournalKind::CollapseRange:
+    return Journal.InsertLength > 0 && Journal.InsertLength <= Journal.OriginalSize &&
+           Size == Journal.OriginalSize - Journal.InsertLength;
+  case TJournalKind::Overwrite:
+    break;
+  }
+  return false;
+}
+
 bool JournalBelongsTo(const TJournal& Journal, const struct stat& Info, TJournalWhere Where)
 {
   auto Size = static_cast<std::uint64_t>(Info.st_size);
-  bool Inserted =
-      Journal.Kind == TJournalKind::InsertRange && Size == Journal.OriginalSize + Journal.InsertLength;
   bool SameDevice =
       Where == TJournalWhere::Beside || static_cast<std::uint64_t>(Info.st_dev) == Journal.Device;
   return static_cast<std::uint64_t>(Info.st_ino) == Journal.Inode && SameDevice &&
-         (Size == Journal.OriginalSize || Inserted);
+         (Size == Journal.OriginalSize || JournalRoomMoved(Journal, Size));
 }
 
 namespace {
@@ -309,22 +324,40 @@ int WriteSharedJournal(IFileSystem& Fs, const std::vector<TSideFile*>& Files,
   return Error;
 }
 
+namespace {
+
+// Moves the room back: the inserted room out, the collapsed room in again.
+int PutRoomBack(IFileSystem& Fs, int Fd, const TJournal& Journal)
+{
+  int Mode = Journal.Kind == TJournalKind::InsertRange ? FALLOC_FL_COLLAPSE_RANGE : FALLOC_FL_INSERT_RANGE;
+  return Fs.FAllocate(Fd, Mode, static_cast<off_t>(Journal.InsertOffset),
+                      static_cast<off_t>(Journal.InsertLength));
+}
+
+} // namespace
+
 int RollBack(IFileSystem& Fs, int Fd, const TJournal& Journal)
 {
   struct stat Info {};
   if (int Error = Fs.FStat(Fd, Info); Error != 0) {
     return Error;
   }
-  if (Journal.Kind == TJournalKind::InsertRange &&
-      static_cast<std::uint64_t>(Info.st_size) == Journal.OriginalSize + Journal.InsertLength) {
-    int Error = Fs.FAllocate(Fd, FALLOC_FL_COLLAPSE_RANGE, static_cast<off_t>(Journal.InsertOffset),
-                             static_cast<off_t>(Journal.InsertLength));
-    if (Error != 0) {
+  if (JournalRoomMoved(Journal, static_cast<std::uint64_t>(Info.st_size))) {
+    if (int Error = PutRoomBack(Fs, Fd, Journal); Error != 0) {
       return Error;
     }
   }
-  if (int Error = WriteExact(Fs, Fd, Journal.OldHeader.data(), Journal.OldHeader.size(), 0); Error != 0) {
+  const std::vector<std::uint8_t>& Old = Journal.OldHeader;
+  if (int Error = WriteExact(Fs, Fd, Old.data(), Old.size(), 0); Error != 0) {
     return Error;
+  }
+  // After a collapse the new header's objects may reach past the old
+  // header's last byte that is not zero: zeros go over them.
+  if (Journal.Kind == TJournalKind::CollapseRange && Journal.NewBytes.size() > Old.size()) {
+    const std::vector<std::uint8_t> Zeros(Journal.NewBytes.size() - Old.size(), 0);
+    if (int Error = WriteExact(Fs, Fd, Zeros.data(), Zeros.size(), Old.size()); Error != 0) {
+      return Error;
+    }
   }
   return Fs.FDataSync(Fd);
 }

@@ -21,20 +21,25 @@
 //   0   8  magic "QMKJRNL" 0x1A
 //   8   4  version (1; 2 with the new bytes of an overwrite; 3 with the new
 //          bytes of an insert too)
-//   12  4  kind: 1 overwrite in place, 2 room inserted, then overwrite
+//   12  4  kind: 1 overwrite in place, 2 room inserted, then overwrite,
+//          3 room collapsed, then overwrite (version 3 only)
 //   16  8  device of the video (st_dev); compared for a journal of the
 //          saver's own folder only (JournalBelongsTo)
 //   24  8  inode of the video
 //   32  8  size of the video before the save
-//   40  8  offset of the inserted room (kind 2; else 0)
-//   48  8  length of the inserted room (kind 2; else 0)
+//   40  8  offset of the inserted or collapsed room (kinds 2, 3; else 0)
+//   48  8  length of the inserted or collapsed room (kinds 2, 3; else 0)
 //   56  8  N, length of the old header
-//   64  N  the old header bytes: the file from offset 0 to the Data Object
+//   64  N  the old header bytes: the file from offset 0 to the Data Object;
+//          kind 3: up to its last byte that is not zero, the rest of it
+//          (the collapsed room among them) being zeros
 //   then, from version 2 on:
 //       8  M, length of the new bytes
 //       M  kind 1: the N bytes the overwrite puts at offset 0; kind 2
 //          (version 3): the new header up to its last byte that is not
-//          zero, the rest of it (to N + the inserted length) being zeros
+//          zero, the rest of it (to N + the inserted length) being zeros;
+//          kind 3: the new header up to its Padding Object's size field,
+//          the rest of it being zeros, all of it before the collapsed room
 //   end 4  CRC-32 of every byte before it
 // A journal shorter or longer than that, or with a wrong magic, version or
 // checksum, was cut short while being written, so the overwrite it guards
@@ -61,18 +66,20 @@
 
 namespace Quillmark::Asf {
 
-enum class TJournalKind : std::uint32_t { Overwrite = 1, InsertRange = 2 };
+enum class TJournalKind : std::uint32_t { Overwrite = 1, InsertRange = 2, CollapseRange = 3 };
 
 struct TJournal {
   TJournalKind Kind = TJournalKind::Overwrite;
   std::uint64_t Device = 0;
   std::uint64_t Inode = 0;
   std::uint64_t OriginalSize = 0;
+  // The room inserted (InsertRange) or taken out (CollapseRange).
   std::uint64_t InsertOffset = 0;
   std::uint64_t InsertLength = 0;
   // The old bytes from offset 0 that the save overwrites: the whole old
   // header, or for an overwrite in place only its part up to the last byte
-  // that changes.
+  // that changes, or for a collapse its part up to the last byte that is
+  // not zero.
   std::vector<std::uint8_t> OldHeader;
   // What an overwrite in place puts over OldHeader; empty when unknown
   // (room inserted, or a journal of the first version).
@@ -105,8 +112,12 @@ std::optional<std::vector<TJournal>> DecodeJournalSet(const std::vector<std::uin
 // of any disk.
 enum class TJournalWhere { Beside, Private };
 
+// Whether a file of Size bytes shows the room the journal records inserted
+// or collapsed; false for an overwrite.
+bool JournalRoomMoved(const TJournal& Journal, std::uint64_t Size);
+
 // The journal is this video's when the inode matches and the size is the one
-// before the save, or after the insert it records. Beside the video the
+// before the save, or after the insert or collapse it records. Beside the video the
 // journal sits on the video's file system, and that is checked as it is
 // read; the device it records is not compared there, since a removable disk
 // may come back under another device number after the very crash the
@@ -166,8 +177,10 @@ int ReadJournal(IFileSystem& Fs, TSideFile& File, const struct stat& Video, TJou
 bool SideFileExists(IFileSystem& Fs, const TSideFile& File);
 
 // Puts the old header back in the open video: collapses the inserted room
-// if the size shows it is there, rewrites the old bytes, syncs. Running it
-// again after it was cut off is harmless.
+// (or inserts the collapsed room again, a hole that reads as zeros) if the
+// size shows it moved, rewrites the old bytes (after a collapse, with zeros
+// over the rest of the new header's objects), syncs. Running it again after
+// it was cut off is harmless.
 int RollBack(IFileSystem& Fs, int Fd, const TJournal& Journal);
 
 // Removes the journal, when its name still leads to the file made or read,
