@@ -51,9 +51,9 @@ const TCatalogueEntry* CopiedEntry(std::u16string_view Name)
 
 int LayoutIndexOfKey(std::u16string_view Text)
 {
-  for (std::size_t Index = 0; Index < LayoutKeys.size(); ++Index) {
-    if (Text == LayoutKeys[Index]) {
-      return static_cast<int>(Index);
+  for (const TLayoutEntry& Layout : Layouts) {
+    if (Text == Layout.Key) {
+      return LayoutIndex(Layout.Layout);
     }
   }
   return -1;
@@ -61,10 +61,8 @@ int LayoutIndexOfKey(std::u16string_view Text)
 
 const char16_t* LayoutKeyAt(int Index)
 {
-  if (Index < 0 || Index >= static_cast<int>(LayoutKeys.size())) {
-    return nullptr;
-  }
-  return LayoutKeys[static_cast<std::size_t>(Index)];
+  const std::optional<TLayout> Layout = LayoutAt(Index);
+  return Layout ? LayoutEntry(*Layout).Key : nullptr;
 }
 
 } // namespace Quillmark
@@ -72,16 +70,53 @@ const char16_t* LayoutKeyAt(int Index)
 namespace Quillmark {
 namespace {
 
-constexpr bool InOrder()
+// A table indexed by an enumeration holds its rows in the enumeration's order.
+template <class TRow, std::size_t Size, class TKey>
+constexpr bool RowsFollow(const std::array<TRow, Size>& Rows, TKey TRow::*Key)
 {
-  for (std::size_t Index = 0; Index < Catalogue.size(); ++Index) {
-    if (static_cast<std::size_t>(Catalogue[Index].Attribute) != Index) {
+  for (std::size_t Index = 0; Index < Size; ++Index) {
+    if (static_cast<std::size_t>(Rows[Index].*Key) != Index) {
       return false;
     }
   }
   return true;
 }
-static_assert(InOrder(), "Catalogue rows must follow TAttribute");
+static_assert(RowsFollow(Catalogue, &TCatalogueEntry::Attribute), "Catalogue rows must follow TAttribute");
+static_assert(RowsFollow(Layouts, &TLayoutEntry::Layout), "Layouts rows must follow TLayout");
+
+// Each position column numbers every row once.
+constexpr bool IsPermutation(const std::array<TAttribute, CatalogueSize>& Order)
+{
+  std::array<bool, CatalogueSize> Seen{};
+  for (const TAttribute Attribute : Order) {
+    Seen.at(static_cast<std::size_t>(Attribute)) = true;
+  }
+  for (const bool Was : Seen) {
+    if (!Was) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(IsPermutation(ReadOrder), "ReadStep must number every row once");
+static_assert(IsPermutation(ShownOrder), "ShownAt must number every row once");
+
+// Every field points into the record as its kind says.
+constexpr bool FieldsMatchKinds()
+{
+  for (const TCatalogueEntry& Row : Catalogue) {
+    const TValueField& Field = Row.Field;
+    const bool Flag = Field.Flag != nullptr;
+    const bool Text = Field.Text != nullptr;
+    const bool Picture = Field.Picture != nullptr;
+    if (Flag != (Field.Kind == TFieldKind::Flag) || Text != IsTextField(Field.Kind) ||
+        Picture != (Field.Kind == TFieldKind::Picture)) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(FieldsMatchKinds(), "A value field must point to a member of its kind");
 
 } // namespace
 } // namespace Quillmark

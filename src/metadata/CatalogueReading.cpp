@@ -47,31 +47,33 @@ template <std::size_t Size> std::uint64_t LittleEndian(const std::array<BYTE, Si
 // One outcome of a step of reading: go on, or stop with failure.
 enum class TStep { GoOn, Fail };
 
-TStep ReadDuration(IWMHeaderInfo& Header, TCatalogueValues& Values, char16_t Separator)
+TStep ReadDuration(IWMHeaderInfo& Header, const TCatalogueEntry& Entry, TCatalogueValues& Values,
+                   char16_t Separator)
 {
-  const auto Value = ReadFixed<8>(Header, TAttribute::StereoscopicSkip);
+  const auto Value = ReadFixed<8>(Header, Entry.Attribute);
   if (!Value) {
     return TStep::GoOn;
   }
   if (Value->Type != WMT_TYPE_QWORD) {
     return TStep::Fail;
   }
-  Values.Duration = FormatDuration(static_cast<std::int64_t>(LittleEndian(Value->Bytes)), Separator);
+  Values.*Entry.Field.Text = FormatDuration(static_cast<std::int64_t>(LittleEndian(Value->Bytes)), Separator);
   return TStep::GoOn;
 }
 
-// A DWORD attribute through Format into Text.
-TStep ReadDword(IWMHeaderInfo& Header, TAttribute Attribute, std::u16string (*Format)(std::uint32_t),
-                std::u16string& Text)
+// A DWORD attribute shown as its field's kind says.
+TStep ReadDword(IWMHeaderInfo& Header, const TCatalogueEntry& Entry, TCatalogueValues& Values)
 {
-  const auto Value = ReadFixed<4>(Header, Attribute);
+  const auto Value = ReadFixed<4>(Header, Entry.Attribute);
   if (!Value) {
     return TStep::GoOn;
   }
   if (Value->Type != WMT_TYPE_DWORD) {
     return TStep::Fail;
   }
-  Text = Format(static_cast<std::uint32_t>(LittleEndian(Value->Bytes)));
+  const auto Number = static_cast<std::uint32_t>(LittleEndian(Value->Bytes));
+  Values.*Entry.Field.Text =
+      Entry.Field.Kind == TFieldKind::Integer ? FormatParallax(Number) : FormatTitleIndex(Number);
   return TStep::GoOn;
 }
 
@@ -154,15 +156,31 @@ TStep ReadPoster(IWMHeaderInfo3& Header, TCatalogueValues& Values)
   return TStep::GoOn;
 }
 
-void ReadTexts(IWMHeaderInfo3& Header, TCatalogueValues& Values)
+// One attribute into its field; Fail when it is stored with another type
+// than a value of its kind can be read from.
+TStep ReadEntry(IWMHeaderInfo3& Header, const TCatalogueEntry& Entry, TCatalogueValues& Values,
+                char16_t Separator)
 {
-  Values.Source = ReadStringAttribute(Header, AttributeName(TAttribute::Source));
-  Values.Title = ReadStringAttribute(Header, AttributeName(TAttribute::Title));
-  Values.Author = ReadStringAttribute(Header, AttributeName(TAttribute::Author));
-  Values.Copyright = ReadStringAttribute(Header, AttributeName(TAttribute::Copyright));
-  Values.Description = ReadStringAttribute(Header, AttributeName(TAttribute::Description));
-  Values.DiscName = ReadStringAttribute(Header, AttributeName(TAttribute::StereoDiscName));
-  Values.TitleName = ReadStringAttribute(Header, AttributeName(TAttribute::StereoDiscTitleName));
+  switch (Entry.Field.Kind) {
+  case TFieldKind::Flag:
+    Values.*Entry.Field.Flag = ReadBoolAttribute(Header, Entry.Name);
+    return TStep::GoOn;
+  case TFieldKind::Layout:
+    Values.LayoutIndex = LayoutIndexOfKey(ReadStringAttribute(Header, Entry.Name));
+    return TStep::GoOn;
+  case TFieldKind::Seconds:
+    return ReadDuration(Header, Entry, Values, Separator);
+  case TFieldKind::Integer:
+  case TFieldKind::Count:
+    return ReadDword(Header, Entry, Values);
+  case TFieldKind::Text:
+    Values.*Entry.Field.Text = ReadStringAttribute(Header, Entry.Name);
+    return TStep::GoOn;
+  case TFieldKind::Picture:
+    // The poster's length needs 32 bits, so it is read by index.
+    return Entry.Length == TLengthWidth::Bits32 ? ReadPoster(Header, Values) : ReadPreview(Header, Values);
+  }
+  return TStep::GoOn;
 }
 
 } // namespace
@@ -226,23 +244,12 @@ bool ReadCatalogue(const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Val
   // What is read is what the file holds: nothing to replace yet.
   Values.Changed = TChangedAttributes();
   const TRef<IWMHeaderInfo3> Header = QueryInterface<IWMHeaderInfo3>(Editor);
-  Values.Stereo = ReadBoolAttribute(*Header, AttributeName(TAttribute::Stereoscopic));
-  Values.LayoutIndex =
-      LayoutIndexOfKey(ReadStringAttribute(*Header, AttributeName(TAttribute::StereoscopicLayout)));
-  if (ReadDuration(*Header, Values, Separator) == TStep::Fail ||
-      ReadDword(*Header, TAttribute::StereoscopicHorizontalParallax, FormatParallax, Values.Parallax) ==
-          TStep::Fail ||
-      ReadPreview(*Header, Values) == TStep::Fail) {
-    return false;
+  for (const TAttribute Attribute : ReadOrder) {
+    if (ReadEntry(*Header, Entry(Attribute), Values, Separator) == TStep::Fail) {
+      return false;
+    }
   }
-  ReadTexts(*Header, Values);
-  Values.HalfWidth = ReadBoolAttribute(*Header, AttributeName(TAttribute::StereoscopicHalfWidth));
-  Values.HalfHeight = ReadBoolAttribute(*Header, AttributeName(TAttribute::StereoscopicHalfHeight));
-  if (ReadDword(*Header, TAttribute::StereoDiscTitleIndex, FormatTitleIndex, Values.TitleIndex) ==
-      TStep::Fail) {
-    return false;
-  }
-  return ReadPoster(*Header, Values) != TStep::Fail;
+  return true;
 }
 
 } // namespace Quillmark

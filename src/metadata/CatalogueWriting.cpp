@@ -11,6 +11,7 @@
 #include "metadata/NumberSyntax.h"
 #include "metadata/PictureRules.h"
 #include "metadata/StoredInstances.h"
+#include "metadata/TextConversion.h"
 
 namespace Quillmark {
 
@@ -38,22 +39,21 @@ struct TChecked {
   std::optional<std::int32_t> TitleIndex;
 };
 
-struct TTextField {
-  TAttribute Attribute;
-  std::u16string TCatalogueValues::*Text;
-  const char16_t* Field; // for the message of a text too long
-};
-
-// The order in which the texts are written.
-constexpr std::array<TTextField, 7> TextFields = {{
-    {TAttribute::Title, &TCatalogueValues::Title, u"title"},
-    {TAttribute::Author, &TCatalogueValues::Author, u"author"},
-    {TAttribute::Copyright, &TCatalogueValues::Copyright, u"copyright"},
-    {TAttribute::Description, &TCatalogueValues::Description, u"description"},
-    {TAttribute::Source, &TCatalogueValues::Source, u"source"},
-    {TAttribute::StereoDiscName, &TCatalogueValues::DiscName, u"disc name"},
-    {TAttribute::StereoDiscTitleName, &TCatalogueValues::TitleName, u"title name"},
-}};
+// The texts stored as they are, in the order they are checked and written:
+// those of the General page (the Content Description's) first, then the
+// others in catalogue order.
+constexpr std::array<TAttribute, CountOf(TFieldKind::Text)> TextAttributes = [] {
+  std::array<TAttribute, CountOf(TFieldKind::Text)> Texts{};
+  std::size_t Next = 0;
+  for (const bool General : {true, false}) {
+    for (const TCatalogueEntry& Row : Catalogue) {
+      if (Row.Field.Kind == TFieldKind::Text && (Row.Tab == TTab::General) == General) {
+        Texts.at(Next++) = Row.Attribute;
+      }
+    }
+  }
+  return Texts;
+}();
 
 // Whether saving replaces an attribute: the record changed it, or changed the
 // Stereo box that the rows written only with Stereoscopic follow.
@@ -101,9 +101,10 @@ std::optional<TRefusal> Check(const TCatalogueValues& Values, char16_t Separator
     }
   }
   // A text that stays as stored is not written, whatever its length.
-  for (const TTextField& Text : TextFields) {
-    if (Replaces(Values, Text.Attribute) && Trimmed(Values.*Text.Text).size() > MaxTextCharacters) {
-      return TRefusal{TextTooLongRefusal(Text.Field), Text.Attribute};
+  for (const TAttribute Text : TextAttributes) {
+    const TCatalogueEntry& Row = Entry(Text);
+    if (Replaces(Values, Text) && Trimmed(Values.*Row.Field.Text).size() > MaxTextCharacters) {
+      return TRefusal{TextTooLongRefusal(Utf8ToUtf16(Row.Noun)), Text};
     }
   }
   // Held pictures obey their rules, so these cannot be hit; were one ever
@@ -256,12 +257,7 @@ std::optional<TStoredName> StoredName(IWMHeaderInfo3& Header, WORD Index)
 // The text a copy of Entry is kept in step with.
 std::u16string_view TextOf(const TCatalogueValues& Values, const TCatalogueEntry& Entry)
 {
-  for (const TTextField& Field : TextFields) {
-    if (Field.Attribute == Entry.Attribute) {
-      return Trimmed(Values.*Field.Text);
-    }
-  }
-  return {};
+  return Entry.Field.Kind == TFieldKind::Text ? Trimmed(Values.*Entry.Field.Text) : std::u16string_view();
 }
 
 // FFmpeg-based readers show the copy rather than the catalogued value, so a
@@ -423,9 +419,9 @@ bool WriteCatalogue(const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Va
   if (!ClearReplaced(Editor, Values, Reporter)) {
     return false;
   }
-  for (const TTextField& Text : TextFields) {
-    if (Replaces(Values, Text.Attribute) &&
-        !WriteStringAttribute(Editor, AttributeName(Text.Attribute), Trimmed(Values.*Text.Text))) {
+  for (const TAttribute Text : TextAttributes) {
+    if (Replaces(Values, Text) &&
+        !WriteStringAttribute(Editor, AttributeName(Text), TextOf(Values, Entry(Text)))) {
       return false;
     }
   }

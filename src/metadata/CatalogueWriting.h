@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "metadata/CatalogueValues.h"
+#include "metadata/Catalogue.h"
 #include "metadata/MetadataEditor.h"
 
 namespace Quillmark {
@@ -32,6 +32,22 @@ inline constexpr char16_t DurationRefusal[] = u"Please enter a valid 2D intro du
 inline constexpr char16_t ParallaxRefusal[] = u"Please enter a valid parallax correction!";
 inline constexpr char16_t LayoutRefusal[] = u"Please select a stereoscopic layout!";
 inline constexpr char16_t TitleIndexRefusal[] = u"Please enter a valid title index!";
+
+// The refusal of a text that is no value of its field's kind; null for
+// kinds every text is a value of.
+constexpr const char16_t* NumberRefusal(TFieldKind Kind)
+{
+  switch (Kind) {
+  case TFieldKind::Seconds:
+    return DurationRefusal;
+  case TFieldKind::Integer:
+    return ParallaxRefusal;
+  case TFieldKind::Count:
+    return TitleIndexRefusal;
+  default:
+    return nullptr;
+  }
+}
 
 // A string's byte length is 16-bit: 32,766 characters and the terminator.
 inline constexpr std::size_t MaxTextCharacters = 32766;

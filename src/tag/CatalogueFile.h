@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "metadata/CatalogueValues.h"
+#include "metadata/Catalogue.h"
 #include "metadata/MetadataEditor.h"
 
 namespace Quillmark {

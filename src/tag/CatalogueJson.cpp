@@ -4,39 +4,12 @@
 #include "metadata/TextConversion.h"
 #include "tag/AttributeText.h"
 
+#include <algorithm>
 #include <array>
-#include <set>
 
 namespace Quillmark {
 
 namespace {
-
-struct TTextKey {
-  const char* Key;
-  std::u16string TCatalogueValues::*Text;
-};
-
-// The edits shown as JSON strings; the numeric edits follow separately.
-constexpr std::array<TTextKey, 7> TextKeys = {{
-    {"source", &TCatalogueValues::Source},
-    {"title", &TCatalogueValues::Title},
-    {"author", &TCatalogueValues::Author},
-    {"copyright", &TCatalogueValues::Copyright},
-    {"description", &TCatalogueValues::Description},
-    {"discName", &TCatalogueValues::DiscName},
-    {"titleName", &TCatalogueValues::TitleName},
-}};
-
-struct TFlagKey {
-  const char* Key;
-  bool TCatalogueValues::*Flag;
-};
-
-constexpr std::array<TFlagKey, 3> FlagKeys = {{
-    {"stereo", &TCatalogueValues::Stereo},
-    {"halfWidth", &TCatalogueValues::HalfWidth},
-    {"halfHeight", &TCatalogueValues::HalfHeight},
-}};
 
 nlohmann::ordered_json PictureJson(const TJpegImage& Image)
 {
@@ -83,13 +56,10 @@ bool TextOf(const nlohmann::json& Value, bool NumberAllowed, std::u16string& Tex
   return false;
 }
 
-const std::set<std::string>& KnownKeys()
+bool KnownKey(const std::string& Key)
 {
-  static const std::set<std::string> Keys = {
-      "file",     "stereo",    "layout",     "halfWidth", "halfHeight", "duration",
-      "parallax", "source",    "title",      "author",    "copyright",  "description",
-      "discName", "titleName", "titleIndex", "preview",   "poster"};
-  return Keys;
+  return Key == "file" || std::any_of(Catalogue.begin(), Catalogue.end(),
+                                      [&Key](const TCatalogueEntry& Row) { return Key == Row.JsonKey; });
 }
 
 std::string ApplyNumber(const nlohmann::json& Object, const char* Key, bool Decimal, std::u16string& Text)
@@ -104,21 +74,105 @@ std::string ApplyNumber(const nlohmann::json& Object, const char* Key, bool Deci
   return {};
 }
 
-std::string ApplyLayout(const nlohmann::json& Object, TCatalogueValues& Values)
+std::string LayoutKeyList()
+{
+  std::string List;
+  for (const TLayoutEntry& Layout : Layouts) {
+    List += (List.empty() ? "" : ", ") + Utf16ToUtf8(Layout.Key);
+  }
+  return List;
+}
+
+std::string ApplyLayout(const nlohmann::json& Object, const char* Key, TCatalogueValues& Values)
 {
   Values.LayoutIndex = -1;
-  if (!Object.contains("layout")) {
+  if (!Object.contains(Key)) {
     return {};
   }
-  const nlohmann::json& Layout = Object["layout"];
+  const nlohmann::json& Layout = Object[Key];
   if (Layout.is_string()) {
     Values.LayoutIndex = LayoutIndexOfKey(Utf8ToUtf16(Layout.get<std::string>()));
   }
   if (Values.LayoutIndex < 0) {
-    return "\"layout\" must be one of SideBySideRF, SideBySideLF, OverUnderRT, OverUnderLT, DualStream, "
-           "MultiStream, Mono";
+    return std::string("\"") + Key + "\" must be one of " + LayoutKeyList();
   }
   return {};
+}
+
+std::string ApplyFlag(const nlohmann::json& Object, const char* Key, bool& Flag)
+{
+  Flag = false;
+  if (Object.contains(Key)) {
+    if (!Object[Key].is_boolean()) {
+      return std::string("\"") + Key + "\" must be true or false";
+    }
+    Flag = Object[Key].get<bool>();
+  }
+  return {};
+}
+
+std::string ApplyText(const nlohmann::json& Object, const char* Key, std::u16string& Text)
+{
+  Text.clear();
+  if (Object.contains(Key) && !TextOf(Object[Key], false, Text)) {
+    return std::string("\"") + Key + "\" must be a string";
+  }
+  return {};
+}
+
+// One value from the object into its field; pictures are not taken.
+std::string ApplyEntry(const nlohmann::json& Object, const TCatalogueEntry& Row, TCatalogueValues& Values)
+{
+  const TValueField& Field = Row.Field;
+  switch (Field.Kind) {
+  case TFieldKind::Flag:
+    return ApplyFlag(Object, Row.JsonKey, Values.*Field.Flag);
+  case TFieldKind::Layout:
+    return ApplyLayout(Object, Row.JsonKey, Values);
+  case TFieldKind::Seconds:
+    return ApplyNumber(Object, Row.JsonKey, true, Values.*Field.Text);
+  case TFieldKind::Integer:
+  case TFieldKind::Count:
+    return ApplyNumber(Object, Row.JsonKey, false, Values.*Field.Text);
+  case TFieldKind::Text:
+    return ApplyText(Object, Row.JsonKey, Values.*Field.Text);
+  case TFieldKind::Picture:
+    break;
+  }
+  return {};
+}
+
+// One value into the object; absent values and unticked boxes are left out.
+void PutEntry(nlohmann::ordered_json& Json, const TCatalogueEntry& Row, const TCatalogueValues& Values)
+{
+  const TValueField& Field = Row.Field;
+  switch (Field.Kind) {
+  case TFieldKind::Flag:
+    if (Values.*Field.Flag) {
+      Json[Row.JsonKey] = true;
+    }
+    break;
+  case TFieldKind::Layout:
+    if (const char16_t* Key = LayoutKeyAt(Values.LayoutIndex)) {
+      Json[Row.JsonKey] = Utf16ToUtf8(Key);
+    }
+    break;
+  case TFieldKind::Seconds:
+  case TFieldKind::Text:
+    PutText(Json, Row.JsonKey, Values.*Field.Text);
+    break;
+  case TFieldKind::Integer:
+  case TFieldKind::Count:
+    if (!(Values.*Field.Text).empty()) {
+      Json[Row.JsonKey] = NumberJson(Values.*Field.Text);
+    }
+    break;
+  case TFieldKind::Picture:
+    if (const auto& Picture = Values.*Field.Picture) {
+      Json[Row.JsonKey] = PictureJson(*Picture);
+    }
+    break;
+  }
 }
 
 } // namespace
@@ -127,33 +181,13 @@ nlohmann::ordered_json CatalogueJson(const std::string& File, const TCatalogueVa
 {
   nlohmann::ordered_json Json;
   Json["file"] = File;
-  if (Values.Stereo) {
-    Json["stereo"] = true;
-  }
-  if (const char16_t* Key = LayoutKeyAt(Values.LayoutIndex)) {
-    Json["layout"] = Utf16ToUtf8(Key);
-  }
-  if (Values.HalfWidth) {
-    Json["halfWidth"] = true;
-  }
-  if (Values.HalfHeight) {
-    Json["halfHeight"] = true;
-  }
-  PutText(Json, "duration", Values.Duration);
-  if (!Values.Parallax.empty()) {
-    Json["parallax"] = NumberJson(Values.Parallax);
-  }
-  for (const TTextKey& Text : TextKeys) {
-    PutText(Json, Text.Key, Values.*Text.Text);
-  }
-  if (!Values.TitleIndex.empty()) {
-    Json["titleIndex"] = NumberJson(Values.TitleIndex);
-  }
-  if (Values.Preview) {
-    Json["preview"] = PictureJson(*Values.Preview);
-  }
-  if (Values.Poster) {
-    Json["poster"] = PictureJson(*Values.Poster);
+  // In the window's order, the pictures' objects last.
+  for (const bool Pictures : {false, true}) {
+    for (const TAttribute Attribute : ShownOrder) {
+      if ((Entry(Attribute).Field.Kind == TFieldKind::Picture) == Pictures) {
+        PutEntry(Json, Entry(Attribute), Values);
+      }
+    }
   }
   return Json;
 }
@@ -164,34 +198,20 @@ std::string ApplyCatalogueJson(const nlohmann::json& Object, TCatalogueValues& V
     return "expected a JSON object of one file's values";
   }
   for (const auto& Item : Object.items()) {
-    if (KnownKeys().count(Item.key()) == 0) {
+    if (!KnownKey(Item.key())) {
       return "unknown key \"" + Item.key() + "\"";
     }
   }
-  for (const TFlagKey& Flag : FlagKeys) {
-    Values.*Flag.Flag = false;
-    if (Object.contains(Flag.Key)) {
-      if (!Object[Flag.Key].is_boolean()) {
-        return std::string("\"") + Flag.Key + "\" must be true or false";
+  // Every field is set, so the first problem told is the first of this order.
+  constexpr std::array<TFieldKind, 6> Kinds = {TFieldKind::Flag,    TFieldKind::Text,    TFieldKind::Layout,
+                                               TFieldKind::Seconds, TFieldKind::Integer, TFieldKind::Count};
+  std::string Problem;
+  for (const TFieldKind Kind : Kinds) {
+    for (const TAttribute Attribute : ShownOrder) {
+      if (Entry(Attribute).Field.Kind == Kind && Problem.empty()) {
+        Problem = ApplyEntry(Object, Entry(Attribute), Values);
       }
-      Values.*Flag.Flag = Object[Flag.Key].get<bool>();
     }
-  }
-  for (const TTextKey& Text : TextKeys) {
-    (Values.*Text.Text).clear();
-    if (Object.contains(Text.Key) && !TextOf(Object[Text.Key], false, Values.*Text.Text)) {
-      return std::string("\"") + Text.Key + "\" must be a string";
-    }
-  }
-  std::string Problem = ApplyLayout(Object, Values);
-  if (Problem.empty()) {
-    Problem = ApplyNumber(Object, "duration", true, Values.Duration);
-  }
-  if (Problem.empty()) {
-    Problem = ApplyNumber(Object, "parallax", false, Values.Parallax);
-  }
-  if (Problem.empty()) {
-    Problem = ApplyNumber(Object, "titleIndex", false, Values.TitleIndex);
   }
   return Problem;
 }

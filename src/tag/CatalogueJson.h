@@ -11,7 +11,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "metadata/CatalogueValues.h"
+#include "metadata/Catalogue.h"
 
 namespace Quillmark {
 

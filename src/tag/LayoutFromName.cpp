@@ -1,6 +1,8 @@
 #include "tag/LayoutFromName.h"
 
-#include <array>
+#include "metadata/Layouts.h"
+
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -8,36 +10,46 @@ namespace Quillmark {
 
 namespace {
 
-constexpr int SideBySideRF = 0;
-constexpr int SideBySideLF = 1;
-constexpr int OverUnderRT = 2;
-constexpr int OverUnderLT = 3;
-
-constexpr TNameLayout Sbs{SideBySideLF, false, false};
-constexpr TNameLayout HalfSbs{SideBySideLF, true, false};
-constexpr TNameLayout Rl{SideBySideRF, false, false};
-constexpr TNameLayout Ou{OverUnderLT, false, false};
-constexpr TNameLayout HalfOu{OverUnderLT, false, true};
-constexpr TNameLayout Bt{OverUnderRT, false, false};
-
 struct TTag {
   std::string_view First;
   std::string_view Second; // empty for a tag of one token
   TNameLayout Layout;
 };
 
-// Lower case. Pairs come first: "Half-SBS" must not be read as "SBS".
-constexpr std::array<TTag, 34> Tags = {{
-    {"half", "sbs", HalfSbs}, {"h", "sbs", HalfSbs},  {"full", "sbs", Sbs},     {"half", "ou", HalfOu},
-    {"h", "ou", HalfOu},      {"half", "tb", HalfOu}, {"h", "tb", HalfOu},      {"half", "tab", HalfOu},
-    {"h", "tab", HalfOu},     {"full", "ou", Ou},     {"full", "tb", Ou},       {"full", "tab", Ou},
-    {"sbs", "", Sbs},         {"lr", "", Sbs},        {"fsbs", "", Sbs},        {"fullsbs", "", Sbs},
-    {"rl", "", Rl},           {"hsbs", "", HalfSbs},  {"halfsbs", "", HalfSbs}, {"ou", "", Ou},
-    {"tb", "", Ou},           {"tab", "", Ou},        {"fou", "", Ou},          {"fullou", "", Ou},
-    {"ftb", "", Ou},          {"ftab", "", Ou},       {"bt", "", Bt},           {"hou", "", HalfOu},
-    {"htb", "", HalfOu},      {"htab", "", HalfOu},   {"halfou", "", HalfOu},   {"halftb", "", HalfOu},
-    {"halftab", "", HalfOu},  {"fulltb", "", Ou},
-}};
+// The tags of one list of the layout table, each with what it announces.
+void AddTags(std::string_view List, const TNameLayout& Layout, std::vector<TTag>& Tags)
+{
+  while (!List.empty()) {
+    const std::size_t End = std::min(List.find(' '), List.size());
+    const std::string_view Tag = List.substr(0, End);
+    List.remove_prefix(std::min(End + 1, List.size()));
+    if (Tag.empty()) {
+      continue;
+    }
+    const std::size_t Dash = Tag.find('-');
+    if (Dash == std::string_view::npos) {
+      Tags.push_back({Tag, {}, Layout});
+    } else {
+      Tags.push_back({Tag.substr(0, Dash), Tag.substr(Dash + 1), Layout});
+    }
+  }
+}
+
+const std::vector<TTag>& Tags()
+{
+  static const std::vector<TTag> All = [] {
+    std::vector<TTag> Found;
+    for (const TLayoutEntry& Entry : Layouts) {
+      const bool SideBySide = Entry.Family == TLayoutFamily::SideBySide;
+      AddTags(Entry.NameTags, {LayoutIndex(Entry.Layout), false, false}, Found);
+      AddTags(Entry.HalfNameTags, {LayoutIndex(Entry.Layout), SideBySide, !SideBySide}, Found);
+    }
+    // Pairs come first: "Half-SBS" must not be read as "SBS".
+    std::stable_partition(Found.begin(), Found.end(), [](const TTag& Tag) { return !Tag.Second.empty(); });
+    return Found;
+  }();
+  return All;
+}
 
 bool IsSeparator(char C)
 {
@@ -68,7 +80,7 @@ std::vector<std::string> Tokens(std::string_view Name)
 // The tag at Tokens[At], and how many tokens it takes; 0 for none.
 std::size_t MatchAt(const std::vector<std::string>& Words, std::size_t At, TNameLayout& Layout)
 {
-  for (const TTag& Tag : Tags) {
+  for (const TTag& Tag : Tags()) {
     if (Words[At] != Tag.First) {
       continue;
     }

@@ -7,7 +7,7 @@
 namespace Quillmark {
 
 struct TNameLayout {
-  int LayoutIndex = -1; // a position in LayoutKeys
+  int LayoutIndex = -1; // a TLayout as its position in LayoutKeys
   bool HalfWidth = false;
   bool HalfHeight = false;
   bool operator==(const TNameLayout&) const = default;

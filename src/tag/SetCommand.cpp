@@ -130,8 +130,10 @@ void Apply(const TSetOptions& O, const TChanges& Changes, TCatalogueValues& V)
     V.LayoutIndex = LayoutIndexOfKey(Utf8ToUtf16(*O.Layout));
     C.Mark(TAttribute::StereoscopicLayout);
   }
-  for (const TValueOption& Value : ValueOptions) {
-    SetText(O.*Value.Given, Value.Attribute, V.*Value.Value, C);
+  for (const TCatalogueEntry& Row : Catalogue) {
+    if (IsValueOption(Row)) {
+      SetText(O.Text(Row.Attribute), Row.Attribute, V.*Row.Field.Text, C);
+    }
   }
   SetPicture(O.Preview, TAttribute::StereoscopicPreview, Changes.Preview, V.Preview, C);
   SetPicture(O.Poster, TAttribute::StereoDiscTitlePoster, Changes.Poster, V.Poster, C);
@@ -350,8 +352,11 @@ bool SetFile(const TFileRun& Run)
 
 bool TicksStereo(const TSetOptions& O)
 {
-  return O.Layout || O.HalfWidth.value_or(false) || O.HalfHeight.value_or(false) || O.Duration ||
-         O.Parallax || O.LayoutFromName;
+  const bool StereoText = std::any_of(Catalogue.begin(), Catalogue.end(), [&O](const TCatalogueEntry& Row) {
+    return Row.Rule == TWriteRule::WithStereoscopic && IsValueOption(Row) && O.Text(Row.Attribute);
+  });
+  return O.Layout || O.HalfWidth.value_or(false) || O.HalfHeight.value_or(false) || StereoText ||
+         O.LayoutFromName;
 }
 
 int RunSet(const TSetOptions& Options, std::ostream& Out, std::ostream& Err)

@@ -1,11 +1,13 @@
 #pragma once
 // quillmark-tag set: changes the named values of each file and saves them
 // with the window's rules and messages.
+#include <array>
 #include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "metadata/Catalogue.h"
 #include "tag/ToolLines.h"
 #include "tag/VideoOptions.h"
 
@@ -21,17 +23,17 @@ struct TSetOptions {
   std::optional<bool> HalfWidth;
   std::optional<bool> HalfHeight;
   std::optional<std::string> Layout; // a stored key
-  // Texts as typed into the window's edits, UTF-8; empty clears.
-  std::optional<std::string> Duration;
-  std::optional<std::string> Parallax;
-  std::optional<std::string> Source;
-  std::optional<std::string> Title;
-  std::optional<std::string> Author;
-  std::optional<std::string> Copyright;
-  std::optional<std::string> Description;
-  std::optional<std::string> DiscName;
-  std::optional<std::string> TitleName;
-  std::optional<std::string> TitleIndex;
+  // The values held as texts (see IsTextField), by attribute, as typed
+  // into the window's edits, UTF-8; empty clears.
+  std::array<std::optional<std::string>, CatalogueSize> Texts;
+  std::optional<std::string>& Text(TAttribute Attribute)
+  {
+    return Texts[static_cast<std::size_t>(Attribute)];
+  }
+  const std::optional<std::string>& Text(TAttribute Attribute) const
+  {
+    return Texts[static_cast<std::size_t>(Attribute)];
+  }
   TPictureChange Preview = TPictureChange::Keep;
   std::string PreviewFile;
   TPictureChange Poster = TPictureChange::Keep;

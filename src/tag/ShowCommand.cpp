@@ -38,27 +38,38 @@ std::string Text(const std::u16string& Value)
 
 } // namespace
 
-std::vector<std::pair<std::string, std::string>> ValueLines(const TCatalogueValues& V)
+namespace {
+
+std::string ValueText(const TCatalogueEntry& Row, const TCatalogueValues& Values)
 {
-  const char16_t* Layout = LayoutKeyAt(V.LayoutIndex);
-  return {
-      {"Stereoscopic", YesNo(V.Stereo)},
-      {"Layout", Layout ? Utf16ToUtf8(Layout) : std::string()},
-      {"Half width", YesNo(V.HalfWidth)},
-      {"Half height", YesNo(V.HalfHeight)},
-      {"2D intro (s)", Text(V.Duration)},
-      {"Parallax", Text(V.Parallax)},
-      {"Preview", PictureText(V.Preview)},
-      {"Source", Text(V.Source)},
-      {"Title", Text(V.Title)},
-      {"Author", Text(V.Author)},
-      {"Copyright", Text(V.Copyright)},
-      {"Description", Text(V.Description)},
-      {"Disc name", Text(V.DiscName)},
-      {"Title name", Text(V.TitleName)},
-      {"Title index", Text(V.TitleIndex)},
-      {"Poster", PictureText(V.Poster)},
-  };
+  const TValueField& Field = Row.Field;
+  switch (Field.Kind) {
+  case TFieldKind::Flag:
+    return YesNo(Values.*Field.Flag);
+  case TFieldKind::Layout: {
+    const char16_t* Layout = LayoutKeyAt(Values.LayoutIndex);
+    return Layout ? Utf16ToUtf8(Layout) : std::string();
+  }
+  case TFieldKind::Picture:
+    return PictureText(Values.*Field.Picture);
+  case TFieldKind::Seconds:
+  case TFieldKind::Integer:
+  case TFieldKind::Count:
+  case TFieldKind::Text:
+    break;
+  }
+  return Text(Values.*Field.Text);
+}
+
+} // namespace
+
+std::vector<std::pair<std::string, std::string>> ValueLines(const TCatalogueValues& Values)
+{
+  std::vector<std::pair<std::string, std::string>> Lines;
+  for (const TAttribute Attribute : ShownOrder) {
+    Lines.emplace_back(Entry(Attribute).Label, ValueText(Entry(Attribute), Values));
+  }
+  return Lines;
 }
 
 namespace {

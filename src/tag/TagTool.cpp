@@ -116,9 +116,11 @@ TSwitch AddSwitch(CLI::App& Set, const std::string& Name, std::optional<bool>& T
   return {On, Off};
 }
 
-void AddPicture(CLI::App& Set, const std::string& Name, TPictureChange& Change, std::string& File,
-                const std::string& Help, const std::string& Rules)
+void AddPicture(CLI::App& Set, const TCatalogueEntry& Row, TPictureChange& Change, std::string& File,
+                const std::string& Rules)
 {
+  const std::string Name = Row.Option;
+  const std::string Help = Row.Noun;
   CLI::Option* Load = Set.add_option_function<std::string>(
       "--" + Name,
       [&Change, &File](const std::string& Path) {
@@ -142,41 +144,43 @@ std::vector<std::string> LayoutNames()
   return Names;
 }
 
-CLI::Option* AddValue(CLI::App& Set, TSetOptions& O, const TValueOption& Value, const char* Group)
+CLI::Option* AddValue(CLI::App& Set, TSetOptions& O, const TCatalogueEntry& Row, const char* Group)
 {
-  return Set.add_option(Value.Option, O.*Value.Given, Value.Help)->type_name(Value.TypeName)->group(Group);
-}
-
-const TValueOption& ValueOption(TAttribute Attribute)
-{
-  return *std::find_if(ValueOptions.begin(), ValueOptions.end(),
-                       [Attribute](const TValueOption& Value) { return Value.Attribute == Attribute; });
+  return Set.add_option(OptionName(Row), O.Text(Row.Attribute), OptionHelp(Row))
+      ->type_name(OptionTypeName(Row))
+      ->group(Group);
 }
 
 // The values of the stereo tab stored only with the Stereoscopic box ticked:
 // giving one ticks the box, so --no-stereo with one is a contradiction.
 void AddStereoValues(CLI::App& Set, TSetOptions& O)
 {
-  const TSwitch Stereo = AddSwitch(Set, "stereo", O.Stereo, "the Stereoscopic box");
-  CLI::Option* Layout =
-      Set.add_option("--layout", O.Layout, "Stereoscopic layout, one of the keys listed (ticks --stereo)")
-          ->check(CLI::IsMember(LayoutNames()))
-          ->type_name("KEY")
-          ->group(StereoGroup);
-  const TSwitch HalfWidth =
-      AddSwitch(Set, "half-width", O.HalfWidth, "the half width box", " (ticks --stereo)");
-  const TSwitch HalfHeight =
-      AddSwitch(Set, "half-height", O.HalfHeight, "the half height box", " (ticks --stereo)");
-  CLI::Option* Duration = AddValue(Set, O, ValueOption(TAttribute::StereoscopicSkip), StereoGroup);
-  CLI::Option* Parallax =
-      AddValue(Set, O, ValueOption(TAttribute::StereoscopicHorizontalParallax), StereoGroup);
+  auto Box = [&Set](TAttribute Attribute, std::optional<bool>& Target, const std::string& Note) {
+    const TCatalogueEntry& Row = Entry(Attribute);
+    return AddSwitch(Set, Row.Option, Target, std::string("the ") + Row.Noun, Note);
+  };
+  const TSwitch Stereo = Box(TAttribute::Stereoscopic, O.Stereo, {});
+  CLI::Option* Layout = Set.add_option(OptionName(Entry(TAttribute::StereoscopicLayout)), O.Layout,
+                                       "Stereoscopic layout, one of the keys listed (ticks --stereo)")
+                            ->check(CLI::IsMember(LayoutNames()))
+                            ->type_name("KEY")
+                            ->group(StereoGroup);
+  const TSwitch HalfWidth = Box(TAttribute::StereoscopicHalfWidth, O.HalfWidth, " (ticks --stereo)");
+  const TSwitch HalfHeight = Box(TAttribute::StereoscopicHalfHeight, O.HalfHeight, " (ticks --stereo)");
+  std::vector<CLI::Option*> Ticking = {Layout, HalfWidth.On, HalfHeight.On};
+  for (const TCatalogueEntry& Row : Catalogue) {
+    if (IsValueOption(Row) && Row.Rule == TWriteRule::WithStereoscopic) {
+      Ticking.push_back(AddValue(Set, O, Row, StereoGroup));
+    }
+  }
   CLI::Option* FromName =
       Set.add_flag("--layout-from-name", O.LayoutFromName,
                    "Stereo box, layout and half boxes from tags in each file's name (SBS, HSBS, "
                    "Half-OU, TB...); a file whose name has none is left as it was")
           ->group(StereoGroup);
-  for (CLI::Option* Ticking : {Layout, HalfWidth.On, HalfHeight.On, Duration, Parallax, FromName}) {
-    Stereo.Off->excludes(Ticking);
+  Ticking.push_back(FromName);
+  for (CLI::Option* Option : Ticking) {
+    Stereo.Off->excludes(Option);
   }
   // Both halves at once is no layout at all.
   HalfWidth.On->excludes(HalfHeight.On);
@@ -187,9 +191,9 @@ void AddStereoValues(CLI::App& Set, TSetOptions& O)
 
 void AddTexts(CLI::App& Set, TSetOptions& O)
 {
-  for (const TValueOption& Value : ValueOptions) {
-    if (Entry(Value.Attribute).Rule != TWriteRule::WithStereoscopic) {
-      AddValue(Set, O, Value, TextGroup);
+  for (const TCatalogueEntry& Row : Catalogue) {
+    if (IsValueOption(Row) && Row.Rule != TWriteRule::WithStereoscopic) {
+      AddValue(Set, O, Row, TextGroup);
     }
   }
 }
@@ -201,8 +205,9 @@ void AddSet(CLI::App& App, TCommands& Commands)
       App.add_subcommand("set", "Change values of each file and save them with the editor's rules");
   AddStereoValues(*Set, O);
   AddTexts(*Set, O);
-  AddPicture(*Set, "preview", O.Preview, O.PreviewFile, "preview image", "160 x 120, at most 10,240 bytes");
-  AddPicture(*Set, "poster", O.Poster, O.PosterFile, "title poster", "at least 480 x 480");
+  AddPicture(*Set, Entry(TAttribute::StereoscopicPreview), O.Preview, O.PreviewFile,
+             "160 x 120, at most 10,240 bytes");
+  AddPicture(*Set, Entry(TAttribute::StereoDiscTitlePoster), O.Poster, O.PosterFile, "at least 480 x 480");
   Set->add_option("--values", O.ValuesFile,
                   "Take every value but the pictures from what 'show --json' printed for one file; the other "
                   "options then change it further")

@@ -16,23 +16,14 @@ enum class TPart { Whole, Left, Right, Top, Bottom };
 
 TPart LeftEyePart(int LayoutIndex)
 {
-  if (LayoutIndex < 0 || LayoutIndex >= static_cast<int>(LayoutCount)) {
+  if (!IsSplitLayout(LayoutIndex)) {
     return TPart::Whole;
   }
-  const std::u16string_view Key = LayoutKeyAt(LayoutIndex);
-  if (Key == u"SideBySideLF") {
-    return TPart::Left;
+  const TLayoutEntry& Layout = LayoutEntry(*LayoutAt(LayoutIndex));
+  if (Layout.Family == TLayoutFamily::SideBySide) {
+    return Layout.LeftFirst ? TPart::Left : TPart::Right;
   }
-  if (Key == u"SideBySideRF") {
-    return TPart::Right;
-  }
-  if (Key == u"OverUnderLT") {
-    return TPart::Top;
-  }
-  if (Key == u"OverUnderRT") {
-    return TPart::Bottom;
-  }
-  return TPart::Whole;
+  return Layout.LeftFirst ? TPart::Top : TPart::Bottom;
 }
 
 int Rounded(double Value)

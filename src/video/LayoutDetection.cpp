@@ -547,7 +547,7 @@ TLayoutGuess JudgeMono(const std::array<TSplitVotes, SplitCount>& Pooled)
                            Ramp(0.35 - Share(Votes.Matched, Votes.Informing()), 0.0, 0.2)});
   }
   TLayoutGuess Guess;
-  Guess.LayoutIndex = LayoutIndexOfKey(u"Mono");
+  Guess.LayoutIndex = LayoutIndex(TLayout::Mono);
   Guess.LayoutConfidence = Confidence;
   Guess.EyeOrderConfidence = 1;
   Guess.Confidence = Confidence;
@@ -665,10 +665,10 @@ TLayoutGuess JudgeLayout(const std::vector<TFrameVotes>& Frames, double DisplayA
   Guess.Confidence = Layout * Eyes.Confidence;
   const bool Squeezed = HalvesSqueezed(Split, DisplayAspect);
   if (Split == TSplit::SideBySide) {
-    Guess.LayoutIndex = LayoutIndexOfKey(Eyes.FirstLeft ? u"SideBySideLF" : u"SideBySideRF");
+    Guess.LayoutIndex = LayoutIndex(SplitLayout(TLayoutFamily::SideBySide, Eyes.FirstLeft));
     Guess.HalfWidth = Squeezed;
   } else {
-    Guess.LayoutIndex = LayoutIndexOfKey(Eyes.FirstLeft ? u"OverUnderLT" : u"OverUnderRT");
+    Guess.LayoutIndex = LayoutIndex(SplitLayout(TLayoutFamily::OverUnder, Eyes.FirstLeft));
     Guess.HalfHeight = Squeezed;
   }
   return Guess;

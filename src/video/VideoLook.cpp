@@ -1,13 +1,16 @@
 #include "video/VideoLook.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <thread>
 
 #include "metadata/Catalogue.h"
 #include "metadata/NumberSyntax.h"
+#include "metadata/TextConversion.h"
 
 namespace Quillmark {
 
@@ -85,8 +88,8 @@ TLayoutGuess JudgeSamples(const std::vector<TSample>& Samples, double DisplayAsp
 
 bool IsStereoLayout(int LayoutIndex)
 {
-  const int Mono = LayoutIndexOfKey(u"Mono");
-  return LayoutIndex >= 0 && LayoutIndex != Mono;
+  const std::optional<TLayout> Layout = LayoutAt(LayoutIndex);
+  return Layout && *Layout != TLayout::Mono;
 }
 
 } // namespace
@@ -288,9 +291,10 @@ std::string HalvesText(const TLayoutGuess& Guess)
   return Guess.HalfHeight ? ", half height" : ", full resolution";
 }
 
-bool SideBySideKey(std::u16string_view Key)
+bool SideBySide(const TLayoutGuess& Guess)
 {
-  return Key == u"SideBySideLF" || Key == u"SideBySideRF";
+  const std::optional<TLayout> Layout = LayoutAt(Guess.LayoutIndex);
+  return Layout && LayoutEntry(*Layout).Family == TLayoutFamily::SideBySide;
 }
 
 } // namespace
@@ -300,7 +304,7 @@ std::string DescribeFamily(const TLayoutGuess& Guess)
   if (!IsStereoLayout(Guess.LayoutIndex)) {
     return "2D (monoscopic)";
   }
-  return (SideBySideKey(LayoutKeyAt(Guess.LayoutIndex)) ? "side by side" : "over/under") + HalvesText(Guess);
+  return (SideBySide(Guess) ? "side by side" : "over/under") + HalvesText(Guess);
 }
 
 std::pair<std::string, std::string> FamilyKeys(const TLayoutGuess& Guess)
@@ -308,10 +312,9 @@ std::pair<std::string, std::string> FamilyKeys(const TLayoutGuess& Guess)
   if (!IsStereoLayout(Guess.LayoutIndex)) {
     return {};
   }
-  if (SideBySideKey(LayoutKeyAt(Guess.LayoutIndex))) {
-    return {"SideBySideLF", "SideBySideRF"};
-  }
-  return {"OverUnderLT", "OverUnderRT"};
+  const TLayoutFamily Family = SideBySide(Guess) ? TLayoutFamily::SideBySide : TLayoutFamily::OverUnder;
+  return {Utf16ToUtf8(LayoutEntry(SplitLayout(Family, true)).Key),
+          Utf16ToUtf8(LayoutEntry(SplitLayout(Family, false)).Key)};
 }
 
 std::string DescribeLayout(const TLayoutGuess& Guess)
@@ -319,18 +322,13 @@ std::string DescribeLayout(const TLayoutGuess& Guess)
   if (Guess.LayoutIndex < 0 || !IsStereoLayout(Guess.LayoutIndex)) {
     return "2D (monoscopic)";
   }
-  const std::u16string_view Key = LayoutKeyAt(Guess.LayoutIndex);
-  std::string Text;
-  if (Key == u"SideBySideLF") {
-    Text = "side by side, left image first";
-  } else if (Key == u"SideBySideRF") {
-    Text = "side by side, right image first";
-  } else if (Key == u"OverUnderLT") {
-    Text = "over/under, left image top";
-  } else if (Key == u"OverUnderRT") {
-    Text = "over/under, right image top";
-  } else {
-    Text = "stereo";
+  // A split layout is described by its caption in lower case.
+  const TLayoutEntry& Layout = LayoutEntry(*LayoutAt(Guess.LayoutIndex));
+  std::string Text = "stereo";
+  if (IsSplitLayout(Guess.LayoutIndex)) {
+    Text = Utf16ToUtf8(Layout.Caption);
+    std::transform(Text.begin(), Text.end(), Text.begin(),
+                   [](char C) { return C >= 'A' && C <= 'Z' ? static_cast<char>(C - 'A' + 'a') : C; });
   }
   return Text + HalvesText(Guess);
 }

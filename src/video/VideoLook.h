@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "metadata/CatalogueValues.h"
+#include "metadata/Catalogue.h"
 #include "metadata/MetadataEditor.h"
 #include "metadata/PictureRules.h"
 #include "video/FramePictures.h"

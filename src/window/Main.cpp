@@ -269,17 +269,16 @@ void TMainForm::UpdateControls()
   StereoCheckBox->setEnabled(Open);
   LoadButton->setEnabled(Open);
   DeleteButton->setEnabled(Open && FPreviewImage);
-  for (QWidget* Edit :
-       std::initializer_list<QWidget*>{SourceEdit, TitleEdit, AuthorEdit, CopyrightEdit, DescriptionMemo}) {
-    Edit->setEnabled(Open);
+  // The texts are open to editing whatever the Stereo box says.
+  for (const TCatalogueEntry& Row : Catalogue) {
+    if (Row.Rule == TWriteRule::TrimmedTextNotEmpty) {
+      Control(Row.Attribute)->setEnabled(Open);
+    }
   }
   SaveMenuItem->setEnabled(Open);
   CloseMenuItem->setEnabled(Open);
   PreviewImage->setVisible(Open && FPreviewImage);
   StereoCheckBoxClick();
-  for (QWidget* Edit : std::initializer_list<QWidget*>{DiscNameEdit, TitleNameEdit, TitleIndexEdit}) {
-    Edit->setEnabled(Open);
-  }
   LoadPosterButton->setEnabled(Open);
   DeletePosterButton->setEnabled(Open && FPosterImage);
   PosterImage->setVisible(Open && FPosterImage);

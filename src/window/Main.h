@@ -2,7 +2,7 @@
 // The main window: one fixed-size window with a menu bar, a tab control of
 // three pages (Stereo, General, Movie Disk) and a status bar. Its controls
 // are the editing model: reading a file fills them, saving reads them back.
-#include "metadata/CatalogueValues.h"
+#include "metadata/Catalogue.h"
 #include "metadata/JpegImage.h"
 #include "metadata/MetadataEditor.h"
 #include "metadata/PictureRules.h"
@@ -134,6 +134,14 @@ private:
   void MarkChanged(TAttribute Attribute);
   // Every editing control tells which attribute it changes.
   void ConnectFieldChanges();
+  // The form's component the catalogue names for an attribute.
+  QWidget* Control(TAttribute Attribute) const;
+  // Moving one attribute's value between the record and its control; a
+  // picture goes to FPreviewImage or FPosterImage and is shown.
+  void PutValue(const TCatalogueEntry& Row, const TCatalogueValues& Values);
+  void TakeValue(const TCatalogueEntry& Row, TCatalogueValues& Values) const;
+  // Empties a control that is no picture.
+  void ClearValue(const TCatalogueEntry& Row);
   void Warn(const QString& Text, TMessageIcon Icon, const QString& Details = QString());
   void ShowPoster();
   // The pictures' sizes, or that there is none, for screen readers.

@@ -17,41 +17,14 @@ void TMainForm::MarkChanged(TAttribute Attribute)
 
 QWidget* TMainForm::FieldOf(TAttribute Attribute) const
 {
-  switch (Attribute) {
-  case TAttribute::Stereoscopic:
-    return StereoCheckBox;
-  case TAttribute::StereoscopicLayout:
-    return LayoutComboBox;
-  case TAttribute::StereoscopicSkip:
-    return DurationEdit;
-  case TAttribute::StereoscopicHalfWidth:
-    return HalfWidthCheckBox;
-  case TAttribute::StereoscopicHalfHeight:
-    return HalfHeightCheckBox;
-  case TAttribute::StereoscopicHorizontalParallax:
-    return ParallaxEdit;
-  case TAttribute::StereoscopicPreview:
+  // A picture's field is the button that loads one.
+  if (Attribute == TAttribute::StereoscopicPreview) {
     return LoadButton;
-  case TAttribute::Source:
-    return SourceEdit;
-  case TAttribute::Title:
-    return TitleEdit;
-  case TAttribute::Author:
-    return AuthorEdit;
-  case TAttribute::Copyright:
-    return CopyrightEdit;
-  case TAttribute::Description:
-    return DescriptionMemo;
-  case TAttribute::StereoDiscName:
-    return DiscNameEdit;
-  case TAttribute::StereoDiscTitleName:
-    return TitleNameEdit;
-  case TAttribute::StereoDiscTitleIndex:
-    return TitleIndexEdit;
-  case TAttribute::StereoDiscTitlePoster:
+  }
+  if (Attribute == TAttribute::StereoDiscTitlePoster) {
     return LoadPosterButton;
   }
-  return nullptr;
+  return Control(Attribute);
 }
 
 void TMainForm::ShowField(TAttribute Attribute)
@@ -70,39 +43,24 @@ void TMainForm::ShowField(TAttribute Attribute)
 
 void TMainForm::ConnectFieldChanges()
 {
-  const std::pair<QLineEdit*, TAttribute> Edits[] = {
-      {DurationEdit, TAttribute::StereoscopicSkip},
-      {ParallaxEdit, TAttribute::StereoscopicHorizontalParallax},
-      {SourceEdit, TAttribute::Source},
-      {TitleEdit, TAttribute::Title},
-      {AuthorEdit, TAttribute::Author},
-      {CopyrightEdit, TAttribute::Copyright},
-      {DiscNameEdit, TAttribute::StereoDiscName},
-      {TitleNameEdit, TAttribute::StereoDiscTitleName},
-      {TitleIndexEdit, TAttribute::StereoDiscTitleIndex},
-  };
-  for (const auto& Entry : Edits) {
-    QLineEdit* Edit = Entry.first;
-    const TAttribute Attribute = Entry.second;
-    // A stored text of any length shows whole; saving refuses a changed one
-    // too long to store.
-    Edit->setMaxLength(std::numeric_limits<int>::max());
-    connect(Edit, &QLineEdit::textChanged, this, [this, Attribute] { MarkChanged(Attribute); });
+  for (const TCatalogueEntry& Row : Catalogue) {
+    const TAttribute Attribute = Row.Attribute;
+    auto Mark = [this, Attribute] { MarkChanged(Attribute); };
+    QWidget* Widget = Control(Attribute);
+    if (auto* Edit = qobject_cast<QLineEdit*>(Widget)) {
+      // A stored text of any length shows whole; saving refuses a changed
+      // one too long to store.
+      Edit->setMaxLength(std::numeric_limits<int>::max());
+      connect(Edit, &QLineEdit::textChanged, this, Mark);
+    } else if (auto* Memo = qobject_cast<QPlainTextEdit*>(Widget)) {
+      connect(Memo, &QPlainTextEdit::textChanged, this, Mark);
+    } else if (auto* Box = qobject_cast<QCheckBox*>(Widget)) {
+      connect(Box, &QCheckBox::toggled, this, Mark);
+    } else if (auto* List = qobject_cast<QComboBox*>(Widget)) {
+      connect(List, &QComboBox::currentIndexChanged, this, Mark);
+      connect(List, &QComboBox::activated, this, Mark);
+    }
   }
-  connect(DescriptionMemo, &QPlainTextEdit::textChanged, this,
-          [this] { MarkChanged(TAttribute::Description); });
-  const std::pair<QCheckBox*, TAttribute> Boxes[] = {
-      {StereoCheckBox, TAttribute::Stereoscopic},
-      {HalfWidthCheckBox, TAttribute::StereoscopicHalfWidth},
-      {HalfHeightCheckBox, TAttribute::StereoscopicHalfHeight},
-  };
-  for (const auto& Entry : Boxes) {
-    const TAttribute Attribute = Entry.second;
-    connect(Entry.first, &QCheckBox::toggled, this, [this, Attribute] { MarkChanged(Attribute); });
-  }
-  auto Layout = [this] { MarkChanged(TAttribute::StereoscopicLayout); };
-  connect(LayoutComboBox, &QComboBox::currentIndexChanged, this, Layout);
-  connect(LayoutComboBox, &QComboBox::activated, this, Layout);
 }
 
 } // namespace Quillmark

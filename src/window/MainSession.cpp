@@ -209,15 +209,9 @@ void TMainForm::CloseFile()
   }
   FFileName.clear();
   UpdateControls();
-  StereoCheckBox->setChecked(false);
-  HalfWidthCheckBox->setChecked(false);
-  HalfHeightCheckBox->setChecked(false);
-  LayoutComboBox->setCurrentIndex(-1);
-  for (QLineEdit* Edit : {DurationEdit, ParallaxEdit, SourceEdit, TitleEdit, AuthorEdit, CopyrightEdit,
-                          DiscNameEdit, TitleNameEdit, TitleIndexEdit}) {
-    Edit->clear();
+  for (const TCatalogueEntry& Row : Catalogue) {
+    ClearValue(Row);
   }
-  DescriptionMemo->clear();
   FModified = false;
   FChanged = TChangedAttributes();
 }
@@ -233,28 +227,8 @@ bool TMainForm::FillControls(const TCatalogueValues& Values, bool Read)
 {
   // The controls are filled in the order the attributes are read, so their
   // change handlers fire as they would for a reading that stops part way.
-  StereoCheckBox->setChecked(Values.Stereo);
-  LayoutComboBox->setCurrentIndex(Values.LayoutIndex);
-  DurationEdit->setText(FromUtf16(Values.Duration));
-  ParallaxEdit->setText(FromUtf16(Values.Parallax));
-  if (Values.Preview) {
-    FPreviewImage = Values.Preview;
-    FPreviewView->Show(FPreviewImage);
-    PreviewImage->show();
-  }
-  SourceEdit->setText(FromUtf16(Values.Source));
-  TitleEdit->setText(FromUtf16(Values.Title));
-  AuthorEdit->setText(FromUtf16(Values.Author));
-  CopyrightEdit->setText(FromUtf16(Values.Copyright));
-  DescriptionMemo->setPlainText(FromUtf16(Values.Description).replace(u"\r\n"_s, u"\n"_s));
-  DiscNameEdit->setText(FromUtf16(Values.DiscName));
-  TitleNameEdit->setText(FromUtf16(Values.TitleName));
-  HalfWidthCheckBox->setChecked(Values.HalfWidth);
-  HalfHeightCheckBox->setChecked(Values.HalfHeight);
-  TitleIndexEdit->setText(FromUtf16(Values.TitleIndex));
-  if (Values.Poster) {
-    FPosterImage = Values.Poster;
-    ShowPoster();
+  for (const TAttribute Attribute : ReadOrder) {
+    PutValue(Entry(Attribute), Values);
   }
   return Read;
 }
@@ -262,23 +236,9 @@ bool TMainForm::FillControls(const TCatalogueValues& Values, bool Read)
 bool TMainForm::WriteMetadata(bool& Reported)
 {
   TCatalogueValues Values;
-  Values.Stereo = StereoCheckBox->isChecked();
-  Values.HalfWidth = HalfWidthCheckBox->isChecked();
-  Values.HalfHeight = HalfHeightCheckBox->isChecked();
-  Values.LayoutIndex = LayoutComboBox->currentIndex();
-  Values.Duration = DurationEdit->text().toStdU16String();
-  Values.Parallax = ParallaxEdit->text().toStdU16String();
-  Values.TitleIndex = TitleIndexEdit->text().toStdU16String();
-  Values.Source = SourceEdit->text().toStdU16String();
-  Values.Title = TitleEdit->text().toStdU16String();
-  Values.Author = AuthorEdit->text().toStdU16String();
-  Values.Copyright = CopyrightEdit->text().toStdU16String();
-  // The memo's line breaks are stored as carriage return and line feed.
-  Values.Description = DescriptionMemo->toPlainText().replace(u'\n', u"\r\n"_s).toStdU16String();
-  Values.DiscName = DiscNameEdit->text().toStdU16String();
-  Values.TitleName = TitleNameEdit->text().toStdU16String();
-  Values.Preview = FPreviewImage;
-  Values.Poster = FPosterImage;
+  for (const TCatalogueEntry& Row : Catalogue) {
+    TakeValue(Row, Values);
+  }
   Values.Changed = FChanged;
   TWindowReporter Reporter(*this, FPlatform);
   bool Written = WriteCatalogue(FEditor, Values, Reporter, Reported, DecimalSeparator());

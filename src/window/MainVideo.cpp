@@ -31,8 +31,8 @@ QString GuessText(const TLayoutGuess& Guess, const QString& Item)
   if (Guess.HalfHeight) {
     return TMainForm::tr("%1, half height").arg(Item);
   }
-  return Guess.LayoutIndex == LayoutIndexOfKey(u"Mono") ? Item
-                                                        : TMainForm::tr("%1, full resolution").arg(Item);
+  return Guess.LayoutIndex == LayoutIndex(TLayout::Mono) ? Item
+                                                         : TMainForm::tr("%1, full resolution").arg(Item);
 }
 
 QString PercentText(double Confidence)
@@ -75,7 +75,7 @@ TCatalogueValues TMainForm::StereoValues() const
 QString TMainForm::LayoutItemText(int Index) const
 {
   if (Index < 0 || Index >= LayoutComboBox->count()) {
-    Index = LayoutIndexOfKey(u"Mono");
+    Index = LayoutIndex(TLayout::Mono);
   }
   return LayoutComboBox->itemText(Index);
 }
@@ -129,7 +129,7 @@ void TMainForm::DetectLayoutMenuItemClick()
          TMessageIcon::Information);
     return;
   }
-  if (Guess.LayoutSure() && Guess.LayoutIndex != LayoutIndexOfKey(u"Mono")) {
+  if (Guess.LayoutSure() && Guess.LayoutIndex != LayoutIndex(TLayout::Mono)) {
     // The family and halves are known; which eye comes first is the user's
     // to say.
     const std::optional<int> Chosen = AskEyeOrder(Guess);
@@ -147,8 +147,9 @@ void TMainForm::DetectLayoutMenuItemClick()
 
 std::optional<int> TMainForm::AskEyeOrder(const TLayoutGuess& Guess)
 {
-  const bool SideBySide = Guess.LayoutIndex == LayoutIndexOfKey(u"SideBySideLF") ||
-                          Guess.LayoutIndex == LayoutIndexOfKey(u"SideBySideRF");
+  const std::optional<TLayout> Layout = LayoutAt(Guess.LayoutIndex);
+  const TLayoutFamily Family = Layout ? LayoutEntry(*Layout).Family : TLayoutFamily::Flat;
+  const bool SideBySide = Family == TLayoutFamily::SideBySide;
   const QString Question =
       SideBySide
           ? tr("The video holds two views side by side, but which eye comes first cannot be told from its "
@@ -163,10 +164,8 @@ std::optional<int> TMainForm::AskEyeOrder(const TLayoutGuess& Guess)
     return std::nullopt;
   }
   const bool LeftFirst = Answer == TMessageAnswer::Yes;
-  if (SideBySide) {
-    return LayoutIndexOfKey(LeftFirst ? u"SideBySideLF" : u"SideBySideRF");
-  }
-  return LayoutIndexOfKey(LeftFirst ? u"OverUnderLT" : u"OverUnderRT");
+  return LayoutIndex(
+      SplitLayout(SideBySide ? TLayoutFamily::SideBySide : TLayoutFamily::OverUnder, LeftFirst));
 }
 
 void TMainForm::SetDetectedLayout(const TLayoutGuess& Guess)

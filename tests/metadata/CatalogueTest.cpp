@@ -2,6 +2,7 @@
 
 #include <set>
 #include <string>
+#include <utility>
 
 #include "common/FakeEditor.h"
 #include "common/FaultyEditor.h"
@@ -31,6 +32,46 @@ TEST(Catalogue, LayoutKeysByPosition)
   EXPECT_EQ(LayoutKeyAt(-1), nullptr);
   EXPECT_EQ(LayoutKeyAt(7), nullptr);
   EXPECT_EQ(std::u16string(LayoutItems[6]), u"Monoscopic");
+}
+
+// Each name a column gives an attribute finds that attribute alone: the
+// JSON form, the command line, show's lines and the window look them up.
+TEST(Catalogue, EveryColumnOfNamesIsUnique)
+{
+  const std::pair<const char*, const char * TCatalogueEntry::*> Columns[] = {
+      {"JsonKey", &TCatalogueEntry::JsonKey}, {"Option", &TCatalogueEntry::Option},
+      {"Label", &TCatalogueEntry::Label},     {"Noun", &TCatalogueEntry::Noun},
+      {"Control", &TCatalogueEntry::Control},
+  };
+  for (const auto& [Column, Member] : Columns) {
+    std::set<std::string> Names;
+    for (const TCatalogueEntry& Row : Catalogue) {
+      EXPECT_TRUE(Names.insert(Row.*Member).second) << Column << " " << Row.*Member;
+    }
+  }
+}
+
+TEST(Catalogue, LayoutTableAnswersEveryQuestionOfALayout)
+{
+  for (const TLayoutEntry& Layout : Layouts) {
+    const int Index = LayoutIndex(Layout.Layout);
+    EXPECT_EQ(LayoutIndexOfKey(Layout.Key), Index);
+    EXPECT_EQ(LayoutAt(Index), Layout.Layout);
+    const bool Split =
+        Layout.Family == TLayoutFamily::SideBySide || Layout.Family == TLayoutFamily::OverUnder;
+    EXPECT_EQ(IsSplitLayout(Index), Split);
+    if (Split) {
+      EXPECT_EQ(SplitLayout(Layout.Family, Layout.LeftFirst), Layout.Layout);
+    }
+    // Tags are matched against lower-cased tokens of a name.
+    for (const char* Tags : {Layout.NameTags, Layout.HalfNameTags}) {
+      for (const char* At = Tags; *At != '\0'; ++At) {
+        EXPECT_TRUE((*At >= 'a' && *At <= 'z') || *At == ' ' || *At == '-') << Tags;
+      }
+    }
+  }
+  EXPECT_FALSE(LayoutAt(-1));
+  EXPECT_FALSE(LayoutAt(static_cast<int>(LayoutCount)));
 }
 
 TEST(TextConversion, RoundTripsAndReplacesIllFormedInput)

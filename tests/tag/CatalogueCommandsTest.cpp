@@ -2,6 +2,7 @@
 #include "common/AsfBuilder.h"
 #include "common/TestFiles.h"
 #include "common/TestJpeg.h"
+#include "metadata/Catalogue.h"
 #include "metadata/MetadataEditor.h"
 #include "metadata/TextConversion.h"
 #include "tag/ToolRun.h"
@@ -167,6 +168,24 @@ TEST_F(CatalogueCommands, TextOptionsRoundTripAndEmptyClears)
              "--disc-name", "", "--title-name", "", "--title-index", ""},
             File);
   EXPECT_EQ(Shown(File), (json{{"file", File}}));
+}
+
+// A text of the catalogue needs nothing but its row to be set, shown and
+// written as JSON.
+TEST_F(CatalogueCommands, EveryCatalogueTextHasItsOptionJsonKeyAndShowLine)
+{
+  const std::string File = MakeFile("clip.wmv");
+  for (const Quillmark::TCatalogueEntry& Row : Quillmark::Catalogue) {
+    if (Row.Field.Kind != Quillmark::TFieldKind::Text) {
+      continue;
+    }
+    const std::string Value = std::string("Value of ") + Row.Label;
+    ExpectSet({std::string("--") + Row.Option, Value}, File);
+    EXPECT_EQ(Shown(File).value(Row.JsonKey, ""), Value) << Row.Option;
+    TRun R = RunTool({"show", File});
+    EXPECT_NE(R.Out.find(std::string("  ") + Row.Label + ":"), std::string::npos) << R.Out;
+    EXPECT_NE(R.Out.find(Value + "\n"), std::string::npos) << R.Out;
+  }
 }
 
 TEST_F(CatalogueCommands, PictureOptionsUseTheWindowsRules)

@@ -349,7 +349,7 @@ TEST_F(CollectionCommands, BatchesSaveEveryFileInGroupsWithProgressOnATerminal)
   }
 
   Quillmark::TSetOptions Options;
-  Options.Author = "Shown";
+  Options.Text(Quillmark::TAttribute::Author) = "Shown";
   Options.ShowProgress = true;
   Options.Files = {Files[0], Files[1]};
   std::ostringstream Out;
@@ -363,7 +363,7 @@ TEST_F(CollectionCommands, BatchesSaveEveryFileInGroupsWithProgressOnATerminal)
   EXPECT_EQ(Err.str(), "");
   // A failure starts on a line of its own.
   Options.Files = {Files[0], Path("missing.wmv"), Files[1]};
-  Options.Author = "Again";
+  Options.Text(Quillmark::TAttribute::Author) = "Again";
   Err.str("");
   EXPECT_EQ(Quillmark::RunSet(Options, Out, Err), 1);
   EXPECT_EQ(Err.str(), "quillmark-tag: " + Path("missing.wmv") + ": not found\n\r1 of 3  " + Files[0] +

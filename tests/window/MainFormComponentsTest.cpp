@@ -132,6 +132,42 @@ TEST(MainFormComponents, LayoutListOffersSevenLayoutsAndNoTyping)
                                 u"Dual Stream"_s, u"Multi Stream"_s, u"Monoscopic"_s}));
 }
 
+// The window finds each attribute's control by the name the catalogue
+// gives, and moves its value by the control's class.
+TEST(MainFormComponents, EveryCatalogueControlIsInTheFormWithItsKindsClass)
+{
+  TScriptedPlatform Platform;
+  TTestForm Form(Platform);
+  for (const Quillmark::TCatalogueEntry& Row : Quillmark::Catalogue) {
+    QObject* Control = Form.findChild<QObject*>(QString::fromLatin1(Row.Control));
+    ASSERT_NE(Control, nullptr) << Row.Control;
+    bool Fits = false;
+    switch (Row.Field.Kind) {
+    case Quillmark::TFieldKind::Flag:
+      Fits = qobject_cast<QCheckBox*>(Control) != nullptr;
+      break;
+    case Quillmark::TFieldKind::Layout:
+      Fits = qobject_cast<QComboBox*>(Control) != nullptr;
+      break;
+    case Quillmark::TFieldKind::Picture:
+      Fits = qobject_cast<QLabel*>(Control) != nullptr;
+      break;
+    default:
+      Fits =
+          qobject_cast<QLineEdit*>(Control) != nullptr || qobject_cast<QPlainTextEdit*>(Control) != nullptr;
+      break;
+    }
+    EXPECT_TRUE(Fits) << Row.Control << " is a " << Control->metaObject()->className();
+  }
+  // The list's items are the layout table's captions, by position.
+  auto* Combo = Form.Get<QComboBox>("LayoutComboBox");
+  ASSERT_EQ(Combo->count(), static_cast<int>(Quillmark::LayoutCount));
+  for (const Quillmark::TLayoutEntry& Layout : Quillmark::Layouts) {
+    EXPECT_EQ(Combo->itemText(Quillmark::LayoutIndex(Layout.Layout)),
+              QString::fromStdU16String(Layout.Caption));
+  }
+}
+
 TEST(MainFormComponents, CreationSetsCaptionsAndTheStereoPage)
 {
   TScriptedPlatform Platform;

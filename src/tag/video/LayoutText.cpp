@@ -1,6 +1,6 @@
 #include "tag/video/LayoutText.h"
 
-#include "metadata/Catalogue.h"
+#include "metadata/Layouts.h"
 #include "metadata/TextConversion.h"
 #include "video/VideoLook.h"
 
@@ -9,10 +9,19 @@
 
 namespace Quillmark {
 
+namespace {
+
+// No layout is taken for 2D.
+TLayout GuessLayout(const TLayoutGuess& Guess)
+{
+  return LayoutAt(Guess.LayoutIndex).value_or(TLayout::Mono);
+}
+
+} // namespace
+
 std::string GuessKey(const TLayoutGuess& Guess)
 {
-  const char16_t* Key = LayoutKeyAt(Guess.LayoutIndex);
-  return Utf16ToUtf8(Key != nullptr ? Key : u"Mono");
+  return Utf16ToUtf8(LayoutEntry(GuessLayout(Guess)).Key);
 }
 
 double Rounded(double Confidence)
@@ -37,7 +46,7 @@ std::string GuessText(const TLayoutGuess& Guess)
       GuessKey(Guess) + " (" + DescribeLayout(Guess) + "), confidence " + Number(Guess.Confidence);
   if (!Guess.Sure()) {
     Text += ", not sure (layout " + Number(Guess.LayoutConfidence);
-    if (GuessKey(Guess) != "Mono") {
+    if (GuessLayout(Guess) != TLayout::Mono) {
       Text += ", eye order " + Number(Guess.EyeOrderConfidence);
     }
     Text += ")";
