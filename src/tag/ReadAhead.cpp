@@ -81,7 +81,8 @@ bool TReadAhead::WaitForRoom(std::size_t& Next)
 void TReadAhead::Run()
 {
   // The command reads the first file itself at once.
-  for (std::size_t Next = 1; Next < FFiles.size() && WaitForRoom(Next); ++Next) {
+  // WaitForRoom may move Next past the last file.
+  for (std::size_t Next = 1; WaitForRoom(Next) && Next < FFiles.size(); ++Next) {
     ReadHeadOf(FFiles[Next]);
   }
 }
