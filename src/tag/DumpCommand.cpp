@@ -7,6 +7,8 @@
 #include "tag/CatalogueFile.h"
 #include "tag/FileArguments.h"
 #include "tag/JsonFileNames.h"
+#include "tag/MatroskaCatalogue.h"
+#include "tag/MatroskaCommands.h"
 
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -62,6 +64,10 @@ int RunDump(const TDumpOptions& Options, std::ostream& Out, std::ostream& Err)
   nlohmann::json Files = nlohmann::json::array();
   TJsonFileNames Names;
   for (const std::string& File : Paths) {
+    if (IsMatroskaFile(File)) {
+      Status |= DumpMatroska(File, Options, Names, Files, Out, Err) ? 0 : 1;
+      continue;
+    }
     std::vector<TListedAttribute> Attributes;
     std::string SideFile;
     TFailureReason Reason;

@@ -7,6 +7,8 @@
 #include "tag/CatalogueJson.h"
 #include "tag/FileArguments.h"
 #include "tag/JsonFileNames.h"
+#include "tag/MatroskaCatalogue.h"
+#include "tag/MatroskaCommands.h"
 
 #include <ostream>
 #include <utility>
@@ -59,13 +61,12 @@ std::vector<std::pair<std::string, std::string>> ValueLines(const TCatalogueValu
   };
 }
 
-namespace {
-
-void PrintText(const std::string& File, const TCatalogueValues& V, std::ostream& Out)
+void PrintValueLines(const std::string& File, const std::vector<std::pair<std::string, std::string>>& Lines,
+                     std::ostream& Out)
 {
   constexpr std::size_t LabelWidth = 14;
   Out << File << '\n';
-  for (const auto& [Label, Value] : ValueLines(V)) {
+  for (const auto& [Label, Value] : Lines) {
     std::string Line = std::string("  ") + Label + ":";
     if (!Value.empty()) {
       Line.resize(LabelWidth + 2, ' ');
@@ -75,8 +76,6 @@ void PrintText(const std::string& File, const TCatalogueValues& V, std::ostream&
   }
 }
 
-} // namespace
-
 int RunShow(const TShowOptions& Options, std::ostream& Out, std::ostream& Err)
 {
   std::vector<std::string> Paths;
@@ -84,6 +83,10 @@ int RunShow(const TShowOptions& Options, std::ostream& Out, std::ostream& Err)
   nlohmann::ordered_json Files = nlohmann::ordered_json::array();
   TJsonFileNames Names;
   for (const std::string& File : Paths) {
+    if (IsMatroskaFile(File)) {
+      Status |= ShowMatroska(File, Options, Names, Files, Out, Err) ? 0 : 1;
+      continue;
+    }
     TOpenedCatalogue Opened;
     const std::string Message = OpenCatalogue(File, TOpenAccess::Read, Opened);
     if (!Opened.SideFile.empty() && Options.Verbosity != TVerbosity::Quiet) {
@@ -104,7 +107,7 @@ int RunShow(const TShowOptions& Options, std::ostream& Out, std::ostream& Err)
     if (Options.Json) {
       Files.push_back(CatalogueJson(Names.Member(File), Opened.Values));
     } else {
-      PrintText(File, Opened.Values, Out);
+      PrintValueLines(File, ValueLines(Opened.Values), Out);
     }
   }
   if (Options.Json) {
