@@ -155,21 +155,28 @@ Asf::TJournal MakeJournal(Asf::IFileSystem& Fs, int Fd, std::uint64_t OldSize,
   Fail(What, Error);
 }
 
+// One write from the first changed byte to the last: two writes into one
+// sector could leave it neither old nor new, which no check could tell
+// from another program's bytes.
 int WritePatches(Asf::IFileSystem& Fs, int Fd, const std::vector<TPatch>& Patches,
                  const Asf::TJournal& Journal)
 {
+  std::uint64_t First = Journal.NewBytes.size();
   for (const TPatch& Patch : Patches) {
-    if (int Error = Asf::WriteExact(Fs, Fd, Patch.Bytes.data(), Patch.Bytes.size(), Patch.Offset);
-        Error != 0) {
-      return Error;
-    }
+    First = std::min(First, Patch.Offset);
   }
-  // Read back: a disk that took the bytes wrongly is found before the journal goes.
-  std::vector<std::uint8_t> Written(Journal.NewBytes.size());
-  if (int Error = Asf::ReadExact(Fs, Fd, Written.data(), Written.size(), 0); Error != 0) {
+  const std::size_t Count = Journal.NewBytes.size() - static_cast<std::size_t>(First);
+  if (int Error = Asf::WriteExact(Fs, Fd, Journal.NewBytes.data() + First, Count, First); Error != 0) {
     return Error;
   }
-  return Written == Journal.NewBytes ? 0 : EIO;
+  // Read back: a disk that took the bytes wrongly is found before the journal goes.
+  std::vector<std::uint8_t> Written(Count);
+  if (int Error = Asf::ReadExact(Fs, Fd, Written.data(), Written.size(), First); Error != 0) {
+    return Error;
+  }
+  return std::equal(Written.begin(), Written.end(), Journal.NewBytes.begin() + static_cast<long>(First))
+             ? 0
+             : EIO;
 }
 
 } // namespace
