@@ -5,13 +5,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 
 namespace Quillmark::Matroska {
 
 namespace {
 
-enum class TKind { Master, UInt, Text, Other };
+enum class TKind { Master, UInt, IdValue, Text, Other };
 
 struct TKnown {
   std::uint32_t Id;
@@ -26,7 +27,7 @@ constexpr std::array<TKnown, 31> Known = {{
   {Id::EbmlMaxSizeLength, "EBMLMaxSizeLength", TKind::UInt}, {Id::DocType, "DocType", TKind::Text},
   {Id::DocTypeVersion, "DocTypeVersion", TKind::UInt}, {Id::DocTypeReadVersion, "DocTypeReadVersion", TKind::UInt},
   {Id::Segment, "Segment", TKind::Master}, {Id::SeekHead, "SeekHead", TKind::Master},
-  {Id::Seek, "Seek", TKind::Master}, {Id::SeekId, "SeekID", TKind::UInt},
+  {Id::Seek, "Seek", TKind::Master}, {Id::SeekId, "SeekID", TKind::IdValue},
   {Id::SeekPosition, "SeekPosition", TKind::UInt}, {Id::Info, "Info", TKind::Master},
   {Id::Title, "Title", TKind::Text}, {0x4D80, "MuxingApp", TKind::Text}, {0x5741, "WritingApp", TKind::Text},
   {Id::Tracks, "Tracks", TKind::Master}, {Id::TrackEntry, "TrackEntry", TKind::Master},
@@ -71,6 +72,10 @@ void WalkChildren(TDumpWalk& Walk, const THead& Parent, unsigned Depth)
     const std::uint8_t* Body = Walk.Bytes.data() + Child.DataOffset;
     if (Entry != nullptr && Entry->Kind == TKind::UInt && Child.Size <= 8) {
       Line.Value = std::to_string(ReadUInt(Body, Child.Size));
+    } else if (Entry != nullptr && Entry->Kind == TKind::IdValue && Child.Size <= 4) {
+      char Text[16];
+      std::snprintf(Text, sizeof Text, "0x%llX", static_cast<unsigned long long>(ReadUInt(Body, Child.Size)));
+      Line.Value = Text;
     } else if (Entry != nullptr && Entry->Kind == TKind::Text) {
       Line.Value = Printable(ReadString(Body, std::min<std::uint64_t>(Child.Size, 256)));
     }

@@ -10,9 +10,11 @@
 #include "tag/MatroskaCatalogue.h"
 #include "tag/ToolLines.h"
 #include "tag/ValueOptions.h"
+#include "tag/VideoWork.h"
 
 #include <cstdio>
 #include <ostream>
+#include <sstream>
 
 namespace Quillmark {
 
@@ -276,6 +278,17 @@ bool SetMatroska(const TSetOptions& Options, const std::string& File, bool Liste
   TCatalogueValues Values = Opened.Values;
   if (std::string Refusal = ApplyOptions(Options, File, Values); !Refusal.empty()) {
     return Refuse(Run, RefusedCode, Refusal);
+  }
+  // The frames come from the file opened and locked, never its name again.
+  if (Options.Video.DetectLayout) {
+    std::ostringstream Said;
+    if (!Options.VideoWork->ApplyFileVideoChanges(Options.Video, File, Opened.File->Descriptor(), Values,
+                                                  Options.Json ? Err : Out, Said)) {
+      Err << Said.str();
+      Report.Failed(Position, VideoCode, "the stereo layout could not be detected; left as it was");
+      return false;
+    }
+    Err << Said.str();
   }
   return Save(Run, Opened, Values);
 }
