@@ -9,6 +9,7 @@
 #include <array>
 #include <fcntl.h>
 #include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Quillmark {
@@ -125,8 +126,11 @@ bool IsMatroskaFile(const std::string& Path)
   if (Fd < 0) {
     return false;
   }
+  // Only a regular file is read: a device or FIFO at the name is left to
+  // the open that refuses it.
   std::uint8_t Bytes[4] = {};
-  const ssize_t Got = pread(Fd, Bytes, sizeof Bytes, 0);
+  struct stat Info {};
+  const ssize_t Got = fstat(Fd, &Info) == 0 && S_ISREG(Info.st_mode) ? pread(Fd, Bytes, sizeof Bytes, 0) : -1;
   close(Fd);
   return Got == sizeof Bytes && Matroska::HasEbmlMagic(Bytes, sizeof Bytes);
 }

@@ -2,6 +2,7 @@
 // beside ASF files, told apart by their first bytes, shown with the keys of
 // ASF files, set in place; options for values they do not hold refused
 // before any file is touched.
+#include "common/SyntheticVideo.h"
 #include "common/TestFiles.h"
 #include "tag/ToolRun.h"
 
@@ -116,6 +117,23 @@ TEST_F(MatroskaCommands, LayoutComesFromTheNamesOfACollection)
   EXPECT_EQ(Files[0]["halfWidth"], true);
   EXPECT_EQ(Files[1]["layout"], "OverUnderLT");
   EXPECT_FALSE(Files[1].contains("halfHeight"));
+}
+
+TEST_F(MatroskaCommands, DetectedLayoutIsStoredFromTheOpenFile)
+{
+  TScene Scene;
+  Scene.Layout = TSceneLayout::SideBySideRF;
+  Scene.Seconds = 3;
+  ASSERT_TRUE(MakeSceneVideo(Scene, FDir.File("scene.wmv")));
+  ASSERT_EQ(RunCommand("ffmpeg -nostdin -v error -i '" + Path("scene.wmv") + "' -c copy '" +
+                       Path("scene.mkv") + "'"),
+            0);
+  const TRun Set = RunTool({"set", "--detect-layout", Path("scene.mkv")});
+  ASSERT_EQ(Set.Status, 0) << Set.Err;
+  EXPECT_NE(Set.Out.find("detected SideBySideRF"), std::string::npos) << Set.Out;
+  const nlohmann::json Shown = nlohmann::json::parse(RunTool({"show", "--json", Path("scene.mkv")}).Out);
+  EXPECT_EQ(Shown[0]["layout"], "SideBySideRF");
+  EXPECT_FALSE(Shown[0].contains("halfWidth"));
 }
 
 } // namespace
