@@ -129,6 +129,10 @@ TEST(MatroskaSave, PeersReadTheLayoutSetAndTheSameFrames)
     const std::string Probe = Output("ffprobe -v error -show_streams -show_format '" + Path.string() + "'");
     EXPECT_NE(Probe.find("type=top and bottom"), std::string::npos) << Probe;
     EXPECT_NE(Probe.find("TAG:title=" + std::string(60, 'T')), std::string::npos);
+    if (RunCommand("command -v mediainfo >/dev/null") == 0) {
+      const std::string Info = Output("mediainfo '" + Path.string() + "'");
+      EXPECT_NE(Info.find("Top-Bottom (left eye first)"), std::string::npos) << Info;
+    }
     EXPECT_EQ(Output(Frames), Before);
     EXPECT_EQ(Output("mkvinfo '" + Path.string() + "' 2>&1 | grep -ci 'error' || true"), "0\n");
     ASSERT_EQ(RunCommand("mkvpropedit -q '" + Path.string() + "' --edit info --set title=Again"), 0);
