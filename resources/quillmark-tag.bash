@@ -53,7 +53,12 @@ _quillmark_tag()
   if [[ "$command" == detect ]]; then
     _filedir
   else
-    _filedir '@(wmv|wma|asf|WMV|WMA|ASF)'
+    # Windows Media files, and Matroska and WebM files (not taken by compact).
+    if [[ "$command" == compact ]]; then
+      _filedir '@(wmv|wma|asf|WMV|WMA|ASF)'
+    else
+      _filedir '@(wmv|wma|asf|mkv|webm|WMV|WMA|ASF|MKV|WEBM)'
+    fi
   fi
 } &&
   complete -F _quillmark_tag quillmark-tag

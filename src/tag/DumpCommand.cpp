@@ -7,6 +7,8 @@
 #include "tag/CatalogueFile.h"
 #include "tag/FileArguments.h"
 #include "tag/JsonFileNames.h"
+#include "tag/MatroskaCatalogue.h"
+#include "tag/MatroskaCommands.h"
 #include "tag/ReadAhead.h"
 
 #include <nlohmann/json.hpp>
@@ -69,6 +71,10 @@ int RunDump(const TDumpOptions& Options, std::ostream& Out, std::ostream& Err)
   for (std::size_t Position = 0; Position < Paths.size(); ++Position) {
     const std::string& File = Paths[Position];
     Ahead.Reached(Position);
+    if (IsMatroskaFile(File)) {
+      Status |= DumpMatroska(File, Files ? &*Files : nullptr, Out, Err) ? 0 : 1;
+      continue;
+    }
     std::vector<TListedAttribute> Attributes;
     std::string SideFile;
     TFailureReason Reason;

@@ -79,7 +79,7 @@ int ListFolder(const std::string& Folder, std::vector<TEntry>& Entries)
 void SortEntry(TWalk& Walk, const std::string& Path, const TEntry& Entry,
                std::vector<std::pair<std::string, struct stat>>& Subfolders)
 {
-  const bool Asf = HasAsfExtension(Entry.Name);
+  const bool Asf = HasAsfExtension(Entry.Name) || HasMatroskaExtension(Entry.Name);
   struct stat Info {};
   switch (Entry.Type) {
   case DT_REG:
@@ -129,16 +129,34 @@ void WalkFolder(TWalk& Walk, const std::string& Folder, const struct stat& Info)
 
 } // namespace
 
-bool HasAsfExtension(const std::string& Name)
+namespace {
+
+// The name's extension after its last dot, in lower case; empty for none.
+std::string Extension(const std::string& Name)
 {
-  if (Name.size() < 4 || Name[Name.size() - 4] != '.') {
-    return false;
+  const std::size_t Dot = Name.rfind('.');
+  if (Dot == std::string::npos || Name.find('/', Dot) != std::string::npos) {
+    return {};
   }
-  std::string Extension = Name.substr(Name.size() - 3);
-  for (char& C : Extension) {
+  std::string Result = Name.substr(Dot + 1);
+  for (char& C : Result) {
     C = static_cast<char>(C >= 'A' && C <= 'Z' ? C - 'A' + 'a' : C);
   }
-  return Extension == "wmv" || Extension == "wma" || Extension == "asf";
+  return Result;
+}
+
+} // namespace
+
+bool HasAsfExtension(const std::string& Name)
+{
+  const std::string Kind = Extension(Name);
+  return Kind == "wmv" || Kind == "wma" || Kind == "asf";
+}
+
+bool HasMatroskaExtension(const std::string& Name)
+{
+  const std::string Kind = Extension(Name);
+  return Kind == "mkv" || Kind == "webm";
 }
 
 bool ExpandFileArguments(const std::vector<std::string>& Arguments, bool Recursive,
@@ -164,7 +182,7 @@ bool ExpandFileArguments(const std::vector<std::string>& Arguments, bool Recursi
       Listed->resize(Files.size(), true);
     }
     if (Files.size() == Before && Walk.Ok == OkBefore) {
-      Err << FileLine(Argument, std::string("holds no .wmv, .wma or .asf file") +
+      Err << FileLine(Argument, std::string("holds no .wmv, .wma, .asf, .mkv or .webm file") +
                                     (Recursive ? "" : " (-r descends into subfolders)"));
       Walk.Ok = false;
     }

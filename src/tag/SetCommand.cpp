@@ -6,6 +6,8 @@
 #include "tag/CatalogueFile.h"
 #include "tag/FileArguments.h"
 #include "tag/LayoutFromName.h"
+#include "tag/MatroskaCatalogue.h"
+#include "tag/MatroskaCommands.h"
 #include "tag/ReadAhead.h"
 #include "tag/SetBatch.h"
 #include "tag/SetReport.h"
@@ -293,8 +295,29 @@ bool TellDryRun(const TFileRun& Run, const TOpenedCatalogue& Opened, const TCata
 // that it neither acts on a side file (it tells what a save would do with
 // one) nor takes the file from other readers, changes a copy of the header
 // in memory and tells what would change. False when the file failed.
+// Options for values Matroska files do not hold are refused for the whole
+// command, before any file is touched, naming the option and a file.
+bool MatroskaOptionsFit(const TSetOptions& Options, const std::vector<std::string>& Files, std::ostream& Err)
+{
+  const std::vector<std::string> Lacking = OptionsMatroskaLacks(Options);
+  if (Lacking.empty()) {
+    return true;
+  }
+  for (const std::string& File : Files) {
+    if (IsMatroskaFile(File)) {
+      Err << FileLine(File, Lacking.front() +
+                                " gives a value Matroska and WebM files do not hold; nothing was changed");
+      return false;
+    }
+  }
+  return true;
+}
+
 bool SetFile(const TFileRun& Run)
 {
+  if (IsMatroskaFile(Run.File)) {
+    return SetMatroska(Run.Options, Run.File, Run.Listed, Run.Position, Run.Report, Run.Out, Run.Err);
+  }
   const TSetOptions& Options = Run.Options;
   const std::string& File = Run.File;
   Run.Report.Begin(Run.Position, File);
@@ -372,6 +395,9 @@ int RunSet(const TSetOptions& Options, std::ostream& Out, std::ostream& Err)
   std::vector<std::string> Files;
   std::vector<bool> Listed;
   int Status = ExpandFileArguments(Options.Files, Options.Recursive, Files, Err, &Listed) ? 0 : 1;
+  if (!MatroskaOptionsFit(Options, Files, Err)) {
+    return UsageError;
+  }
   TSetReport Report(Options.Json);
   TSetBatch Batch(Files.size(), Options.ShowProgress && !Options.DryRun, Err);
   Batch.SetVerbose(Options.Verbosity == TVerbosity::Verbose);

@@ -7,6 +7,8 @@
 #include "tag/CatalogueJson.h"
 #include "tag/FileArguments.h"
 #include "tag/JsonFileNames.h"
+#include "tag/MatroskaCatalogue.h"
+#include "tag/MatroskaCommands.h"
 #include "tag/ReadAhead.h"
 
 #include <optional>
@@ -72,13 +74,12 @@ std::vector<std::pair<std::string, std::string>> ValueLines(const TCatalogueValu
   return Lines;
 }
 
-namespace {
-
-void PrintText(const std::string& File, const TCatalogueValues& V, std::ostream& Out)
+void PrintValueLines(const std::string& File, const std::vector<std::pair<std::string, std::string>>& Lines,
+                     std::ostream& Out)
 {
   constexpr std::size_t LabelWidth = 14;
   Out << File << '\n';
-  for (const auto& [Label, Value] : ValueLines(V)) {
+  for (const auto& [Label, Value] : Lines) {
     std::string Line = std::string("  ") + Label + ":";
     if (!Value.empty()) {
       Line.resize(LabelWidth + 2, ' ');
@@ -87,8 +88,6 @@ void PrintText(const std::string& File, const TCatalogueValues& V, std::ostream&
     Out << Line << '\n';
   }
 }
-
-} // namespace
 
 int RunShow(const TShowOptions& Options, std::ostream& Out, std::ostream& Err)
 {
@@ -102,6 +101,10 @@ int RunShow(const TShowOptions& Options, std::ostream& Out, std::ostream& Err)
   for (std::size_t Position = 0; Position < Paths.size(); ++Position) {
     const std::string& File = Paths[Position];
     Ahead.Reached(Position);
+    if (IsMatroskaFile(File)) {
+      Status |= ShowMatroska(File, Options, Files ? &*Files : nullptr, Out, Err) ? 0 : 1;
+      continue;
+    }
     TOpenedCatalogue Opened;
     const std::string Message = OpenCatalogue(File, TOpenAccess::Read, Opened);
     if (!Opened.SideFile.empty() && Options.Verbosity != TVerbosity::Quiet) {
@@ -122,7 +125,7 @@ int RunShow(const TShowOptions& Options, std::ostream& Out, std::ostream& Err)
     if (Options.Json) {
       Files->Add(CatalogueJson(Files->Member(File), Opened.Values));
     } else {
-      PrintText(File, Opened.Values, Out);
+      PrintValueLines(File, ValueLines(Opened.Values), Out);
     }
   }
   if (Files) {

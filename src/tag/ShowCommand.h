@@ -23,6 +23,10 @@ struct TShowOptions {
 // order: boxes as "yes" or "no", an empty value as an empty text.
 std::vector<std::pair<std::string, std::string>> ValueLines(const TCatalogueValues& Values);
 
+// Prints the file's name, then a line "  Label:  value" for each of Lines.
+void PrintValueLines(const std::string& File, const std::vector<std::pair<std::string, std::string>>& Lines,
+                     std::ostream& Out);
+
 // 0 when every file was shown; 1 when one was not (a line on Err, and the
 // other files are still shown). JSON is one array of objects, a failed
 // file's with its error.

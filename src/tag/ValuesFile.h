@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "metadata/CatalogueValues.h"
+#include "metadata/Catalogue.h"
 
 namespace Quillmark {
 

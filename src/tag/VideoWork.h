@@ -20,6 +20,9 @@ struct TVideoWork {
   bool (*ApplyVideoChanges)(const TVideoChangeOptions& Options, const std::string& File,
                             const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Values,
                             std::ostream& Out, std::ostream& Err);
+  // The same for the open file Fd, which no editor holds.
+  bool (*ApplyFileVideoChanges)(const TVideoChangeOptions& Options, const std::string& File, int Fd,
+                                TCatalogueValues& Values, std::ostream& Out, std::ostream& Err);
 };
 
 // Replaces this process by the video program, given the same arguments, and

@@ -6,6 +6,10 @@
 #include "tag/video/LayoutText.h"
 #include "video/VideoLook.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <sstream>
@@ -49,16 +53,15 @@ void MakePicture(TPictureKind Kind, const std::string& Choice, TPictureSource& S
                                                     : TAttribute::StereoDiscTitlePoster);
 }
 
-} // namespace
-
-bool ApplyVideoChanges(const TVideoChangeOptions& Options, const std::string& File,
-                       const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Values, std::ostream& Out,
-                       std::ostream& Err)
+// The changes, from the video Open gives (it throws EVideo when it cannot).
+bool ApplyToVideo(const TVideoChangeOptions& Options, const std::string& File,
+                  const std::function<TVideoDescriptor()>& Open, TCatalogueValues& Values, std::ostream& Out,
+                  std::ostream& Err)
 {
   TCatalogueValues Changed = Values;
   try {
-    // One reader of the editor's own file, and one budget, for every change.
-    TVideoFile Video(EditorVideoDescriptor(Editor));
+    // One reader of the open file, and one budget, for every change.
+    TVideoFile Video(Open());
     const double Intro = StatedIntroSeconds(Changed, Separator);
     std::optional<TFrameLayout> Layout;
     if (Options.DetectLayout) {
@@ -103,6 +106,29 @@ bool ApplyVideoChanges(const TVideoChangeOptions& Options, const std::string& Fi
   }
   Values = std::move(Changed);
   return true;
+}
+
+} // namespace
+
+bool ApplyVideoChanges(const TVideoChangeOptions& Options, const std::string& File,
+                       const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Values, std::ostream& Out,
+                       std::ostream& Err)
+{
+  return ApplyToVideo(
+      Options, File, [&Editor] { return EditorVideoDescriptor(Editor); }, Values, Out, Err);
+}
+
+bool ApplyFileVideoChanges(const TVideoChangeOptions& Options, const std::string& File, int Fd,
+                           TCatalogueValues& Values, std::ostream& Out, std::ostream& Err)
+{
+  const auto Open = [Fd] {
+    TVideoDescriptor Copy(fcntl(Fd, F_DUPFD_CLOEXEC, 0));
+    if (Copy.Get() < 0) {
+      throw EVideo(std::string("The open file cannot be read for its video: ") + std::strerror(errno));
+    }
+    return Copy;
+  };
+  return ApplyToVideo(Options, File, Open, Values, Out, Err);
 }
 
 } // namespace Quillmark

@@ -24,4 +24,9 @@ bool ApplyVideoChanges(const TVideoChangeOptions& Options, const std::string& Fi
                        const TRef<IWMMetadataEditor2>& Editor, TCatalogueValues& Values, std::ostream& Out,
                        std::ostream& Err);
 
+// The same for a file without an editor (a Matroska file): the video is read
+// from a copy of the descriptor Fd of the file opened.
+bool ApplyFileVideoChanges(const TVideoChangeOptions& Options, const std::string& File, int Fd,
+                           TCatalogueValues& Values, std::ostream& Out, std::ostream& Err);
+
 } // namespace Quillmark

@@ -6,7 +6,7 @@ namespace Quillmark {
 
 const TVideoWork& FullVideoWork()
 {
-  static constexpr TVideoWork Work{&RunDetect, &ApplyVideoChanges};
+  static constexpr TVideoWork Work{&RunDetect, &ApplyVideoChanges, &ApplyFileVideoChanges};
   return Work;
 }
 

@@ -1,0 +1,50 @@
+#pragma once
+// The catalogue values a Matroska or WebM file holds: the stereo box and
+// layout (the first video track's StereoMode), the half width and half
+// height boxes (its display size against the size of one plane) and the
+// title (the Segment's Info Title); and the change that stores new ones.
+#include "matroska/MatroskaEdit.h"
+#include "metadata/Catalogue.h"
+#include "metadata/MetadataEditor.h"
+#include "metadata/fs/FileLock.h"
+#include "metadata/fs/SaveNames.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace Quillmark {
+
+// Whether the file at Path begins with the EBML magic (a file that cannot
+// be read does not).
+bool IsMatroskaFile(const std::string& Path);
+
+struct TMatroskaOpened {
+  std::unique_ptr<Asf::TLockedFile> File;
+  Asf::TSaveNames Names;
+  TSideFileReport SideFileReport;
+  std::string SideFile; // the line about it; empty for none
+  Matroska::TMatroskaFile Parsed;
+  TCatalogueValues Values;
+  // A stored stereo mode the layout list does not hold, shown by number.
+  std::optional<std::uint64_t> OtherMode;
+};
+
+// Opens, locks and reads the file; an open for writing first finishes or
+// undoes an interrupted save. The message of a failure; empty on success.
+std::string OpenMatroska(const std::string& Path, bool Writable, bool FollowLinks, TMatroskaOpened& Opened);
+
+// The lines show prints for the file: label and text, as for ASF files but
+// only the values a Matroska file holds.
+std::vector<std::pair<std::string, std::string>> MatroskaLines(const TMatroskaOpened& Opened,
+                                                               const TCatalogueValues& Values);
+
+// The change that stores Values over what Opened holds; the message when a
+// value cannot be stored (a layout Matroska does not hold, a stereo box
+// ticked with no layout), else empty.
+std::string MatroskaChange(const TMatroskaOpened& Opened, const TCatalogueValues& Values,
+                           Matroska::TMatroskaChange& Change);
+
+} // namespace Quillmark

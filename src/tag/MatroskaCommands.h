@@ -1,0 +1,32 @@
+#pragma once
+// The commands' work on one Matroska or WebM file: show, dump and set call
+// these for a file that begins with the EBML magic, whatever its name.
+#include "tag/DumpCommand.h"
+#include "tag/JsonFileNames.h"
+#include "tag/SetCommand.h"
+#include "tag/SetReport.h"
+#include "tag/ShowCommand.h"
+
+#include <iosfwd>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+namespace Quillmark {
+
+// Each prints the file as the command does an ASF file (on Out, or as one
+// more member of Files, not null for JSON); false after a line on Err about a failure.
+bool ShowMatroska(const std::string& File, const TShowOptions& Options, TJsonFileArray* Files,
+                  std::ostream& Out, std::ostream& Err);
+bool DumpMatroska(const std::string& File, TJsonFileArray* Files, std::ostream& Out, std::ostream& Err);
+
+// The options of set that a Matroska file holds no value for, as given
+// (such as "--author"); none when every option given fits.
+std::vector<std::string> OptionsMatroskaLacks(const TSetOptions& Options);
+
+// One file of set: the options applied to what it holds and saved in place
+// (a dry run tells what would change). Position is its place in Report.
+bool SetMatroska(const TSetOptions& Options, const std::string& File, bool Listed, std::size_t Position,
+                 TSetReport& Report, std::ostream& Out, std::ostream& Err);
+
+} // namespace Quillmark

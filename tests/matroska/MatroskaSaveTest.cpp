@@ -1,0 +1,223 @@
+// Saves in place of files made by ffmpeg's Matroska and WebM writers and by
+// mkvmerge: the peers read the values set and the same frames, mkvpropedit
+// still edits the file; and every call of a save, failed or made the
+// instant of a crash, leaves the old file or the new one and no side file.
+#include "matroska/MatroskaSave.h"
+#include "common/TestFiles.h"
+#include "metadata/CommitFaultFileSystem.h"
+#include "metadata/fs/FileIo.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace QuillmarkTest {
+
+namespace {
+
+using namespace Quillmark::Matroska;
+using TBytes = std::vector<std::uint8_t>;
+namespace fs = std::filesystem;
+
+struct TMaker {
+  const char* Name;
+  const char* File;
+  const char* Command; // %s: the file to make
+};
+
+const std::vector<TMaker>& Makers()
+{
+  static const std::vector<TMaker> List = {
+      {"ffmpeg", "made.mkv",
+       "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=320x180:rate=10 -t 1 -c:v mpeg4 '%s'"},
+      {"mkvmerge", "made.mkv",
+       "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=320x180:rate=10 -t 1 -c:v mpeg4 '%s.in.mkv' && "
+       "mkvmerge -q -o '%s' '%s.in.mkv'; rm -f '%s.in.mkv'"},
+      {"ffmpeg-webm", "made.webm",
+       "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=320x180:rate=10 -t 1 -c:v libvpx '%s'"},
+  };
+  return List;
+}
+
+std::string Fill(const std::string& Pattern, const std::string& Path)
+{
+  std::string Out;
+  for (std::size_t At = 0; At < Pattern.size(); ++At) {
+    if (Pattern.compare(At, 2, "%s") == 0) {
+      Out += Path;
+      ++At;
+    } else {
+      Out += Pattern[At];
+    }
+  }
+  return Out;
+}
+
+bool Made(const TMaker& Maker, const fs::path& Path)
+{
+  return RunCommand(Fill(Maker.Command, Path.string()) + " >/dev/null 2>&1") == 0 && fs::exists(Path);
+}
+
+std::string Output(const std::string& Command)
+{
+  std::string Text;
+  RunCommand(Command, &Text);
+  return Text;
+}
+
+// Opens, recovers, reads, plans and saves through Fs.
+void Save(Quillmark::Asf::IFileSystem& Fs, const fs::path& Path, const TMatroskaChange& Change)
+{
+  int Fd = -1;
+  if (Fs.Open(Path, O_RDWR | O_CLOEXEC, 0, Fd) != 0) {
+    throw EMatroskaError("cannot be opened");
+  }
+  Quillmark::Asf::TScopedFd Closer(Fs, Fd);
+  Quillmark::Asf::TSaveNames Names;
+  Quillmark::TSideFileReport Report;
+  RecoverMatroska(Fs, Fd, Path, true, Names, Report);
+  const TMatroskaFile File = ReadMatroska(Fs, Fd);
+  SaveInPlace(Fs, Fd, Names, File.FileSize, PlanInPlace(File, Change));
+}
+
+TMatroskaFile Reread(const fs::path& Path)
+{
+  const int Fd = open(Path.c_str(), O_RDONLY | O_CLOEXEC);
+  TMatroskaFile File = ReadMatroska(Quillmark::Asf::PosixFileSystem(), Fd);
+  close(Fd);
+  return File;
+}
+
+TMatroskaChange Change(std::uint64_t Mode, const std::string& Title)
+{
+  TMatroskaChange Result;
+  Result.StereoMode.emplace(Mode);
+  Result.DisplaySize = std::make_pair(320, 180);
+  Result.Title = Title;
+  return Result;
+}
+
+bool HaveTools()
+{
+  return RunCommand(
+             "command -v ffmpeg && command -v ffprobe && command -v mkvmerge && command -v mkvpropedit "
+             ">/dev/null 2>&1") == 0;
+}
+
+TEST(MatroskaSave, PeersReadTheLayoutSetAndTheSameFrames)
+{
+  if (!HaveTools()) {
+    GTEST_SKIP() << "ffmpeg, ffprobe or mkvtoolnix missing";
+  }
+  for (const TMaker& Maker : Makers()) {
+    SCOPED_TRACE(Maker.Name);
+    TTempDir Dir;
+    const fs::path Path = Dir.File(Maker.File);
+    ASSERT_TRUE(Made(Maker, Path));
+    const std::string Frames =
+        "ffmpeg -nostdin -v error -i '" + Path.string() + "' -map 0:v -f framemd5 - | grep -v '^#sar'";
+    // The display size changes the sample aspect ratio the decoder reports; the pixels stay.
+    const std::string Before = Output(Frames);
+    const std::uint64_t Size = fs::file_size(Path);
+    // A title long enough to take the room of more than one Void.
+    ASSERT_NO_THROW(Save(Quillmark::Asf::PosixFileSystem(), Path, Change(3, std::string(60, 'T'))));
+    EXPECT_EQ(fs::file_size(Path), Size);
+    const TMatroskaFile File = Reread(Path);
+    EXPECT_EQ(File.Video->StereoMode, 3U);
+    EXPECT_EQ(File.Title, std::string(60, 'T'));
+    const std::string Probe = Output("ffprobe -v error -show_streams -show_format '" + Path.string() + "'");
+    EXPECT_NE(Probe.find("type=top and bottom"), std::string::npos) << Probe;
+    EXPECT_NE(Probe.find("TAG:title=" + std::string(60, 'T')), std::string::npos);
+    if (RunCommand("command -v mediainfo >/dev/null") == 0) {
+      const std::string Info = Output("mediainfo '" + Path.string() + "'");
+      EXPECT_NE(Info.find("Top-Bottom (left eye first)"), std::string::npos) << Info;
+    }
+    EXPECT_EQ(Output(Frames), Before);
+    EXPECT_EQ(Output("mkvinfo '" + Path.string() + "' 2>&1 | grep -ci 'error' || true"), "0\n");
+    ASSERT_EQ(RunCommand("mkvpropedit -q '" + Path.string() + "' --edit info --set title=Again"), 0);
+    EXPECT_EQ(Reread(Path).Title, "Again");
+    EXPECT_EQ(Reread(Path).Video->StereoMode, 3U);
+  }
+}
+
+TEST(MatroskaSave, RefusesATitleThatFitsNowhereAndLeavesTheFile)
+{
+  if (!HaveTools()) {
+    GTEST_SKIP() << "ffmpeg or mkvtoolnix missing";
+  }
+  TTempDir Dir;
+  const fs::path Path = Dir.File("made.mkv");
+  ASSERT_TRUE(Made(Makers().front(), Path));
+  const TBytes Old = ReadFileBytes(Path);
+  TMatroskaChange Long;
+  Long.Title = std::string(5000, 'x');
+  EXPECT_THROW(Save(Quillmark::Asf::PosixFileSystem(), Path, Long), EMatroskaError);
+  EXPECT_EQ(ReadFileBytes(Path), Old);
+  EXPECT_EQ(std::distance(fs::directory_iterator(Dir.Path()), fs::directory_iterator()), 1);
+}
+
+enum class TFault { Io, Crash };
+
+// Every call of the save fails, then is where it stops dead; after the
+// next open the file is the old one or the new one, nothing beside it.
+TEST(MatroskaSave, EveryCallFailedOrCrashedLeavesTheOldFileOrTheNew)
+{
+  if (!HaveTools()) {
+    GTEST_SKIP() << "ffmpeg or mkvtoolnix missing";
+  }
+  for (const TMaker& Maker : Makers()) {
+    TTempDir Dir;
+    const fs::path Made1 = Dir.File(std::string("orig.") + Maker.File);
+    ASSERT_TRUE(Made(Maker, Made1));
+    const TBytes Old = ReadFileBytes(Made1);
+    const fs::path Path = Dir.File(Maker.File);
+    WriteFileBytes(Path, Old);
+    Save(Quillmark::Asf::PosixFileSystem(), Path, Change(1, "New title"));
+    const TBytes New = ReadFileBytes(Path);
+    ASSERT_NE(New, Old);
+    for (const TFault Fault : {TFault::Io, TFault::Crash}) {
+      for (int Nth = 1;; ++Nth) {
+        SCOPED_TRACE(std::string(Maker.Name) + (Fault == TFault::Io ? " failing call " : " crash at call ") +
+                     std::to_string(Nth));
+        WriteFileBytes(Path, Old);
+        TFaultFileSystem Faulty;
+        Fault == TFault::Io ? Faulty.FailNth(Nth, EIO) : Faulty.CrashAtNth(Nth);
+        bool Threw = false;
+        try {
+          Save(Faulty, Path, Change(1, "New title"));
+        } catch (const std::exception&) {
+          Threw = true;
+        }
+        Faulty.CloseLeftovers();
+        const bool Reached = Faulty.Calls() >= Nth;
+        // The next open, for writing, finishes or undoes the save.
+        ASSERT_NO_THROW(Reread(Path));
+        {
+          const int Fd = open(Path.c_str(), O_RDWR | O_CLOEXEC);
+          Quillmark::Asf::TSaveNames Names;
+          Quillmark::TSideFileReport Report;
+          RecoverMatroska(Quillmark::Asf::PosixFileSystem(), Fd, Path, true, Names, Report);
+          close(Fd);
+        }
+        const TBytes Now = ReadFileBytes(Path);
+        EXPECT_TRUE(Now == Old || Now == New);
+        if (!Threw && !Faulty.Crashed()) {
+          EXPECT_EQ(Now, New);
+        }
+        std::vector<std::string> Left;
+        for (const auto& Entry : fs::directory_iterator(Dir.Path())) {
+          Left.push_back(Entry.path().filename());
+        }
+        EXPECT_EQ(Left.size(), 2U) << testing::PrintToString(Left);
+        if (!Reached) {
+          break;
+        }
+      }
+    }
+  }
+}
+
+} // namespace
+
+} // namespace QuillmarkTest
