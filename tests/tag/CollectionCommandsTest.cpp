@@ -98,8 +98,9 @@ TEST_F(CollectionCommands, AFolderMeansTheAsfFilesInIt)
   EXPECT_EQ(FilesShown(Named), (std::vector<std::string>{Path("lib/notes.txt"), Lib + "/b.wmv"}));
   EXPECT_NE(Named.Err.find("quillmark-tag: " + Path("lib/notes.txt") + ": not an ASF file"),
             std::string::npos);
-  EXPECT_NE(Named.Err.find("quillmark-tag: " + Path("empty") + ": holds no .wmv, .wma, .asf, .mkv or .webm file"),
-            std::string::npos);
+  EXPECT_NE(
+      Named.Err.find("quillmark-tag: " + Path("empty") + ": holds no .wmv, .wma, .asf, .mkv or .webm file"),
+      std::string::npos);
 
   const TBytes Notes = ReadFileBytes(FDir.File("lib/notes.txt"));
   TRun Set = RunTool({"set", "-r", "--author", "Folder", Lib});
