@@ -11,7 +11,8 @@
 // that inserted 4 KiB of room at its start left it, so that a rollback
 // collapses room; the video is then a file on a disk that can do that.
 // Bit 4 wraps the journal, once steered, as the one record of a journal
-// shared by a batch, and every record of a shared journal is tried.
+// shared by a batch, and every record of a shared journal is tried. A
+// relocation journal is rolled back whenever it names the video.
 #include "JournalVideo.h"
 #include "metadata/asf/JournalCheck.h"
 #include "metadata/fs/Crc32.h"
@@ -133,6 +134,30 @@ void CheckOnlyTheHeaderChanged(const TJournal& Journal, const TVideo& Video)
   }
 }
 
+// A relocation (a Matroska save's) is never an ASF header's; its rollback
+// puts back the old bytes of both ranges and the old length, and touches
+// nothing else.
+void CheckRelocationRollBack(const TJournal& Journal, TVideo& Video)
+{
+  const std::optional<TJournalRanges> Ranges = RelocateRanges(Journal);
+  if (!Ranges) {
+    std::abort(); // decoded, so its ranges agree
+  }
+  if (!JournalBelongsTo(Journal, Video.Info, TJournalWhere::Beside) ||
+      RollBack(PosixFileSystem(), Video.Fd, Journal) != 0) {
+    return;
+  }
+  std::vector<std::uint8_t> Expected = *Video.Bytes;
+  Expected.resize(static_cast<std::size_t>(Journal.OriginalSize));
+  const auto Old = Journal.OldHeader.begin();
+  std::copy(Old, Old + static_cast<long>(Ranges->Head), Expected.begin());
+  std::copy(Old + static_cast<long>(Ranges->Head), Journal.OldHeader.end(),
+            Expected.begin() + static_cast<long>(Ranges->FarOffset));
+  if (Video.Now() != Expected) {
+    std::abort();
+  }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size)
@@ -154,6 +179,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   IFileSystem& Fs = PosixFileSystem();
   for (const TJournal& Journal : *Records) {
     Video.Reset((Data[0] & 8) != 0);
+    if (Journal.Kind == TJournalKind::Relocate) {
+      TJournalVerdict Verdict = TJournalVerdict::RollBack;
+      if (CheckJournal(Fs, Video.Fd, Journal, TJournalWhere::Beside, Verdict) != 0 ||
+          Verdict != TJournalVerdict::NotThisFile) {
+        std::abort();
+      }
+      CheckRelocationRollBack(Journal, Video);
+      continue;
+    }
     TJournalVerdict Verdict = TJournalVerdict::NotThisFile;
     if (CheckJournal(Fs, Video.Fd, Journal, TJournalWhere::Beside, Verdict) != 0) {
       std::abort(); // a video in memory always reads

@@ -40,18 +40,25 @@ Matroska::TMatroskaChange ChangeOf(std::uint8_t Choice)
 void CheckPlan(const std::uint8_t* Data, std::size_t Size, const Matroska::TMatroskaFile& File)
 {
   const Matroska::TMatroskaChange Change = ChangeOf(Size > 0 ? Data[Size - 1] : 0);
-  std::vector<Matroska::TPatch> Patches;
+  Matroska::TSavePlan Plan;
   try {
-    Patches = Matroska::PlanInPlace(File, Change);
+    Plan = Matroska::PlanSave(File, Change);
   } catch (const Matroska::EMatroskaError&) {
     return;
   }
   std::vector<std::uint8_t> Bytes(Data, Data + Size);
-  for (const Matroska::TPatch& Patch : Patches) {
+  for (const Matroska::TPatch& Patch : Plan.Patches) {
     if (Patch.Offset > Size || Patch.Bytes.size() > Size - Patch.Offset) {
       std::abort(); // a plan must stay within the file
     }
     std::copy(Patch.Bytes.begin(), Patch.Bytes.end(), Bytes.begin() + static_cast<long>(Patch.Offset));
+  }
+  if (Plan.EndFrom) {
+    if (*Plan.EndFrom > Size) {
+      std::abort(); // a new end starts within the file
+    }
+    Bytes.resize(static_cast<std::size_t>(*Plan.EndFrom));
+    Bytes.insert(Bytes.end(), Plan.End.begin(), Plan.End.end());
   }
   const int Fd = MemoryFile(Bytes.data(), Bytes.size());
   const Matroska::TMatroskaFile After = Matroska::ReadMatroska(Asf::PosixFileSystem(), Fd);

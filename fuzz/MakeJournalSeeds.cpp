@@ -57,6 +57,19 @@ int main(int Count, char** Arguments)
   QuillmarkFuzz::PutQword(Room.NewBytes, 16, QuillmarkFuzz::JournalVideoHeaderSize + Room.InsertLength);
   Write(Arguments[1], "room", Room, 0x0F);
 
+  // A relocation: bytes of the start written over, the last 100 bytes
+  // replaced by 300 (the target gives the video's size as the old one).
+  TJournal Relocate;
+  Relocate.Kind = TJournalKind::Relocate;
+  Relocate.OldHeader.assign(Video.begin(), Video.begin() + 600);
+  Relocate.NewBytes = Overwrite.NewBytes;
+  Relocate.OldHeader.insert(Relocate.OldHeader.end(), Video.end() - 100, Video.end());
+  Relocate.NewBytes.resize(Relocate.NewBytes.size() + 300, 0xA5);
+  Relocate.OriginalSize = Video.size();
+  Relocate.InsertOffset = Video.size() - 100;
+  Relocate.InsertLength = 300;
+  Write(Arguments[1], "relocate", Relocate);
+
   // As a batch shares them: one record wrapped by the target, and a file of
   // three records as written (none of them naming the fuzzer's video).
   Write(Arguments[1], "shared-overwrite", Overwrite, 0x17);

@@ -1,5 +1,6 @@
 #include "matroska/MatroskaEdit.h"
 
+#include "matroska/MatroskaRelocate.h"
 #include "metadata/fs/Crc32.h"
 
 #include <algorithm>
@@ -168,19 +169,21 @@ using TMake = std::function<std::map<std::uint64_t, std::vector<std::uint8_t>>(u
 
 // The element alone in its room, the rest a Void; a rest of one byte is
 // taken by a size field one byte wider. For an element outside the region
-// read whole (after the first Cluster).
-TPatch Fit(const TTopElement& Element, const TMake& Make)
+// read whole (after the first Cluster). Nothing when it does not fit.
+std::optional<TPatch> Fit(const TTopElement& Element, const TMake& Make)
 {
   std::vector<std::uint8_t> Bytes = Make(0U).at(Element.Head.Offset);
   const std::uint64_t Space = Room(Element);
   if (Bytes.size() + 1 == Space) {
     Bytes = Make(1U).at(Element.Head.Offset);
   }
-  Need(Bytes.size() <= Space && Bytes.size() + 1 != Space, "has no room in its header for the new values");
+  if (Bytes.size() > Space || Bytes.size() + 1 == Space) {
+    return std::nullopt;
+  }
   if (Bytes.size() < Space) {
     PutVoid(Bytes, Space - Bytes.size());
   }
-  return {Element.Head.Offset, std::move(Bytes)};
+  return TPatch{Element.Head.Offset, std::move(Bytes)};
 }
 
 // Top-level elements that only the SeekHead points to, which a change may
@@ -365,7 +368,7 @@ bool WebmStereoMode(std::uint64_t Mode)
   return Mode <= 3 || Mode == 11;
 }
 
-std::vector<TPatch> PlanInPlace(const TMatroskaFile& File, const TMatroskaChange& Change)
+TSavePlan PlanSave(const TMatroskaFile& File, const TMatroskaChange& Change)
 {
   if (Change.StereoMode && *Change.StereoMode && File.IsWebm()) {
     Need(WebmStereoMode(**Change.StereoMode),
@@ -397,16 +400,31 @@ std::vector<TPatch> PlanInPlace(const TMatroskaFile& File, const TMatroskaChange
     }
   }
   std::sort(Changed.begin(), Changed.end());
+  if (Elements.empty()) {
+    return {};
+  }
+  std::optional<std::vector<TPatch>> Patches;
   if (!Changed.empty() && Changed.size() == Elements.size() && OneRun(File, Changed)) {
-    std::optional<std::vector<TPatch>> Patches = PlanInRegion(File, Changed, Make);
-    Need(Patches.has_value(), "has no room in its header for the new values");
-    return *Patches;
+    Patches = PlanInRegion(File, Changed, Make);
+  } else {
+    Patches.emplace();
+    for (std::size_t Index = 0; Index < Elements.size() && Patches; ++Index) {
+      if (std::optional<TPatch> Patch = Fit(*Elements[Index], Make)) {
+        Patches->push_back(std::move(*Patch));
+      } else {
+        Patches.reset();
+      }
+    }
   }
-  std::vector<TPatch> Patches;
+  if (Patches) {
+    return {std::move(*Patches), std::nullopt, {}};
+  }
+  const std::map<std::uint64_t, std::vector<std::uint8_t>> New = Make(0U);
+  std::vector<TNewElement> Moving;
   for (const TTopElement* Element : Elements) {
-    Patches.push_back(Fit(*Element, Make));
+    Moving.push_back({Element, New.at(Element->Head.Offset)});
   }
-  return Patches;
+  return Relocate(File, Moving);
 }
 
 } // namespace Quillmark::Matroska

@@ -6,6 +6,7 @@
 // are but those changed, size fields keep their width where the new size
 // still fits, a CRC-32 first child is computed again. It takes its own room
 // and that of the Void directly after it; what is left over becomes a Void.
+// Where that is too little, it moves to the end of the Segment.
 #include "matroska/MatroskaFile.h"
 
 #include <cstdint>
@@ -31,10 +32,20 @@ struct TPatch {
   std::vector<std::uint8_t> Bytes;
 };
 
-// The patches that make the change in place. Throws EMatroskaError when the
-// file has no video track for a video change, when the change does not fit
-// the room there is, or for a WebM file, a stereo mode WebM does not take.
-std::vector<TPatch> PlanInPlace(const TMatroskaFile& File, const TMatroskaChange& Change);
+// What a save writes: bytes over those the file has, and perhaps a new end.
+struct TSavePlan {
+  std::vector<TPatch> Patches;
+  // When set, the file from this offset on is replaced by End.
+  std::optional<std::uint64_t> EndFrom;
+  std::vector<std::uint8_t> End;
+};
+
+// The plan that makes the change: in place where the elements fit their
+// rooms, else by moving them to the end of the Segment (MatroskaRelocate.h).
+// Throws EMatroskaError when the file has no video track for a video change,
+// when neither way takes the change, or for a WebM file, a stereo mode WebM
+// does not take.
+TSavePlan PlanSave(const TMatroskaFile& File, const TMatroskaChange& Change);
 
 // Whether WebM files may hold this stereo mode.
 bool WebmStereoMode(std::uint64_t Mode);

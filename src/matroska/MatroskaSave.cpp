@@ -1,7 +1,7 @@
 #include "matroska/MatroskaSave.h"
 
+#include "matroska/MatroskaJournal.h"
 #include "metadata/fs/FileIo.h"
-#include "metadata/fs/Journal.h"
 #include "metadata/fs/JournalPlace.h"
 
 #include <algorithm>
@@ -12,39 +12,9 @@ namespace Quillmark::Matroska {
 
 namespace {
 
-constexpr std::size_t SectorSize = 512;
-
 [[noreturn]] void Fail(const char* What, int Error)
 {
   throw EMatroskaError(std::string(What) + ": " + std::strerror(Error));
-}
-
-enum class TVerdict { NotThisFile, RollBack, Completed };
-
-TVerdict Check(Asf::IFileSystem& Fs, int Fd, const Asf::TJournal& Journal, Asf::TJournalWhere Where)
-{
-  struct stat Info {};
-  const std::vector<std::uint8_t>& Old = Journal.OldHeader;
-  const std::vector<std::uint8_t>& New = Journal.NewBytes;
-  if (Fs.FStat(Fd, Info) != 0 || Journal.Kind != Asf::TJournalKind::Overwrite || Old.size() != New.size() ||
-      !HasEbmlMagic(Old.data(), Old.size()) || !Asf::JournalBelongsTo(Journal, Info, Where) ||
-      Old.size() > static_cast<std::uint64_t>(Info.st_size)) {
-    return TVerdict::NotThisFile;
-  }
-  std::vector<std::uint8_t> Now(Old.size());
-  if (Asf::ReadExact(Fs, Fd, Now.data(), Now.size(), 0) != 0) {
-    return TVerdict::NotThisFile;
-  }
-  bool AllNew = true;
-  for (std::size_t At = 0; At < Now.size(); At += SectorSize) {
-    const std::size_t Count = std::min(SectorSize, Now.size() - At);
-    const bool IsNew = std::memcmp(Now.data() + At, New.data() + At, Count) == 0;
-    if (!IsNew && std::memcmp(Now.data() + At, Old.data() + At, Count) != 0) {
-      return TVerdict::NotThisFile;
-    }
-    AllNew = AllNew && IsNew;
-  }
-  return AllNew ? TVerdict::Completed : TVerdict::RollBack;
 }
 
 struct TRecovery {
@@ -63,7 +33,7 @@ void Tell(TRecovery& Context, TSideFileState State, const Asf::TSideFile& Place,
 void Apply(TRecovery& Context, const Asf::TJournal& Journal, const Asf::TSideFile& Place,
            Asf::TJournalWhere Where)
 {
-  const TVerdict Verdict = Check(Context.Fs, Context.Fd, Journal, Where);
+  const TVerdict Verdict = CheckJournal(Context.Fs, Context.Fd, Journal, Where);
   if (Verdict == TVerdict::NotThisFile) {
     Tell(Context, TSideFileState::Found, Place, TSideFileState::Found);
     return;
@@ -113,37 +83,6 @@ void RecoverAt(TRecovery& Context, Asf::TSideFile& Place, Asf::TJournalWhere Whe
   }
 }
 
-// The journal of the patches: the file's bytes from its start to the last
-// one changed, before and after.
-Asf::TJournal MakeJournal(Asf::IFileSystem& Fs, int Fd, std::uint64_t OldSize,
-                          const std::vector<TPatch>& Patches)
-{
-  std::uint64_t End = 0;
-  for (const TPatch& Patch : Patches) {
-    End = std::max(End, Patch.Offset + Patch.Bytes.size());
-  }
-  Need(End <= OldSize, "changed while it was being saved");
-  struct stat Info {};
-  if (int Error = Fs.FStat(Fd, Info); Error != 0) {
-    Fail("cannot be looked at", Error);
-  }
-  Need(static_cast<std::uint64_t>(Info.st_size) == OldSize, "changed while it was being saved");
-  Asf::TJournal Journal;
-  Journal.Device = static_cast<std::uint64_t>(Info.st_dev);
-  Journal.Inode = static_cast<std::uint64_t>(Info.st_ino);
-  Journal.OriginalSize = OldSize;
-  Journal.OldHeader.resize(static_cast<std::size_t>(End));
-  if (int Error = Asf::ReadExact(Fs, Fd, Journal.OldHeader.data(), Journal.OldHeader.size(), 0); Error != 0) {
-    Fail("cannot be read", Error);
-  }
-  Journal.NewBytes = Journal.OldHeader;
-  for (const TPatch& Patch : Patches) {
-    std::copy(Patch.Bytes.begin(), Patch.Bytes.end(),
-              Journal.NewBytes.begin() + static_cast<long>(Patch.Offset));
-  }
-  return Journal;
-}
-
 // The save failed after its journal was written: the old bytes go back,
 // and only then the journal.
 [[noreturn]] void Abandon(Asf::IFileSystem& Fs, int Fd, const Asf::TSaveNames& Names,
@@ -153,30 +92,6 @@ Asf::TJournal MakeJournal(Asf::IFileSystem& Fs, int Fd, std::uint64_t OldSize,
     Asf::RemoveJournal(Fs, Names.Journal);
   }
   Fail(What, Error);
-}
-
-// One write from the first changed byte to the last: two writes into one
-// sector could leave it neither old nor new, which no check could tell
-// from another program's bytes.
-int WritePatches(Asf::IFileSystem& Fs, int Fd, const std::vector<TPatch>& Patches,
-                 const Asf::TJournal& Journal)
-{
-  std::uint64_t First = Journal.NewBytes.size();
-  for (const TPatch& Patch : Patches) {
-    First = std::min(First, Patch.Offset);
-  }
-  const std::size_t Count = Journal.NewBytes.size() - static_cast<std::size_t>(First);
-  if (int Error = Asf::WriteExact(Fs, Fd, Journal.NewBytes.data() + First, Count, First); Error != 0) {
-    return Error;
-  }
-  // Read back: a disk that took the bytes wrongly is found before the journal goes.
-  std::vector<std::uint8_t> Written(Count);
-  if (int Error = Asf::ReadExact(Fs, Fd, Written.data(), Written.size(), First); Error != 0) {
-    return Error;
-  }
-  return std::equal(Written.begin(), Written.end(), Journal.NewBytes.begin() + static_cast<long>(First))
-             ? 0
-             : EIO;
 }
 
 } // namespace
@@ -207,21 +122,21 @@ void RecoverMatroska(Asf::IFileSystem& Fs, int Fd, const std::string& Path, bool
 }
 
 void SaveInPlace(Asf::IFileSystem& Fs, int Fd, Asf::TSaveNames& Names, std::uint64_t OldSize,
-                 const std::vector<TPatch>& Patches)
+                 const TSavePlan& Plan)
 {
   Need(Names.Folder != nullptr, "has no folder the save can act in");
   Need(!Asf::SideFileExists(Fs, Names.Journal) &&
            (Names.PrivateJournal.Name.empty() || !Names.PrivateJournal.Folder ||
             !Asf::SideFileExists(Fs, Names.PrivateJournal)),
        "has a side file of an interrupted save beside it; it is not saved while that is there");
-  const Asf::TJournal Journal = MakeJournal(Fs, Fd, OldSize, Patches);
-  if (Journal.NewBytes == Journal.OldHeader) {
+  const Asf::TJournal Journal = MakeJournal(Fs, Fd, OldSize, Plan);
+  if (ChangesNothing(Journal)) {
     return; // the file holds these values already
   }
   if (int Error = Asf::WriteJournal(Fs, Names, Journal); Error != 0) {
     Fail("its journal cannot be written", Error);
   }
-  if (int Error = WritePatches(Fs, Fd, Patches, Journal); Error != 0) {
+  if (int Error = WriteNewBytes(Fs, Fd, Journal); Error != 0) {
     Abandon(Fs, Fd, Names, Journal, "cannot be written", Error);
   }
   if (int Error = Fs.FDataSync(Fd); Error != 0) {

@@ -1,16 +1,14 @@
 #pragma once
 // Saving a Matroska file in place, crash-safe, and finishing a save a crash
-// cut off, with the journal of the ASF saves (metadata/fs/Journal.h): the
-// old bytes from the file's start to the last byte a save changes, and the
-// new ones, beside the file (or in the saver's own folder), synced before
-// the file is touched. The save takes effect once the file is synced; the
-// journal goes then.
+// cut off, with the journal of the ASF saves (MatroskaJournal.h): the old
+// bytes a save changes and the new ones (and, for a Segment that grows at
+// its end, the length before), beside the file (or in the saver's own
+// folder), synced before the file is touched. The save takes effect once
+// the file is synced; the journal goes then.
 //
 // A journal found when the file is next opened is acted on only when it is
-// provably this file's: a complete overwrite journal (JournalBelongsTo) of
-// a file that begins with the EBML magic, whose every sector holds the old
-// bytes or the new ones (disks write whole sectors). All new: the save had
-// reached its end and stands. Otherwise the old bytes go back.
+// provably this file's (CheckJournal). All new: the save had reached its
+// end and stands. Otherwise the old bytes and length go back.
 #include "matroska/MatroskaEdit.h"
 #include "metadata/MetadataEditor.h"
 #include "metadata/fs/SaveNames.h"
@@ -27,12 +25,12 @@ namespace Quillmark::Matroska {
 void RecoverMatroska(Asf::IFileSystem& Fs, int Fd, const std::string& Path, bool MayWrite,
                      Asf::TSaveNames& Names, TSideFileReport& Report);
 
-// Writes the patches into the open file Fd (read and write, locked) as
-// found by RecoverMatroska, crash-safe. OldSize is the size the file had
+// Writes the plan into the open file Fd (read and write, locked) as found
+// by RecoverMatroska, crash-safe. OldSize is the size the file had
 // when it was read. Throws EMatroskaError with the reason when the save
 // failed; the file then holds its old bytes (or, should even putting them
 // back fail, the journal stays for the next open).
 void SaveInPlace(Asf::IFileSystem& Fs, int Fd, Asf::TSaveNames& Names, std::uint64_t OldSize,
-                 const std::vector<TPatch>& Patches);
+                 const TSavePlan& Plan);
 
 } // namespace Quillmark::Matroska

@@ -222,12 +222,12 @@ bool Save(const TMatroskaRun& Run, TMatroskaOpened& Opened, const TCatalogueValu
     return Refuse(Run, RefusedCode, KindOf(Opened) + " file " + Refusal + "; left as it was");
   }
   try {
-    const std::vector<Matroska::TPatch> Patches = Matroska::PlanInPlace(Opened.Parsed, Change);
+    const Matroska::TSavePlan Plan = Matroska::PlanSave(Opened.Parsed, Change);
     if (Run.Options.DryRun) {
       return TellDryRun(Run, Differences(Opened, Values));
     }
     Matroska::SaveInPlace(Asf::PosixFileSystem(), Opened.File->Descriptor(), Opened.Names,
-                          Opened.Parsed.FileSize, Patches);
+                          Opened.Parsed.FileSize, Plan);
   } catch (const Matroska::EMatroskaError& Error) {
     return Refuse(Run, RefusedCode, KindOf(Opened) + " file " + Error.what() + "; left as it was");
   }

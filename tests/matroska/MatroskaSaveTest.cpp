@@ -78,7 +78,7 @@ void Save(Quillmark::Asf::IFileSystem& Fs, const fs::path& Path, const TMatroska
   Quillmark::TSideFileReport Report;
   RecoverMatroska(Fs, Fd, Path, true, Names, Report);
   const TMatroskaFile File = ReadMatroska(Fs, Fd);
-  SaveInPlace(Fs, Fd, Names, File.FileSize, PlanInPlace(File, Change));
+  SaveInPlace(Fs, Fd, Names, File.FileSize, PlanSave(File, Change));
 }
 
 TMatroskaFile Reread(const fs::path& Path)
@@ -141,7 +141,73 @@ TEST(MatroskaSave, PeersReadTheLayoutSetAndTheSameFrames)
   }
 }
 
-TEST(MatroskaSave, RefusesATitleThatFitsNowhereAndLeavesTheFile)
+// Files with no SeekHead, as x264 and HandBrake write them: an ffmpeg file
+// whose SeekHead and the Void after it are made one Void.
+void DropSeekHead(const fs::path& Path)
+{
+  const TMatroskaFile File = Reread(Path);
+  ASSERT_TRUE(File.SeekHead.has_value());
+  const THead& Head = File.SeekHead->Head;
+  const std::uint64_t End = File.SeekHead->VoidAfter ? File.SeekHead->VoidAfter->End() : Head.End();
+  TBytes Bytes = ReadFileBytes(Path);
+  TBytes Void;
+  PutVoid(Void, End - Head.Offset);
+  std::copy(Void.begin(), Void.end(), Bytes.begin() + static_cast<long>(Head.Offset));
+  WriteFileBytes(Path, Bytes);
+}
+
+// Peers read what was saved and the same frames; mkvpropedit still edits.
+void ExpectPeersRead(const fs::path& Path, const std::string& Title, const std::string& Frames,
+                     const std::string& Before)
+{
+  const std::string Probe = Output("ffprobe -v error -show_streams -show_format '" + Path.string() + "'");
+  EXPECT_NE(Probe.find("type=side by side"), std::string::npos) << Probe;
+  EXPECT_NE(Probe.find("TAG:title=" + Title), std::string::npos);
+  EXPECT_EQ(Output(Frames), Before);
+  EXPECT_EQ(Output("mkvinfo '" + Path.string() + "' 2>&1 | grep -ci 'error' || true"), "0\n");
+}
+
+// Info and Tracks outgrow their rooms: they move to the end, the Clusters
+// stay, the SeekHead (or one made for a file without) leads to them; saved
+// again at the end, they are written again there.
+TEST(MatroskaSave, WhatOutgrowsItsRoomMovesToTheEndAndPeersFollowIt)
+{
+  if (!HaveTools()) {
+    GTEST_SKIP() << "ffmpeg, ffprobe or mkvtoolnix missing";
+  }
+  for (const bool WithSeekHead : {true, false}) {
+    for (const TMaker& Maker : Makers()) {
+      SCOPED_TRACE(std::string(Maker.Name) + (WithSeekHead ? "" : " without SeekHead"));
+      TTempDir Dir;
+      const fs::path Path = Dir.File(Maker.File);
+      ASSERT_TRUE(Made(Maker, Path));
+      if (!WithSeekHead) {
+        DropSeekHead(Path);
+      }
+      const std::string Frames =
+          "ffmpeg -nostdin -v error -i '" + Path.string() + "' -map 0:v -f framemd5 - | grep -v '^#sar'";
+      const std::string Before = Output(Frames);
+      const std::uint64_t Size = fs::file_size(Path);
+      const std::uint64_t FirstCluster = Reread(Path).FirstCluster;
+      for (const std::size_t Length : {10000, 12000, 20}) {
+        const std::string Title(Length, 'L');
+        ASSERT_NO_THROW(Save(Quillmark::Asf::PosixFileSystem(), Path, Change(1, Title)));
+        const TMatroskaFile File = Reread(Path);
+        EXPECT_EQ(File.Title, Title);
+        EXPECT_EQ(File.Video->StereoMode, 1U);
+        EXPECT_EQ(File.FirstCluster, FirstCluster);
+        EXPECT_EQ(File.SeekHead.has_value(), true);
+        EXPECT_GT(fs::file_size(Path), Size);
+        ExpectPeersRead(Path, Title, Frames, Before);
+      }
+      ASSERT_EQ(RunCommand("mkvpropedit -q '" + Path.string() + "' --edit info --set title=Again"), 0);
+      EXPECT_EQ(Reread(Path).Title, "Again");
+      EXPECT_EQ(Reread(Path).Video->StereoMode, 1U);
+    }
+  }
+}
+
+TEST(MatroskaSave, RefusesToGrowASegmentFollowedByMoreAndLeavesTheFile)
 {
   if (!HaveTools()) {
     GTEST_SKIP() << "ffmpeg or mkvtoolnix missing";
@@ -149,7 +215,9 @@ TEST(MatroskaSave, RefusesATitleThatFitsNowhereAndLeavesTheFile)
   TTempDir Dir;
   const fs::path Path = Dir.File("made.mkv");
   ASSERT_TRUE(Made(Makers().front(), Path));
-  const TBytes Old = ReadFileBytes(Path);
+  TBytes Old = ReadFileBytes(Path);
+  PutVoid(Old, 2);
+  WriteFileBytes(Path, Old);
   TMatroskaChange Long;
   Long.Title = std::string(5000, 'x');
   EXPECT_THROW(Save(Quillmark::Asf::PosixFileSystem(), Path, Long), EMatroskaError);
@@ -159,59 +227,63 @@ TEST(MatroskaSave, RefusesATitleThatFitsNowhereAndLeavesTheFile)
 
 enum class TFault { Io, Crash };
 
-// Every call of the save fails, then is where it stops dead; after the
-// next open the file is the old one or the new one, nothing beside it.
+// Every call of the save, in place and moving elements to the end, fails,
+// then is where it stops dead; after the next open the file is the old one
+// or the new one, nothing beside it.
 TEST(MatroskaSave, EveryCallFailedOrCrashedLeavesTheOldFileOrTheNew)
 {
   if (!HaveTools()) {
     GTEST_SKIP() << "ffmpeg or mkvtoolnix missing";
   }
-  for (const TMaker& Maker : Makers()) {
-    TTempDir Dir;
-    const fs::path Made1 = Dir.File(std::string("orig.") + Maker.File);
-    ASSERT_TRUE(Made(Maker, Made1));
-    const TBytes Old = ReadFileBytes(Made1);
-    const fs::path Path = Dir.File(Maker.File);
-    WriteFileBytes(Path, Old);
-    Save(Quillmark::Asf::PosixFileSystem(), Path, Change(1, "New title"));
-    const TBytes New = ReadFileBytes(Path);
-    ASSERT_NE(New, Old);
-    for (const TFault Fault : {TFault::Io, TFault::Crash}) {
-      for (int Nth = 1;; ++Nth) {
-        SCOPED_TRACE(std::string(Maker.Name) + (Fault == TFault::Io ? " failing call " : " crash at call ") +
-                     std::to_string(Nth));
-        WriteFileBytes(Path, Old);
-        TFaultFileSystem Faulty;
-        Fault == TFault::Io ? Faulty.FailNth(Nth, EIO) : Faulty.CrashAtNth(Nth);
-        bool Threw = false;
-        try {
-          Save(Faulty, Path, Change(1, "New title"));
-        } catch (const std::exception&) {
-          Threw = true;
-        }
-        Faulty.CloseLeftovers();
-        const bool Reached = Faulty.Calls() >= Nth;
-        // The next open, for writing, finishes or undoes the save.
-        ASSERT_NO_THROW(Reread(Path));
-        {
-          const int Fd = open(Path.c_str(), O_RDWR | O_CLOEXEC);
-          Quillmark::Asf::TSaveNames Names;
-          Quillmark::TSideFileReport Report;
-          RecoverMatroska(Quillmark::Asf::PosixFileSystem(), Fd, Path, true, Names, Report);
-          close(Fd);
-        }
-        const TBytes Now = ReadFileBytes(Path);
-        EXPECT_TRUE(Now == Old || Now == New);
-        if (!Threw && !Faulty.Crashed()) {
-          EXPECT_EQ(Now, New);
-        }
-        std::vector<std::string> Left;
-        for (const auto& Entry : fs::directory_iterator(Dir.Path())) {
-          Left.push_back(Entry.path().filename());
-        }
-        EXPECT_EQ(Left.size(), 2U) << testing::PrintToString(Left);
-        if (!Reached) {
-          break;
+  // In place, and moved to the end.
+  for (const std::string& Title : {std::string("New title"), std::string(10000, 'N')}) {
+    for (const TMaker& Maker : Makers()) {
+      TTempDir Dir;
+      const fs::path Made1 = Dir.File(std::string("orig.") + Maker.File);
+      ASSERT_TRUE(Made(Maker, Made1));
+      const TBytes Old = ReadFileBytes(Made1);
+      const fs::path Path = Dir.File(Maker.File);
+      WriteFileBytes(Path, Old);
+      Save(Quillmark::Asf::PosixFileSystem(), Path, Change(1, Title));
+      const TBytes New = ReadFileBytes(Path);
+      ASSERT_NE(New, Old);
+      for (const TFault Fault : {TFault::Io, TFault::Crash}) {
+        for (int Nth = 1;; ++Nth) {
+          SCOPED_TRACE(std::string(Maker.Name) +
+                       (Fault == TFault::Io ? " failing call " : " crash at call ") + std::to_string(Nth));
+          WriteFileBytes(Path, Old);
+          TFaultFileSystem Faulty;
+          Fault == TFault::Io ? Faulty.FailNth(Nth, EIO) : Faulty.CrashAtNth(Nth);
+          bool Threw = false;
+          try {
+            Save(Faulty, Path, Change(1, Title));
+          } catch (const std::exception&) {
+            Threw = true;
+          }
+          Faulty.CloseLeftovers();
+          const bool Reached = Faulty.Calls() >= Nth;
+          // The next open, for writing, finishes or undoes the save.
+          ASSERT_NO_THROW(Reread(Path));
+          {
+            const int Fd = open(Path.c_str(), O_RDWR | O_CLOEXEC);
+            Quillmark::Asf::TSaveNames Names;
+            Quillmark::TSideFileReport Report;
+            RecoverMatroska(Quillmark::Asf::PosixFileSystem(), Fd, Path, true, Names, Report);
+            close(Fd);
+          }
+          const TBytes Now = ReadFileBytes(Path);
+          EXPECT_TRUE(Now == Old || Now == New);
+          if (!Threw && !Faulty.Crashed()) {
+            EXPECT_EQ(Now, New);
+          }
+          std::vector<std::string> Left;
+          for (const auto& Entry : fs::directory_iterator(Dir.Path())) {
+            Left.push_back(Entry.path().filename());
+          }
+          EXPECT_EQ(Left.size(), 2U) << testing::PrintToString(Left);
+          if (!Reached) {
+            break;
+          }
         }
       }
     }

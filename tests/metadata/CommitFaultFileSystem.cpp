@@ -173,6 +173,11 @@ int TFaultFileSystem::FAllocate(int Fd, int Mode, off_t Offset, off_t Length)
   QUILLMARK_FORWARD(FAllocate, FAllocate(Fd, Mode, Offset, Length));
 }
 
+int TFaultFileSystem::FTruncate(int Fd, off_t Length)
+{
+  QUILLMARK_FORWARD(FTruncate, FTruncate(Fd, Length));
+}
+
 int TFaultFileSystem::Rename(int FromDir, const std::string& From, int ToDir, const std::string& To,
                              unsigned Flags)
 {

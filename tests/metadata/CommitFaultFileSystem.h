@@ -57,6 +57,7 @@ public:
   int FSync(int Fd) override;
   int FDataSync(int Fd) override;
   int FAllocate(int Fd, int Mode, off_t Offset, off_t Length) override;
+  int FTruncate(int Fd, off_t Length) override;
   int OpenAt(int Dir, const std::string& Name, int Flags, mode_t Mode, int& Fd) override;
   int Rename(int FromDir, const std::string& From, int ToDir, const std::string& To, unsigned Flags) override;
   int Unlink(int Dir, const std::string& Name) override;

@@ -84,6 +84,51 @@ TEST(JournalFormat, SharedJournalRoundTripsAndRejectsEveryCutOrFlippedByte)
   ExpectEveryCutAndFlipRejected(Bytes, [](const TBytes& Cut) { return DecodeJournalSet(Cut).has_value(); });
 }
 
+// A relocation journal is decoded only when its lengths agree: the start's
+// bytes, then a far range in the file that keeps its length or ends it.
+TEST(JournalFormat, RelocationIsDecodedOnlyWhenItsRangesAgree)
+{
+  struct TCase {
+    const char* Name;
+    std::size_t Head, FarOld, FarNew;
+    std::uint64_t FarOffset, Size;
+    bool Decoded;
+    std::uint64_t NewSize;
+  };
+  const TCase Cases[] = {
+      {"appended at the end", 100, 0, 50, 1000, 1000, true, 1050},
+      {"end written anew, longer", 100, 30, 80, 970, 1000, true, 1050},
+      {"end written anew, shorter", 100, 30, 10, 970, 1000, true, 980},
+      {"same length mid-file", 100, 20, 20, 500, 1000, true, 1000},
+      {"other length mid-file", 100, 20, 30, 500, 1000, false, 0},
+      {"far range before the start's end", 100, 0, 50, 90, 90, false, 0},
+      {"far range past the old end", 100, 30, 30, 990, 1000, false, 0},
+      {"far range starts past the old end", 100, 0, 10, 1001, 1000, false, 0},
+      {"new end past the largest offset", 100, 0, 10, ~std::uint64_t{0} >> 1, ~std::uint64_t{0} >> 1, false,
+       0},
+  };
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.Name);
+    TJournal Journal;
+    Journal.Kind = TJournalKind::Relocate;
+    Journal.OriginalSize = Case.Size;
+    Journal.InsertOffset = Case.FarOffset;
+    Journal.InsertLength = Case.FarNew;
+    Journal.OldHeader = RandomBytes(Case.Head + Case.FarOld, 7);
+    Journal.NewBytes = RandomBytes(Case.Head + Case.FarNew, 8);
+    const std::optional<TJournal> Back = DecodeJournal(EncodeJournal(Journal));
+    ASSERT_EQ(Back.has_value(), Case.Decoded);
+    if (Back) {
+      const std::optional<TJournalRanges> Ranges = RelocateRanges(*Back);
+      ASSERT_TRUE(Ranges);
+      EXPECT_EQ(Ranges->Head, Case.Head);
+      EXPECT_EQ(Ranges->FarOld, Case.FarOld);
+      EXPECT_EQ(Ranges->NewSize, Case.NewSize);
+      EXPECT_EQ(JournalRoomMoved(*Back, Case.NewSize), Case.NewSize != Case.Size);
+    }
+  }
+}
+
 // Journals written before they carried the new bytes still roll back.
 TEST(JournalFormat, ReadsTheFirstVersion)
 {

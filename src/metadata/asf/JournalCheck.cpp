@@ -113,7 +113,9 @@ bool SoundCollapse(const TJournal& Journal, std::uint64_t Old, std::uint64_t& Ne
 bool SoundShape(const TJournal& Journal, std::uint64_t& Old, std::uint64_t& New)
 {
   Old = HeaderSizeIn(Journal.OldHeader);
-  if (Old == 0 || Journal.OriginalSize < Old || Journal.OriginalSize - Old < ObjectHeaderSize ||
+  // A relocation is a Matroska save's: never an ASF header's.
+  if (Journal.Kind == TJournalKind::Relocate || Old == 0 || Journal.OriginalSize < Old ||
+      Journal.OriginalSize - Old < ObjectHeaderSize ||
       Journal.OriginalSize >
           static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()) - MaxInsertLength) {
     return false;

@@ -38,8 +38,9 @@ enum class TFsCall {
   LStat,
   OpenAt,
   StatAt,
+  FTruncate,
 };
-constexpr int FsCallKinds = static_cast<int>(TFsCall::StatAt) + 1;
+constexpr int FsCallKinds = static_cast<int>(TFsCall::FTruncate) + 1;
 
 const char* FsCallName(TFsCall Call);
 
@@ -54,6 +55,8 @@ public:
   virtual int FSync(int Fd) = 0;
   virtual int FDataSync(int Fd) = 0;
   virtual int FAllocate(int Fd, int Mode, off_t Offset, off_t Length) = 0;
+  // Sets the file's length: cuts it, or adds a hole that reads as zeros.
+  virtual int FTruncate(int Fd, off_t Length) = 0;
   // The calls on a name take the folder it is in as a descriptor (Dir), so
   // that what happens to the folder's own name meanwhile does not matter.
   // Opens Name in the folder Dir.

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <linux/falloc.h>
 #include <new>
 
@@ -43,7 +44,8 @@ bool ValidFixedPart(const std::vector<std::uint8_t>& Bytes)
   std::uint64_t Kind = GetLe(Bytes.data() + 12, 4);
   std::uint64_t Format = GetLe(Bytes.data() + 8, 4);
   // A collapse came with the third version: an earlier one never records it.
-  return (Kind == 1 || Kind == 2 || (Kind == 3 && Format == 3)) && Format >= 1 && Format <= Version;
+  return (Kind == 1 || Kind == 2 || ((Kind == 3 || Kind == 4) && Format == 3)) && Format >= 1 &&
+         Format <= Version;
 }
 
 // Whether the lengths of the old (and, from version 2 on, the new) bytes add
@@ -128,7 +130,42 @@ std::optional<TJournal> DecodeJournal(const std::vector<std::uint8_t>& Bytes)
   Journal.OldHeader.assign(OldAt, OldAt + static_cast<long>(GetLe(Bytes.data() + 56, 8)));
   auto NewFrom = Bytes.begin() + static_cast<long>(NewAt);
   Journal.NewBytes.assign(NewFrom, NewFrom + static_cast<long>(NewLength));
+  if (Journal.Kind == TJournalKind::Relocate && !RelocateRanges(Journal)) {
+    return std::nullopt;
+  }
   return Journal;
+}
+
+std::optional<TJournalRanges> RelocateRanges(const TJournal& Journal)
+{
+  if (Journal.Kind != TJournalKind::Relocate) {
+    return std::nullopt;
+  }
+  TJournalRanges Ranges;
+  Ranges.FarOffset = Journal.InsertOffset;
+  Ranges.FarNew = Journal.InsertLength;
+  const std::uint64_t Size = Journal.OriginalSize;
+  constexpr auto Largest = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
+  if (Ranges.FarNew > Journal.NewBytes.size()) {
+    return std::nullopt;
+  }
+  Ranges.Head = Journal.NewBytes.size() - Ranges.FarNew;
+  if (Ranges.Head > Journal.OldHeader.size() || Ranges.Head > Ranges.FarOffset || Ranges.FarOffset > Size) {
+    return std::nullopt;
+  }
+  Ranges.FarOld = Journal.OldHeader.size() - Ranges.Head;
+  if (Ranges.FarOld > Size - Ranges.FarOffset) {
+    return std::nullopt;
+  }
+  const bool ToTheEnd = Ranges.FarOffset + Ranges.FarOld == Size;
+  if (!ToTheEnd && Ranges.FarOld != Ranges.FarNew) {
+    return std::nullopt;
+  }
+  if (ToTheEnd && Ranges.FarNew > Largest - Ranges.FarOffset) {
+    return std::nullopt;
+  }
+  Ranges.NewSize = ToTheEnd ? Ranges.FarOffset + Ranges.FarNew : Size;
+  return Ranges;
 }
 
 std::vector<std::uint8_t> EncodeJournalSet(const std::vector<const TJournal*>& Journals)
@@ -220,6 +257,10 @@ bool JournalRoomMoved(const TJournal& Journal, std::uint64_t Size)
   case TJournalKind::CollapseRange:
     return Journal.InsertLength > 0 && Journal.InsertLength <= Journal.OriginalSize &&
            Size == Journal.OriginalSize - Journal.InsertLength;
+  case TJournalKind::Relocate: {
+    const std::optional<TJournalRanges> Ranges = RelocateRanges(Journal);
+    return Ranges && Ranges->NewSize != Journal.OriginalSize && Size == Ranges->NewSize;
+  }
   case TJournalKind::Overwrite:
     break;
   }
@@ -336,8 +377,37 @@ int PutRoomBack(IFileSystem& Fs, int Fd, const TJournal& Journal)
 
 } // namespace
 
+namespace {
+
+// A relocation undone: the old bytes at the start and of the far range
+// (which writing them lengthens again, if the save had cut it), then the
+// old length.
+int RollBackRelocation(IFileSystem& Fs, int Fd, const TJournal& Journal)
+{
+  const std::optional<TJournalRanges> Ranges = RelocateRanges(Journal);
+  if (!Ranges) {
+    return EINVAL;
+  }
+  const std::uint8_t* Old = Journal.OldHeader.data();
+  if (int Error = WriteExact(Fs, Fd, Old, Ranges->Head, 0); Error != 0) {
+    return Error;
+  }
+  if (int Error = WriteExact(Fs, Fd, Old + Ranges->Head, Ranges->FarOld, Ranges->FarOffset); Error != 0) {
+    return Error;
+  }
+  if (int Error = Fs.FTruncate(Fd, static_cast<off_t>(Journal.OriginalSize)); Error != 0) {
+    return Error;
+  }
+  return Fs.FDataSync(Fd);
+}
+
+} // namespace
+
 int RollBack(IFileSystem& Fs, int Fd, const TJournal& Journal)
 {
+  if (Journal.Kind == TJournalKind::Relocate) {
+    return RollBackRelocation(Fs, Fd, Journal);
+  }
   struct stat Info {};
   if (int Error = Fs.FStat(Fd, Info); Error != 0) {
     return Error;

@@ -22,13 +22,17 @@
 //   8   4  version (1; 2 with the new bytes of an overwrite; 3 with the new
 //          bytes of an insert too)
 //   12  4  kind: 1 overwrite in place, 2 room inserted, then overwrite,
-//          3 room collapsed, then overwrite (version 3 only)
+//          3 room collapsed, then overwrite (version 3 only), 4 overwrite
+//          at the start and of one range further on, which may end the
+//          file anew (version 3 only; see TJournalRanges)
 //   16  8  device of the video (st_dev); compared for a journal of the
 //          saver's own folder only (JournalBelongsTo)
 //   24  8  inode of the video
 //   32  8  size of the video before the save
-//   40  8  offset of the inserted or collapsed room (kinds 2, 3; else 0)
-//   48  8  length of the inserted or collapsed room (kinds 2, 3; else 0)
+//   40  8  offset of the inserted or collapsed room (kinds 2, 3), of the
+//          far range (kind 4); else 0
+//   48  8  length of the inserted or collapsed room (kinds 2, 3), of the
+//          far range after the save (kind 4); else 0
 //   56  8  N, length of the old header
 //   64  N  the old header bytes: the file from offset 0 to the Data Object;
 //          kind 3: up to its last byte that is not zero, the rest of it
@@ -66,7 +70,7 @@
 
 namespace Quillmark::Asf {
 
-enum class TJournalKind : std::uint32_t { Overwrite = 1, InsertRange = 2, CollapseRange = 3 };
+enum class TJournalKind : std::uint32_t { Overwrite = 1, InsertRange = 2, CollapseRange = 3, Relocate = 4 };
 
 struct TJournal {
   TJournalKind Kind = TJournalKind::Overwrite;
@@ -87,6 +91,24 @@ struct TJournal {
 };
 
 constexpr std::size_t JournalFixedSize = 64;
+
+// Where a Relocate journal's bytes go. Its OldHeader holds the file's first
+// Head bytes, then FarOld bytes from FarOffset on; its NewBytes the same
+// first Head bytes as saved, then FarNew bytes from FarOffset on. A far
+// range that changes length reaches the end of the file, which then has
+// NewSize bytes (else the size it had). The range lies after the first
+// Head bytes and, before the save, within the file.
+struct TJournalRanges {
+  std::uint64_t Head = 0;
+  std::uint64_t FarOffset = 0;
+  std::uint64_t FarOld = 0;
+  std::uint64_t FarNew = 0;
+  std::uint64_t NewSize = 0;
+};
+
+// The ranges of a Relocate journal; nullopt for another kind, or for one
+// whose lengths do not agree with each other and the file's size.
+std::optional<TJournalRanges> RelocateRanges(const TJournal& Journal);
 
 // No journal of ours is larger: the largest header twice (old and new) with
 // the most room a save inserts, and the bookkeeping.
@@ -113,7 +135,7 @@ std::optional<std::vector<TJournal>> DecodeJournalSet(const std::vector<std::uin
 enum class TJournalWhere { Beside, Private };
 
 // Whether a file of Size bytes shows the room the journal records inserted
-// or collapsed; false for an overwrite.
+// or collapsed, or the new end of a relocation; false for an overwrite.
 bool JournalRoomMoved(const TJournal& Journal, std::uint64_t Size);
 
 // The journal is this video's when the inode matches and the size is the one
@@ -179,7 +201,8 @@ bool SideFileExists(IFileSystem& Fs, const TSideFile& File);
 // Puts the old header back in the open video: collapses the inserted room
 // (or inserts the collapsed room again, a hole that reads as zeros) if the
 // size shows it moved, rewrites the old bytes (after a collapse, with zeros
-// over the rest of the new header's objects), syncs. Running it again after
+// over the rest of the new header's objects; after a relocation, the far
+// range's too, and cuts the file back to its old size), syncs. Running it again after
 // it was cut off is harmless.
 int RollBack(IFileSystem& Fs, int Fd, const TJournal& Journal);
 

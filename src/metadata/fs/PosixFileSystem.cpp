@@ -110,6 +110,15 @@ public:
     return Errno(Result);
   }
 
+  int FTruncate(int Fd, off_t Length) override
+  {
+    int Result = 0;
+    do {
+      Result = ::ftruncate(Fd, Length);
+    } while (Result != 0 && errno == EINTR);
+    return Errno(Result);
+  }
+
   int OpenAt(int Dir, const std::string& Name, int Flags, mode_t Mode, int& Fd) override
   {
     do {
@@ -227,10 +236,10 @@ public:
 const char* FsCallName(TFsCall Call)
 {
   static const char* const Names[FsCallKinds] = {
-      "open",   "close",  "pread",    "pwrite", "fsync",   "fdatasync",       "fallocate",
-      "rename", "unlink", "stat",     "fstat",  "fstatfs", "copy_file_range", "fchmod",
-      "fchown", "xattrs", "realpath", "mkdir",  "clone",   "syncfs",          "fdpath",
-      "link",   "lstat",  "openat",   "statat"};
+      "open",   "close",  "pread",    "pwrite", "fsync",    "fdatasync",       "fallocate",
+      "rename", "unlink", "stat",     "fstat",  "fstatfs",  "copy_file_range", "fchmod",
+      "fchown", "xattrs", "realpath", "mkdir",  "clone",    "syncfs",          "fdpath",
+      "link",   "lstat",  "openat",   "statat", "ftruncate"};
   return Names[static_cast<int>(Call)];
 }
 

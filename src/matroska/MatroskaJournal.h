@@ -1,0 +1,39 @@
+#pragma once
+// The journal of a Matroska save (metadata/fs/Journal.h) and what a journal
+// found beside a file says of it.
+//
+// A save whose changes all lie in the file's first MaxMasterBytes is an
+// overwrite: the old bytes from the start to the last one changed, and the
+// new ones. One that also changes bytes further on or writes the Segment's
+// end anew is a relocation: the same, plus the far range from its first
+// changed byte to its last (or to the end of the file, which may then have
+// another length), before and after.
+#include "matroska/MatroskaEdit.h"
+#include "metadata/fs/Journal.h"
+
+namespace Quillmark::Matroska {
+
+// The journal of the plan, for the open file Fd of OldSize bytes. Throws
+// EMatroskaError when the file changed since it was read, cannot be read,
+// or the plan's far range is larger than MaxMasterBytes.
+Asf::TJournal MakeJournal(Asf::IFileSystem& Fs, int Fd, std::uint64_t OldSize, const TSavePlan& Plan);
+
+// Whether the journal changes nothing.
+bool ChangesNothing(const Asf::TJournal& Journal);
+
+// Writes the journal's new bytes into Fd and reads them back (a disk that
+// took them wrongly is found before the journal goes); sets the new length.
+// Not synced.
+int WriteNewBytes(Asf::IFileSystem& Fs, int Fd, const Asf::TJournal& Journal);
+
+enum class TVerdict { NotThisFile, RollBack, Completed };
+
+// What the journal found for Fd means: not this file's (so left alone), a
+// save cut off (so the old bytes go back), or one that reached its end. It
+// is this file's when it belongs to it (JournalBelongsTo), starts with the
+// EBML magic, and every sector it covers holds its old bytes or its new
+// ones (disks write whole sectors). It reached its end when all are new and
+// the file has its new length.
+TVerdict CheckJournal(Asf::IFileSystem& Fs, int Fd, const Asf::TJournal& Journal, Asf::TJournalWhere Where);
+
+} // namespace Quillmark::Matroska
