@@ -16,7 +16,7 @@ RUN="cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
   ffmpeg python3 fonts-dejavu-core fonts-dejavu-extra dpkg-dev"
 TEST="$RUN libgtest-dev libgmock-dev libjpeg-turbo-progs python3-mutagen imagemagick
   xvfb xauth desktop-file-utils appstream dpkg-dev lintian file time git
-  gstreamer1.0-tools gstreamer1.0-plugins-ugly gstreamer1.0-plugins-base
+  gstreamer1.0-tools gstreamer1.0-plugins-ugly gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-plugins-base-apps strace x11-xserver-utils mkvtoolnix mediainfo"
 CI="$TEST clang-14 libclang-rt-14-dev clang-format-14 clang-tidy-14"
 BENCH="$RUN libbenchmark-dev hyperfine vlc-bin vlc-plugin-base btrfs-progs"

@@ -105,6 +105,49 @@ bool HaveTools()
              ">/dev/null 2>&1") == 0;
 }
 
+bool HaveGstreamer()
+{
+  return RunCommand(
+             "command -v gst-launch-1.0 >/dev/null && gst-inspect-1.0 matroskademux >/dev/null 2>&1") == 0;
+}
+
+// The multiview mode of the video caps GStreamer's demuxer gives, with
+// "+right" when it flags the right view first; empty when it gives none.
+std::string GstreamerLayout(const fs::path& Path)
+{
+  const std::string Caps =
+      Output("gst-launch-1.0 -v filesrc location='" + Path.string() +
+             "' ! matroskademux ! fakesink 2>&1 | grep -m1 'fakesink0.GstPad:sink: caps'");
+  const std::size_t Mode = Caps.find("multiview-mode=(string)");
+  if (Mode == std::string::npos) {
+    return "";
+  }
+  const std::size_t From = Mode + std::string("multiview-mode=(string)").size();
+  std::string Layout = Caps.substr(From, Caps.find_first_of(",\n", From) - From);
+  return Caps.find("+right-view-first") != std::string::npos ? Layout + " +right" : Layout;
+}
+
+// GStreamer reads each layout set; it maps no view order to side by side
+// with the right view first (stereo mode 11), as it does for mkvpropedit's.
+TEST(MatroskaSave, GstreamerReadsEachLayoutSet)
+{
+  if (!HaveTools() || !HaveGstreamer()) {
+    GTEST_SKIP() << "ffmpeg, mkvtoolnix or GStreamer's Matroska demuxer missing";
+  }
+  const std::pair<std::uint64_t, const char*> Modes[] = {
+      {1, "side-by-side"}, {11, ""}, {3, "top-bottom"}, {2, "top-bottom +right"}, {0, ""}};
+  for (const TMaker& Maker : Makers()) {
+    TTempDir Dir;
+    const fs::path Path = Dir.File(Maker.File);
+    ASSERT_TRUE(Made(Maker, Path));
+    for (const auto& [Mode, Layout] : Modes) {
+      SCOPED_TRACE(std::string(Maker.Name) + " stereo mode " + std::to_string(Mode));
+      ASSERT_NO_THROW(Save(Quillmark::Asf::PosixFileSystem(), Path, Change(Mode, "")));
+      EXPECT_EQ(GstreamerLayout(Path), Layout);
+    }
+  }
+}
+
 TEST(MatroskaSave, PeersReadTheLayoutSetAndTheSameFrames)
 {
   if (!HaveTools()) {
@@ -132,6 +175,9 @@ TEST(MatroskaSave, PeersReadTheLayoutSetAndTheSameFrames)
     if (RunCommand("command -v mediainfo >/dev/null") == 0) {
       const std::string Info = Output("mediainfo '" + Path.string() + "'");
       EXPECT_NE(Info.find("Top-Bottom (left eye first)"), std::string::npos) << Info;
+    }
+    if (HaveGstreamer()) {
+      EXPECT_EQ(GstreamerLayout(Path), "top-bottom");
     }
     EXPECT_EQ(Output(Frames), Before);
     EXPECT_EQ(Output("mkvinfo '" + Path.string() + "' 2>&1 | grep -ci 'error' || true"), "0\n");
