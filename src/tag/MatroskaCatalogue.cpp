@@ -2,13 +2,14 @@
 
 #include "matroska/MatroskaSave.h"
 #include "metadata/Catalogue.h"
+#include "metadata/Layouts.h"
 #include "metadata/SideFileMessage.h"
 #include "metadata/TextConversion.h"
 #include "tag/ShowCommand.h"
 
+#include <algorithm>
 #include <array>
 #include <fcntl.h>
-#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,25 +17,25 @@ namespace Quillmark {
 
 namespace {
 
-struct TModeKey {
-  const char16_t* Key; // of LayoutKeys
-  std::uint64_t Mode;
+struct TModeLayout {
+  TLayout Layout;
+  std::uint64_t Mode; // the StereoMode that stores it
 };
 
-// The layouts a StereoMode holds; the others of LayoutKeys it does not.
-constexpr std::array<TModeKey, 5> ModeKeys = {{
-    {u"SideBySideLF", 1},
-    {u"SideBySideRF", 11},
-    {u"OverUnderLT", 3},
-    {u"OverUnderRT", 2},
-    {u"Mono", 0},
+// The layouts a StereoMode holds; the others it does not.
+constexpr std::array<TModeLayout, 5> ModeLayouts = {{
+    {TLayout::SideBySideLF, 1},
+    {TLayout::SideBySideRF, 11},
+    {TLayout::OverUnderLT, 3},
+    {TLayout::OverUnderRT, 2},
+    {TLayout::Mono, 0},
 }};
 
 std::optional<std::uint64_t> ModeOfIndex(int LayoutIndex)
 {
-  const char16_t* Key = LayoutKeyAt(LayoutIndex);
-  for (const TModeKey& Entry : ModeKeys) {
-    if (Key != nullptr && std::u16string_view(Key) == Entry.Key) {
+  const std::optional<TLayout> Layout = LayoutAt(LayoutIndex);
+  for (const TModeLayout& Entry : ModeLayouts) {
+    if (Layout == Entry.Layout) {
       return Entry.Mode;
     }
   }
@@ -43,12 +44,29 @@ std::optional<std::uint64_t> ModeOfIndex(int LayoutIndex)
 
 int IndexOfMode(std::uint64_t Mode)
 {
-  for (const TModeKey& Entry : ModeKeys) {
+  for (const TModeLayout& Entry : ModeLayouts) {
     if (Entry.Mode == Mode) {
-      return LayoutIndexOfKey(Entry.Key);
+      return Quillmark::LayoutIndex(Entry.Layout);
     }
   }
   return -1;
+}
+
+// The keys of the layouts Matroska holds, for a message.
+std::string HeldLayoutKeys()
+{
+  std::string Keys;
+  for (std::size_t Index = 0; Index < ModeLayouts.size(); ++Index) {
+    Keys += Index == 0 ? "" : Index + 1 == ModeLayouts.size() ? " and " : ", ";
+    Keys += Utf16ToUtf8(LayoutEntry(ModeLayouts[Index].Layout).Key);
+  }
+  return Keys;
+}
+
+bool Held(const std::string& Label)
+{
+  return std::any_of(MatroskaAttributes.begin(), MatroskaAttributes.end(),
+                     [&](TAttribute Attribute) { return Label == Entry(Attribute).Label; });
 }
 
 // How many planes a frame holds side by side and one over the other.
@@ -150,15 +168,15 @@ std::string OpenMatroska(const std::string& Path, bool Writable, bool FollowLink
 std::vector<std::pair<std::string, std::string>> MatroskaLines(const TMatroskaOpened& Opened,
                                                                const TCatalogueValues& Values)
 {
-  static const std::set<std::string> Held = {"Stereoscopic", "Layout", "Half width", "Half height", "Title"};
   std::vector<std::pair<std::string, std::string>> Lines;
   for (auto& Line : ValueLines(Values)) {
-    if (Held.count(Line.first) != 0) {
+    if (Held(Line.first)) {
+      if (Opened.OtherMode && Values.LayoutIndex < 0 &&
+          Line.first == Entry(TAttribute::StereoscopicLayout).Label) {
+        Line.second = std::to_string(*Opened.OtherMode);
+      }
       Lines.push_back(std::move(Line));
     }
-  }
-  if (Opened.OtherMode && Values.LayoutIndex < 0) {
-    Lines[1].second = std::to_string(*Opened.OtherMode);
   }
   return Lines;
 }
@@ -181,8 +199,8 @@ std::string MatroskaChange(const TMatroskaOpened& Opened, const TCatalogueValues
   if (StereoChanged) {
     Mode = ModeOfIndex(Values.LayoutIndex);
     if (Values.LayoutIndex >= 0 && !Mode) {
-      return "cannot hold the layout " + Utf16ToUtf8(LayoutKeyAt(Values.LayoutIndex)) +
-             " (Matroska holds SideBySideLF, SideBySideRF, OverUnderLT, OverUnderRT and Mono)";
+      return "cannot hold the layout " + Utf16ToUtf8(LayoutKeyAt(Values.LayoutIndex)) + " (Matroska holds " +
+             HeldLayoutKeys() + ")";
     }
     if (Values.Stereo && Mode.value_or(0) == 0) {
       return "holds the stereo box as its layout: give --layout";

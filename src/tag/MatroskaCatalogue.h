@@ -9,6 +9,7 @@
 #include "metadata/fs/FileLock.h"
 #include "metadata/fs/SaveNames.h"
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +17,11 @@
 #include <vector>
 
 namespace Quillmark {
+
+// The attributes a Matroska or WebM file holds.
+inline constexpr std::array<TAttribute, 5> MatroskaAttributes = {
+    TAttribute::Stereoscopic, TAttribute::StereoscopicLayout, TAttribute::StereoscopicHalfWidth,
+    TAttribute::StereoscopicHalfHeight, TAttribute::Title};
 
 // Whether the file at Path begins with the EBML magic (a file that cannot
 // be read does not).

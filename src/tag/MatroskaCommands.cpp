@@ -12,6 +12,7 @@
 #include "tag/ValueOptions.h"
 #include "tag/VideoWork.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ostream>
 #include <sstream>
@@ -244,7 +245,9 @@ std::vector<std::string> OptionsMatroskaLacks(const TSetOptions& O)
 {
   std::vector<std::string> Lacking;
   for (const TCatalogueEntry& Row : Catalogue) {
-    if (IsValueOption(Row) && Row.Attribute != TAttribute::Title && O.Text(Row.Attribute)) {
+    if (IsValueOption(Row) && O.Text(Row.Attribute) &&
+        std::find(MatroskaAttributes.begin(), MatroskaAttributes.end(), Row.Attribute) ==
+            MatroskaAttributes.end()) {
       Lacking.push_back(OptionName(Row));
     }
   }
