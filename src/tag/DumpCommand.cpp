@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
+#include <utility>
 
 namespace Quillmark {
 
@@ -71,8 +72,8 @@ int RunDump(const TDumpOptions& Options, std::ostream& Out, std::ostream& Err)
   for (std::size_t Position = 0; Position < Paths.size(); ++Position) {
     const std::string& File = Paths[Position];
     Ahead.Reached(Position);
-    if (IsMatroskaFile(File)) {
-      Status |= DumpMatroska(File, Files ? &*Files : nullptr, Out, Err) ? 0 : 1;
+    if (THeldFile Held = OpenIfMatroska(File, false, true)) {
+      Status |= DumpMatroska(File, std::move(Held), Files ? &*Files : nullptr, Out, Err) ? 0 : 1;
       continue;
     }
     std::vector<TListedAttribute> Attributes;

@@ -5,13 +5,11 @@
 #include "metadata/Layouts.h"
 #include "metadata/SideFileMessage.h"
 #include "metadata/TextConversion.h"
+#include "metadata/fs/FileIo.h"
 #include "tag/ShowCommand.h"
 
 #include <algorithm>
 #include <array>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace Quillmark {
 
@@ -138,25 +136,28 @@ std::string ReadOpened(const std::string& Path, bool Writable, TMatroskaOpened& 
 
 } // namespace
 
-bool IsMatroskaFile(const std::string& Path)
+std::unique_ptr<Asf::TLockedFile> OpenIfMatroska(const std::string& Path, bool Writable, bool FollowLinks)
 {
-  const int Fd = open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (Fd < 0) {
-    return false;
+  std::unique_ptr<Asf::TLockedFile> File;
+  try {
+    File = std::make_unique<Asf::TLockedFile>(Path, Writable, FollowLinks);
+  } catch (const std::exception&) {
+    return nullptr;
   }
-  // Only a regular file is read: a device or FIFO at the name is left to
-  // the open that refuses it.
   std::uint8_t Bytes[4] = {};
-  struct stat Info {};
-  const ssize_t Got = fstat(Fd, &Info) == 0 && S_ISREG(Info.st_mode) ? pread(Fd, Bytes, sizeof Bytes, 0) : -1;
-  close(Fd);
-  return Got == sizeof Bytes && Matroska::HasEbmlMagic(Bytes, sizeof Bytes);
+  if (Asf::ReadExact(Asf::PosixFileSystem(), File->Descriptor(), Bytes, sizeof Bytes, 0) != 0 ||
+      !Matroska::HasEbmlMagic(Bytes, sizeof Bytes)) {
+    return nullptr;
+  }
+  return File;
 }
 
 std::string OpenMatroska(const std::string& Path, bool Writable, bool FollowLinks, TMatroskaOpened& Opened)
 {
   try {
-    Opened.File = std::make_unique<Asf::TLockedFile>(Path, Writable, FollowLinks);
+    if (!Opened.File) {
+      Opened.File = std::make_unique<Asf::TLockedFile>(Path, Writable, FollowLinks);
+    }
     return ReadOpened(Path, Writable, Opened);
   } catch (const Matroska::EMatroskaError& Error) {
     return std::string("Matroska file ") + Error.what();

@@ -23,9 +23,11 @@ inline constexpr std::array<TAttribute, 5> MatroskaAttributes = {
     TAttribute::Stereoscopic, TAttribute::StereoscopicLayout, TAttribute::StereoscopicHalfWidth,
     TAttribute::StereoscopicHalfHeight, TAttribute::Title};
 
-// Whether the file at Path begins with the EBML magic (a file that cannot
-// be read does not).
-bool IsMatroskaFile(const std::string& Path);
+// The file at Path opened and locked as the command then uses it (see
+// Asf::TLockedFile), when it begins with the EBML magic as read through that
+// descriptor: what is told apart is what is edited. Null for any other file,
+// or one that cannot be opened so (left to the ASF open to explain).
+std::unique_ptr<Asf::TLockedFile> OpenIfMatroska(const std::string& Path, bool Writable, bool FollowLinks);
 
 struct TMatroskaOpened {
   std::unique_ptr<Asf::TLockedFile> File;
@@ -38,8 +40,8 @@ struct TMatroskaOpened {
   std::optional<std::uint64_t> OtherMode;
 };
 
-// Opens, locks and reads the file; an open for writing first finishes or
-// undoes an interrupted save. The message of a failure; empty on success.
+// Opens, locks (unless Opened.File already holds it) and reads the file; an
+// open for writing first finishes or undoes an interrupted save. The message of a failure; empty on success.
 std::string OpenMatroska(const std::string& Path, bool Writable, bool FollowLinks, TMatroskaOpened& Opened);
 
 // The lines show prints for the file: label and text, as for ASF files but

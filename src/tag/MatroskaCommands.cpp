@@ -87,10 +87,11 @@ nlohmann::json DumpJson(const std::string& Member, const std::vector<Matroska::T
 
 } // namespace
 
-bool ShowMatroska(const std::string& File, const TShowOptions& Options, TJsonFileArray* Files,
+bool ShowMatroska(const std::string& File, THeldFile Held, const TShowOptions& Options, TJsonFileArray* Files,
                   std::ostream& Out, std::ostream& Err)
 {
   TMatroskaOpened Opened;
+  Opened.File = std::move(Held);
   const std::string Message = OpenMatroska(File, false, true, Opened);
   if (!Opened.SideFile.empty() && Options.Verbosity != TVerbosity::Quiet) {
     Err << FileLine(File, Opened.SideFile);
@@ -106,13 +107,13 @@ bool ShowMatroska(const std::string& File, const TShowOptions& Options, TJsonFil
   return true;
 }
 
-bool DumpMatroska(const std::string& File, TJsonFileArray* Files, std::ostream& Out, std::ostream& Err)
+bool DumpMatroska(const std::string& File, THeldFile Held, TJsonFileArray* Files, std::ostream& Out,
+                  std::ostream& Err)
 {
   std::vector<Matroska::TDumpLine> Lines;
   std::string Message;
   try {
-    const Asf::TLockedFile Locked(File, false);
-    Lines = Matroska::DumpHeader(Asf::PosixFileSystem(), Locked.Descriptor());
+    Lines = Matroska::DumpHeader(Asf::PosixFileSystem(), Held->Descriptor());
   } catch (const Matroska::EMatroskaError& Error) {
     Message = std::string("Matroska file ") + Error.what();
   } catch (const std::exception& Error) {
@@ -263,13 +264,14 @@ std::vector<std::string> OptionsMatroskaLacks(const TSetOptions& O)
   return Lacking;
 }
 
-bool SetMatroska(const TSetOptions& Options, const std::string& File, bool Listed, std::size_t Position,
+bool SetMatroska(const TSetOptions& Options, const std::string& File, THeldFile Held, std::size_t Position,
                  TSetReport& Report, std::ostream& Out, std::ostream& Err)
 {
   const TMatroskaRun Run{Options, File, Position, Report, Out, Err};
   Report.Begin(Position, File);
   TMatroskaOpened Opened;
-  const std::string Message = OpenMatroska(File, !Options.DryRun, !Listed, Opened);
+  Opened.File = std::move(Held);
+  const std::string Message = OpenMatroska(File, !Options.DryRun, true, Opened);
   if (!Opened.SideFile.empty() && Options.Verbosity != TVerbosity::Quiet) {
     Err << FileLine(File, Opened.SideFile);
     Report.SideFile(Position, Opened.SideFileReport, Opened.SideFile);

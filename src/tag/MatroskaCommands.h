@@ -1,6 +1,7 @@
 #pragma once
 // The commands' work on one Matroska or WebM file: show, dump and set call
 // these for a file that begins with the EBML magic, whatever its name.
+#include "metadata/fs/FileLock.h"
 #include "tag/DumpCommand.h"
 #include "tag/JsonFileNames.h"
 #include "tag/SetCommand.h"
@@ -8,17 +9,22 @@
 #include "tag/ShowCommand.h"
 
 #include <iosfwd>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 namespace Quillmark {
 
+using THeldFile = std::unique_ptr<Asf::TLockedFile>;
+
+// Each works on Held, the file as OpenIfMatroska opened it for the command.
 // Each prints the file as the command does an ASF file (on Out, or as one
 // more member of Files, not null for JSON); false after a line on Err about a failure.
-bool ShowMatroska(const std::string& File, const TShowOptions& Options, TJsonFileArray* Files,
+bool ShowMatroska(const std::string& File, THeldFile Held, const TShowOptions& Options, TJsonFileArray* Files,
                   std::ostream& Out, std::ostream& Err);
-bool DumpMatroska(const std::string& File, TJsonFileArray* Files, std::ostream& Out, std::ostream& Err);
+bool DumpMatroska(const std::string& File, THeldFile Held, TJsonFileArray* Files, std::ostream& Out,
+                  std::ostream& Err);
 
 // The options of set that a Matroska file holds no value for, as given
 // (such as "--author"); none when every option given fits.
@@ -26,7 +32,7 @@ std::vector<std::string> OptionsMatroskaLacks(const TSetOptions& Options);
 
 // One file of set: the options applied to what it holds and saved in place
 // (a dry run tells what would change). Position is its place in Report.
-bool SetMatroska(const TSetOptions& Options, const std::string& File, bool Listed, std::size_t Position,
+bool SetMatroska(const TSetOptions& Options, const std::string& File, THeldFile Held, std::size_t Position,
                  TSetReport& Report, std::ostream& Out, std::ostream& Err);
 
 } // namespace Quillmark

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <ostream>
 #include <sstream>
+#include <utility>
 
 namespace Quillmark {
 
@@ -304,7 +305,7 @@ bool MatroskaOptionsFit(const TSetOptions& Options, const std::vector<std::strin
     return true;
   }
   for (const std::string& File : Files) {
-    if (IsMatroskaFile(File)) {
+    if (OpenIfMatroska(File, false, true)) {
       Err << FileLine(File, Lacking.front() +
                                 " gives a value Matroska and WebM files do not hold; nothing was changed");
       return false;
@@ -315,8 +316,8 @@ bool MatroskaOptionsFit(const TSetOptions& Options, const std::vector<std::strin
 
 bool SetFile(const TFileRun& Run)
 {
-  if (IsMatroskaFile(Run.File)) {
-    return SetMatroska(Run.Options, Run.File, Run.Listed, Run.Position, Run.Report, Run.Out, Run.Err);
+  if (THeldFile Held = OpenIfMatroska(Run.File, !Run.Options.DryRun, !Run.Listed)) {
+    return SetMatroska(Run.Options, Run.File, std::move(Held), Run.Position, Run.Report, Run.Out, Run.Err);
   }
   const TSetOptions& Options = Run.Options;
   const std::string& File = Run.File;

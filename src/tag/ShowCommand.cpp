@@ -101,8 +101,8 @@ int RunShow(const TShowOptions& Options, std::ostream& Out, std::ostream& Err)
   for (std::size_t Position = 0; Position < Paths.size(); ++Position) {
     const std::string& File = Paths[Position];
     Ahead.Reached(Position);
-    if (IsMatroskaFile(File)) {
-      Status |= ShowMatroska(File, Options, Files ? &*Files : nullptr, Out, Err) ? 0 : 1;
+    if (THeldFile Held = OpenIfMatroska(File, false, true)) {
+      Status |= ShowMatroska(File, std::move(Held), Options, Files ? &*Files : nullptr, Out, Err) ? 0 : 1;
       continue;
     }
     TOpenedCatalogue Opened;
