@@ -12,6 +12,7 @@ namespace Quillmark::Matroska {
 namespace {
 
 constexpr std::uint64_t SectorSize = 512;
+constexpr std::uint64_t MagicLength = 4;
 
 std::vector<std::uint8_t> ReadRange(Asf::IFileSystem& Fs, int Fd, std::uint64_t Offset, std::uint64_t Count)
 {
@@ -109,6 +110,9 @@ Asf::TJournal MakeJournal(Asf::IFileSystem& Fs, int Fd, std::uint64_t OldSize, c
   Need(static_cast<std::uint64_t>(Info.st_size) == OldSize, "changed while it was being saved");
   std::uint64_t HeadEnd = 0;
   const TFar Far = FarRange(Plan, OldSize, HeadEnd);
+  // The start always holds the EBML magic, by which recovery knows the
+  // journal for a Matroska file's even when only far bytes change.
+  HeadEnd = std::max<std::uint64_t>(HeadEnd, std::min<std::uint64_t>(MagicLength, OldSize));
   Asf::TJournal Journal;
   Journal.Device = static_cast<std::uint64_t>(Info.st_dev);
   Journal.Inode = static_cast<std::uint64_t>(Info.st_ino);

@@ -4,6 +4,7 @@
 // instant of a crash, leaves the old file or the new one and no side file.
 #include "matroska/MatroskaSave.h"
 #include "common/TestFiles.h"
+#include "matroska/MatroskaJournal.h"
 #include "metadata/CommitFaultFileSystem.h"
 #include "metadata/fs/FileIo.h"
 
@@ -269,6 +270,39 @@ TEST(MatroskaSave, RefusesToGrowASegmentFollowedByMoreAndLeavesTheFile)
   EXPECT_THROW(Save(Quillmark::Asf::PosixFileSystem(), Path, Long), EMatroskaError);
   EXPECT_EQ(ReadFileBytes(Path), Old);
   EXPECT_EQ(std::distance(fs::directory_iterator(Dir.Path()), fs::directory_iterator()), 1);
+}
+
+// A save of bytes far into a large file (Info and Tracks moved to its end
+// before) and one that lengthens it: recovery knows each journal as this
+// file's, rolls it back before the write and keeps it after, and a
+// rollback gives the old bytes and length back.
+TEST(MatroskaSave, JournalsOfFarChangesAndOfANewEndAreKnownToRecovery)
+{
+  constexpr std::uint64_t Size = 20 << 20;
+  TSavePlan Far;
+  Far.Patches.push_back({18 << 20, TBytes(100, 0x5A)});
+  TSavePlan Longer;
+  Longer.Patches.push_back({5, TBytes(3, 0x42)});
+  Longer.EndFrom = Size - 10;
+  Longer.End = TBytes(700, 0x77);
+  auto& Fs = Quillmark::Asf::PosixFileSystem();
+  for (const TSavePlan* Plan : {&Far, &Longer}) {
+    TTempDir Dir;
+    const fs::path Path = Dir.File("far.mkv");
+    WriteFileBytes(Path, {0x1A, 0x45, 0xDF, 0xA3, 0x80, 1, 2, 3});
+    fs::resize_file(Path, Size);
+    const TBytes Old = ReadFileBytes(Path);
+    const int Fd = open(Path.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(Fd, 0);
+    const Quillmark::Asf::TJournal Journal = MakeJournal(Fs, Fd, Size, *Plan);
+    EXPECT_EQ(Journal.Kind, Quillmark::Asf::TJournalKind::Relocate);
+    EXPECT_EQ(CheckJournal(Fs, Fd, Journal, Quillmark::Asf::TJournalWhere::Beside), TVerdict::RollBack);
+    ASSERT_EQ(WriteNewBytes(Fs, Fd, Journal), 0);
+    EXPECT_EQ(CheckJournal(Fs, Fd, Journal, Quillmark::Asf::TJournalWhere::Beside), TVerdict::Completed);
+    ASSERT_EQ(Quillmark::Asf::RollBack(Fs, Fd, Journal), 0);
+    close(Fd);
+    EXPECT_TRUE(ReadFileBytes(Path) == Old);
+  }
 }
 
 enum class TFault { Io, Crash };
