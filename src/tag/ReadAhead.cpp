@@ -59,13 +59,20 @@ TReadAhead::~TReadAhead()
   }
 }
 
+// The thread, once Ahead files ahead, sleeps until the command has come
+// halfway to them: waking it for every file the command opens would cost
+// as much as the looking up ahead.
 void TReadAhead::Reached(std::size_t Position)
 {
+  bool Wake = false;
   {
     std::lock_guard<std::mutex> Lock(FMutex);
     FReached = Position;
+    Wake = FWaitingFor != 0 && FReached >= FWaitingFor;
   }
-  FMoved.notify_one();
+  if (Wake) {
+    FMoved.notify_one();
+  }
 }
 
 // Waits until Next is few enough files ahead, and moves it past the files
@@ -73,7 +80,11 @@ void TReadAhead::Reached(std::size_t Position)
 bool TReadAhead::WaitForRoom(std::size_t& Next)
 {
   std::unique_lock<std::mutex> Lock(FMutex);
-  FMoved.wait(Lock, [&] { return FStop || Next < FReached + Ahead; });
+  if (!FStop && Next >= FReached + Ahead) {
+    FWaitingFor = Next - Ahead / 2;
+    FMoved.wait(Lock, [&] { return FStop || FReached >= FWaitingFor; });
+    FWaitingFor = 0;
+  }
   Next = std::max(Next, FReached + 1);
   return !FStop;
 }

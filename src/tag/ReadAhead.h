@@ -33,6 +33,7 @@ private:
   std::mutex FMutex;
   std::condition_variable FMoved;
   std::size_t FReached = 0;
+  std::size_t FWaitingFor = 0; // the position that wakes the thread; 0 while it works
   bool FStop = false;
   std::thread FThread;
 };

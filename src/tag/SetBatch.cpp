@@ -17,14 +17,25 @@ namespace {
 // has to write, so the fewer the better; but each file of a group stays open
 // (and its header in memory) until the group is saved, with its folder's
 // descriptor when the folder differs from the last file's; so a group takes
-// at most half the descriptors the process may open.
+// at most a quarter of the descriptors the process may open. On a machine
+// shared with other writers a syncfs waits for their writes too, tens of
+// milliseconds each: so the soft limit on descriptors (1024 by default) is
+// raised, within the hard one, to what the largest group needs.
 std::size_t GroupSize()
 {
-  constexpr std::size_t Largest = 256;
+  constexpr std::size_t Largest = 1024;
   constexpr std::size_t Smallest = 8;
   rlimit Limit{};
   if (getrlimit(RLIMIT_NOFILE, &Limit) != 0 || Limit.rlim_cur == RLIM_INFINITY) {
     return Largest;
+  }
+  const rlim_t Wanted = 4 * Largest + 64;
+  if (Limit.rlim_cur < Wanted) {
+    rlimit Raised = Limit;
+    Raised.rlim_cur = Limit.rlim_max == RLIM_INFINITY ? Wanted : std::min(Wanted, Limit.rlim_max);
+    if (Raised.rlim_cur > Limit.rlim_cur && setrlimit(RLIMIT_NOFILE, &Raised) == 0) {
+      Limit = Raised;
+    }
   }
   const auto Quarter = static_cast<std::size_t>(Limit.rlim_cur / 4);
   return std::max(Smallest, std::min(Largest, Quarter > 16 ? Quarter - 16 : 0));

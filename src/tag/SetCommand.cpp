@@ -3,6 +3,7 @@
 #include "metadata/Catalogue.h"
 #include "metadata/PictureRules.h"
 #include "metadata/TextConversion.h"
+#include "metadata/fs/JournalPlace.h"
 #include "tag/CatalogueFile.h"
 #include "tag/FileArguments.h"
 #include "tag/LayoutFromName.h"
@@ -404,6 +405,7 @@ int RunSet(const TSetOptions& Options, std::ostream& Out, std::ostream& Err)
   Batch.SetVerbose(Options.Verbosity == TVerbosity::Verbose);
   Batch.ReportTo(Report);
   TReadAhead Ahead(Files);
+  const Asf::TPrivateFolderMemory RememberFolder;
   for (std::size_t Position = 0; Position < Files.size(); ++Position) {
     Ahead.Reached(Position);
     if (!Options.DryRun && !Batch.MakeRoom(Files[Position])) {

@@ -238,6 +238,40 @@ TEST_F(SharedFolderTest, ACopyThatCannotKeepTheOwnerIsRefused)
   EXPECT_TRUE(SideFiles(Shared()).empty());
 }
 
+// A batch asks for the saver's own folder for every file it opens and
+// saves; while a memory lives the answer is looked up once, and the folder
+// the saver creates itself is found at once.
+TEST(PrivateFolderMemory, AnswersFromTheLastLookUpUntilTheSaverCreatesTheFolder)
+{
+  TTempDir Dir;
+  TPrivateFolder Private(Dir.File("state") / "journals");
+  TFaultFileSystem Fs;
+  TFolderRef Folder;
+  const auto Opens = [&](bool Create) {
+    const int Before = Fs.Calls();
+    const int Error = OpenPrivateJournalFolder(Fs, Create, Folder);
+    return std::pair{Error, Fs.Calls() - Before};
+  };
+  // Without a memory every open looks.
+  EXPECT_EQ(Opens(false).first, ENOENT);
+  EXPECT_GT(Opens(false).second, 0);
+  {
+    const TPrivateFolderMemory Memory;
+    EXPECT_EQ(Opens(false).first, ENOENT);
+    EXPECT_EQ(Opens(false), (std::pair{ENOENT, 0}));
+    EXPECT_EQ(Opens(true).first, 0);
+    const auto Found = Opens(false);
+    EXPECT_EQ(Found.first, 0);
+    EXPECT_GT(Found.second, 0);
+    ASSERT_TRUE(Folder);
+    EXPECT_EQ(Opens(false), (std::pair{0, 0}));
+    EXPECT_TRUE(Folder);
+  }
+  // The memory gone, a folder removed meanwhile is missed no longer.
+  std::filesystem::remove(Dir.File("state") / "journals");
+  EXPECT_EQ(Opens(false).first, ENOENT);
+}
+
 } // namespace
 
 } // namespace QuillmarkTest

@@ -72,7 +72,9 @@ std::size_t ChangedSector(const TJournal& Journal, std::size_t Changed)
 }
 
 // Writes Header but the gap; an empty gap writes it whole.
-int WriteHeader(IFileSystem& Fs, int Fd, const std::vector<std::uint8_t>& Header, THeaderGap Gap)
+// After: bytes that follow the header in the file, written with its last part.
+int WriteHeader(IFileSystem& Fs, int Fd, const std::vector<std::uint8_t>& Header, THeaderGap Gap,
+                const std::vector<std::uint8_t>& After = {})
 {
   if (Gap.Empty()) {
     Gap = {Header.size(), Header.size()};
@@ -80,16 +82,22 @@ int WriteHeader(IFileSystem& Fs, int Fd, const std::vector<std::uint8_t>& Header
   if (int Error = WriteExact(Fs, Fd, Header.data(), Gap.From, 0); Error != 0) {
     return Error;
   }
-  return WriteExact(Fs, Fd, Header.data() + Gap.To, Header.size() - Gap.To, Gap.To);
+  if (After.empty()) {
+    return WriteExact(Fs, Fd, Header.data() + Gap.To, Header.size() - Gap.To, Gap.To);
+  }
+  std::vector<std::uint8_t> Last(Header.begin() + static_cast<std::ptrdiff_t>(Gap.To), Header.end());
+  Last.insert(Last.end(), After.begin(), After.end());
+  return WriteExact(Fs, Fd, Last.data(), Last.size(), Gap.To);
 }
 
 // Writes and checks the new header with the journal already in place; on
 // failure the old header goes back.
 HRESULT WriteChecked(TCommitContext& Context, const TJournal& Journal,
-                     const std::vector<std::uint8_t>& Header, THeaderGap Gap)
+                     const std::vector<std::uint8_t>& Header, THeaderGap Gap,
+                     const std::vector<std::uint8_t>& After = {})
 {
   int Fd = Context.Request.Fd;
-  if (int Error = WriteHeader(Context.Fs, Fd, Header, Gap); Error != 0) {
+  if (int Error = WriteHeader(Context.Fs, Fd, Header, Gap, After); Error != 0) {
     return Abandon(Context, Journal, ErrnoResult(Error));
   }
   if (HRESULT Result = VerifyWritten(Context, Fd, Header, Gap); Result != S_OK) {
@@ -124,6 +132,7 @@ namespace {
 struct TInsertPlan {
   std::uint64_t Offset = 0;
   std::uint64_t Length = 0;
+  std::uint64_t Block = 0;
 };
 
 // Only ext4 and XFS insert a range into a file; elsewhere nothing is
@@ -139,6 +148,7 @@ bool PlanInsert(const TCommitContext& Context, TInsertPlan& Plan)
   std::uint64_t Needed = Context.NewSize() + GrowthPadding(Context.FileSize()) - Old;
   Plan.Offset = Old / Block * Block;
   Plan.Length = (Needed + Block - 1) / Block * Block;
+  Plan.Block = Block;
   return true;
 }
 
@@ -281,6 +291,7 @@ HRESULT PlanInsertSave(TCommitContext& Context, TInPlacePlan& Plan, bool& Possib
   Plan.Journal.Kind = TJournalKind::InsertRange;
   Plan.Journal.InsertOffset = Room.Offset;
   Plan.Journal.InsertLength = Room.Length;
+  Plan.Block = Room.Block;
   std::uint64_t NewTotal = Context.Request.OldHeaderSize + Room.Length;
   Plan.Header =
       ComposeHeader(Context.NewHeader(), NewTotal - Context.NewSize(), Context.FileSize() + Room.Length);
@@ -293,8 +304,36 @@ HRESULT PlanInsertSave(TCommitContext& Context, TInPlacePlan& Plan, bool& Possib
   return S_OK;
 }
 
+namespace {
+
+// The block the old header ends in moves with the room, and the insert
+// drops it from the page cache: written in part, it would first be read
+// back from the disk, a wait on every save. So the rest of that block (the
+// Data Object's first bytes, read before the insert under the save's lock)
+// is written back with the header's last part, making the write whole.
+// Rest stays empty when the header ends on a block's edge.
+int ReadBlockRest(const TCommitContext& Context, const TInPlacePlan& Plan, std::vector<std::uint8_t>& Rest)
+{
+  const std::uint64_t Old = Context.Request.OldHeaderSize;
+  const std::uint64_t Block = Plan.Block;
+  if (Block == 0 || Old % Block == 0 || Old >= Context.FileSize()) {
+    return 0;
+  }
+  const std::uint64_t End = std::min(Old / Block * Block + Block, Context.FileSize());
+  Rest.resize(End - Old);
+  return ReadExact(Context.Fs, Context.Request.Fd, Rest.data(), Rest.size(), Old);
+}
+
+} // namespace
+
 HRESULT WriteInsertedHeader(TCommitContext& Context, const TInPlacePlan& Plan, bool& Refused)
 {
+  Refused = false;
+  std::vector<std::uint8_t> Rest;
+  // Unread, the block is only written in part.
+  if (ReadBlockRest(Context, Plan, Rest) != 0) {
+    Rest.clear();
+  }
   HRESULT Result = S_OK;
   Refused = !MoveRoom(Context, Plan.Journal, Result);
   if (Refused) {
@@ -302,7 +341,7 @@ HRESULT WriteInsertedHeader(TCommitContext& Context, const TInPlacePlan& Plan, b
   }
   Context.Way = TSaveWay::Insert;
   return WriteChecked(Context, Plan.Journal, Plan.Header,
-                      AllocateInsertedRoom(Context, Plan.Journal, Plan.Header.size()));
+                      AllocateInsertedRoom(Context, Plan.Journal, Plan.Header.size()), Rest);
 }
 
 HRESULT CommitByInsert(TCommitContext& Context, bool& Settled)

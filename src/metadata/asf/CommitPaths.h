@@ -62,6 +62,8 @@ struct TInPlacePlan {
   // that), so a crash leaves the old header or the new: no journal file is
   // written, and Journal only keeps the old bytes in memory for a rollback.
   bool OneSector = false;
+  // Inserting room: the file system's block, the unit the room comes in.
+  std::uint64_t Block = 0;
 };
 HRESULT PlanInPlace(TCommitContext& Context, TInPlacePlan& Plan);
 

@@ -69,7 +69,10 @@ HRESULT ReadOldRegion(TCommitContext& Context)
 HRESULT RefuseOverSideFiles(TCommitContext& Context)
 {
   TSaveNames& Names = Context.Names;
-  AddPrivateJournal(Context.Fs, Context.Request.Fd, Context.Info, Names);
+  // Names found at the open carry the name already; the stamp check proves the video the same.
+  if (Names.PrivateJournal.Name.empty()) {
+    AddPrivateJournal(Context.Fs, Context.Request.Fd, Context.Info, Names);
+  }
   if (SideFileExists(Context.Fs, Names.Journal)) {
     return E_SIDE_FILE_FOUND;
   }

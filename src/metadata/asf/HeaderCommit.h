@@ -167,7 +167,8 @@ struct TRecoveryRequest {
   int Fd = -1;           // the editor's descriptor, holding its lock (read or write)
   bool MayWrite = false; // Fd is open for writing: a trusted journal may be acted on
   IFileSystem* Fs = nullptr;
-  TSaveNames* Names = nullptr; // when set, receives the folder held and the names (none when unknown)
+  TSaveNames* Names = nullptr;         // when set, receives the folder held and the names (none when unknown)
+  const struct stat* Status = nullptr; // Fd's status taken under its lock, when the caller has it
 };
 
 // Deals with what an interrupted save of the file left, and says in Report

@@ -111,7 +111,9 @@ bool Kept(const TRecovery& Context)
 
 HRESULT Recover(TRecovery& Context)
 {
-  if (int Error = Context.Fs.FStat(Context.Request.Fd, Context.Info); Error != 0) {
+  if (Context.Request.Status != nullptr) {
+    Context.Info = *Context.Request.Status;
+  } else if (int Error = Context.Fs.FStat(Context.Request.Fd, Context.Info); Error != 0) {
     return ErrnoResult(Error);
   }
   if (int Error = ResolveOpenSaveNames(Context.Fs, Context.Request.Fd, Context.Info, Context.Request.Path,

@@ -114,8 +114,9 @@ HRESULT TMetadataEditor::OpenEx(const char16_t* FileName, DWORD DesiredAccess, D
       // A save interrupted by a crash left its journal: put the old header
       // back before anything is read. The lock proves no save is under way.
       // An open for reading only never writes; it is told what is there.
-      HRESULT Recovered =
-          RecoverJournal({FFile->Path(), FFile->Descriptor(), Writable, nullptr, &FNames}, FSideFile);
+      HRESULT Recovered = RecoverJournal(
+          {FFile->Path(), FFile->Descriptor(), Writable, nullptr, &FNames, &FFile->StatusAtOpen()},
+          FSideFile);
       if (Recovered != S_OK) {
         throw EAsfError(Recovered, "an interrupted save could not be rolled back");
       }

@@ -85,9 +85,9 @@ TLockedFile::TLockedFile(const std::string& Path, bool Writable, bool FollowLink
       RequireRegular(StatusOf(FDescriptor));
       throw;
     }
-    const struct stat Status = StatusOf(FDescriptor);
-    RequireRegular(Status);
-    FIdentity = IdentityOf(Status);
+    FStatus = StatusOf(FDescriptor);
+    RequireRegular(FStatus);
+    FIdentity = IdentityOf(FStatus);
   } catch (...) {
     close(FDescriptor);
     throw;

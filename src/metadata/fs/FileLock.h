@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace Quillmark::Asf {
@@ -36,6 +37,8 @@ public:
   const std::string& Path() const { return FPath; }
   // As recorded at open.
   const TFileIdentity& Identity() const { return FIdentity; }
+  // The whole status taken at open, once the lock was held.
+  const struct stat& StatusAtOpen() const { return FStatus; }
   // As the file is now.
   TFileIdentity CurrentIdentity() const;
   // Takes the file as it is now for the one recorded at open, after this
@@ -47,6 +50,7 @@ private:
   bool FWritable = false;
   std::string FPath;
   TFileIdentity FIdentity;
+  struct stat FStatus {};
 };
 
 } // namespace Quillmark::Asf

@@ -3,6 +3,7 @@
 #include "metadata/fs/Crc32.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <fcntl.h>
 #include <mutex>
@@ -20,6 +21,23 @@ std::string& FolderOverride()
 {
   static std::string Folder;
   return Folder;
+}
+
+// The last answer, kept while a memory lives; Scopes counts those alive.
+struct TRemembered {
+  std::mutex Guard;
+  int Scopes = 0;
+  bool Known = false;
+  const IFileSystem* Fs = nullptr;
+  std::chrono::steady_clock::time_point When;
+  int Error = 0;
+  TFolderRef Folder;
+};
+
+TRemembered& Remembered()
+{
+  static TRemembered Memory;
+  return Memory;
 }
 
 std::string LookUpHomeFolder(uid_t User)
@@ -68,6 +86,10 @@ std::string PrivateJournalFolder()
 void SetPrivateJournalFolder(const std::string& Folder)
 {
   FolderOverride() = Folder;
+  TRemembered& Memory = Remembered();
+  std::lock_guard<std::mutex> Lock(Memory.Guard);
+  Memory.Known = false;
+  Memory.Folder.reset();
 }
 
 std::string PrivateJournalName(const std::string& Target, const struct stat& Video, std::uint64_t FileSystem)
@@ -94,9 +116,7 @@ int MakeFolders(IFileSystem& Fs, const std::string& Folder)
   }
 }
 
-} // namespace
-
-int OpenPrivateJournalFolder(IFileSystem& Fs, bool Create, TFolderRef& Folder)
+int OpenCheckedFolder(IFileSystem& Fs, bool Create, TFolderRef& Folder)
 {
   const std::string Path = PrivateJournalFolder();
   if (Path.empty()) {
@@ -121,6 +141,46 @@ int OpenPrivateJournalFolder(IFileSystem& Fs, bool Create, TFolderRef& Folder)
   }
   Folder = std::move(Opened);
   return 0;
+}
+
+} // namespace
+
+TPrivateFolderMemory::TPrivateFolderMemory()
+{
+  TRemembered& Memory = Remembered();
+  std::lock_guard<std::mutex> Lock(Memory.Guard);
+  ++Memory.Scopes;
+}
+
+TPrivateFolderMemory::~TPrivateFolderMemory()
+{
+  TRemembered& Memory = Remembered();
+  std::lock_guard<std::mutex> Lock(Memory.Guard);
+  if (--Memory.Scopes == 0) {
+    Memory.Known = false;
+    Memory.Folder.reset();
+  }
+}
+
+int OpenPrivateJournalFolder(IFileSystem& Fs, bool Create, TFolderRef& Folder)
+{
+  constexpr auto Lasting = std::chrono::seconds(1);
+  TRemembered& Memory = Remembered();
+  std::lock_guard<std::mutex> Lock(Memory.Guard);
+  const auto Now = std::chrono::steady_clock::now();
+  if (!Create && Memory.Scopes > 0 && Memory.Known && Memory.Fs == &Fs && Now - Memory.When < Lasting) {
+    Folder = Memory.Folder;
+    return Memory.Error;
+  }
+  const int Error = OpenCheckedFolder(Fs, Create, Folder);
+  Memory.Known = Memory.Scopes > 0 && !Create;
+  if (Memory.Known) {
+    Memory.Fs = &Fs;
+    Memory.When = Now;
+    Memory.Error = Error;
+    Memory.Folder = Error == 0 ? Folder : nullptr;
+  }
+  return Error;
 }
 
 } // namespace Quillmark::Asf

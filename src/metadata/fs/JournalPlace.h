@@ -26,4 +26,18 @@ std::string PrivateJournalName(const std::string& Target, const struct stat& Vid
 // checks that it is a folder of the running user that nobody else may write.
 int OpenPrivateJournalFolder(IFileSystem& Fs, bool Create, TFolderRef& Folder);
 
+// While one of these lives, an open of the folder without creating it is
+// answered from the last one for up to a second: a batch opens and saves
+// thousands of files, and each looks for a journal there twice, almost
+// always to find no folder at all. Creating the folder forgets the answer.
+// A journal put there meanwhile by another process is found by the next
+// open after the second, as it would be by the next command.
+class TPrivateFolderMemory {
+public:
+  TPrivateFolderMemory();
+  ~TPrivateFolderMemory();
+  TPrivateFolderMemory(const TPrivateFolderMemory&) = delete;
+  TPrivateFolderMemory& operator=(const TPrivateFolderMemory&) = delete;
+};
+
 } // namespace Quillmark::Asf

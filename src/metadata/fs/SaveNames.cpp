@@ -97,19 +97,25 @@ int FolderHolding(IFileSystem& Fs, const std::string& Path, const std::string& N
                   TFolderRef& Folder)
 {
   thread_local TFolderCache Cache;
+  const auto Holds = [&](const TFolder& Held, int& Error) {
+    struct stat There {};
+    Error = Fs.StatAt(Held.Fd(), Name, There);
+    return Error == 0 && S_ISREG(There.st_mode) && TFileId::Of(Video).Is(There);
+  };
+  int Error = 0;
   Folder = Cache.Fs == &Fs ? Cache.Folder.lock() : nullptr;
   // The folder held may have been renamed since: then the file is not in it.
-  if (!Folder || Folder->Path() != Path || !NameLeadsTo(Fs, *Folder, Name, TFileId::Of(Video))) {
-    if (int Error = OpenFolder(Fs, Path, Folder); Error != 0) {
-      return Error;
-    }
-    Cache = {&Fs, Folder};
+  if (Folder && Folder->Path() == Path && Holds(*Folder, Error)) {
+    return 0;
   }
-  struct stat There {};
-  if (int Error = Fs.StatAt(Folder->Fd(), Name, There); Error != 0) {
+  if (Error = OpenFolder(Fs, Path, Folder); Error != 0) {
     return Error;
   }
-  return S_ISREG(There.st_mode) && TFileId::Of(Video).Is(There) ? 0 : ENOENT;
+  Cache = {&Fs, Folder};
+  if (Holds(*Folder, Error)) {
+    return 0;
+  }
+  return Error != 0 ? Error : ENOENT;
 }
 
 // The names beside Target, a path resolved already (absolute, no links),
