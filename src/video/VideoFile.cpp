@@ -463,11 +463,19 @@ void TVideoFile::TState::OpenStream()
   AVFormatContext* Context = Format.get();
   StatePixelFormats(*Context);
   // A frame decoded to learn the parameters is thrown away: it is decoded
-  // in one thread (as by default) and without the loop filter.
+  // in one thread (as by default) and without the loop filter. A frame
+  // larger than 4K is not decoded at all, only its headers are read: what
+  // its decoding would add (the pixel format, the reordering a stream
+  // without that stated needs) each decoder finds out by itself.
   std::vector<AVDictionary*> Options(Context->nb_streams, nullptr);
-  for (AVDictionary*& StreamOptions : Options) {
+  for (unsigned Index = 0; Index < Context->nb_streams; ++Index) {
+    AVDictionary*& StreamOptions = Options[Index];
     av_dict_set(&StreamOptions, "threads", "1", 0);
     av_dict_set(&StreamOptions, "skip_loop_filter", "all", 0);
+    const AVCodecParameters& Parameters = *Context->streams[Index]->codecpar;
+    if (static_cast<long long>(Parameters.width) * Parameters.height > LargeFramePixels) {
+      av_dict_set(&StreamOptions, "skip_frame", "all", 0);
+    }
   }
   const int Found = avformat_find_stream_info(Context, Options.data());
   for (AVDictionary*& StreamOptions : Options) {

@@ -48,6 +48,10 @@ public:
   using EVideo::EVideo;
 };
 
+// Frames larger than 4K UHD, each of which costs several times a 4K one to
+// decode.
+inline constexpr long long LargeFramePixels = 4096LL * 2304;
+
 // An open descriptor of a video file, closed when dropped.
 class TVideoDescriptor {
 public:
