@@ -33,13 +33,18 @@ public:
 };
 
 // The read budget of one look at a video: enough for the pictures of any
-// real video, which lie within a few megabytes of where a seek lands.
+// real video, which lie within a few megabytes of where a seek lands. Time
+// is the processor time the readers spend, which a busy machine does not
+// eat into, so load alone does not fail a good file; the wall-clock time
+// is a backstop for reads that stall without working.
 inline constexpr std::uint64_t VideoReadBudgetBytes = 256ULL << 20;
 inline constexpr std::chrono::seconds VideoReadBudgetTime{20};
+inline constexpr std::chrono::seconds VideoReadBudgetWallTime{120};
 
 struct TReadBudget {
   std::uint64_t Bytes = VideoReadBudgetBytes;
   std::chrono::milliseconds Time = VideoReadBudgetTime;
+  std::chrono::milliseconds WallTime = VideoReadBudgetWallTime;
 };
 
 // The look read its whole budget without finding what it looked for.
