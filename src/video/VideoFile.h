@@ -154,7 +154,8 @@ public:
   // the thread that uses this one, while this one is not reading.
   std::unique_ptr<TVideoFile> SecondReader() const;
   // Starts the budget afresh: for a file kept open while the user picks one
-  // frame after another, each pick being a look of its own.
+  // frame after another, each pick being a look of its own, and for what
+  // is read after detection.
   void RenewBudget();
 
 private:

@@ -176,6 +176,10 @@ TLayoutGuess DetectLayout(TVideoFile& Video, double IntroSeconds)
       SampleTimes(Video.Duration(), IntroSeconds, DetectionSampleCount(Video.Width(), Video.Height()));
   std::vector<TSample> Samples(Times.size());
   ReadSamplesOnTwoReaders(Video, Times, Samples);
+  // Detection reads a stretch of the video at each sample, which at 8K
+  // takes most of the budget: what is read after it (the pictures of the
+  // layout found) is a look of its own.
+  Video.RenewBudget();
   return JudgeSamples(Samples, Video.DisplayAspect());
 }
 
