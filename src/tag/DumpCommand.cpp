@@ -5,14 +5,11 @@
 
 #include "tag/AttributeText.h"
 #include "tag/CatalogueFile.h"
-#include "tag/FileArguments.h"
-#include "tag/JsonFileNames.h"
+#include "tag/EachFile.h"
 #include "tag/MatroskaCatalogue.h"
 #include "tag/MatroskaCommands.h"
-#include "tag/ReadAhead.h"
 
 #include <nlohmann/json.hpp>
-#include <optional>
 #include <ostream>
 #include <utility>
 
@@ -58,52 +55,45 @@ nlohmann::json FileJson(const std::string& File, const std::vector<TListedAttrib
   return {{"file", File}, {"attributes", List}};
 }
 
+bool DumpAsf(const std::string& File, const TDumpOptions& Options, TJsonFileArray* Files, std::ostream& Out,
+             std::ostream& Err)
+{
+  std::vector<TListedAttribute> Attributes;
+  std::string SideFile;
+  TFailureReason Reason;
+  HRESULT Result = ListAttributes(File, Attributes, &SideFile, &Reason);
+  if (!SideFile.empty() && Options.Verbosity != TVerbosity::Quiet) {
+    Err << FileLine(File, SideFile);
+  }
+  if (Result != S_OK) {
+    const std::string Message = CauseText(Reason, ResultName(Result));
+    Err << FileLine(File, Message);
+    if (Files != nullptr) {
+      const std::string Member = Files->Member(File);
+      Files->Add(
+          nlohmann::json{{"file", Member}, {"error", ErrorJson(CauseCode(Reason, UnreadableCode), Message)}});
+    }
+    return false;
+  }
+  if (Files != nullptr) {
+    Files->Add(FileJson(Files->Member(File), Attributes));
+  } else {
+    PrintText(File, Attributes, Out);
+  }
+  return true;
+}
+
 } // namespace
 
 int RunDump(const TDumpOptions& Options, std::ostream& Out, std::ostream& Err)
 {
-  std::vector<std::string> Paths;
-  int Status = ExpandFileArguments(Options.Files, Options.Recursive, Paths, Err) ? 0 : 1;
-  std::optional<TJsonFileArray> Files;
-  if (Options.Json) {
-    Files.emplace(Out);
-  }
-  TReadAhead Ahead(Paths);
-  for (std::size_t Position = 0; Position < Paths.size(); ++Position) {
-    const std::string& File = Paths[Position];
-    Ahead.Reached(Position);
-    if (THeldFile Held = OpenIfMatroska(File, false, true)) {
-      Status |= DumpMatroska(File, std::move(Held), Files ? &*Files : nullptr, Out, Err) ? 0 : 1;
-      continue;
-    }
-    std::vector<TListedAttribute> Attributes;
-    std::string SideFile;
-    TFailureReason Reason;
-    HRESULT Result = ListAttributes(File, Attributes, &SideFile, &Reason);
-    if (!SideFile.empty() && Options.Verbosity != TVerbosity::Quiet) {
-      Err << FileLine(File, SideFile);
-    }
-    if (Result != S_OK) {
-      const std::string Message = CauseText(Reason, ResultName(Result));
-      Err << FileLine(File, Message);
-      if (Options.Json) {
-        const std::string Member = Files->Member(File);
-        Files->Add(nlohmann::json{{"file", Member},
-                                  {"error", ErrorJson(CauseCode(Reason, UnreadableCode), Message)}});
-      }
-      Status = 1;
-      continue;
-    }
-    if (Options.Json) {
-      Files->Add(FileJson(Files->Member(File), Attributes));
-    } else {
-      PrintText(File, Attributes, Out);
-    }
-  }
-  if (Files) {
-    Files->Close();
-  }
-  return Status;
+  return PrintEachFile(Options.Files, Options.Recursive, Options.Json, Out, Err,
+                       [&](const std::string& File, TJsonFileArray* Files) {
+                         if (THeldFile Held = OpenIfMatroska(File, false, true)) {
+                           return DumpMatroska(File, std::move(Held), Files, Out, Err);
+                         }
+                         return DumpAsf(File, Options, Files, Out, Err);
+                       });
 }
 
 } // namespace Quillmark

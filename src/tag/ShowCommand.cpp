@@ -5,13 +5,10 @@
 #include "tag/AttributeText.h"
 #include "tag/CatalogueFile.h"
 #include "tag/CatalogueJson.h"
-#include "tag/FileArguments.h"
-#include "tag/JsonFileNames.h"
+#include "tag/EachFile.h"
 #include "tag/MatroskaCatalogue.h"
 #include "tag/MatroskaCommands.h"
-#include "tag/ReadAhead.h"
 
-#include <optional>
 #include <ostream>
 #include <utility>
 
@@ -89,49 +86,46 @@ void PrintValueLines(const std::string& File, const std::vector<std::pair<std::s
   }
 }
 
+namespace {
+
+bool ShowAsf(const std::string& File, const TShowOptions& Options, TJsonFileArray* Files, std::ostream& Out,
+             std::ostream& Err)
+{
+  TOpenedCatalogue Opened;
+  const std::string Message = OpenCatalogue(File, TOpenAccess::Read, Opened);
+  if (!Opened.SideFile.empty() && Options.Verbosity != TVerbosity::Quiet) {
+    Err << FileLine(File, Opened.SideFile);
+  }
+  if (!Message.empty()) {
+    Err << FileLine(File, Message);
+    if (Files != nullptr) {
+      nlohmann::ordered_json Failed;
+      Failed["file"] = Files->Member(File);
+      Failed["error"] = ErrorJson(CauseCode(Opened.Failure, UnreadableCode), Message);
+      Files->Add(Failed);
+    }
+    return false;
+  }
+  Opened.Editor->Close();
+  if (Files != nullptr) {
+    Files->Add(CatalogueJson(Files->Member(File), Opened.Values));
+  } else {
+    PrintValueLines(File, ValueLines(Opened.Values), Out);
+  }
+  return true;
+}
+
+} // namespace
+
 int RunShow(const TShowOptions& Options, std::ostream& Out, std::ostream& Err)
 {
-  std::vector<std::string> Paths;
-  int Status = ExpandFileArguments(Options.Files, Options.Recursive, Paths, Err) ? 0 : 1;
-  std::optional<TJsonFileArray> Files;
-  if (Options.Json) {
-    Files.emplace(Out);
-  }
-  TReadAhead Ahead(Paths);
-  for (std::size_t Position = 0; Position < Paths.size(); ++Position) {
-    const std::string& File = Paths[Position];
-    Ahead.Reached(Position);
-    if (THeldFile Held = OpenIfMatroska(File, false, true)) {
-      Status |= ShowMatroska(File, std::move(Held), Options, Files ? &*Files : nullptr, Out, Err) ? 0 : 1;
-      continue;
-    }
-    TOpenedCatalogue Opened;
-    const std::string Message = OpenCatalogue(File, TOpenAccess::Read, Opened);
-    if (!Opened.SideFile.empty() && Options.Verbosity != TVerbosity::Quiet) {
-      Err << FileLine(File, Opened.SideFile);
-    }
-    if (!Message.empty()) {
-      Err << FileLine(File, Message);
-      if (Options.Json) {
-        nlohmann::ordered_json Failed;
-        Failed["file"] = Files->Member(File);
-        Failed["error"] = ErrorJson(CauseCode(Opened.Failure, UnreadableCode), Message);
-        Files->Add(Failed);
-      }
-      Status = 1;
-      continue;
-    }
-    Opened.Editor->Close();
-    if (Options.Json) {
-      Files->Add(CatalogueJson(Files->Member(File), Opened.Values));
-    } else {
-      PrintValueLines(File, ValueLines(Opened.Values), Out);
-    }
-  }
-  if (Files) {
-    Files->Close();
-  }
-  return Status;
+  return PrintEachFile(Options.Files, Options.Recursive, Options.Json, Out, Err,
+                       [&](const std::string& File, TJsonFileArray* Files) {
+                         if (THeldFile Held = OpenIfMatroska(File, false, true)) {
+                           return ShowMatroska(File, std::move(Held), Options, Files, Out, Err);
+                         }
+                         return ShowAsf(File, Options, Files, Out, Err);
+                       });
 }
 
 } // namespace Quillmark

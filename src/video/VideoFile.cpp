@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
@@ -229,16 +230,26 @@ TVideoDescriptor OpenVideoDescriptor(const std::string& Path)
   return TVideoDescriptor(Fd);
 }
 
+// Nanoseconds of processor time the calling thread has used.
+std::int64_t ThreadWorkNanoseconds()
+{
+  timespec Now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &Now);
+  return static_cast<std::int64_t>(Now.tv_sec) * 1'000'000'000 + Now.tv_nsec;
+}
+
 // The checked descriptor every reader of one file reads through, and the
 // budget they share.
 struct TVideoFile::TSource {
-  enum class TLimit { None, Bytes, Time };
+  enum class TLimit { None, Bytes, Time, WallTime };
   using TClock = std::chrono::steady_clock;
 
   TVideoDescriptor File;
   const std::atomic<bool>* Cancel = nullptr;
   TReadBudget Budget;
   std::atomic<std::uint64_t> Read{0};
+  // Processor time of the readers' finished steps, in nanoseconds.
+  std::atomic<std::int64_t> Worked{0};
   std::atomic<TClock::rep> Start{TClock::now().time_since_epoch().count()};
   std::atomic<TLimit> Reached{TLimit::None};
 
@@ -258,9 +269,10 @@ struct TVideoFile::TSource {
   }
 
   bool Cancelled() const { return Cancel != nullptr && Cancel->load(); }
-  // True once the look is cancelled or its budget is spent; which limit was
+  // True once the look is cancelled or its budget is spent, Working being
+  // the processor time of the calling reader's step so far; which limit was
   // reached is kept for the message.
-  bool Stopped()
+  bool Stopped(std::int64_t Working)
   {
     if (Cancelled() || Reached.load() != TLimit::None) {
       return true;
@@ -269,9 +281,13 @@ struct TVideoFile::TSource {
       Reached = TLimit::Bytes;
       return true;
     }
-    const TClock::duration Spent(TClock::now().time_since_epoch().count() - Start.load());
-    if (Spent > Budget.Time) {
+    if (std::chrono::nanoseconds(Worked.load() + Working) > Budget.Time) {
       Reached = TLimit::Time;
+      return true;
+    }
+    const TClock::duration Spent(TClock::now().time_since_epoch().count() - Start.load());
+    if (Spent > Budget.WallTime) {
+      Reached = TLimit::WallTime;
       return true;
     }
     return false;
@@ -279,17 +295,23 @@ struct TVideoFile::TSource {
   void Renew()
   {
     Read = 0;
+    Worked = 0;
     Start = TClock::now().time_since_epoch().count();
     Reached = TLimit::None;
   }
   [[noreturn]] void ThrowReached() const
   {
-    if (Reached.load() == TLimit::Bytes) {
+    const TLimit Limit = Reached.load();
+    if (Limit == TLimit::Bytes) {
       throw EVideoBudget("no picture found in the first " + std::to_string(Budget.Bytes >> 20) + " MB");
     }
-    const auto Seconds = std::chrono::duration_cast<std::chrono::duration<double>>(Budget.Time).count();
-    char Text[64];
-    std::snprintf(Text, sizeof Text, "no picture found in %g seconds of reading", Seconds);
+    const bool Working = Limit == TLimit::Time;
+    const auto Seconds =
+        std::chrono::duration_cast<std::chrono::duration<double>>(Working ? Budget.Time : Budget.WallTime)
+            .count();
+    char Text[80];
+    std::snprintf(Text, sizeof Text, "no picture found in %g seconds of %s", Seconds,
+                  Working ? "processor time" : "reading");
     throw EVideoBudget(Text);
   }
 };
@@ -307,10 +329,35 @@ struct TVideoFile::TState {
   double Duration = 0;
   double SampleAspect = 1;
 
+  // The processor time of this reader's step is counted from StepStart,
+  // taken on the thread that reads; -1 between steps.
+  std::int64_t StepStart = -1;
+
+  std::int64_t Working() const { return StepStart < 0 ? 0 : ThreadWorkNanoseconds() - StepStart; }
+  bool Stopped() const { return Source->Stopped(Working()); }
+  // Runs one step of this reader (opening, finding a frame), its processor
+  // time counted towards the budget.
+  template <class TWork> auto Step(TWork Work)
+  {
+    struct TEnd {
+      TState& State;
+      explicit TEnd(TState& Owner) : State(Owner) {}
+      TEnd(const TEnd&) = delete;
+      TEnd& operator=(const TEnd&) = delete;
+      ~TEnd()
+      {
+        State.Source->Worked += State.Working();
+        State.StepStart = -1;
+      }
+    };
+    StepStart = ThreadWorkNanoseconds();
+    const TEnd End(*this);
+    return Work();
+  }
   // Throws when the look is cancelled or its budget is spent.
   void CheckStop() const
   {
-    if (!Source->Stopped()) {
+    if (!Stopped()) {
       return;
     }
     if (Source->Cancelled()) {
@@ -350,7 +397,7 @@ int TVideoFile::TState::ReadPacket(void* Opaque, std::uint8_t* Buffer, int Size)
   if (Size <= 0) {
     return 0;
   }
-  if (Source.Stopped()) {
+  if (State.Stopped()) {
     return AVERROR_EXIT;
   }
   const std::uint64_t Left = Source.Budget.Bytes - std::min(Source.Budget.Bytes, Source.Read.load());
@@ -406,7 +453,7 @@ std::int64_t TVideoFile::TState::SeekPacket(void* Opaque, std::int64_t Offset, i
 
 int TVideoFile::TState::Interrupt(void* Opaque)
 {
-  return static_cast<TSource*>(Opaque)->Stopped() ? 1 : 0;
+  return static_cast<const TState*>(Opaque)->Stopped() ? 1 : 0;
 }
 
 void TVideoFile::TState::Open(const TState* Like)
@@ -428,7 +475,7 @@ void TVideoFile::TState::Open(const TState* Like)
   Context->flags |= AVFMT_FLAG_CUSTOM_IO;
   Context->io_open = RefuseOpen;
   Context->interrupt_callback.callback = Interrupt;
-  Context->interrupt_callback.opaque = Source.get();
+  Context->interrupt_callback.opaque = this;
   // On failure the context is freed; the reading context stays ours.
   const int Opened = avformat_open_input(&Context, "", nullptr, nullptr);
   if (Opened < 0) {
@@ -463,11 +510,19 @@ void TVideoFile::TState::OpenStream()
   AVFormatContext* Context = Format.get();
   StatePixelFormats(*Context);
   // A frame decoded to learn the parameters is thrown away: it is decoded
-  // in one thread (as by default) and without the loop filter.
+  // in one thread (as by default) and without the loop filter. A frame
+  // larger than 4K is not decoded at all, only its headers are read: what
+  // its decoding would add (the pixel format, the reordering a stream
+  // without that stated needs) each decoder finds out by itself.
   std::vector<AVDictionary*> Options(Context->nb_streams, nullptr);
-  for (AVDictionary*& StreamOptions : Options) {
+  for (unsigned Index = 0; Index < Context->nb_streams; ++Index) {
+    AVDictionary*& StreamOptions = Options[Index];
     av_dict_set(&StreamOptions, "threads", "1", 0);
     av_dict_set(&StreamOptions, "skip_loop_filter", "all", 0);
+    const AVCodecParameters& Parameters = *Context->streams[Index]->codecpar;
+    if (static_cast<long long>(Parameters.width) * Parameters.height > LargeFramePixels) {
+      av_dict_set(&StreamOptions, "skip_frame", "all", 0);
+    }
   }
   const int Found = avformat_find_stream_info(Context, Options.data());
   for (AVDictionary*& StreamOptions : Options) {
@@ -656,7 +711,7 @@ TVideoFile::TVideoFile(std::shared_ptr<TSource> Source, const TState* Like)
 {
   QuietLibraries();
   FState->Source = std::move(Source);
-  FState->Open(Like);
+  FState->Step([&] { FState->Open(Like); });
 }
 
 TVideoFile::TVideoFile(TVideoDescriptor File, const std::atomic<bool>* Cancel, const TReadBudget& Budget)
@@ -717,10 +772,12 @@ std::pair<TFramePtr, double> TVideoFile::TState::FrameAt(double Seconds, bool Ex
   if (Duration > 0) {
     Seconds = std::min(Seconds, Duration);
   }
-  Seek(Seconds);
-  TFramePtr Frame = Decode(Seconds, Exact);
-  const double At = Frame->pts == AV_NOPTS_VALUE ? Seconds : std::max(0.0, SecondsOf(Frame->pts));
-  return {std::move(Frame), At};
+  return Step([&] {
+    Seek(Seconds);
+    TFramePtr Frame = Decode(Seconds, Exact);
+    const double At = Frame->pts == AV_NOPTS_VALUE ? Seconds : std::max(0.0, SecondsOf(Frame->pts));
+    return std::pair<TFramePtr, double>(std::move(Frame), At);
+  });
 }
 
 TVideoFrame TVideoFile::FrameAt(double Seconds, bool Exact, int MaxWidth, int MaxHeight)

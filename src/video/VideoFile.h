@@ -33,13 +33,18 @@ public:
 };
 
 // The read budget of one look at a video: enough for the pictures of any
-// real video, which lie within a few megabytes of where a seek lands.
+// real video, which lie within a few megabytes of where a seek lands. Time
+// is the processor time the readers spend, which a busy machine does not
+// eat into, so load alone does not fail a good file; the wall-clock time
+// is a backstop for reads that stall without working.
 inline constexpr std::uint64_t VideoReadBudgetBytes = 256ULL << 20;
 inline constexpr std::chrono::seconds VideoReadBudgetTime{20};
+inline constexpr std::chrono::seconds VideoReadBudgetWallTime{120};
 
 struct TReadBudget {
   std::uint64_t Bytes = VideoReadBudgetBytes;
   std::chrono::milliseconds Time = VideoReadBudgetTime;
+  std::chrono::milliseconds WallTime = VideoReadBudgetWallTime;
 };
 
 // The look read its whole budget without finding what it looked for.
@@ -47,6 +52,10 @@ class EVideoBudget : public EVideo {
 public:
   using EVideo::EVideo;
 };
+
+// Frames larger than 4K UHD, each of which costs several times a 4K one to
+// decode.
+inline constexpr long long LargeFramePixels = 4096LL * 2304;
 
 // An open descriptor of a video file, closed when dropped.
 class TVideoDescriptor {
@@ -145,7 +154,8 @@ public:
   // the thread that uses this one, while this one is not reading.
   std::unique_ptr<TVideoFile> SecondReader() const;
   // Starts the budget afresh: for a file kept open while the user picks one
-  // frame after another, each pick being a look of its own.
+  // frame after another, each pick being a look of its own, and for what
+  // is read after detection.
   void RenewBudget();
 
 private:

@@ -175,13 +175,11 @@ TLayoutGuess DetectLayout(TVideoFile& Video, double IntroSeconds)
   const std::vector<double> Times =
       SampleTimes(Video.Duration(), IntroSeconds, DetectionSampleCount(Video.Width(), Video.Height()));
   std::vector<TSample> Samples(Times.size());
-  // A second decoder of frames larger than 4K costs more in setting up its
-  // buffers and tables than its share of the samples saves.
-  if (IsLargeFrame(Video.Width(), Video.Height())) {
-    ReadSamples(Video, Times, 0, 1, Samples);
-  } else {
-    ReadSamplesOnTwoReaders(Video, Times, Samples);
-  }
+  ReadSamplesOnTwoReaders(Video, Times, Samples);
+  // Detection reads a stretch of the video at each sample, which at 8K
+  // takes most of the budget: what is read after it (the pictures of the
+  // layout found) is a look of its own.
+  Video.RenewBudget();
   return JudgeSamples(Samples, Video.DisplayAspect());
 }
 

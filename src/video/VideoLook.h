@@ -24,7 +24,6 @@ inline constexpr int DetectionSamples = 9;
 // same size for the comparison and gives as many votes; the judge is less
 // sure of fewer votes, never more sure of a wrong answer.
 inline constexpr int LargeFrameSamples = 5;
-inline constexpr long long LargeFramePixels = 4096LL * 2304;
 
 // The number of frames sampled from a video of frames Width x Height.
 int DetectionSampleCount(int Width, int Height);

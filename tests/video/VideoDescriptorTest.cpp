@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include <sys/stat.h>
 
 using namespace Quillmark;
@@ -95,6 +98,38 @@ TEST(VideoDescriptor, ASparseHoleEndsWithTheBudget)
   // The video before the hole is read well within the same budget.
   TVideoFile Video(Folder.File("video.wmv").string(), nullptr, Budget);
   EXPECT_NO_THROW(DetectLayout(Video, 0));
+}
+
+TEST(VideoDescriptor, TimeIsCountedInProcessorTimeWithTheWallClockAsBackstop)
+{
+  TTempDir Folder;
+  TScene Scene;
+  Scene.Seconds = 1;
+  const std::string Path = Folder.File("video.wmv").string();
+  ASSERT_TRUE(MakeSceneVideo(Scene, Path));
+  using std::chrono::milliseconds;
+  const struct {
+    milliseconds Time;
+    milliseconds WallTime;
+    const char* Message;
+  } Cases[] = {
+      {milliseconds(0), VideoReadBudgetWallTime, "no picture found in 0 seconds of processor time"},
+      {VideoReadBudgetTime, milliseconds(0), "no picture found in 0 seconds of reading"},
+  };
+  for (const auto& Case : Cases) {
+    TReadBudget Budget;
+    Budget.Time = Case.Time;
+    Budget.WallTime = Case.WallTime;
+    EXPECT_EQ(FailureOf([&] { TVideoFile Video(Path, nullptr, Budget); }), Case.Message);
+  }
+
+  // A look that waits (on a busy machine, or for the user) spends no
+  // processor time: only the work of reading counts.
+  TReadBudget Budget;
+  Budget.Time = milliseconds(1500);
+  TVideoFile Video(Path, nullptr, Budget);
+  std::this_thread::sleep_for(Budget.Time + milliseconds(100));
+  EXPECT_NO_THROW(Video.FrameAt(0.5, true));
 }
 
 } // namespace

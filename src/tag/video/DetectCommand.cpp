@@ -1,14 +1,12 @@
 #include "tag/DetectCommand.h"
 
 #include "tag/CatalogueFile.h"
-#include "tag/FileArguments.h"
-#include "tag/JsonFileNames.h"
+#include "tag/EachFile.h"
 #include "tag/ToolLines.h"
 #include "tag/video/LayoutText.h"
 #include "video/VideoLook.h"
 
 #include <nlohmann/json.hpp>
-#include <optional>
 #include <ostream>
 
 namespace Quillmark {
@@ -58,39 +56,38 @@ nlohmann::ordered_json GuessJson(const std::string& FileMember, const TLayoutGue
 
 } // namespace
 
+namespace {
+
+bool PrintDetected(const std::string& File, TJsonFileArray* Files, std::ostream& Out, std::ostream& Err)
+{
+  TLayoutGuess Guess;
+  try {
+    Guess = DetectFile(File);
+  } catch (const EVideo& Error) {
+    Err << FileLine(File, Error.what());
+    if (Files != nullptr) {
+      nlohmann::ordered_json Failed;
+      Failed["file"] = Files->Member(File);
+      Failed["error"] = ErrorJson(VideoCode, Error.what());
+      Files->Add(Failed);
+    }
+    return false;
+  }
+  if (Files != nullptr) {
+    Files->Add(GuessJson(Files->Member(File), Guess));
+  } else {
+    Out << File << ": " << GuessText(Guess) << '\n';
+  }
+  return true;
+}
+
+} // namespace
+
 int RunDetect(const TDetectOptions& Options, std::ostream& Out, std::ostream& Err)
 {
-  std::vector<std::string> Paths;
-  int Status = ExpandFileArguments(Options.Files, Options.Recursive, Paths, Err) ? 0 : 1;
-  std::optional<TJsonFileArray> Files;
-  if (Options.Json) {
-    Files.emplace(Out);
-  }
-  for (const std::string& File : Paths) {
-    TLayoutGuess Guess;
-    try {
-      Guess = DetectFile(File);
-    } catch (const EVideo& Error) {
-      Err << FileLine(File, Error.what());
-      if (Options.Json) {
-        nlohmann::ordered_json Failed;
-        Failed["file"] = Files->Member(File);
-        Failed["error"] = ErrorJson(VideoCode, Error.what());
-        Files->Add(Failed);
-      }
-      Status = 1;
-      continue;
-    }
-    if (Options.Json) {
-      Files->Add(GuessJson(Files->Member(File), Guess));
-    } else {
-      Out << File << ": " << GuessText(Guess) << '\n';
-    }
-  }
-  if (Files) {
-    Files->Close();
-  }
-  return Status;
+  return PrintEachFile(
+      Options.Files, Options.Recursive, Options.Json, Out, Err,
+      [&](const std::string& File, TJsonFileArray* Files) { return PrintDetected(File, Files, Out, Err); });
 }
 
 } // namespace Quillmark
