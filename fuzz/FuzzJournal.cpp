@@ -13,8 +13,8 @@
 // Bit 4 wraps the journal, once steered, as the one record of a journal
 // shared by a batch, and every record of a shared journal is tried.
 #include "JournalVideo.h"
-#include "metadata/asf/JournalCheck.h"
-#include "metadata/fs/Crc32.h"
+#include "asf/JournalCheck.h"
+#include "fs/Crc32.h"
 
 #include <cstdlib>
 #include <cstring>

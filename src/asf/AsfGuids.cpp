@@ -1,4 +1,4 @@
-#include "metadata/asf/AsfGuids.h"
+#include "asf/AsfGuids.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "metadata/asf/AsfHeader.h"
+#include "asf/AsfHeader.h"
 
 namespace Quillmark::Asf {
 

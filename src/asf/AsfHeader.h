@@ -2,8 +2,8 @@
 // A parsed Header Object: every child kept as its raw bytes in file order, the
 // Header Extension's children likewise, and the attributes of all
 // attribute-bearing objects gathered into one list.
-#include "metadata/asf/AsfGuids.h"
-#include "metadata/asf/AttributeList.h"
+#include "asf/AsfGuids.h"
+#include "asf/AttributeList.h"
 
 #include <array>
 #include <cstdint>

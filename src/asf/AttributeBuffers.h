@@ -3,7 +3,7 @@
 // interface's rules: no buffer asks for the length; a buffer too small fails
 // with E_BUFFER_TOO_SMALL and reports the length needed; names count
 // characters with their terminator, values bytes.
-#include "metadata/asf/AttributeList.h"
+#include "asf/AttributeList.h"
 
 #include <algorithm>
 #include <limits>
@@ -11,8 +11,8 @@
 namespace Quillmark::Asf {
 
 template <class TLength>
-HRESULT HandOutAttribute(const TAttribute& Attribute, char16_t* Name, WORD* NameLen, WMT_ATTR_DATATYPE* Type,
-                         WORD* LangIndex, BYTE* Value, TLength* Length)
+HRESULT HandOutAttribute(const TStoredAttribute& Attribute, char16_t* Name, WORD* NameLen,
+                         WMT_ATTR_DATATYPE* Type, WORD* LangIndex, BYTE* Value, TLength* Length)
 {
   if (Length == nullptr || Type == nullptr || (Name != nullptr && NameLen == nullptr)) {
     return E_INVALID_ARGUMENT;

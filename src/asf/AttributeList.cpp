@@ -1,12 +1,12 @@
-#include "metadata/asf/AttributeList.h"
+#include "asf/AttributeList.h"
 
-#include "metadata/EngineError.h"
+#include "asf/EngineError.h"
 
 #include <algorithm>
 
 namespace Quillmark::Asf {
 
-TBytes StoredValue(const TAttribute& Attribute, std::size_t BoolWidth)
+TBytes StoredValue(const TStoredAttribute& Attribute, std::size_t BoolWidth)
 {
   if (Attribute.Origin && Attribute.Verbatim) {
     return *Attribute.Verbatim;
@@ -41,13 +41,13 @@ std::optional<std::size_t> TAttributeList::Position(std::uint16_t Stream, std::s
   return Found->second[Index];
 }
 
-const TAttribute* TAttributeList::At(std::uint16_t Stream, std::size_t Index) const
+const TStoredAttribute* TAttributeList::At(std::uint16_t Stream, std::size_t Index) const
 {
   std::optional<std::size_t> At = Position(Stream, Index);
   return At ? &FItems[*At] : nullptr;
 }
 
-TAttribute* TAttributeList::At(std::uint16_t Stream, std::size_t Index)
+TStoredAttribute* TAttributeList::At(std::uint16_t Stream, std::size_t Index)
 {
   std::optional<std::size_t> At = Position(Stream, Index);
   return At ? &FItems[*At] : nullptr;
@@ -58,7 +58,7 @@ std::vector<std::uint16_t> TAttributeList::IndicesOf(std::uint16_t Stream, std::
 {
   std::vector<std::uint16_t> Result;
   std::size_t Index = 0;
-  for (const TAttribute& A : FItems) {
+  for (const TStoredAttribute& A : FItems) {
     if (A.Stream != Stream) {
       continue;
     }
@@ -76,7 +76,7 @@ std::vector<std::uint16_t> TAttributeList::IndicesOf(std::uint16_t Stream,
 {
   std::vector<std::uint16_t> Result;
   std::size_t Index = 0;
-  for (const TAttribute& A : FItems) {
+  for (const TStoredAttribute& A : FItems) {
     if (A.Stream != Stream) {
       continue;
     }
@@ -92,7 +92,7 @@ std::vector<std::uint16_t> TAttributeList::IndicesOf(std::uint16_t Stream,
 std::optional<std::size_t> TAttributeList::FirstOf(std::uint16_t Stream, std::u16string_view Name) const
 {
   std::size_t Index = 0;
-  for (const TAttribute& A : FItems) {
+  for (const TStoredAttribute& A : FItems) {
     if (A.Stream != Stream) {
       continue;
     }
@@ -104,7 +104,7 @@ std::optional<std::size_t> TAttributeList::FirstOf(std::uint16_t Stream, std::u1
   return std::nullopt;
 }
 
-std::size_t TAttributeList::Add(TAttribute Attribute)
+std::size_t TAttributeList::Add(TStoredAttribute Attribute)
 {
   std::size_t Index = Count(Attribute.Stream);
   if (Index >= MaxAttributesPerStream) {
@@ -126,11 +126,11 @@ bool TAttributeList::Delete(std::uint16_t Stream, std::size_t Index)
   return true;
 }
 
-void TAttributeList::Set(TAttribute Attribute)
+void TAttributeList::Set(TStoredAttribute Attribute)
 {
   std::uint16_t Stream = Attribute.Stream;
   std::u16string Name = Attribute.Name;
-  auto Same = [&](const TAttribute& A) { return A.Stream == Stream && A.Name == Name; };
+  auto Same = [&](const TStoredAttribute& A) { return A.Stream == Stream && A.Name == Name; };
   FPositions.reset();
   auto First = std::find_if(FItems.begin(), FItems.end(), Same);
   if (First == FItems.end()) {

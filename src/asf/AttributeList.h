@@ -2,7 +2,7 @@
 // The attributes of a header as one list, indexed per stream the way the
 // editor interface counts them: the index of an attribute is its position
 // among the attributes of its stream.
-#include "metadata/asf/AttributeTypes.h"
+#include "asf/AttributeTypes.h"
 
 #include <cstdint>
 #include <map>
@@ -24,7 +24,7 @@ struct TOrigin {
   bool operator==(const TOrigin&) const = default;
 };
 
-struct TAttribute {
+struct TStoredAttribute {
   std::u16string Name; // without its terminator
   std::uint16_t Stream = 0;
   std::uint16_t Language = 0;
@@ -37,16 +37,16 @@ struct TAttribute {
 };
 
 // The bytes an attribute is stored as in an object whose BOOL is BoolWidth wide.
-TBytes StoredValue(const TAttribute& Attribute, std::size_t BoolWidth);
+TBytes StoredValue(const TStoredAttribute& Attribute, std::size_t BoolWidth);
 
 // Largest count of attributes in one stream: indices and counts are WORDs.
 constexpr std::size_t MaxAttributesPerStream = 0xFFFF;
 
 class TAttributeList {
 public:
-  const std::vector<TAttribute>& All() const { return FItems; }
+  const std::vector<TStoredAttribute>& All() const { return FItems; }
   // Changing the list through this drops the index of positions.
-  std::vector<TAttribute>& All()
+  std::vector<TStoredAttribute>& All()
   {
     FPositions.reset();
     return FItems;
@@ -55,8 +55,8 @@ public:
   std::size_t Count(std::uint16_t Stream) const;
   // The attribute at a stream's index, or null. Its stream must not be
   // changed through the pointer.
-  const TAttribute* At(std::uint16_t Stream, std::size_t Index) const;
-  TAttribute* At(std::uint16_t Stream, std::size_t Index);
+  const TStoredAttribute* At(std::uint16_t Stream, std::size_t Index) const;
+  TStoredAttribute* At(std::uint16_t Stream, std::size_t Index);
   // Stream indices of a name, highest first; Language null means any.
   std::vector<std::uint16_t> IndicesOf(std::uint16_t Stream, std::u16string_view Name,
                                        const std::uint16_t* Language) const;
@@ -67,12 +67,12 @@ public:
 
   // Appends; returns the new attribute's stream index. Throws E_INVALID_REQUEST
   // when the stream is full.
-  std::size_t Add(TAttribute Attribute);
+  std::size_t Add(TStoredAttribute Attribute);
   // Removes one; every higher index of the stream moves down by one.
   bool Delete(std::uint16_t Stream, std::size_t Index);
   // Gives the first instance of the name the new value and removes the other
   // instances; appends when there is none.
-  void Set(TAttribute Attribute);
+  void Set(TStoredAttribute Attribute);
 
 private:
   std::optional<std::size_t> Position(std::uint16_t Stream, std::size_t Index) const;
@@ -80,7 +80,7 @@ private:
   using TPositions = std::map<std::uint16_t, std::vector<std::size_t>>;
   const TPositions& Positions() const;
 
-  std::vector<TAttribute> FItems;
+  std::vector<TStoredAttribute> FItems;
   // Built when first asked for after a change, so that reading every
   // attribute by index is linear rather than quadratic.
   mutable std::optional<TPositions> FPositions;

@@ -3,7 +3,7 @@
 // Extended Content Description, Metadata and Metadata Library. Readers take
 // the payload after the 24-byte object header and throw E_CORRUPT_HEADER for
 // anything that does not add up; writers produce complete objects.
-#include "metadata/asf/AttributeList.h"
+#include "asf/AttributeList.h"
 
 #include <array>
 #include <span>
@@ -16,17 +16,17 @@ TBytes NameToBytes(const std::u16string& Name);
 
 // Each returns the attributes of the object, their Origin set to Store and
 // their position in it.
-std::vector<TAttribute> ReadContentDescription(std::span<const std::uint8_t> Payload);
-std::vector<TAttribute> ReadExtendedContent(std::span<const std::uint8_t> Payload);
+std::vector<TStoredAttribute> ReadContentDescription(std::span<const std::uint8_t> Payload);
+std::vector<TStoredAttribute> ReadExtendedContent(std::span<const std::uint8_t> Payload);
 // Metadata and Metadata Library share one record layout; in Metadata the
 // language slot is reserved and BOOL is 2 bytes in both.
-std::vector<TAttribute> ReadMetadataRecords(std::span<const std::uint8_t> Payload, TStore Store);
+std::vector<TStoredAttribute> ReadMetadataRecords(std::span<const std::uint8_t> Payload, TStore Store);
 // Number of entries of a Language List.
 std::size_t ReadLanguageList(std::span<const std::uint8_t> Payload);
 
-using TContentFields = std::array<const TAttribute*, 5>;
+using TContentFields = std::array<const TStoredAttribute*, 5>;
 TBytes WriteContentDescription(const TContentFields& Fields);
-TBytes WriteExtendedContent(const std::vector<const TAttribute*>& Records);
-TBytes WriteMetadataRecords(const std::vector<const TAttribute*>& Records, TStore Store);
+TBytes WriteExtendedContent(const std::vector<const TStoredAttribute*>& Records);
+TBytes WriteMetadataRecords(const std::vector<const TStoredAttribute*>& Records, TStore Store);
 
 } // namespace Quillmark::Asf

@@ -1,9 +1,9 @@
-#include "metadata/asf/AttributeObjects.h"
+#include "asf/AttributeObjects.h"
 
-#include "metadata/CheckedMath.h"
-#include "metadata/EngineError.h"
-#include "metadata/asf/AsfHeader.h"
-#include "metadata/asf/ByteReader.h"
+#include "asf/AsfHeader.h"
+#include "asf/ByteReader.h"
+#include "asf/CheckedMath.h"
+#include "asf/EngineError.h"
 
 namespace Quillmark::Asf {
 
@@ -58,20 +58,20 @@ TBytes NameToBytes(const std::u16string& Name)
   return Bytes;
 }
 
-std::vector<TAttribute> ReadContentDescription(std::span<const std::uint8_t> Payload)
+std::vector<TStoredAttribute> ReadContentDescription(std::span<const std::uint8_t> Payload)
 {
   TByteReader Reader(Payload);
   std::array<std::uint16_t, 5> Lengths{};
   for (std::uint16_t& Length : Lengths) {
     Length = Reader.Word();
   }
-  std::vector<TAttribute> Result;
+  std::vector<TStoredAttribute> Result;
   for (std::size_t I = 0; I < Lengths.size(); ++I) {
     std::span<const std::uint8_t> Text = Reader.Take(Lengths[I]);
     if (Lengths[I] == 0) {
       continue; // field absent
     }
-    TAttribute Attribute;
+    TStoredAttribute Attribute;
     Attribute.Name = std::u16string(ContentDescriptionNames[I]);
     Attribute.Type = WMT_TYPE_STRING;
     Attribute.Value = ValueFromDisk(WMT_TYPE_STRING, Text, 4);
@@ -83,15 +83,15 @@ std::vector<TAttribute> ReadContentDescription(std::span<const std::uint8_t> Pay
   return Result;
 }
 
-std::vector<TAttribute> ReadExtendedContent(std::span<const std::uint8_t> Payload)
+std::vector<TStoredAttribute> ReadExtendedContent(std::span<const std::uint8_t> Payload)
 {
   TByteReader Reader(Payload);
   std::uint16_t Count = Reader.Word();
   CheckCount(Count, MinDescriptorSize, Reader);
-  std::vector<TAttribute> Result;
+  std::vector<TStoredAttribute> Result;
   Result.reserve(Count);
   for (std::uint32_t I = 0; I < Count; ++I) {
-    TAttribute Attribute;
+    TStoredAttribute Attribute;
     Attribute.Name = ReadName(Reader, Reader.Word());
     Attribute.Type = ReadType(Reader);
     std::span<const std::uint8_t> Value = Reader.Take(Reader.Word());
@@ -104,15 +104,15 @@ std::vector<TAttribute> ReadExtendedContent(std::span<const std::uint8_t> Payloa
   return Result;
 }
 
-std::vector<TAttribute> ReadMetadataRecords(std::span<const std::uint8_t> Payload, TStore Store)
+std::vector<TStoredAttribute> ReadMetadataRecords(std::span<const std::uint8_t> Payload, TStore Store)
 {
   TByteReader Reader(Payload);
   std::uint16_t Count = Reader.Word();
   CheckCount(Count, MinRecordSize, Reader);
-  std::vector<TAttribute> Result;
+  std::vector<TStoredAttribute> Result;
   Result.reserve(Count);
   for (std::uint32_t I = 0; I < Count; ++I) {
-    TAttribute Attribute;
+    TStoredAttribute Attribute;
     Attribute.Language = Reader.Word();
     Attribute.Stream = Reader.Word();
     Require(Attribute.Stream <= MaxStreamNumber, "stream number above 127");

@@ -1,8 +1,8 @@
-#include "metadata/asf/AttributeObjects.h"
+#include "asf/AttributeObjects.h"
 
-#include "metadata/CheckedMath.h"
-#include "metadata/asf/AsfHeader.h"
-#include "metadata/asf/ByteWriter.h"
+#include "asf/AsfHeader.h"
+#include "asf/ByteWriter.h"
+#include "asf/CheckedMath.h"
 
 namespace Quillmark::Asf {
 
@@ -24,12 +24,12 @@ TBytes WriteContentDescription(const TContentFields& Fields)
   return std::move(Writer.Bytes());
 }
 
-TBytes WriteExtendedContent(const std::vector<const TAttribute*>& Records)
+TBytes WriteExtendedContent(const std::vector<const TStoredAttribute*>& Records)
 {
   TByteWriter Writer;
   std::size_t Start = Writer.BeginObject(Guids::ExtendedContentDescription);
   Writer.Word(ToWord(Records.size()));
-  for (const TAttribute* Record : Records) {
+  for (const TStoredAttribute* Record : Records) {
     TBytes Name = NameToBytes(Record->Name);
     TBytes Value = StoredValue(*Record, 4);
     Writer.Word(ToWord(Name.size()));
@@ -42,12 +42,12 @@ TBytes WriteExtendedContent(const std::vector<const TAttribute*>& Records)
   return std::move(Writer.Bytes());
 }
 
-TBytes WriteMetadataRecords(const std::vector<const TAttribute*>& Records, TStore Store)
+TBytes WriteMetadataRecords(const std::vector<const TStoredAttribute*>& Records, TStore Store)
 {
   TByteWriter Writer;
   std::size_t Start = Writer.BeginObject(Store == TStore::Library ? Guids::MetadataLibrary : Guids::Metadata);
   Writer.Word(ToWord(Records.size()));
-  for (const TAttribute* Record : Records) {
+  for (const TStoredAttribute* Record : Records) {
     TBytes Name = NameToBytes(Record->Name);
     TBytes Value = StoredValue(*Record, 2);
     Writer.Word(Record->Language);

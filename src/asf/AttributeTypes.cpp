@@ -1,6 +1,6 @@
-#include "metadata/asf/AttributeTypes.h"
+#include "asf/AttributeTypes.h"
 
-#include "metadata/EngineError.h"
+#include "asf/EngineError.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
-#include "metadata/asf/ByteReader.h"
+#include "asf/ByteReader.h"
 
-#include "metadata/EngineError.h"
+#include "asf/EngineError.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Little-endian reading of a byte range; every read past its end is a damaged
 // header.
-#include "metadata/asf/AsfGuids.h"
+#include "asf/AsfGuids.h"
 
 #include <cstddef>
 #include <cstdint>

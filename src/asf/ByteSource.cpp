@@ -1,6 +1,6 @@
-#include "metadata/asf/ByteSource.h"
+#include "asf/ByteSource.h"
 
-#include "metadata/EngineError.h"
+#include "asf/EngineError.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -6,15 +6,15 @@
 
 namespace Quillmark::Asf {
 
-class TByteSource {
+class IByteSource {
 public:
-  virtual ~TByteSource() = default;
+  virtual ~IByteSource() = default;
   virtual std::uint64_t Length() const = 0;
   // Fills Buffer from Offset; throws EAsfError when the bytes are not there.
   virtual void ReadAt(std::uint64_t Offset, std::span<std::uint8_t> Buffer) const = 0;
 };
 
-class TMemorySource : public TByteSource {
+class TMemorySource : public IByteSource {
 public:
   explicit TMemorySource(std::span<const std::uint8_t> Bytes) : FBytes(Bytes) {}
   std::uint64_t Length() const override { return FBytes.size(); }
@@ -26,7 +26,7 @@ private:
 
 // Reads an open file descriptor with pread; does not own it. The length is
 // taken once, when the source is made.
-class TFileSource : public TByteSource {
+class TFileSource : public IByteSource {
 public:
   explicit TFileSource(int Descriptor);
   // Length: the file's size, as the caller found it just now.

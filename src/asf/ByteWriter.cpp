@@ -1,6 +1,6 @@
-#include "metadata/asf/ByteWriter.h"
+#include "asf/ByteWriter.h"
 
-#include "metadata/EngineError.h"
+#include "asf/EngineError.h"
 
 namespace Quillmark::Asf {
 

@@ -1,6 +1,6 @@
 #pragma once
 // Little-endian writing into a growing byte vector.
-#include "metadata/asf/AsfGuids.h"
+#include "asf/AsfGuids.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 // Arithmetic on sizes taken from a file: every overflow is a damaged header.
-#include "metadata/EngineError.h"
+#include "asf/EngineError.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,10 +2,10 @@
 // the new file gets the header and a partial block written, and the media
 // after it cloned at block-aligned offsets, so a save of a 600 MB video
 // writes kilobytes.
-#include "metadata/asf/CommitImage.h"
-#include "metadata/asf/CommitPaths.h"
-#include "metadata/asf/PaddingPolicy.h"
-#include "metadata/fs/CopyFile.h"
+#include "asf/CommitImage.h"
+#include "asf/CommitPaths.h"
+#include "asf/PaddingPolicy.h"
+#include "fs/CopyFile.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
-#include "metadata/asf/CommitImage.h"
-#include "metadata/asf/CommitPaths.h"
-#include "metadata/asf/PaddingPolicy.h"
-#include "metadata/fs/CopyFile.h"
+#include "asf/CommitImage.h"
+#include "asf/CommitPaths.h"
+#include "asf/PaddingPolicy.h"
+#include "fs/CopyFile.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "metadata/asf/CommitImage.h"
+#include "asf/CommitImage.h"
 
 #include <cstring>
 

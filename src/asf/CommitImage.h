@@ -3,9 +3,9 @@
 // Object with one Padding Object appended as its last child, the Header
 // Object's size and child count to match, and File Properties' File Size set
 // to the length the file will have.
-#include "metadata/asf/AsfGuids.h"
-#include "metadata/asf/AsfHeader.h"
-#include "metadata/asf/HeaderImage.h"
+#include "asf/AsfGuids.h"
+#include "asf/AsfHeader.h"
+#include "asf/HeaderImage.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,8 +1,8 @@
-#include "metadata/asf/CommitImage.h"
-#include "metadata/asf/CommitPaths.h"
-#include "metadata/asf/JournalCheck.h"
-#include "metadata/asf/PaddingPolicy.h"
-#include "metadata/fs/Journal.h"
+#include "asf/CommitImage.h"
+#include "asf/CommitPaths.h"
+#include "asf/JournalCheck.h"
+#include "asf/PaddingPolicy.h"
+#include "fs/Journal.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,9 +1,9 @@
 #pragma once
 // The ways a header is written, behind CommitHeader. Internal to the
 // save code.
-#include "metadata/asf/HeaderCommit.h"
-#include "metadata/fs/FileIo.h"
-#include "metadata/fs/Journal.h"
+#include "asf/HeaderCommit.h"
+#include "fs/FileIo.h"
+#include "fs/Journal.h"
 
 #include <cstdint>
 #include <optional>

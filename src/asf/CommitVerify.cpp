@@ -1,6 +1,6 @@
-#include "metadata/asf/ByteReader.h"
-#include "metadata/asf/CommitImage.h"
-#include "metadata/asf/CommitPaths.h"
+#include "asf/ByteReader.h"
+#include "asf/CommitImage.h"
+#include "asf/CommitPaths.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
 // The attribute calls of the editor: IWMHeaderInfo and IWMHeaderInfo3.
-#include "metadata/Guarded.h"
-#include "metadata/asf/AttributeBuffers.h"
-#include "metadata/asf/MetadataEditorImpl.h"
+#include "asf/AttributeBuffers.h"
+#include "asf/Guarded.h"
+#include "asf/MetadataEditorImpl.h"
 
 #include <span>
 
@@ -42,9 +42,10 @@ TBytes CallerValue(WMT_ATTR_DATATYPE Type, const BYTE* Value, std::uint64_t Leng
 }
 
 // An attribute given by a caller: it has no stored form yet.
-TAttribute NewAttribute(std::u16string Name, WORD Stream, WORD Language, WMT_ATTR_DATATYPE Type, TBytes Value)
+TStoredAttribute NewAttribute(std::u16string Name, WORD Stream, WORD Language, WMT_ATTR_DATATYPE Type,
+                              TBytes Value)
 {
-  TAttribute Attribute;
+  TStoredAttribute Attribute;
   Attribute.Name = std::move(Name);
   Attribute.Stream = Stream;
   Attribute.Language = Language;
@@ -95,7 +96,7 @@ HRESULT TMetadataEditor::GetAttributeByIndex(WORD Index, WORD* StreamNum, char16
       return E_INVALID_ARGUMENT;
     }
     RequireStream(*StreamNum);
-    const TAttribute* Attribute = FHeader.Attributes.At(*StreamNum, Index);
+    const TStoredAttribute* Attribute = FHeader.Attributes.At(*StreamNum, Index);
     if (Attribute == nullptr) {
       return E_NOT_FOUND;
     }
@@ -130,7 +131,7 @@ HRESULT TMetadataEditor::SetAttribute(WORD StreamNum, const char16_t* Name, WMT_
     if (Type == WMT_TYPE_GUID) {
       return E_INVALID_ARGUMENT;
     }
-    TAttribute Attribute =
+    TStoredAttribute Attribute =
         NewAttribute(std::u16string(CallerName(Name)), StreamNum, 0, Type, CallerValue(Type, Value, Length));
     FHeader.Attributes.Set(std::move(Attribute));
     FChanged = true;
@@ -173,7 +174,7 @@ HRESULT TMetadataEditor::GetAttributeByIndexEx(WORD StreamNum, WORD Index, char1
   return Guarded([&] {
     RequireOpen();
     RequireStream(StreamNum);
-    const TAttribute* Attribute = FHeader.Attributes.At(StreamNum, Index);
+    const TStoredAttribute* Attribute = FHeader.Attributes.At(StreamNum, Index);
     if (Attribute == nullptr) {
       return E_INVALID_REQUEST;
     }
@@ -189,7 +190,7 @@ HRESULT TMetadataEditor::ModifyAttribute(WORD StreamNum, WORD Index, WMT_ATTR_DA
     RequireStream(StreamNum);
     RequireLanguage(FHeader, LangIndex);
     TBytes NewValue = CallerValue(Type, Value, Length);
-    TAttribute* Attribute = FHeader.Attributes.At(StreamNum, Index);
+    TStoredAttribute* Attribute = FHeader.Attributes.At(StreamNum, Index);
     if (Attribute == nullptr) {
       return E_INVALID_REQUEST;
     }
@@ -210,8 +211,8 @@ HRESULT TMetadataEditor::AddAttribute(WORD StreamNum, const char16_t* Name, WORD
     RequireWritable();
     RequireStream(StreamNum);
     RequireLanguage(FHeader, LangIndex);
-    TAttribute Attribute = NewAttribute(std::u16string(CallerName(Name)), StreamNum, LangIndex, Type,
-                                        CallerValue(Type, Value, Length));
+    TStoredAttribute Attribute = NewAttribute(std::u16string(CallerName(Name)), StreamNum, LangIndex, Type,
+                                              CallerValue(Type, Value, Length));
     std::size_t NewIndex = FHeader.Attributes.Add(std::move(Attribute));
     if (Index != nullptr) {
       *Index = static_cast<WORD>(NewIndex);

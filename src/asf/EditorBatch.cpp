@@ -1,6 +1,6 @@
-#include "metadata/Guarded.h"
-#include "metadata/asf/HeaderBatch.h"
-#include "metadata/asf/MetadataEditorImpl.h"
+#include "asf/Guarded.h"
+#include "asf/HeaderBatch.h"
+#include "asf/MetadataEditorImpl.h"
 
 #include <algorithm>
 

@@ -1,6 +1,7 @@
 #pragma once
 // The one error type of the header engine. Parsing, rendering and file access
 // throw it; the editor turns it into the result code it carries.
+#include "fs/FsError.h"
 #include "metadata/MetadataEditor.h"
 
 #include <stdexcept>
@@ -41,5 +42,12 @@ inline void Require(bool Condition, const char* Message)
     throw EAsfError(E_CORRUPT_HEADER, Message);
   }
 }
+
+// What a failed call of the file-system layer means to the editor's caller:
+// E_DISK_FULL for a full disk or quota, E_ACCESS_DENIED for an access the
+// system refuses, E_IO_FAILURE for anything else.
+HRESULT ErrnoResult(int Error);
+// The engine's error for an error the file-system layer threw.
+EAsfError AsfErrorOf(const Fs::EFsError& Error);
 
 } // namespace Quillmark::Asf

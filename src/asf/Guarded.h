@@ -1,7 +1,7 @@
 #pragma once
 // Runs one editor call and turns the engine's error into its result code, so
 // no exception crosses the interface.
-#include "metadata/EngineError.h"
+#include "asf/EngineError.h"
 
 #include <new>
 #include <stdexcept>
@@ -14,6 +14,8 @@ template <class TCall> HRESULT Guarded(TCall&& Call) noexcept
     return Call();
   } catch (const EAsfError& Error) {
     return Error.Result();
+  } catch (const Fs::EFsError& Error) {
+    return AsfErrorOf(Error).Result();
   } catch (const std::bad_alloc&) {
     return E_OUT_OF_MEMORY;
   } catch (const std::length_error&) {
@@ -29,7 +31,11 @@ template <class TCall> HRESULT GuardedRecording(TFailureReason& Reason, TCall&& 
 {
   Reason = {};
   try {
-    return Call();
+    try {
+      return Call();
+    } catch (const Fs::EFsError& Error) {
+      throw AsfErrorOf(Error);
+    }
   } catch (const EAsfError& Error) {
     try {
       Reason = Error.Reason();

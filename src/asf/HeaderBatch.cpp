@@ -1,7 +1,7 @@
-#include "metadata/asf/HeaderBatch.h"
-#include "metadata/asf/CommitImage.h"
+#include "asf/HeaderBatch.h"
+#include "asf/CommitImage.h"
 
-#include "metadata/asf/CommitPaths.h"
+#include "asf/CommitPaths.h"
 
 #include <cerrno>
 #include <fcntl.h>

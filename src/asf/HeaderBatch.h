@@ -49,8 +49,8 @@
 // Only file systems whose syncfs writes back and waits for every file
 // (ext2/3/4, XFS, Btrfs, F2FS, tmpfs) take part; a video on any other one,
 // or a compacting save, is left to CommitHeader.
-#include "metadata/asf/HeaderCommit.h"
-#include "metadata/fs/Journal.h"
+#include "asf/HeaderCommit.h"
+#include "fs/Journal.h"
 
 #include <cstddef>
 #include <functional>

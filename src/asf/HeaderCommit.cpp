@@ -1,10 +1,10 @@
-#include "metadata/asf/HeaderCommit.h"
+#include "asf/HeaderCommit.h"
 
-#include "metadata/asf/ByteReader.h"
-#include "metadata/asf/CommitImage.h"
-#include "metadata/asf/CommitPaths.h"
-#include "metadata/fs/Journal.h"
-#include "metadata/fs/JournalPlace.h"
+#include "asf/ByteReader.h"
+#include "asf/CommitImage.h"
+#include "asf/CommitPaths.h"
+#include "fs/Journal.h"
+#include "fs/JournalPlace.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -87,10 +87,9 @@
 //   effect. A failure to sync the folder after that is not reported: the
 //   new contents are already synced, and at worst a power cut brings back the
 //   journal, which would restore the old header.
+#include "asf/FileSystemNames.h"
+#include "asf/HeaderImage.h"
 #include "metadata/MetadataEditor.h"
-#include "metadata/asf/HeaderImage.h"
-#include "metadata/fs/FileSystem.h"
-#include "metadata/fs/SaveNames.h"
 
 #include <cstdint>
 #include <ctime>

@@ -1,7 +1,7 @@
-#include "metadata/asf/HeaderCompact.h"
+#include "asf/HeaderCompact.h"
 
-#include "metadata/Guarded.h"
-#include "metadata/asf/CommitImage.h"
+#include "asf/CommitImage.h"
+#include "asf/Guarded.h"
 
 namespace Quillmark::Asf {
 

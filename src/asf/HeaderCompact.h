@@ -8,7 +8,7 @@
 // are taken out of the file in place, less than a block more than the
 // margin staying padding; elsewhere the room goes by CommitHeader's copy.
 // Either way with the crash safety of any save (HeaderCommit.h).
-#include "metadata/asf/MetadataEditorImpl.h"
+#include "asf/MetadataEditorImpl.h"
 
 #include <cstdint>
 

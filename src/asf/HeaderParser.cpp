@@ -1,9 +1,9 @@
-#include "metadata/asf/HeaderParser.h"
+#include "asf/HeaderParser.h"
 
-#include "metadata/CheckedMath.h"
-#include "metadata/EngineError.h"
-#include "metadata/asf/AttributeObjects.h"
-#include "metadata/asf/ByteReader.h"
+#include "asf/AttributeObjects.h"
+#include "asf/ByteReader.h"
+#include "asf/CheckedMath.h"
+#include "asf/EngineError.h"
 
 #include <algorithm>
 #include <array>
@@ -16,7 +16,7 @@ namespace {
 
 // Attributes by object while the children are walked; joined in this order.
 struct TGathered {
-  std::vector<TAttribute> Content, Extended, Metadata, Library;
+  std::vector<TStoredAttribute> Content, Extended, Metadata, Library;
 };
 
 // Missing counts header bytes that were not read: the end of the payload of
@@ -107,7 +107,7 @@ void ParseTopLevel(TAsfHeader& Header, const TAsfObject& Object, TGathered& Gath
     break;
   case TObjectKind::ContentDescription:
     Gathered.Content = ReadContentDescription(PayloadOf(Object));
-    for (const TAttribute& Field : Gathered.Content) {
+    for (const TStoredAttribute& Field : Gathered.Content) {
       Header.Layout.ContentFields[Field.Origin->Ordinal] = true;
     }
     break;
@@ -122,13 +122,13 @@ void ParseTopLevel(TAsfHeader& Header, const TAsfObject& Object, TGathered& Gath
 
 void JoinAttributes(TAsfHeader& Header, TGathered& Gathered)
 {
-  std::vector<TAttribute>& All = Header.Attributes.All();
-  for (std::vector<TAttribute>* Part :
+  std::vector<TStoredAttribute>& All = Header.Attributes.All();
+  for (std::vector<TStoredAttribute>* Part :
        {&Gathered.Content, &Gathered.Extended, &Gathered.Metadata, &Gathered.Library}) {
     std::move(Part->begin(), Part->end(), std::back_inserter(All));
   }
   std::map<std::uint16_t, std::size_t> PerStream;
-  for (const TAttribute& Attribute : All) {
+  for (const TStoredAttribute& Attribute : All) {
     Require(++PerStream[Attribute.Stream] <= MaxAttributesPerStream,
             "more attributes in a stream than can be indexed");
   }
@@ -145,7 +145,7 @@ constexpr int MaxFarHeads = 16;
 // Where the payload of the header's final top-level object begins, when that
 // object is a Padding Object; Size when it is not, or when the walk to it
 // meets anything odd (the parser then reports it on the whole header).
-std::uint64_t TrailingPaddingPayload(const TByteSource& Source, std::span<const std::uint8_t> First,
+std::uint64_t TrailingPaddingPayload(const IByteSource& Source, std::span<const std::uint8_t> First,
                                      std::uint64_t Size)
 {
   std::uint64_t Offset = HeaderObjectFixedSize;
@@ -197,7 +197,7 @@ std::span<std::uint8_t> FirstReadBuffer(std::uint64_t Length)
 
 } // namespace
 
-TBytes ReadHeaderBytes(const TByteSource& Source, const TParseOptions& Options)
+TBytes ReadHeaderBytes(const IByteSource& Source, const TParseOptions& Options)
 {
   std::uint64_t Length = Source.Length();
   // Too short for a header, or not starting with one: no ASF file at all.
@@ -265,7 +265,7 @@ TAsfHeader ParseHeaderBytes(std::span<const std::uint8_t> Bytes)
   return Header;
 }
 
-TAsfHeader ParseHeader(const TByteSource& Source, const TParseOptions& Options)
+TAsfHeader ParseHeader(const IByteSource& Source, const TParseOptions& Options)
 {
   TBytes Bytes = ReadHeaderBytes(Source, Options);
   return ParseHeaderBytes(Bytes);

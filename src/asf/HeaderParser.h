@@ -2,9 +2,9 @@
 // Reading a Header Object from a byte source. Throws EAsfError: E_CORRUPT_HEADER
 // for anything that is not a sound ASF header, E_IO_FAILURE when the source
 // cannot be read.
-#include "metadata/EngineError.h"
-#include "metadata/asf/AsfHeader.h"
-#include "metadata/asf/ByteSource.h"
+#include "asf/AsfHeader.h"
+#include "asf/ByteSource.h"
+#include "asf/EngineError.h"
 
 #include <span>
 
@@ -25,11 +25,11 @@ struct TParseOptions {
 // MaxHeaderSize, but for the payload of a final top-level Padding Object
 // that reaches past the first read: after a growing save of a big video
 // that is a megabyte nobody reads. Whatever it holds, it stays as it is.
-TBytes ReadHeaderBytes(const TByteSource& Source, const TParseOptions& Options);
+TBytes ReadHeaderBytes(const IByteSource& Source, const TParseOptions& Options);
 // Parses exactly one Header Object held in Bytes. Bytes may stop short of
 // the header's size only inside the payload of its final top-level Padding
 // Object.
 TAsfHeader ParseHeaderBytes(std::span<const std::uint8_t> Bytes);
-TAsfHeader ParseHeader(const TByteSource& Source, const TParseOptions& Options = {});
+TAsfHeader ParseHeader(const IByteSource& Source, const TParseOptions& Options = {});
 
 } // namespace Quillmark::Asf

@@ -1,7 +1,7 @@
-#include "metadata/asf/HeaderVerify.h"
+#include "asf/HeaderVerify.h"
 
-#include "metadata/EngineError.h"
-#include "metadata/asf/HeaderParser.h"
+#include "asf/EngineError.h"
+#include "asf/HeaderParser.h"
 
 #include <algorithm>
 #include <tuple>
@@ -10,31 +10,32 @@ namespace Quillmark::Asf {
 
 namespace {
 
-auto KeyOf(const TAttribute& A)
+auto KeyOf(const TStoredAttribute& A)
 {
   return std::tie(A.Stream, A.Name, A.Language, A.Type, A.Value);
 }
 
 // The attributes in one order whatever the order they were stored in;
 // compared in place, not copied, as a batch checks hundreds of headers.
-std::vector<const TAttribute*> Sorted(const TAttributeList& Attributes)
+std::vector<const TStoredAttribute*> Sorted(const TAttributeList& Attributes)
 {
-  std::vector<const TAttribute*> Out;
+  std::vector<const TStoredAttribute*> Out;
   Out.reserve(Attributes.All().size());
-  for (const TAttribute& A : Attributes.All()) {
+  for (const TStoredAttribute& A : Attributes.All()) {
     Out.push_back(&A);
   }
   std::sort(Out.begin(), Out.end(),
-            [](const TAttribute* L, const TAttribute* R) { return KeyOf(*L) < KeyOf(*R); });
+            [](const TStoredAttribute* L, const TStoredAttribute* R) { return KeyOf(*L) < KeyOf(*R); });
   return Out;
 }
 
 bool SameAttributes(const TAttributeList& Left, const TAttributeList& Right)
 {
-  const std::vector<const TAttribute*> L = Sorted(Left);
-  const std::vector<const TAttribute*> R = Sorted(Right);
-  return std::equal(L.begin(), L.end(), R.begin(), R.end(),
-                    [](const TAttribute* A, const TAttribute* B) { return KeyOf(*A) == KeyOf(*B); });
+  const std::vector<const TStoredAttribute*> L = Sorted(Left);
+  const std::vector<const TStoredAttribute*> R = Sorted(Right);
+  return std::equal(
+      L.begin(), L.end(), R.begin(), R.end(),
+      [](const TStoredAttribute* A, const TStoredAttribute* B) { return KeyOf(*A) == KeyOf(*B); });
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
 // Checking a header read back after a save against the model it was made from.
-#include "metadata/asf/AsfHeader.h"
+#include "asf/AsfHeader.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,9 +1,9 @@
-#include "metadata/asf/JournalCheck.h"
+#include "asf/JournalCheck.h"
 
-#include "metadata/asf/AsfGuids.h"
-#include "metadata/asf/AsfHeader.h"
-#include "metadata/asf/ByteReader.h"
-#include "metadata/asf/PaddingPolicy.h"
+#include "asf/AsfGuids.h"
+#include "asf/AsfHeader.h"
+#include "asf/ByteReader.h"
+#include "asf/PaddingPolicy.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -17,6 +17,8 @@ namespace {
 // The most room a save inserts: the largest header's growth with its
 // padding, rounded up to a block.
 constexpr std::uint64_t MaxInsertLength = MaxHeaderSize + MaxGrowthPadding + 1024 * 1024;
+// A journal holds the largest header and that room.
+static_assert(MaxHeaderSize <= Fs::MaxJournalHeader && MaxInsertLength <= Fs::MaxJournalRoom);
 constexpr std::uint64_t ReadPiece = 64 * 1024;
 
 // Bytes of a header region as a save could have left them: pieces of the

@@ -19,7 +19,7 @@
 // steps, the new header with the room taken out; for a collapse, either
 // header followed by zeros, whether the room is out or in again).
 // Disks write whole sectors, so a crash leaves no sector half old.
-#include "metadata/fs/Journal.h"
+#include "asf/FileSystemNames.h"
 
 namespace Quillmark::Asf {
 

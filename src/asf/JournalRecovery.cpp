@@ -1,6 +1,6 @@
-#include "metadata/asf/HeaderCommit.h"
-#include "metadata/asf/JournalCheck.h"
-#include "metadata/fs/JournalPlace.h"
+#include "asf/HeaderCommit.h"
+#include "asf/JournalCheck.h"
+#include "fs/JournalPlace.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,12 +1,12 @@
-#include "metadata/asf/MetadataEditorImpl.h"
+#include "asf/MetadataEditorImpl.h"
 
-#include "metadata/Guarded.h"
+#include "asf/ByteSource.h"
+#include "asf/Guarded.h"
+#include "asf/HeaderCommit.h"
+#include "asf/HeaderParser.h"
+#include "asf/HeaderVerify.h"
+#include "asf/Renderer.h"
 #include "metadata/TextConversion.h"
-#include "metadata/asf/ByteSource.h"
-#include "metadata/asf/HeaderCommit.h"
-#include "metadata/asf/HeaderParser.h"
-#include "metadata/asf/HeaderVerify.h"
-#include "metadata/asf/Renderer.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,10 +1,10 @@
 #pragma once
 // The editor object behind WMCreateEditor: the interfaces of
 // metadata/MetadataEditor.h over this program's own ASF header engine.
+#include "asf/AsfHeader.h"
+#include "asf/HeaderCommit.h"
+#include "fs/FileLock.h"
 #include "metadata/MetadataEditor.h"
-#include "metadata/asf/AsfHeader.h"
-#include "metadata/asf/HeaderCommit.h"
-#include "metadata/fs/FileLock.h"
 
 #include <memory>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "metadata/asf/PaddingPolicy.h"
+#include "asf/PaddingPolicy.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "metadata/asf/Placement.h"
+#include "asf/Placement.h"
 
 #include <algorithm>
 #include <map>
@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::size_t MaxSmallValue = 0xFFFF;
 
-bool IsSmallPlain(const TAttribute& A)
+bool IsSmallPlain(const TStoredAttribute& A)
 {
   // An unchanged value kept in its stored form is judged by that form.
   const std::size_t Size = A.Origin && A.Verbatim ? A.Verbatim->size() : A.Value.size();
@@ -19,7 +19,7 @@ bool IsSmallPlain(const TAttribute& A)
 }
 
 // Whether the object an unchanged attribute came from may keep it.
-bool OriginAllows(const TAttribute& A)
+bool OriginAllows(const TStoredAttribute& A)
 {
   switch (A.Origin->Store) {
   case TStore::ContentDescription:
@@ -37,19 +37,19 @@ public:
   TPlacer(const TAttributeList& Attributes, const TOriginalLayout& Layout)
       : FAttributes(Attributes), FLayout(Layout)
   {
-    for (const TAttribute& A : Attributes.All()) {
+    for (const TStoredAttribute& A : Attributes.All()) {
       ++FInstances[{A.Stream, A.Name}];
     }
   }
 
   TPlacement Run()
   {
-    for (const TAttribute& A : FAttributes.All()) {
+    for (const TStoredAttribute& A : FAttributes.All()) {
       if (A.Origin && OriginAllows(A)) {
         Keep(A);
       }
     }
-    for (const TAttribute& A : FAttributes.All()) {
+    for (const TStoredAttribute& A : FAttributes.All()) {
       bool First = FSeen.insert({A.Stream, A.Name}).second;
       if (!A.Origin || !OriginAllows(A)) {
         Place(A, First);
@@ -60,7 +60,7 @@ public:
   }
 
 private:
-  void Keep(const TAttribute& A)
+  void Keep(const TStoredAttribute& A)
   {
     switch (A.Origin->Store) {
     case TStore::ContentDescription:
@@ -78,7 +78,7 @@ private:
     }
   }
 
-  void Place(const TAttribute& A, bool First)
+  void Place(const TStoredAttribute& A, bool First)
   {
     if (A.Stream != 0) {
       (First && IsSmallPlain(A) ? FResult.Metadata : FResult.Library).push_back(&A);
@@ -106,7 +106,7 @@ private:
       return;
     }
     std::stable_partition(FResult.Library.begin(), FResult.Library.end(),
-                          [](const TAttribute* A) { return A->Value.size() <= MaxSmallValue; });
+                          [](const TStoredAttribute* A) { return A->Value.size() <= MaxSmallValue; });
   }
 
   const TAttributeList& FAttributes;
@@ -118,7 +118,8 @@ private:
 
 } // namespace
 
-bool IsOriginalSequence(const std::vector<const TAttribute*>& Records, TStore Store, std::uint32_t Count)
+bool IsOriginalSequence(const std::vector<const TStoredAttribute*>& Records, TStore Store,
+                        std::uint32_t Count)
 {
   if (Records.size() != Count) {
     return false;

@@ -14,8 +14,8 @@
 //   language 0, not a GUID and at most 65,535 bytes; otherwise the Library.
 // Inside the Library, values over 65,535 bytes follow all smaller ones, since
 // some readers stop at the first large value of an object.
-#include "metadata/asf/AsfHeader.h"
-#include "metadata/asf/AttributeObjects.h"
+#include "asf/AsfHeader.h"
+#include "asf/AttributeObjects.h"
 
 #include <vector>
 
@@ -23,13 +23,14 @@ namespace Quillmark::Asf {
 
 struct TPlacement {
   TContentFields Content{};
-  std::vector<const TAttribute*> Extended;
-  std::vector<const TAttribute*> Metadata;
-  std::vector<const TAttribute*> Library;
+  std::vector<const TStoredAttribute*> Extended;
+  std::vector<const TStoredAttribute*> Metadata;
+  std::vector<const TStoredAttribute*> Library;
 };
 
 // Whether records are exactly those an object held when read, in their order.
-bool IsOriginalSequence(const std::vector<const TAttribute*>& Records, TStore Store, std::uint32_t Count);
+bool IsOriginalSequence(const std::vector<const TStoredAttribute*>& Records, TStore Store,
+                        std::uint32_t Count);
 // Whether the Content Description fields are those read.
 bool IsOriginalContent(const TContentFields& Fields, const TOriginalLayout& Layout);
 

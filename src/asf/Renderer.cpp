@@ -1,10 +1,10 @@
-#include "metadata/asf/Renderer.h"
+#include "asf/Renderer.h"
 
-#include "metadata/CheckedMath.h"
-#include "metadata/asf/AttributeObjects.h"
-#include "metadata/asf/ByteReader.h"
-#include "metadata/asf/ByteWriter.h"
-#include "metadata/asf/Placement.h"
+#include "asf/AttributeObjects.h"
+#include "asf/ByteReader.h"
+#include "asf/ByteWriter.h"
+#include "asf/CheckedMath.h"
+#include "asf/Placement.h"
 
 #include <algorithm>
 
@@ -18,7 +18,8 @@ struct TRendered {
   std::optional<TBytes> Bytes; // none: the object is left out
 };
 
-TRendered RenderRecords(const std::vector<const TAttribute*>& Records, TStore Store, std::uint32_t Count)
+TRendered RenderRecords(const std::vector<const TStoredAttribute*>& Records, TStore Store,
+                        std::uint32_t Count)
 {
   TRendered Result;
   Result.Changed = !IsOriginalSequence(Records, Store, Count);
@@ -39,7 +40,7 @@ TRenderState RenderAttributeObjects(const TAsfHeader& Header)
   TRenderState State;
   State.Content.Changed = !IsOriginalContent(Placement.Content, Header.Layout);
   bool AnyField = false;
-  for (const TAttribute* Field : Placement.Content) {
+  for (const TStoredAttribute* Field : Placement.Content) {
     AnyField = AnyField || Field != nullptr;
   }
   if (State.Content.Changed && AnyField) {

@@ -11,8 +11,8 @@
 // missing extension children are appended to the extension. Top-level
 // Padding Objects are left out: the save path adds one Padding Object at the
 // end to fill the old header's space.
-#include "metadata/asf/AsfHeader.h"
-#include "metadata/asf/HeaderImage.h"
+#include "asf/AsfHeader.h"
+#include "asf/HeaderImage.h"
 
 namespace Quillmark::Asf {
 

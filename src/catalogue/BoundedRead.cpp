@@ -1,4 +1,4 @@
-#include "metadata/BoundedRead.h"
+#include "catalogue/BoundedRead.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "metadata/Catalogue.h"
+#include "catalogue/Catalogue.h"
 
 #include <algorithm>
 

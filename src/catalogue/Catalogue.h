@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "metadata/JpegImage.h"
-#include "metadata/Layouts.h"
+#include "catalogue/JpegImage.h"
+#include "catalogue/Layouts.h"
 #include "metadata/MetadataEditor.h"
 
 namespace Quillmark {

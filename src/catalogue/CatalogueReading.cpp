@@ -1,4 +1,4 @@
-#include "metadata/CatalogueReading.h"
+#include "catalogue/CatalogueReading.h"
 
 #include <algorithm>
 #include <array>
@@ -6,10 +6,10 @@
 #include <optional>
 #include <vector>
 
-#include "metadata/Catalogue.h"
-#include "metadata/NumberFormat.h"
-#include "metadata/PictureRules.h"
-#include "metadata/StoredInstances.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/NumberFormat.h"
+#include "catalogue/PictureRules.h"
+#include "catalogue/StoredInstances.h"
 
 namespace Quillmark {
 

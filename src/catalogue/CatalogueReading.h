@@ -2,7 +2,7 @@
 // Reading the catalogue from an editor's header into the window's record.
 #include <string>
 
-#include "metadata/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "metadata/MetadataEditor.h"
 
 namespace Quillmark {

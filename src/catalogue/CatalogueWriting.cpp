@@ -1,4 +1,4 @@
-#include "metadata/CatalogueWriting.h"
+#include "catalogue/CatalogueWriting.h"
 
 #include <algorithm>
 #include <array>
@@ -7,10 +7,10 @@
 #include <optional>
 #include <vector>
 
-#include "metadata/Catalogue.h"
-#include "metadata/NumberSyntax.h"
-#include "metadata/PictureRules.h"
-#include "metadata/StoredInstances.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/NumberSyntax.h"
+#include "catalogue/PictureRules.h"
+#include "catalogue/StoredInstances.h"
 #include "metadata/TextConversion.h"
 
 namespace Quillmark {

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "metadata/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "metadata/MetadataEditor.h"
 
 namespace Quillmark {

@@ -1,4 +1,4 @@
-#include "metadata/DecimalSeparator.h"
+#include "catalogue/DecimalSeparator.h"
 
 #include <clocale>
 #include <locale.h>

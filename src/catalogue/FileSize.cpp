@@ -1,4 +1,4 @@
-#include "metadata/FileSize.h"
+#include "catalogue/FileSize.h"
 
 #include <glob.h>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
-#include "metadata/JpegImage.h"
+#include "catalogue/JpegImage.h"
 
-#include "metadata/BoundedRead.h"
+#include "catalogue/BoundedRead.h"
 
 #include <algorithm>
 #include <bit>

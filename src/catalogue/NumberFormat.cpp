@@ -1,4 +1,4 @@
-#include "metadata/NumberFormat.h"
+#include "catalogue/NumberFormat.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "metadata/NumberSyntax.h"
+#include "catalogue/NumberSyntax.h"
 
 #include <limits>
 

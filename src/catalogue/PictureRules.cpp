@@ -1,8 +1,8 @@
-#include "metadata/PictureRules.h"
+#include "catalogue/PictureRules.h"
 
 #include <exception>
 
-#include "metadata/FileSize.h"
+#include "catalogue/FileSize.h"
 #include "metadata/TextConversion.h"
 
 namespace Quillmark {

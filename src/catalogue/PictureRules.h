@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "metadata/JpegImage.h"
+#include "catalogue/JpegImage.h"
 
 namespace Quillmark {
 

@@ -1,6 +1,6 @@
-#include "metadata/SideFileMessage.h"
+#include "catalogue/SideFileMessage.h"
 
-#include "metadata/PictureRules.h"
+#include "catalogue/PictureRules.h"
 #include "metadata/TextConversion.h"
 
 namespace Quillmark {

@@ -1,4 +1,4 @@
-#include "metadata/StoredInstances.h"
+#include "catalogue/StoredInstances.h"
 
 #include <algorithm>
 #include <new>

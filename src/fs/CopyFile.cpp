@@ -1,12 +1,12 @@
-#include "metadata/fs/CopyFile.h"
+#include "fs/CopyFile.h"
 
-#include "metadata/fs/FileIo.h"
+#include "fs/FileIo.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <memory>
 
-namespace Quillmark::Asf {
+namespace Quillmark::Fs {
 
 namespace {
 
@@ -30,7 +30,7 @@ struct TCopyState {
 };
 
 // Copies through the kernel until done; Fallback is set when it cannot.
-int KernelCopy(TCopyState& State, const TProgressCallback& Progress, bool& Fallback)
+int KernelCopy(TCopyState& State, const TCopyProgress& Progress, bool& Fallback)
 {
   while (State.Done < State.Count) {
     auto FromAt = static_cast<off_t>(State.FromOffset + State.Done);
@@ -53,7 +53,7 @@ int KernelCopy(TCopyState& State, const TProgressCallback& Progress, bool& Fallb
   return 0;
 }
 
-int BufferedCopy(TCopyState& State, const TProgressCallback& Progress)
+int BufferedCopy(TCopyState& State, const TCopyProgress& Progress)
 {
   std::unique_ptr<std::uint8_t[]> Buffer(new std::uint8_t[CopyBufferSize]);
   while (State.Done < State.Count) {
@@ -75,7 +75,7 @@ int BufferedCopy(TCopyState& State, const TProgressCallback& Progress)
 } // namespace
 
 int CopyRange(IFileSystem& Fs, int From, std::uint64_t FromOffset, int To, std::uint64_t ToOffset,
-              std::uint64_t Count, const TProgressCallback& Progress)
+              std::uint64_t Count, const TCopyProgress& Progress)
 {
   TCopyState State{Fs, From, To, FromOffset, ToOffset, 0, Count};
   if (Progress) {
@@ -88,4 +88,4 @@ int CopyRange(IFileSystem& Fs, int From, std::uint64_t FromOffset, int To, std::
   return BufferedCopy(State, Progress);
 }
 
-} // namespace Quillmark::Asf
+} // namespace Quillmark::Fs

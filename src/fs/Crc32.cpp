@@ -1,9 +1,9 @@
-#include "metadata/fs/Crc32.h"
+#include "fs/Crc32.h"
 
 #include <algorithm>
 #include <zlib.h>
 
-namespace Quillmark::Asf {
+namespace Quillmark::Fs {
 
 std::uint32_t Crc32(const std::uint8_t* Data, std::size_t Size, std::uint32_t Crc)
 {
@@ -23,4 +23,4 @@ std::uint32_t Crc32Combine(std::uint32_t CrcA, std::uint32_t CrcB, std::uint64_t
   return static_cast<std::uint32_t>(crc32_combine64(CrcA, CrcB, static_cast<z_off64_t>(SizeB)));
 }
 
-} // namespace Quillmark::Asf
+} // namespace Quillmark::Fs

@@ -1,17 +1,9 @@
-#include "metadata/fs/FileIo.h"
+#include "fs/FileIo.h"
 
 #include <cerrno>
 #include <fcntl.h>
 
-namespace Quillmark::Asf {
-
-HRESULT ErrnoResult(int Error)
-{
-  if (Error == ENOSPC || Error == EDQUOT) {
-    return E_DISK_FULL;
-  }
-  return Error == EACCES || Error == EPERM || Error == EROFS ? E_ACCESS_DENIED : E_IO_FAILURE;
-}
+namespace Quillmark::Fs {
 
 int ReadExact(IFileSystem& Fs, int Fd, void* Buffer, std::size_t Count, std::uint64_t Offset)
 {
@@ -64,4 +56,4 @@ int TScopedFd::Reset()
   return Error;
 }
 
-} // namespace Quillmark::Asf
+} // namespace Quillmark::Fs

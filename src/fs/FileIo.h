@@ -1,18 +1,13 @@
 #pragma once
 // Small helpers of the save code over the file-system seam: whole reads and
-// writes, folder syncs, result mapping and a descriptor that closes itself.
-#include "metadata/MetadataEditor.h"
-#include "metadata/fs/FileSystem.h"
-#include "metadata/fs/SaveNames.h"
+// writes, folder syncs and a descriptor that closes itself.
+#include "fs/FileSystem.h"
+#include "fs/SaveNames.h"
 
 #include <cstdint>
 #include <string>
 
-namespace Quillmark::Asf {
-
-// E_DISK_FULL for a full disk or quota, E_ACCESS_DENIED for an access the
-// system refuses, E_IO_FAILURE for anything else.
-HRESULT ErrnoResult(int Error);
+namespace Quillmark::Fs {
 
 // Reads exactly Count bytes; ENODATA when the file ends first.
 int ReadExact(IFileSystem& Fs, int Fd, void* Buffer, std::size_t Count, std::uint64_t Offset);
@@ -38,4 +33,4 @@ private:
   int FFd;
 };
 
-} // namespace Quillmark::Asf
+} // namespace Quillmark::Fs

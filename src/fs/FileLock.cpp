@@ -1,6 +1,6 @@
-#include "metadata/fs/FileLock.h"
+#include "fs/FileLock.h"
 
-#include "metadata/EngineError.h"
+#include "fs/FsError.h"
 
 #include <cerrno>
 #include <cstring>
@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace Quillmark::Asf {
+namespace Quillmark::Fs {
 
 namespace {
 
@@ -27,7 +27,8 @@ struct stat StatusOf(int Descriptor)
 {
   struct stat Status {};
   if (fstat(Descriptor, &Status) != 0) {
-    throw EAsfError(E_IO_FAILURE, std::string("cannot query the file: ") + std::strerror(errno));
+    const int Error = errno;
+    throw EFsError(TFsFailure::Other, Error, std::string("cannot query the file: ") + std::strerror(Error));
   }
   return Status;
 }
@@ -35,7 +36,7 @@ struct stat StatusOf(int Descriptor)
 void RequireRegular(const struct stat& Status)
 {
   if (!S_ISREG(Status.st_mode)) {
-    throw EAsfError(E_IO_FAILURE, "not a regular file");
+    throw EFsError(TFsFailure::NotRegular, 0, "not a regular file");
   }
 }
 
@@ -49,13 +50,13 @@ void Lock(int Descriptor, bool Exclusive)
   }
   int Error = errno;
   if (Error == EAGAIN || Error == EACCES) {
-    throw EAsfError(E_FILE_LOCKED, "the file is in use by another program");
+    throw EFsError(TFsFailure::Locked, Error, "the file is in use by another program");
   }
   // File systems without record locks: the file opens unheld rather than not at all.
   if (Error == ENOLCK || Error == EOPNOTSUPP || Error == EINVAL) {
     return;
   }
-  throw EAsfError(E_IO_FAILURE, std::string("cannot lock the file: ") + std::strerror(Error));
+  throw EFsError(TFsFailure::Other, Error, std::string("cannot lock the file: ") + std::strerror(Error));
 }
 
 } // namespace
@@ -70,10 +71,9 @@ TLockedFile::TLockedFile(const std::string& Path, bool Writable, bool FollowLink
   if (FDescriptor < 0) {
     const int Error = errno;
     if (Error == ELOOP && !FollowLinks) {
-      throw EAsfError(E_IO_FAILURE, "not a regular file");
+      throw EFsError(TFsFailure::NotRegular, Error, "not a regular file");
     }
-    throw EAsfError(E_IO_FAILURE, std::string("cannot open the file: ") + std::strerror(Error),
-                    FailureReasonOfErrno(Error));
+    throw EFsError(TFsFailure::Open, Error, std::string("cannot open the file: ") + std::strerror(Error));
   }
   try {
     // The status is taken once the lock is held, so that it is the file no
@@ -81,7 +81,7 @@ TLockedFile::TLockedFile(const std::string& Path, bool Writable, bool FollowLink
     // even when somebody holds a lock on it.
     try {
       Lock(FDescriptor, Writable);
-    } catch (const EAsfError&) {
+    } catch (const EFsError&) {
       RequireRegular(StatusOf(FDescriptor));
       throw;
     }
@@ -105,4 +105,4 @@ TFileIdentity TLockedFile::CurrentIdentity() const
   return IdentityOf(StatusOf(FDescriptor));
 }
 
-} // namespace Quillmark::Asf
+} // namespace Quillmark::Fs

@@ -8,7 +8,7 @@
 #include <string>
 #include <sys/types.h>
 
-namespace Quillmark::Asf {
+namespace Quillmark::Fs {
 
 // What the file was when it was opened, to notice a change by another program
 // before writing.
@@ -23,9 +23,9 @@ struct TFileIdentity {
 
 class TLockedFile {
 public:
-  // Throws EAsfError: E_FILE_LOCKED when another open holds a conflicting
-  // lock, E_IO_FAILURE when the file cannot be opened with the access asked
-  // or is not a regular file (a symbolic link too, unless FollowLinks).
+  // Throws EFsError: Locked when another open holds a conflicting lock, Open
+  // when the file cannot be opened with the access asked, NotRegular when it
+  // is not a regular file (a symbolic link too, unless FollowLinks).
   TLockedFile(const std::string& Path, bool Writable, bool FollowLinks = true);
   ~TLockedFile();
   TLockedFile(const TLockedFile&) = delete;
@@ -49,4 +49,4 @@ private:
   TFileIdentity FIdentity;
 };
 
-} // namespace Quillmark::Asf
+} // namespace Quillmark::Fs

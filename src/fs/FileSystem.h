@@ -9,7 +9,7 @@
 #include <sys/statfs.h>
 #include <sys/types.h>
 
-namespace Quillmark::Asf {
+namespace Quillmark::Fs {
 
 // The kinds of call, for fault injection and counting.
 enum class TFsCall {
@@ -103,4 +103,4 @@ public:
 // The real POSIX implementation (one shared instance, no state).
 IFileSystem& PosixFileSystem();
 
-} // namespace Quillmark::Asf
+} // namespace Quillmark::Fs

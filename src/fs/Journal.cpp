@@ -1,7 +1,7 @@
-#include "metadata/fs/Journal.h"
+#include "fs/Journal.h"
 
-#include "metadata/fs/Crc32.h"
-#include "metadata/fs/JournalPlace.h"
+#include "fs/Crc32.h"
+#include "fs/JournalPlace.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -10,7 +10,7 @@
 #include <linux/falloc.h>
 #include <new>
 
-namespace Quillmark::Asf {
+namespace Quillmark::Fs {
 
 namespace {
 
@@ -373,4 +373,4 @@ int RemoveJournal(IFileSystem& Fs, const TSideFile& Journal, bool SyncTheFolder)
   return 0;
 }
 
-} // namespace Quillmark::Asf
+} // namespace Quillmark::Fs

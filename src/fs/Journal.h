@@ -57,14 +57,13 @@
 //   end 4  CRC-32 of every byte before it
 // An open uses the record of its own video's inode. Since each name is a
 // record's, such a file may have as many names as records, and no more.
-#include "metadata/MetadataEditor.h"
-#include "metadata/fs/FileIo.h"
+#include "fs/FileIo.h"
 
 #include <cstdint>
 #include <optional>
 #include <vector>
 
-namespace Quillmark::Asf {
+namespace Quillmark::Fs {
 
 enum class TJournalKind : std::uint32_t { Overwrite = 1, InsertRange = 2, CollapseRange = 3 };
 
@@ -88,9 +87,18 @@ struct TJournal {
 
 constexpr std::size_t JournalFixedSize = 64;
 
+// The most old header bytes a journal keeps (256 MiB), and the most room a
+// save may insert or collapse (as much again, with 2 MiB for the padding
+// that comes with it): a format whose saves need more cannot use the journal.
+constexpr std::uint64_t MaxJournalHeader = 256ULL << 20;
+constexpr std::uint64_t MaxJournalRoom = MaxJournalHeader + (2ULL << 20);
+
 // No journal of ours is larger: the largest header twice (old and new) with
 // the most room a save inserts, and the bookkeeping.
-std::uint64_t MaxJournalSize();
+constexpr std::uint64_t MaxJournalSize()
+{
+  return JournalFixedSize + 8 + 4 + MaxJournalHeader + MaxJournalRoom;
+}
 
 // The most names, and so records, of one shared journal, and the most bytes
 // a batch puts in one: a larger batch writes several.
@@ -188,4 +196,4 @@ int RollBack(IFileSystem& Fs, int Fd, const TJournal& Journal);
 // counts, since once it is done the removal is what a reader sees.
 int RemoveJournal(IFileSystem& Fs, const TSideFile& Journal, bool SyncTheFolder = true);
 
-} // namespace Quillmark::Asf
+} // namespace Quillmark::Fs

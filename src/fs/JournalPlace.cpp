@@ -1,6 +1,6 @@
-#include "metadata/fs/JournalPlace.h"
+#include "fs/JournalPlace.h"
 
-#include "metadata/fs/Crc32.h"
+#include "fs/Crc32.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-namespace Quillmark::Asf {
+namespace Quillmark::Fs {
 
 namespace {
 
@@ -123,4 +123,4 @@ int OpenPrivateJournalFolder(IFileSystem& Fs, bool Create, TFolderRef& Folder)
   return 0;
 }
 
-} // namespace Quillmark::Asf
+} // namespace Quillmark::Fs

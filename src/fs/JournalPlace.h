@@ -6,12 +6,12 @@
 // the video's inode, device and file system and the checksum of its real
 // path, so the video's next open by the same user finds it, and a video at
 // the same inode of another disk mounted at the same place does not.
-#include "metadata/fs/SaveNames.h"
+#include "fs/SaveNames.h"
 
 #include <cstdint>
 #include <string>
 
-namespace Quillmark::Asf {
+namespace Quillmark::Fs {
 
 // The folder; empty when the user has no home folder.
 std::string PrivateJournalFolder();
@@ -26,4 +26,4 @@ std::string PrivateJournalName(const std::string& Target, const struct stat& Vid
 // checks that it is a folder of the running user that nobody else may write.
 int OpenPrivateJournalFolder(IFileSystem& Fs, bool Create, TFolderRef& Folder);
 
-} // namespace Quillmark::Asf
+} // namespace Quillmark::Fs

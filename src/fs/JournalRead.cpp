@@ -1,12 +1,10 @@
-#include "metadata/asf/AsfHeader.h"
-#include "metadata/asf/PaddingPolicy.h"
-#include "metadata/fs/Journal.h"
+#include "fs/Journal.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace Quillmark::Asf {
+namespace Quillmark::Fs {
 
 namespace {
 
@@ -32,12 +30,6 @@ TJournal& RecordOf(std::vector<TJournal>& Records, const struct stat& Video)
 }
 
 } // namespace
-
-std::uint64_t MaxJournalSize()
-{
-  constexpr std::uint64_t Room = MaxHeaderSize + MaxGrowthPadding + 1024 * 1024;
-  return JournalFixedSize + 8 + 4 + MaxHeaderSize + Room;
-}
 
 int ReadJournal(IFileSystem& Fs, TSideFile& Side, const struct stat& Video, TJournalFile& Found,
                 TJournal& Journal)
@@ -93,4 +85,4 @@ bool SideFileExists(IFileSystem& Fs, const TSideFile& File)
   return Error != ENOENT && Error != ENOTDIR;
 }
 
-} // namespace Quillmark::Asf
+} // namespace Quillmark::Fs

@@ -1,4 +1,4 @@
-#include "metadata/fs/FileSystem.h"
+#include "fs/FileSystem.h"
 
 #include <cerrno>
 #include <climits>
@@ -13,7 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace Quillmark::Asf {
+namespace Quillmark::Fs {
 
 namespace {
 
@@ -240,4 +240,4 @@ IFileSystem& PosixFileSystem()
   return Instance;
 }
 
-} // namespace Quillmark::Asf
+} // namespace Quillmark::Fs

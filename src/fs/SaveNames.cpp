@@ -1,7 +1,7 @@
-#include "metadata/fs/SaveNames.h"
+#include "fs/SaveNames.h"
 
-#include "metadata/fs/Crc32.h"
-#include "metadata/fs/JournalPlace.h"
+#include "fs/Crc32.h"
+#include "fs/JournalPlace.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,7 +10,7 @@
 #include <fcntl.h>
 #include <sys/statfs.h>
 
-namespace Quillmark::Asf {
+namespace Quillmark::Fs {
 
 TFolder::~TFolder()
 {
@@ -205,4 +205,4 @@ void AddPrivateJournal(IFileSystem& Fs, int Fd, const struct stat& Video, TSaveN
   Names.PrivateJournal = {nullptr, PrivateJournalName(Names.Target, Video, FileSystem), {}};
 }
 
-} // namespace Quillmark::Asf
+} // namespace Quillmark::Fs

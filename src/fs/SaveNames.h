@@ -11,13 +11,13 @@
 // descriptor, never by a path again, so whatever is renamed, swapped for a
 // link or mounted at the folder's path meanwhile, the save acts in the
 // folder that holds the video.
-#include "metadata/fs/FileSystem.h"
+#include "fs/FileSystem.h"
 
 #include <memory>
 #include <string>
 #include <sys/stat.h>
 
-namespace Quillmark::Asf {
+namespace Quillmark::Fs {
 
 // Which file a name led to: a file is the same one while these are.
 struct TFileId {
@@ -102,4 +102,4 @@ bool NameLeadsTo(IFileSystem& Fs, const TFolder& Folder, const std::string& Name
 // is not ours and stays).
 int RemoveSideFile(IFileSystem& Fs, const TSideFile& File);
 
-} // namespace Quillmark::Asf
+} // namespace Quillmark::Fs

@@ -1,8 +1,8 @@
 #include "matroska/MatroskaSave.h"
 
-#include "metadata/fs/FileIo.h"
-#include "metadata/fs/Journal.h"
-#include "metadata/fs/JournalPlace.h"
+#include "fs/FileIo.h"
+#include "fs/Journal.h"
+#include "fs/JournalPlace.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -21,18 +21,18 @@ constexpr std::size_t SectorSize = 512;
 
 enum class TVerdict { NotThisFile, RollBack, Completed };
 
-TVerdict Check(Asf::IFileSystem& Fs, int Fd, const Asf::TJournal& Journal, Asf::TJournalWhere Where)
+TVerdict Check(Fs::IFileSystem& Fs, int Fd, const Fs::TJournal& Journal, Fs::TJournalWhere Where)
 {
   struct stat Info {};
   const std::vector<std::uint8_t>& Old = Journal.OldHeader;
   const std::vector<std::uint8_t>& New = Journal.NewBytes;
-  if (Fs.FStat(Fd, Info) != 0 || Journal.Kind != Asf::TJournalKind::Overwrite || Old.size() != New.size() ||
-      !HasEbmlMagic(Old.data(), Old.size()) || !Asf::JournalBelongsTo(Journal, Info, Where) ||
+  if (Fs.FStat(Fd, Info) != 0 || Journal.Kind != Fs::TJournalKind::Overwrite || Old.size() != New.size() ||
+      !HasEbmlMagic(Old.data(), Old.size()) || !Fs::JournalBelongsTo(Journal, Info, Where) ||
       Old.size() > static_cast<std::uint64_t>(Info.st_size)) {
     return TVerdict::NotThisFile;
   }
   std::vector<std::uint8_t> Now(Old.size());
-  if (Asf::ReadExact(Fs, Fd, Now.data(), Now.size(), 0) != 0) {
+  if (Fs::ReadExact(Fs, Fd, Now.data(), Now.size(), 0) != 0) {
     return TVerdict::NotThisFile;
   }
   bool AllNew = true;
@@ -48,20 +48,20 @@ TVerdict Check(Asf::IFileSystem& Fs, int Fd, const Asf::TJournal& Journal, Asf::
 }
 
 struct TRecovery {
-  Asf::IFileSystem& Fs;
+  Fs::IFileSystem& Fs;
   int Fd;
   bool MayWrite;
   struct stat Info;
   TSideFileReport& Report;
 };
 
-void Tell(TRecovery& Context, TSideFileState State, const Asf::TSideFile& Place, TSideFileState Editing)
+void Tell(TRecovery& Context, TSideFileState State, const Fs::TSideFile& Place, TSideFileState Editing)
 {
   Context.Report = {State, Place.Path(), Editing};
 }
 
-void Apply(TRecovery& Context, const Asf::TJournal& Journal, const Asf::TSideFile& Place,
-           Asf::TJournalWhere Where)
+void Apply(TRecovery& Context, const Fs::TJournal& Journal, const Fs::TSideFile& Place,
+           Fs::TJournalWhere Where)
 {
   const TVerdict Verdict = Check(Context.Fs, Context.Fd, Journal, Where);
   if (Verdict == TVerdict::NotThisFile) {
@@ -74,9 +74,9 @@ void Apply(TRecovery& Context, const Asf::TJournal& Journal, const Asf::TSideFil
     Tell(Context, TSideFileState::Pending, Place, Done);
     return;
   }
-  int Error = Completed ? Context.Fs.FDataSync(Context.Fd) : Asf::RollBack(Context.Fs, Context.Fd, Journal);
+  int Error = Completed ? Context.Fs.FDataSync(Context.Fd) : Fs::RollBack(Context.Fs, Context.Fd, Journal);
   if (Error == 0) {
-    Error = Asf::RemoveJournal(Context.Fs, Place);
+    Error = Fs::RemoveJournal(Context.Fs, Place);
   }
   if (Error != 0) {
     Fail("an interrupted save could not be finished", Error);
@@ -84,30 +84,30 @@ void Apply(TRecovery& Context, const Asf::TJournal& Journal, const Asf::TSideFil
   Tell(Context, Done, Place, Done);
 }
 
-void RecoverAt(TRecovery& Context, Asf::TSideFile& Place, Asf::TJournalWhere Where)
+void RecoverAt(TRecovery& Context, Fs::TSideFile& Place, Fs::TJournalWhere Where)
 {
-  Asf::TJournalFile Found = Asf::TJournalFile::Absent;
-  Asf::TJournal Journal;
-  if (int Error = Asf::ReadJournal(Context.Fs, Place, Context.Info, Found, Journal); Error != 0) {
+  Fs::TJournalFile Found = Fs::TJournalFile::Absent;
+  Fs::TJournal Journal;
+  if (int Error = Fs::ReadJournal(Context.Fs, Place, Context.Info, Found, Journal); Error != 0) {
     Fail("its journal cannot be read", Error);
   }
   switch (Found) {
-  case Asf::TJournalFile::Absent:
+  case Fs::TJournalFile::Absent:
     return;
-  case Asf::TJournalFile::Untrusted:
+  case Fs::TJournalFile::Untrusted:
     Tell(Context, TSideFileState::Found, Place, TSideFileState::Found);
     return;
-  case Asf::TJournalFile::Incomplete:
+  case Fs::TJournalFile::Incomplete:
     // Cut short while being written: the overwrite it guards never began.
     if (!Context.MayWrite) {
       Tell(Context, TSideFileState::Found, Place, TSideFileState::Removed);
-    } else if (Asf::RemoveJournal(Context.Fs, Place) != 0) {
+    } else if (Fs::RemoveJournal(Context.Fs, Place) != 0) {
       Tell(Context, TSideFileState::Found, Place, TSideFileState::Found);
     } else {
       Tell(Context, TSideFileState::Removed, Place, TSideFileState::Removed);
     }
     return;
-  case Asf::TJournalFile::Read:
+  case Fs::TJournalFile::Read:
     Apply(Context, Journal, Place, Where);
     return;
   }
@@ -115,8 +115,8 @@ void RecoverAt(TRecovery& Context, Asf::TSideFile& Place, Asf::TJournalWhere Whe
 
 // The journal of the patches: the file's bytes from its start to the last
 // one changed, before and after.
-Asf::TJournal MakeJournal(Asf::IFileSystem& Fs, int Fd, std::uint64_t OldSize,
-                          const std::vector<TPatch>& Patches)
+Fs::TJournal MakeJournal(Fs::IFileSystem& Fs, int Fd, std::uint64_t OldSize,
+                         const std::vector<TPatch>& Patches)
 {
   std::uint64_t End = 0;
   for (const TPatch& Patch : Patches) {
@@ -128,12 +128,12 @@ Asf::TJournal MakeJournal(Asf::IFileSystem& Fs, int Fd, std::uint64_t OldSize,
     Fail("cannot be looked at", Error);
   }
   Need(static_cast<std::uint64_t>(Info.st_size) == OldSize, "changed while it was being saved");
-  Asf::TJournal Journal;
+  Fs::TJournal Journal;
   Journal.Device = static_cast<std::uint64_t>(Info.st_dev);
   Journal.Inode = static_cast<std::uint64_t>(Info.st_ino);
   Journal.OriginalSize = OldSize;
   Journal.OldHeader.resize(static_cast<std::size_t>(End));
-  if (int Error = Asf::ReadExact(Fs, Fd, Journal.OldHeader.data(), Journal.OldHeader.size(), 0); Error != 0) {
+  if (int Error = Fs::ReadExact(Fs, Fd, Journal.OldHeader.data(), Journal.OldHeader.size(), 0); Error != 0) {
     Fail("cannot be read", Error);
   }
   Journal.NewBytes = Journal.OldHeader;
@@ -146,11 +146,11 @@ Asf::TJournal MakeJournal(Asf::IFileSystem& Fs, int Fd, std::uint64_t OldSize,
 
 // The save failed after its journal was written: the old bytes go back,
 // and only then the journal.
-[[noreturn]] void Abandon(Asf::IFileSystem& Fs, int Fd, const Asf::TSaveNames& Names,
-                          const Asf::TJournal& Journal, const char* What, int Error)
+[[noreturn]] void Abandon(Fs::IFileSystem& Fs, int Fd, const Fs::TSaveNames& Names,
+                          const Fs::TJournal& Journal, const char* What, int Error)
 {
-  if (Asf::RollBack(Fs, Fd, Journal) == 0) {
-    Asf::RemoveJournal(Fs, Names.Journal);
+  if (Fs::RollBack(Fs, Fd, Journal) == 0) {
+    Fs::RemoveJournal(Fs, Names.Journal);
   }
   Fail(What, Error);
 }
@@ -158,20 +158,19 @@ Asf::TJournal MakeJournal(Asf::IFileSystem& Fs, int Fd, std::uint64_t OldSize,
 // One write from the first changed byte to the last: two writes into one
 // sector could leave it neither old nor new, which no check could tell
 // from another program's bytes.
-int WritePatches(Asf::IFileSystem& Fs, int Fd, const std::vector<TPatch>& Patches,
-                 const Asf::TJournal& Journal)
+int WritePatches(Fs::IFileSystem& Fs, int Fd, const std::vector<TPatch>& Patches, const Fs::TJournal& Journal)
 {
   std::uint64_t First = Journal.NewBytes.size();
   for (const TPatch& Patch : Patches) {
     First = std::min(First, Patch.Offset);
   }
   const std::size_t Count = Journal.NewBytes.size() - static_cast<std::size_t>(First);
-  if (int Error = Asf::WriteExact(Fs, Fd, Journal.NewBytes.data() + First, Count, First); Error != 0) {
+  if (int Error = Fs::WriteExact(Fs, Fd, Journal.NewBytes.data() + First, Count, First); Error != 0) {
     return Error;
   }
   // Read back: a disk that took the bytes wrongly is found before the journal goes.
   std::vector<std::uint8_t> Written(Count);
-  if (int Error = Asf::ReadExact(Fs, Fd, Written.data(), Written.size(), First); Error != 0) {
+  if (int Error = Fs::ReadExact(Fs, Fd, Written.data(), Written.size(), First); Error != 0) {
     return Error;
   }
   return std::equal(Written.begin(), Written.end(), Journal.NewBytes.begin() + static_cast<long>(First))
@@ -181,8 +180,8 @@ int WritePatches(Asf::IFileSystem& Fs, int Fd, const std::vector<TPatch>& Patche
 
 } // namespace
 
-void RecoverMatroska(Asf::IFileSystem& Fs, int Fd, const std::string& Path, bool MayWrite,
-                     Asf::TSaveNames& Names, TSideFileReport& Report)
+void RecoverMatroska(Fs::IFileSystem& Fs, int Fd, const std::string& Path, bool MayWrite,
+                     Fs::TSaveNames& Names, TSideFileReport& Report)
 {
   Report = {};
   Names = {};
@@ -190,35 +189,35 @@ void RecoverMatroska(Asf::IFileSystem& Fs, int Fd, const std::string& Path, bool
   if (int Error = Fs.FStat(Fd, Context.Info); Error != 0) {
     Fail("cannot be looked at", Error);
   }
-  if (int Error = Asf::ResolveOpenSaveNames(Fs, Fd, Context.Info, Path, Names); Error != 0) {
+  if (int Error = Fs::ResolveOpenSaveNames(Fs, Fd, Context.Info, Path, Names); Error != 0) {
     if (Error == ENOENT) {
       return;
     }
     Fail("its folder cannot be opened", Error);
   }
-  Asf::AddPrivateJournal(Fs, Fd, Context.Info, Names);
-  RecoverAt(Context, Names.Journal, Asf::TJournalWhere::Beside);
+  Fs::AddPrivateJournal(Fs, Fd, Context.Info, Names);
+  RecoverAt(Context, Names.Journal, Fs::TJournalWhere::Beside);
   const TSideFileState State = Report.State;
-  Asf::TSideFile& Private = Names.PrivateJournal;
+  Fs::TSideFile& Private = Names.PrivateJournal;
   if (State != TSideFileState::Found && State != TSideFileState::Pending && !Private.Name.empty() &&
-      Asf::OpenPrivateJournalFolder(Fs, false, Private.Folder) == 0) {
-    RecoverAt(Context, Private, Asf::TJournalWhere::Private);
+      Fs::OpenPrivateJournalFolder(Fs, false, Private.Folder) == 0) {
+    RecoverAt(Context, Private, Fs::TJournalWhere::Private);
   }
 }
 
-void SaveInPlace(Asf::IFileSystem& Fs, int Fd, Asf::TSaveNames& Names, std::uint64_t OldSize,
+void SaveInPlace(Fs::IFileSystem& Fs, int Fd, Fs::TSaveNames& Names, std::uint64_t OldSize,
                  const std::vector<TPatch>& Patches)
 {
   Need(Names.Folder != nullptr, "has no folder the save can act in");
-  Need(!Asf::SideFileExists(Fs, Names.Journal) &&
+  Need(!Fs::SideFileExists(Fs, Names.Journal) &&
            (Names.PrivateJournal.Name.empty() || !Names.PrivateJournal.Folder ||
-            !Asf::SideFileExists(Fs, Names.PrivateJournal)),
+            !Fs::SideFileExists(Fs, Names.PrivateJournal)),
        "has a side file of an interrupted save beside it; it is not saved while that is there");
-  const Asf::TJournal Journal = MakeJournal(Fs, Fd, OldSize, Patches);
+  const Fs::TJournal Journal = MakeJournal(Fs, Fd, OldSize, Patches);
   if (Journal.NewBytes == Journal.OldHeader) {
     return; // the file holds these values already
   }
-  if (int Error = Asf::WriteJournal(Fs, Names, Journal); Error != 0) {
+  if (int Error = Fs::WriteJournal(Fs, Names, Journal); Error != 0) {
     Fail("its journal cannot be written", Error);
   }
   if (int Error = WritePatches(Fs, Fd, Patches, Journal); Error != 0) {
@@ -229,7 +228,7 @@ void SaveInPlace(Asf::IFileSystem& Fs, int Fd, Asf::TSaveNames& Names, std::uint
   }
   // Synced, the overwrite has taken effect: a journal outliving a crash
   // from here finds the new bytes and is dropped.
-  if (int Error = Asf::RemoveJournal(Fs, Names.Journal, false); Error != 0) {
+  if (int Error = Fs::RemoveJournal(Fs, Names.Journal, false); Error != 0) {
     Abandon(Fs, Fd, Names, Journal, "its journal cannot be removed", Error);
   }
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Saving a Matroska file in place, crash-safe, and finishing a save a crash
-// cut off, with the journal of the ASF saves (metadata/fs/Journal.h): the
+// cut off, with the journal of the ASF saves (fs/Journal.h): the
 // old bytes from the file's start to the last byte a save changes, and the
 // new ones, beside the file (or in the saver's own folder), synced before
 // the file is touched. The save takes effect once the file is synced; the
@@ -11,9 +11,9 @@
 // a file that begins with the EBML magic, whose every sector holds the old
 // bytes or the new ones (disks write whole sectors). All new: the save had
 // reached its end and stands. Otherwise the old bytes go back.
+#include "fs/SaveNames.h"
 #include "matroska/MatroskaEdit.h"
 #include "metadata/MetadataEditor.h"
-#include "metadata/fs/SaveNames.h"
 
 #include <string>
 #include <vector>
@@ -24,15 +24,15 @@ namespace Quillmark::Matroska {
 // journal there as above when MayWrite, else only tells what an open for
 // writing would do. Report says what was found; Names are those the save
 // then uses. Throws EMatroskaError when the file cannot be looked at.
-void RecoverMatroska(Asf::IFileSystem& Fs, int Fd, const std::string& Path, bool MayWrite,
-                     Asf::TSaveNames& Names, TSideFileReport& Report);
+void RecoverMatroska(Fs::IFileSystem& Fs, int Fd, const std::string& Path, bool MayWrite,
+                     Fs::TSaveNames& Names, TSideFileReport& Report);
 
 // Writes the patches into the open file Fd (read and write, locked) as
 // found by RecoverMatroska, crash-safe. OldSize is the size the file had
 // when it was read. Throws EMatroskaError with the reason when the save
 // failed; the file then holds its old bytes (or, should even putting them
 // back fail, the journal stays for the next open).
-void SaveInPlace(Asf::IFileSystem& Fs, int Fd, Asf::TSaveNames& Names, std::uint64_t OldSize,
+void SaveInPlace(Fs::IFileSystem& Fs, int Fd, Fs::TSaveNames& Names, std::uint64_t OldSize,
                  const std::vector<TPatch>& Patches);
 
 } // namespace Quillmark::Matroska

@@ -1,8 +1,8 @@
 #include "tag/MatroskaCatalogue.h"
 
+#include "catalogue/Catalogue.h"
+#include "catalogue/SideFileMessage.h"
 #include "matroska/MatroskaSave.h"
-#include "metadata/Catalogue.h"
-#include "metadata/SideFileMessage.h"
 #include "metadata/TextConversion.h"
 #include "tag/ShowCommand.h"
 
@@ -109,7 +109,7 @@ TCatalogueValues ValuesOf(const Matroska::TMatroskaFile& File, std::optional<std
 
 std::string ReadOpened(const std::string& Path, bool Writable, TMatroskaOpened& Opened)
 {
-  Asf::IFileSystem& Fs = Asf::PosixFileSystem();
+  Fs::IFileSystem& Fs = Fs::PosixFileSystem();
   const int Fd = Opened.File->Descriptor();
   Matroska::RecoverMatroska(Fs, Fd, Path, Writable, Opened.Names, Opened.SideFileReport);
   Opened.SideFile = Utf16ToUtf8(SideFileMessage(Opened.SideFileReport, Path));
@@ -138,7 +138,7 @@ bool IsMatroskaFile(const std::string& Path)
 std::string OpenMatroska(const std::string& Path, bool Writable, bool FollowLinks, TMatroskaOpened& Opened)
 {
   try {
-    Opened.File = std::make_unique<Asf::TLockedFile>(Path, Writable, FollowLinks);
+    Opened.File = std::make_unique<Fs::TLockedFile>(Path, Writable, FollowLinks);
     return ReadOpened(Path, Writable, Opened);
   } catch (const Matroska::EMatroskaError& Error) {
     return std::string("Matroska file ") + Error.what();

@@ -3,11 +3,11 @@
 // layout (the first video track's StereoMode), the half width and half
 // height boxes (its display size against the size of one plane) and the
 // title (the Segment's Info Title); and the change that stores new ones.
+#include "catalogue/Catalogue.h"
+#include "fs/FileLock.h"
+#include "fs/SaveNames.h"
 #include "matroska/MatroskaEdit.h"
-#include "metadata/Catalogue.h"
 #include "metadata/MetadataEditor.h"
-#include "metadata/fs/FileLock.h"
-#include "metadata/fs/SaveNames.h"
 
 #include <memory>
 #include <optional>
@@ -22,8 +22,8 @@ namespace Quillmark {
 bool IsMatroskaFile(const std::string& Path);
 
 struct TMatroskaOpened {
-  std::unique_ptr<Asf::TLockedFile> File;
-  Asf::TSaveNames Names;
+  std::unique_ptr<Fs::TLockedFile> File;
+  Fs::TSaveNames Names;
   TSideFileReport SideFileReport;
   std::string SideFile; // the line about it; empty for none
   Matroska::TMatroskaFile Parsed;

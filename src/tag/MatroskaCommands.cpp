@@ -1,8 +1,8 @@
 #include "tag/MatroskaCommands.h"
 
+#include "catalogue/Catalogue.h"
 #include "matroska/EbmlDump.h"
 #include "matroska/MatroskaSave.h"
-#include "metadata/Catalogue.h"
 #include "metadata/TextConversion.h"
 #include "tag/AttributeText.h"
 #include "tag/CatalogueJson.h"
@@ -10,7 +10,7 @@
 #include "tag/MatroskaCatalogue.h"
 #include "tag/ToolLines.h"
 #include "tag/ValueOptions.h"
-#include "tag/VideoWork.h"
+#include "tag/VideoHandOff.h"
 
 #include <cstdio>
 #include <ostream>
@@ -110,8 +110,8 @@ bool DumpMatroska(const std::string& File, TJsonFileArray* Files, std::ostream& 
   std::vector<Matroska::TDumpLine> Lines;
   std::string Message;
   try {
-    const Asf::TLockedFile Locked(File, false);
-    Lines = Matroska::DumpHeader(Asf::PosixFileSystem(), Locked.Descriptor());
+    const Fs::TLockedFile Locked(File, false);
+    Lines = Matroska::DumpHeader(Fs::PosixFileSystem(), Locked.Descriptor());
   } catch (const Matroska::EMatroskaError& Error) {
     Message = std::string("Matroska file ") + Error.what();
   } catch (const std::exception& Error) {
@@ -226,7 +226,7 @@ bool Save(const TMatroskaRun& Run, TMatroskaOpened& Opened, const TCatalogueValu
     if (Run.Options.DryRun) {
       return TellDryRun(Run, Differences(Opened, Values));
     }
-    Matroska::SaveInPlace(Asf::PosixFileSystem(), Opened.File->Descriptor(), Opened.Names,
+    Matroska::SaveInPlace(Fs::PosixFileSystem(), Opened.File->Descriptor(), Opened.Names,
                           Opened.Parsed.FileSize, Patches);
   } catch (const Matroska::EMatroskaError& Error) {
     return Refuse(Run, RefusedCode, KindOf(Opened) + " file " + Error.what() + "; left as it was");

@@ -1,7 +1,7 @@
 #include "tag/SetCommand.h"
 
-#include "metadata/Catalogue.h"
-#include "metadata/PictureRules.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/PictureRules.h"
 #include "metadata/TextConversion.h"
 #include "tag/CatalogueFile.h"
 #include "tag/FileArguments.h"
@@ -15,7 +15,7 @@
 #include "tag/ToolLines.h"
 #include "tag/ValueOptions.h"
 #include "tag/ValuesFile.h"
-#include "tag/VideoWork.h"
+#include "tag/VideoHandOff.h"
 
 #include <algorithm>
 #include <ostream>

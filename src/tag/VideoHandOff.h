@@ -8,9 +8,8 @@
 #include <iosfwd>
 #include <string>
 
-#include "metadata/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "metadata/MetadataEditor.h"
-#include "tag/DetectCommand.h"
 #include "tag/VideoOptions.h"
 
 namespace Quillmark {

@@ -4,8 +4,8 @@
 // instant of a crash, leaves the old file or the new one and no side file.
 #include "matroska/MatroskaSave.h"
 #include "common/TestFiles.h"
-#include "metadata/CommitFaultFileSystem.h"
-#include "metadata/fs/FileIo.h"
+#include "fs/CommitFaultFileSystem.h"
+#include "fs/FileIo.h"
 
 #include <fcntl.h>
 #include <filesystem>
@@ -67,14 +67,14 @@ std::string Output(const std::string& Command)
 }
 
 // Opens, recovers, reads, plans and saves through Fs.
-void Save(Quillmark::Asf::IFileSystem& Fs, const fs::path& Path, const TMatroskaChange& Change)
+void Save(Quillmark::Fs::IFileSystem& Fs, const fs::path& Path, const TMatroskaChange& Change)
 {
   int Fd = -1;
   if (Fs.Open(Path, O_RDWR | O_CLOEXEC, 0, Fd) != 0) {
     throw EMatroskaError("cannot be opened");
   }
-  Quillmark::Asf::TScopedFd Closer(Fs, Fd);
-  Quillmark::Asf::TSaveNames Names;
+  Quillmark::Fs::TScopedFd Closer(Fs, Fd);
+  Quillmark::Fs::TSaveNames Names;
   Quillmark::TSideFileReport Report;
   RecoverMatroska(Fs, Fd, Path, true, Names, Report);
   const TMatroskaFile File = ReadMatroska(Fs, Fd);
@@ -84,7 +84,7 @@ void Save(Quillmark::Asf::IFileSystem& Fs, const fs::path& Path, const TMatroska
 TMatroskaFile Reread(const fs::path& Path)
 {
   const int Fd = open(Path.c_str(), O_RDONLY | O_CLOEXEC);
-  TMatroskaFile File = ReadMatroska(Quillmark::Asf::PosixFileSystem(), Fd);
+  TMatroskaFile File = ReadMatroska(Quillmark::Fs::PosixFileSystem(), Fd);
   close(Fd);
   return File;
 }
@@ -121,7 +121,7 @@ TEST(MatroskaSave, PeersReadTheLayoutSetAndTheSameFrames)
     const std::string Before = Output(Frames);
     const std::uint64_t Size = fs::file_size(Path);
     // A title long enough to take the room of more than one Void.
-    ASSERT_NO_THROW(Save(Quillmark::Asf::PosixFileSystem(), Path, Change(3, std::string(60, 'T'))));
+    ASSERT_NO_THROW(Save(Quillmark::Fs::PosixFileSystem(), Path, Change(3, std::string(60, 'T'))));
     EXPECT_EQ(fs::file_size(Path), Size);
     const TMatroskaFile File = Reread(Path);
     EXPECT_EQ(File.Video->StereoMode, 3U);
@@ -152,7 +152,7 @@ TEST(MatroskaSave, RefusesATitleThatFitsNowhereAndLeavesTheFile)
   const TBytes Old = ReadFileBytes(Path);
   TMatroskaChange Long;
   Long.Title = std::string(5000, 'x');
-  EXPECT_THROW(Save(Quillmark::Asf::PosixFileSystem(), Path, Long), EMatroskaError);
+  EXPECT_THROW(Save(Quillmark::Fs::PosixFileSystem(), Path, Long), EMatroskaError);
   EXPECT_EQ(ReadFileBytes(Path), Old);
   EXPECT_EQ(std::distance(fs::directory_iterator(Dir.Path()), fs::directory_iterator()), 1);
 }
@@ -173,7 +173,7 @@ TEST(MatroskaSave, EveryCallFailedOrCrashedLeavesTheOldFileOrTheNew)
     const TBytes Old = ReadFileBytes(Made1);
     const fs::path Path = Dir.File(Maker.File);
     WriteFileBytes(Path, Old);
-    Save(Quillmark::Asf::PosixFileSystem(), Path, Change(1, "New title"));
+    Save(Quillmark::Fs::PosixFileSystem(), Path, Change(1, "New title"));
     const TBytes New = ReadFileBytes(Path);
     ASSERT_NE(New, Old);
     for (const TFault Fault : {TFault::Io, TFault::Crash}) {
@@ -195,9 +195,9 @@ TEST(MatroskaSave, EveryCallFailedOrCrashedLeavesTheOldFileOrTheNew)
         ASSERT_NO_THROW(Reread(Path));
         {
           const int Fd = open(Path.c_str(), O_RDWR | O_CLOEXEC);
-          Quillmark::Asf::TSaveNames Names;
+          Quillmark::Fs::TSaveNames Names;
           Quillmark::TSideFileReport Report;
-          RecoverMatroska(Quillmark::Asf::PosixFileSystem(), Fd, Path, true, Names, Report);
+          RecoverMatroska(Quillmark::Fs::PosixFileSystem(), Fd, Path, true, Names, Report);
           close(Fd);
         }
         const TBytes Now = ReadFileBytes(Path);

@@ -1,17 +1,11 @@
 #pragma once
 // quillmark-tag detect: the stereo layout of each file's video, as the
 // frames show it.
+#include "tag/VideoOptions.h"
+
 #include <iosfwd>
-#include <string>
-#include <vector>
 
 namespace Quillmark {
-
-struct TDetectOptions {
-  bool Json = false;
-  bool Recursive = false; // folders among Files: their subfolders too
-  std::vector<std::string> Files;
-};
 
 // One line per file, or a JSON array of objects with file, layout (a stored
 // layout key, Mono for 2D), halfWidth, halfHeight, confidence (0 to 1: the
