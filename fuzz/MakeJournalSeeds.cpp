@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-using namespace Quillmark::Asf;
+using namespace Quillmark::Fs;
 
 namespace {
 

@@ -15,7 +15,7 @@
 namespace QuillmarkTest {
 namespace {
 
-using namespace Quillmark::Asf;
+using namespace Quillmark::Fs;
 
 class TagSideFiles : public ::testing::Test {
 protected:
