@@ -8,10 +8,10 @@
 // the folder; when the folder takes no new files from the saver, to the
 // saver's own journal folder instead (JournalPlace.h). A journal still
 // present when the file is next opened means the save was cut off. Only a
-// journal that passes every test of JournalCheck.h is acted on: the old
-// header is put back, unless the journal of an overwrite finds every new
-// byte it records already in the file: that save had reached its end, and
-// it stands.
+// journal that passes every test of its format's check (for ASF,
+// asf/JournalCheck.h) is acted on: the old header is put back, unless the
+// journal of an overwrite finds every new byte it records already in the
+// file: that save had reached its end, and it stands.
 //
 // An overwrite in place takes effect once the new header is synced, so its
 // journal is then removed without waiting for the folder. A save that
