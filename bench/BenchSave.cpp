@@ -3,8 +3,8 @@
 // (non-sparse) bytes, in QUILLMARK_BENCH_DIR (default: ./bench-data), and
 // made again when a copying save has grown one, so every in-place save
 // writes the same small header.
-#include "metadata/asf/AsfGuids.h"
-#include "metadata/asf/HeaderCommit.h"
+#include "asf/AsfGuids.h"
+#include "asf/HeaderCommit.h"
 
 #include <benchmark/benchmark.h>
 

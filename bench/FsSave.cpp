@@ -8,11 +8,11 @@
 //   FsSave edit PATH       a new title of the same length: a small edit
 // "grow PATH no-insert" grows without inserting room, as on a file system
 // that cannot insert (XFS can; so a save there shows the clone instead).
+#include "asf/HeaderCommit.h"
+#include "asf/MetadataEditorImpl.h"
+#include "asf/Renderer.h"
 #include "common/AsfBuilder.h"
 #include "metadata/TextConversion.h"
-#include "metadata/asf/HeaderCommit.h"
-#include "metadata/asf/MetadataEditorImpl.h"
-#include "metadata/asf/Renderer.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,11 +1,11 @@
 // Fuzz target: arbitrary bytes as a header. Everything readable is read by
 // index and by name, a few edits are made, the header is rendered, and the
 // render must parse back to the same attributes.
-#include "metadata/EngineError.h"
-#include "metadata/asf/HeaderParser.h"
-#include "metadata/asf/HeaderVerify.h"
-#include "metadata/asf/MetadataEditorImpl.h"
-#include "metadata/asf/Renderer.h"
+#include "asf/EngineError.h"
+#include "asf/HeaderParser.h"
+#include "asf/HeaderVerify.h"
+#include "asf/MetadataEditorImpl.h"
+#include "asf/Renderer.h"
 
 #include <cstdlib>
 #include <string>

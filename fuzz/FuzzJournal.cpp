@@ -14,8 +14,8 @@
 // shared by a batch, and every record of a shared journal is tried. A
 // relocation journal is rolled back whenever it names the video.
 #include "JournalVideo.h"
-#include "metadata/asf/JournalCheck.h"
-#include "metadata/fs/Crc32.h"
+#include "asf/JournalCheck.h"
+#include "fs/Crc32.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -2,8 +2,8 @@
 // picture attribute of a header). The frame header is read; a picture that
 // loads and is small enough is decoded in both pixel layouts, and each
 // decode gives all its rows or none.
-#include "metadata/JpegImage.h"
-#include "metadata/PictureRules.h"
+#include "catalogue/JpegImage.h"
+#include "catalogue/PictureRules.h"
 
 #include <cstdlib>
 #include <vector>

@@ -1,9 +1,9 @@
 // Fuzz target: arbitrary bytes as a Matroska file. It is read, listed, and
 // a change of every value is planned and applied in memory; what the plan
 // writes must read back with the values it set.
+#include "fs/FileSystem.h"
 #include "matroska/EbmlDump.h"
 #include "matroska/MatroskaEdit.h"
-#include "metadata/fs/FileSystem.h"
 
 #include <cstdlib>
 #include <sys/mman.h>
@@ -61,7 +61,7 @@ void CheckPlan(const std::uint8_t* Data, std::size_t Size, const Matroska::TMatr
     Bytes.insert(Bytes.end(), Plan.End.begin(), Plan.End.end());
   }
   const int Fd = MemoryFile(Bytes.data(), Bytes.size());
-  const Matroska::TMatroskaFile After = Matroska::ReadMatroska(Asf::PosixFileSystem(), Fd);
+  const Matroska::TMatroskaFile After = Matroska::ReadMatroska(Fs::PosixFileSystem(), Fd);
   close(Fd);
   if ((Change.Title && After.Title.value_or("") != *Change.Title) ||
       (Change.StereoMode && After.Video && After.Video->StereoMode != *Change.StereoMode)) {
@@ -75,8 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
 {
   const int Fd = MemoryFile(Data, Size);
   try {
-    const Matroska::TMatroskaFile File = Matroska::ReadMatroska(Asf::PosixFileSystem(), Fd);
-    Matroska::DumpHeader(Asf::PosixFileSystem(), Fd);
+    const Matroska::TMatroskaFile File = Matroska::ReadMatroska(Fs::PosixFileSystem(), Fd);
+    Matroska::DumpHeader(Fs::PosixFileSystem(), Fd);
     CheckPlan(Data, Size, File);
   } catch (const Matroska::EMatroskaError&) {
   }

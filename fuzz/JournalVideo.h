@@ -2,7 +2,7 @@
 // The video the journal fuzzer checks journals against and rolls them back
 // onto: a header of JournalVideoHeaderSize bytes (the Header Object's fixed
 // part and one Padding Object), then a Data Object of random-looking bytes.
-#include "metadata/asf/AsfGuids.h"
+#include "asf/AsfGuids.h"
 
 #include <cstdint>
 #include <vector>

@@ -2,12 +2,12 @@
 // save of the fuzzer's video could leave, each after the steering byte
 // (checksum, inode and size made right by the target).
 #include "JournalVideo.h"
-#include "metadata/fs/Journal.h"
+#include "fs/Journal.h"
 
 #include <fstream>
 #include <string>
 
-using namespace Quillmark::Asf;
+using namespace Quillmark::Fs;
 
 namespace {
 

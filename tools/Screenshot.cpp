@@ -7,8 +7,8 @@
 // the preview reached the screen pixel for pixel. When FOLDER holds
 // stereo-sample.wmv, the dialog of Video > Make Preview from Video is saved
 // too, showing that video.
-#include "metadata/JpegImage.h"
-#include "metadata/PictureRules.h"
+#include "catalogue/JpegImage.h"
+#include "catalogue/PictureRules.h"
 #include "support/AboutDlg.h"
 #include "support/QtPlatform.h"
 #include "video/VideoLook.h"

@@ -1,7 +1,7 @@
 #include "matroska/EbmlDump.h"
 
+#include "fs/FileIo.h"
 #include "matroska/MatroskaFile.h"
-#include "metadata/fs/FileIo.h"
 
 #include <algorithm>
 #include <array>
@@ -88,13 +88,13 @@ void WalkChildren(TDumpWalk& Walk, const THead& Parent, unsigned Depth)
 
 } // namespace
 
-std::vector<TDumpLine> DumpHeader(Asf::IFileSystem& Fs, int Fd)
+std::vector<TDumpLine> DumpHeader(Fs::IFileSystem& Fs, int Fd)
 {
   const TMatroskaFile File = ReadMatroska(Fs, Fd);
   const std::uint64_t End = File.FirstCluster;
   Need(End <= MaxMasterBytes, "has a header region too large to list");
   std::vector<std::uint8_t> Bytes(static_cast<std::size_t>(End));
-  if (int Error = Asf::ReadExact(Fs, Fd, Bytes.data(), Bytes.size(), 0); Error != 0) {
+  if (int Error = Fs::ReadExact(Fs, Fd, Bytes.data(), Bytes.size(), 0); Error != 0) {
     throw EMatroskaError(std::string("cannot be read: ") + std::strerror(Error));
   }
   std::vector<TDumpLine> Lines;

@@ -2,8 +2,8 @@
 // The EBML elements of a Matroska file's header region, for a listing: the
 // EBML header and the Segment's elements before its first Cluster, nested
 // elements within, each with its offset, ID, name, size and value.
+#include "fs/FileSystem.h"
 #include "matroska/Ebml.h"
-#include "metadata/fs/FileSystem.h"
 
 #include <cstdint>
 #include <string>
@@ -19,6 +19,6 @@ struct TDumpLine {
 };
 
 // Throws EMatroskaError for a file whose header region is damaged.
-std::vector<TDumpLine> DumpHeader(Asf::IFileSystem& Fs, int Fd);
+std::vector<TDumpLine> DumpHeader(Fs::IFileSystem& Fs, int Fd);
 
 } // namespace Quillmark::Matroska

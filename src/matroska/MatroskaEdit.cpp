@@ -1,7 +1,7 @@
 #include "matroska/MatroskaEdit.h"
 
 #include "matroska/MatroskaRelocate.h"
-#include "metadata/fs/Crc32.h"
+#include "fs/Crc32.h"
 
 #include <algorithm>
 #include <functional>
@@ -25,7 +25,7 @@ constexpr std::uint64_t CrcElementLength = 6;
 // The CRC-32 of a master covers the rest of its body, stored little-endian.
 void FillCrc(std::vector<std::uint8_t>& Body)
 {
-  const std::uint32_t Crc = Asf::Crc32(Body.data() + CrcElementLength, Body.size() - CrcElementLength);
+  const std::uint32_t Crc = Fs::Crc32(Body.data() + CrcElementLength, Body.size() - CrcElementLength);
   for (int Index = 0; Index < 4; ++Index) {
     Body[2 + static_cast<std::size_t>(Index)] = static_cast<std::uint8_t>(Crc >> (8 * Index));
   }

@@ -1,6 +1,6 @@
 #include "matroska/MatroskaFile.h"
 
-#include "metadata/fs/FileIo.h"
+#include "fs/FileIo.h"
 
 #include <algorithm>
 #include <cstring>
@@ -14,7 +14,7 @@ constexpr std::uint8_t Magic[4] = {0x1A, 0x45, 0xDF, 0xA3};
 constexpr std::uint64_t MaxHeadLength = 12;
 
 struct TSource {
-  Asf::IFileSystem& Fs;
+  Fs::IFileSystem& Fs;
   int Fd;
   std::uint64_t Size;
 };
@@ -23,7 +23,7 @@ std::vector<std::uint8_t> ReadBytes(const TSource& Source, std::uint64_t Offset,
 {
   Need(Offset <= Source.Size && Count <= Source.Size - Offset, "an element reaches past the end of the file");
   std::vector<std::uint8_t> Bytes(static_cast<std::size_t>(Count));
-  if (int Error = Asf::ReadExact(Source.Fs, Source.Fd, Bytes.data(), Bytes.size(), Offset); Error != 0) {
+  if (int Error = Fs::ReadExact(Source.Fs, Source.Fd, Bytes.data(), Bytes.size(), Offset); Error != 0) {
     throw EMatroskaError(std::string("cannot be read: ") + std::strerror(Error));
   }
   return Bytes;
@@ -267,7 +267,7 @@ TVideoPath FindVideo(const std::vector<std::uint8_t>& Tracks, std::uint64_t Base
   return {};
 }
 
-TMatroskaFile ReadMatroska(Asf::IFileSystem& Fs, int Fd)
+TMatroskaFile ReadMatroska(Fs::IFileSystem& Fs, int Fd)
 {
   struct stat Info {};
   if (int Error = Fs.FStat(Fd, Info); Error != 0) {

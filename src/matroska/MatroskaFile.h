@@ -9,8 +9,8 @@
 // Cluster (elements after it are reached through the SeekHead) and reads at
 // most MaxTopElements heads; master elements nest at most MaxDepth deep;
 // Info and Tracks are read whole only up to MaxMasterBytes.
+#include "fs/FileSystem.h"
 #include "matroska/Ebml.h"
-#include "metadata/fs/FileSystem.h"
 
 #include <cstdint>
 #include <optional>
@@ -66,7 +66,7 @@ bool HasEbmlMagic(const std::uint8_t* Bytes, std::size_t Length);
 // Reads the open file Fd. Throws EMatroskaError for a file that is damaged
 // or that this program does not take (an unknown-size Segment, several
 // Segments, another DocType).
-TMatroskaFile ReadMatroska(Asf::IFileSystem& Fs, int Fd);
+TMatroskaFile ReadMatroska(Fs::IFileSystem& Fs, int Fd);
 
 // The first video TrackEntry of a Tracks element (its head and body, as
 // read) and the Video element in it; Found false when there is none.

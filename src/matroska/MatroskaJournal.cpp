@@ -1,7 +1,7 @@
 #include "matroska/MatroskaJournal.h"
 
 #include "matroska/MatroskaFile.h"
-#include "metadata/fs/FileIo.h"
+#include "fs/FileIo.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,10 +14,10 @@ namespace {
 constexpr std::uint64_t SectorSize = 512;
 constexpr std::uint64_t MagicLength = 4;
 
-std::vector<std::uint8_t> ReadRange(Asf::IFileSystem& Fs, int Fd, std::uint64_t Offset, std::uint64_t Count)
+std::vector<std::uint8_t> ReadRange(Fs::IFileSystem& Fs, int Fd, std::uint64_t Offset, std::uint64_t Count)
 {
   std::vector<std::uint8_t> Bytes(static_cast<std::size_t>(Count));
-  if (int Error = Asf::ReadExact(Fs, Fd, Bytes.data(), Bytes.size(), Offset); Error != 0) {
+  if (int Error = Fs::ReadExact(Fs, Fd, Bytes.data(), Bytes.size(), Offset); Error != 0) {
     throw EMatroskaError(std::string("cannot be read: ") + std::strerror(Error));
   }
   return Bytes;
@@ -67,11 +67,11 @@ TFar FarRange(const TSavePlan& Plan, std::uint64_t OldSize, std::uint64_t& HeadE
 
 // Whether each sector of Count bytes of the file from Offset holds Old's
 // bytes or New's; AllNew turns false at one that is not New's.
-bool EverySector(Asf::IFileSystem& Fs, int Fd, std::uint64_t Offset, const std::uint8_t* Old,
+bool EverySector(Fs::IFileSystem& Fs, int Fd, std::uint64_t Offset, const std::uint8_t* Old,
                  const std::uint8_t* New, std::uint64_t Count, bool& AllNew)
 {
   std::vector<std::uint8_t> Now(static_cast<std::size_t>(Count));
-  if (Asf::ReadExact(Fs, Fd, Now.data(), Now.size(), Offset) != 0) {
+  if (Fs::ReadExact(Fs, Fd, Now.data(), Now.size(), Offset) != 0) {
     return false;
   }
   for (std::uint64_t At = 0; At < Count;) {
@@ -86,14 +86,14 @@ bool EverySector(Asf::IFileSystem& Fs, int Fd, std::uint64_t Offset, const std::
   return true;
 }
 
-int WriteAndCheck(Asf::IFileSystem& Fs, int Fd, const std::uint8_t* Bytes, std::size_t Count,
+int WriteAndCheck(Fs::IFileSystem& Fs, int Fd, const std::uint8_t* Bytes, std::size_t Count,
                   std::uint64_t Offset)
 {
-  if (int Error = Asf::WriteExact(Fs, Fd, Bytes, Count, Offset); Error != 0) {
+  if (int Error = Fs::WriteExact(Fs, Fd, Bytes, Count, Offset); Error != 0) {
     return Error;
   }
   std::vector<std::uint8_t> Written(Count);
-  if (int Error = Asf::ReadExact(Fs, Fd, Written.data(), Count, Offset); Error != 0) {
+  if (int Error = Fs::ReadExact(Fs, Fd, Written.data(), Count, Offset); Error != 0) {
     return Error;
   }
   return std::memcmp(Written.data(), Bytes, Count) == 0 ? 0 : EIO;
@@ -101,7 +101,7 @@ int WriteAndCheck(Asf::IFileSystem& Fs, int Fd, const std::uint8_t* Bytes, std::
 
 } // namespace
 
-Asf::TJournal MakeJournal(Asf::IFileSystem& Fs, int Fd, std::uint64_t OldSize, const TSavePlan& Plan)
+Fs::TJournal MakeJournal(Fs::IFileSystem& Fs, int Fd, std::uint64_t OldSize, const TSavePlan& Plan)
 {
   struct stat Info {};
   if (int Error = Fs.FStat(Fd, Info); Error != 0) {
@@ -113,7 +113,7 @@ Asf::TJournal MakeJournal(Asf::IFileSystem& Fs, int Fd, std::uint64_t OldSize, c
   // The start always holds the EBML magic, by which recovery knows the
   // journal for a Matroska file's even when only far bytes change.
   HeadEnd = std::max<std::uint64_t>(HeadEnd, std::min<std::uint64_t>(MagicLength, OldSize));
-  Asf::TJournal Journal;
+  Fs::TJournal Journal;
   Journal.Device = static_cast<std::uint64_t>(Info.st_dev);
   Journal.Inode = static_cast<std::uint64_t>(Info.st_ino);
   Journal.OriginalSize = OldSize;
@@ -138,7 +138,7 @@ Asf::TJournal MakeJournal(Asf::IFileSystem& Fs, int Fd, std::uint64_t OldSize, c
     NewFar.resize(static_cast<std::size_t>(*Plan.EndFrom - Far.From));
     NewFar.insert(NewFar.end(), Plan.End.begin(), Plan.End.end());
   }
-  Journal.Kind = Asf::TJournalKind::Relocate;
+  Journal.Kind = Fs::TJournalKind::Relocate;
   Journal.InsertOffset = Far.From;
   Journal.InsertLength = NewFar.size();
   Journal.OldHeader.insert(Journal.OldHeader.end(), OldFar.begin(), OldFar.end());
@@ -146,15 +146,15 @@ Asf::TJournal MakeJournal(Asf::IFileSystem& Fs, int Fd, std::uint64_t OldSize, c
   return Journal;
 }
 
-bool ChangesNothing(const Asf::TJournal& Journal)
+bool ChangesNothing(const Fs::TJournal& Journal)
 {
   return Journal.OldHeader == Journal.NewBytes;
 }
 
-int WriteNewBytes(Asf::IFileSystem& Fs, int Fd, const Asf::TJournal& Journal)
+int WriteNewBytes(Fs::IFileSystem& Fs, int Fd, const Fs::TJournal& Journal)
 {
   std::uint64_t Head = Journal.NewBytes.size();
-  if (const std::optional<Asf::TJournalRanges> Ranges = Asf::RelocateRanges(Journal)) {
+  if (const std::optional<Fs::TJournalRanges> Ranges = Fs::RelocateRanges(Journal)) {
     Head = Ranges->Head;
     const std::uint8_t* Far = Journal.NewBytes.data() + Head;
     if (int Error = WriteAndCheck(Fs, Fd, Far, Ranges->FarNew, Ranges->FarOffset); Error != 0) {
@@ -179,17 +179,17 @@ int WriteNewBytes(Asf::IFileSystem& Fs, int Fd, const Asf::TJournal& Journal)
   return WriteAndCheck(Fs, Fd, Journal.NewBytes.data() + First, Head - First, First);
 }
 
-TVerdict CheckJournal(Asf::IFileSystem& Fs, int Fd, const Asf::TJournal& Journal, Asf::TJournalWhere Where)
+TVerdict CheckJournal(Fs::IFileSystem& Fs, int Fd, const Fs::TJournal& Journal, Fs::TJournalWhere Where)
 {
   struct stat Info {};
   const std::vector<std::uint8_t>& Old = Journal.OldHeader;
   const std::vector<std::uint8_t>& New = Journal.NewBytes;
-  const bool Relocation = Journal.Kind == Asf::TJournalKind::Relocate;
-  const std::optional<Asf::TJournalRanges> Ranges = Asf::RelocateRanges(Journal);
+  const bool Relocation = Journal.Kind == Fs::TJournalKind::Relocate;
+  const std::optional<Fs::TJournalRanges> Ranges = Fs::RelocateRanges(Journal);
   const std::uint64_t Head = Ranges ? Ranges->Head : Old.size();
-  if (Fs.FStat(Fd, Info) != 0 || (Journal.Kind != Asf::TJournalKind::Overwrite && !Ranges) ||
+  if (Fs.FStat(Fd, Info) != 0 || (Journal.Kind != Fs::TJournalKind::Overwrite && !Ranges) ||
       (!Relocation && Old.size() != New.size()) || !HasEbmlMagic(Old.data(), Head) ||
-      !Asf::JournalBelongsTo(Journal, Info, Where) || Head > static_cast<std::uint64_t>(Info.st_size)) {
+      !Fs::JournalBelongsTo(Journal, Info, Where) || Head > static_cast<std::uint64_t>(Info.st_size)) {
     return TVerdict::NotThisFile;
   }
   bool AllNew = true;
@@ -205,7 +205,7 @@ TVerdict CheckJournal(Asf::IFileSystem& Fs, int Fd, const Asf::TJournal& Journal
     AllNew = AllNew && static_cast<std::uint64_t>(Info.st_size) == Ranges->NewSize;
     if (AllNew && Ranges->FarNew > Common) {
       std::vector<std::uint8_t> Added(static_cast<std::size_t>(Ranges->FarNew - Common));
-      AllNew = Asf::ReadExact(Fs, Fd, Added.data(), Added.size(), Ranges->FarOffset + Common) == 0 &&
+      AllNew = Fs::ReadExact(Fs, Fd, Added.data(), Added.size(), Ranges->FarOffset + Common) == 0 &&
                std::equal(Added.begin(), Added.end(), New.begin() + static_cast<long>(Head + Common));
     }
   }

@@ -1,5 +1,5 @@
 #pragma once
-// The journal of a Matroska save (metadata/fs/Journal.h) and what a journal
+// The journal of a Matroska save (fs/Journal.h) and what a journal
 // found beside a file says of it.
 //
 // A save whose changes all lie in the file's first MaxMasterBytes is an
@@ -9,22 +9,22 @@
 // changed byte to its last (or to the end of the file, which may then have
 // another length), before and after.
 #include "matroska/MatroskaEdit.h"
-#include "metadata/fs/Journal.h"
+#include "fs/Journal.h"
 
 namespace Quillmark::Matroska {
 
 // The journal of the plan, for the open file Fd of OldSize bytes. Throws
 // EMatroskaError when the file changed since it was read, cannot be read,
 // or the plan's far range is larger than MaxMasterBytes.
-Asf::TJournal MakeJournal(Asf::IFileSystem& Fs, int Fd, std::uint64_t OldSize, const TSavePlan& Plan);
+Fs::TJournal MakeJournal(Fs::IFileSystem& Fs, int Fd, std::uint64_t OldSize, const TSavePlan& Plan);
 
 // Whether the journal changes nothing.
-bool ChangesNothing(const Asf::TJournal& Journal);
+bool ChangesNothing(const Fs::TJournal& Journal);
 
 // Writes the journal's new bytes into Fd and reads them back (a disk that
 // took them wrongly is found before the journal goes); sets the new length.
 // Not synced.
-int WriteNewBytes(Asf::IFileSystem& Fs, int Fd, const Asf::TJournal& Journal);
+int WriteNewBytes(Fs::IFileSystem& Fs, int Fd, const Fs::TJournal& Journal);
 
 enum class TVerdict { NotThisFile, RollBack, Completed };
 
@@ -34,6 +34,6 @@ enum class TVerdict { NotThisFile, RollBack, Completed };
 // EBML magic, and every sector it covers holds its old bytes or its new
 // ones (disks write whole sectors). It reached its end when all are new and
 // the file has its new length.
-TVerdict CheckJournal(Asf::IFileSystem& Fs, int Fd, const Asf::TJournal& Journal, Asf::TJournalWhere Where);
+TVerdict CheckJournal(Fs::IFileSystem& Fs, int Fd, const Fs::TJournal& Journal, Fs::TJournalWhere Where);
 
 } // namespace Quillmark::Matroska

@@ -1,6 +1,6 @@
 #include "matroska/MatroskaRelocate.h"
 
-#include "metadata/fs/Crc32.h"
+#include "fs/Crc32.h"
 
 #include <algorithm>
 #include <map>
@@ -138,7 +138,7 @@ std::vector<std::uint8_t> NewSeekHead(const TMatroskaFile& File,
     PutSeek(Body, Entry);
   }
   if (Crc) {
-    const std::uint32_t Sum = Asf::Crc32(Body.data() + 6, Body.size() - 6);
+    const std::uint32_t Sum = Fs::Crc32(Body.data() + 6, Body.size() - 6);
     for (std::size_t Index = 0; Index < 4; ++Index) {
       Body[2 + Index] = static_cast<std::uint8_t>(Sum >> (8 * Index));
     }

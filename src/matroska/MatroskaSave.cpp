@@ -1,8 +1,8 @@
 #include "matroska/MatroskaSave.h"
 
 #include "matroska/MatroskaJournal.h"
-#include "metadata/fs/FileIo.h"
-#include "metadata/fs/JournalPlace.h"
+#include "fs/FileIo.h"
+#include "fs/JournalPlace.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,20 +18,20 @@ namespace {
 }
 
 struct TRecovery {
-  Asf::IFileSystem& Fs;
+  Fs::IFileSystem& Fs;
   int Fd;
   bool MayWrite;
   struct stat Info;
   TSideFileReport& Report;
 };
 
-void Tell(TRecovery& Context, TSideFileState State, const Asf::TSideFile& Place, TSideFileState Editing)
+void Tell(TRecovery& Context, TSideFileState State, const Fs::TSideFile& Place, TSideFileState Editing)
 {
   Context.Report = {State, Place.Path(), Editing};
 }
 
-void Apply(TRecovery& Context, const Asf::TJournal& Journal, const Asf::TSideFile& Place,
-           Asf::TJournalWhere Where)
+void Apply(TRecovery& Context, const Fs::TJournal& Journal, const Fs::TSideFile& Place,
+           Fs::TJournalWhere Where)
 {
   const TVerdict Verdict = CheckJournal(Context.Fs, Context.Fd, Journal, Where);
   if (Verdict == TVerdict::NotThisFile) {
@@ -44,9 +44,9 @@ void Apply(TRecovery& Context, const Asf::TJournal& Journal, const Asf::TSideFil
     Tell(Context, TSideFileState::Pending, Place, Done);
     return;
   }
-  int Error = Completed ? Context.Fs.FDataSync(Context.Fd) : Asf::RollBack(Context.Fs, Context.Fd, Journal);
+  int Error = Completed ? Context.Fs.FDataSync(Context.Fd) : Fs::RollBack(Context.Fs, Context.Fd, Journal);
   if (Error == 0) {
-    Error = Asf::RemoveJournal(Context.Fs, Place);
+    Error = Fs::RemoveJournal(Context.Fs, Place);
   }
   if (Error != 0) {
     Fail("an interrupted save could not be finished", Error);
@@ -54,30 +54,30 @@ void Apply(TRecovery& Context, const Asf::TJournal& Journal, const Asf::TSideFil
   Tell(Context, Done, Place, Done);
 }
 
-void RecoverAt(TRecovery& Context, Asf::TSideFile& Place, Asf::TJournalWhere Where)
+void RecoverAt(TRecovery& Context, Fs::TSideFile& Place, Fs::TJournalWhere Where)
 {
-  Asf::TJournalFile Found = Asf::TJournalFile::Absent;
-  Asf::TJournal Journal;
-  if (int Error = Asf::ReadJournal(Context.Fs, Place, Context.Info, Found, Journal); Error != 0) {
+  Fs::TJournalFile Found = Fs::TJournalFile::Absent;
+  Fs::TJournal Journal;
+  if (int Error = Fs::ReadJournal(Context.Fs, Place, Context.Info, Found, Journal); Error != 0) {
     Fail("its journal cannot be read", Error);
   }
   switch (Found) {
-  case Asf::TJournalFile::Absent:
+  case Fs::TJournalFile::Absent:
     return;
-  case Asf::TJournalFile::Untrusted:
+  case Fs::TJournalFile::Untrusted:
     Tell(Context, TSideFileState::Found, Place, TSideFileState::Found);
     return;
-  case Asf::TJournalFile::Incomplete:
+  case Fs::TJournalFile::Incomplete:
     // Cut short while being written: the overwrite it guards never began.
     if (!Context.MayWrite) {
       Tell(Context, TSideFileState::Found, Place, TSideFileState::Removed);
-    } else if (Asf::RemoveJournal(Context.Fs, Place) != 0) {
+    } else if (Fs::RemoveJournal(Context.Fs, Place) != 0) {
       Tell(Context, TSideFileState::Found, Place, TSideFileState::Found);
     } else {
       Tell(Context, TSideFileState::Removed, Place, TSideFileState::Removed);
     }
     return;
-  case Asf::TJournalFile::Read:
+  case Fs::TJournalFile::Read:
     Apply(Context, Journal, Place, Where);
     return;
   }
@@ -85,19 +85,19 @@ void RecoverAt(TRecovery& Context, Asf::TSideFile& Place, Asf::TJournalWhere Whe
 
 // The save failed after its journal was written: the old bytes go back,
 // and only then the journal.
-[[noreturn]] void Abandon(Asf::IFileSystem& Fs, int Fd, const Asf::TSaveNames& Names,
-                          const Asf::TJournal& Journal, const char* What, int Error)
+[[noreturn]] void Abandon(Fs::IFileSystem& Fs, int Fd, const Fs::TSaveNames& Names,
+                          const Fs::TJournal& Journal, const char* What, int Error)
 {
-  if (Asf::RollBack(Fs, Fd, Journal) == 0) {
-    Asf::RemoveJournal(Fs, Names.Journal);
+  if (Fs::RollBack(Fs, Fd, Journal) == 0) {
+    Fs::RemoveJournal(Fs, Names.Journal);
   }
   Fail(What, Error);
 }
 
 } // namespace
 
-void RecoverMatroska(Asf::IFileSystem& Fs, int Fd, const std::string& Path, bool MayWrite,
-                     Asf::TSaveNames& Names, TSideFileReport& Report)
+void RecoverMatroska(Fs::IFileSystem& Fs, int Fd, const std::string& Path, bool MayWrite,
+                     Fs::TSaveNames& Names, TSideFileReport& Report)
 {
   Report = {};
   Names = {};
@@ -105,35 +105,35 @@ void RecoverMatroska(Asf::IFileSystem& Fs, int Fd, const std::string& Path, bool
   if (int Error = Fs.FStat(Fd, Context.Info); Error != 0) {
     Fail("cannot be looked at", Error);
   }
-  if (int Error = Asf::ResolveOpenSaveNames(Fs, Fd, Context.Info, Path, Names); Error != 0) {
+  if (int Error = Fs::ResolveOpenSaveNames(Fs, Fd, Context.Info, Path, Names); Error != 0) {
     if (Error == ENOENT) {
       return;
     }
     Fail("its folder cannot be opened", Error);
   }
-  Asf::AddPrivateJournal(Fs, Fd, Context.Info, Names);
-  RecoverAt(Context, Names.Journal, Asf::TJournalWhere::Beside);
+  Fs::AddPrivateJournal(Fs, Fd, Context.Info, Names);
+  RecoverAt(Context, Names.Journal, Fs::TJournalWhere::Beside);
   const TSideFileState State = Report.State;
-  Asf::TSideFile& Private = Names.PrivateJournal;
+  Fs::TSideFile& Private = Names.PrivateJournal;
   if (State != TSideFileState::Found && State != TSideFileState::Pending && !Private.Name.empty() &&
-      Asf::OpenPrivateJournalFolder(Fs, false, Private.Folder) == 0) {
-    RecoverAt(Context, Private, Asf::TJournalWhere::Private);
+      Fs::OpenPrivateJournalFolder(Fs, false, Private.Folder) == 0) {
+    RecoverAt(Context, Private, Fs::TJournalWhere::Private);
   }
 }
 
-void SaveInPlace(Asf::IFileSystem& Fs, int Fd, Asf::TSaveNames& Names, std::uint64_t OldSize,
+void SaveInPlace(Fs::IFileSystem& Fs, int Fd, Fs::TSaveNames& Names, std::uint64_t OldSize,
                  const TSavePlan& Plan)
 {
   Need(Names.Folder != nullptr, "has no folder the save can act in");
-  Need(!Asf::SideFileExists(Fs, Names.Journal) &&
+  Need(!Fs::SideFileExists(Fs, Names.Journal) &&
            (Names.PrivateJournal.Name.empty() || !Names.PrivateJournal.Folder ||
-            !Asf::SideFileExists(Fs, Names.PrivateJournal)),
+            !Fs::SideFileExists(Fs, Names.PrivateJournal)),
        "has a side file of an interrupted save beside it; it is not saved while that is there");
-  const Asf::TJournal Journal = MakeJournal(Fs, Fd, OldSize, Plan);
+  const Fs::TJournal Journal = MakeJournal(Fs, Fd, OldSize, Plan);
   if (ChangesNothing(Journal)) {
     return; // the file holds these values already
   }
-  if (int Error = Asf::WriteJournal(Fs, Names, Journal); Error != 0) {
+  if (int Error = Fs::WriteJournal(Fs, Names, Journal); Error != 0) {
     Fail("its journal cannot be written", Error);
   }
   if (int Error = WriteNewBytes(Fs, Fd, Journal); Error != 0) {
@@ -144,7 +144,7 @@ void SaveInPlace(Asf::IFileSystem& Fs, int Fd, Asf::TSaveNames& Names, std::uint
   }
   // Synced, the overwrite has taken effect: a journal outliving a crash
   // from here finds the new bytes and is dropped.
-  if (int Error = Asf::RemoveJournal(Fs, Names.Journal, false); Error != 0) {
+  if (int Error = Fs::RemoveJournal(Fs, Names.Journal, false); Error != 0) {
     Abandon(Fs, Fd, Names, Journal, "its journal cannot be removed", Error);
   }
 }

@@ -9,9 +9,9 @@
 // A journal found when the file is next opened is acted on only when it is
 // provably this file's (CheckJournal). All new: the save had reached its
 // end and stands. Otherwise the old bytes and length go back.
+#include "fs/SaveNames.h"
 #include "matroska/MatroskaEdit.h"
 #include "metadata/MetadataEditor.h"
-#include "metadata/fs/SaveNames.h"
 
 #include <string>
 #include <vector>
@@ -22,15 +22,15 @@ namespace Quillmark::Matroska {
 // journal there as above when MayWrite, else only tells what an open for
 // writing would do. Report says what was found; Names are those the save
 // then uses. Throws EMatroskaError when the file cannot be looked at.
-void RecoverMatroska(Asf::IFileSystem& Fs, int Fd, const std::string& Path, bool MayWrite,
-                     Asf::TSaveNames& Names, TSideFileReport& Report);
+void RecoverMatroska(Fs::IFileSystem& Fs, int Fd, const std::string& Path, bool MayWrite,
+                     Fs::TSaveNames& Names, TSideFileReport& Report);
 
 // Writes the plan into the open file Fd (read and write, locked) as found
 // by RecoverMatroska, crash-safe. OldSize is the size the file had
 // when it was read. Throws EMatroskaError with the reason when the save
 // failed; the file then holds its old bytes (or, should even putting them
 // back fail, the journal stays for the next open).
-void SaveInPlace(Asf::IFileSystem& Fs, int Fd, Asf::TSaveNames& Names, std::uint64_t OldSize,
+void SaveInPlace(Fs::IFileSystem& Fs, int Fd, Fs::TSaveNames& Names, std::uint64_t OldSize,
                  const TSavePlan& Plan);
 
 } // namespace Quillmark::Matroska

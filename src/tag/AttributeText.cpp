@@ -1,8 +1,8 @@
 #include "tag/AttributeText.h"
 
-#include "metadata/SideFileMessage.h"
+#include "asf/AsfGuids.h"
+#include "catalogue/SideFileMessage.h"
 #include "metadata/TextConversion.h"
-#include "metadata/asf/AsfGuids.h"
 #include "tag/CatalogueFile.h"
 
 #include <algorithm>

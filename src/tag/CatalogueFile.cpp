@@ -1,11 +1,11 @@
 #include "tag/CatalogueFile.h"
 
-#include "metadata/CatalogueReading.h"
-#include "metadata/CatalogueWriting.h"
-#include "metadata/PictureRules.h"
-#include "metadata/SideFileMessage.h"
+#include "asf/MetadataEditorImpl.h"
+#include "catalogue/CatalogueReading.h"
+#include "catalogue/CatalogueWriting.h"
+#include "catalogue/PictureRules.h"
+#include "catalogue/SideFileMessage.h"
 #include "metadata/TextConversion.h"
-#include "metadata/asf/MetadataEditorImpl.h"
 #include "tag/ToolLines.h"
 #include "tag/ValueOptions.h"
 

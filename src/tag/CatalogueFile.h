@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "metadata/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "metadata/MetadataEditor.h"
 
 namespace Quillmark {

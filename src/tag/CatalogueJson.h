@@ -11,7 +11,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "metadata/Catalogue.h"
+#include "catalogue/Catalogue.h"
 
 namespace Quillmark {
 

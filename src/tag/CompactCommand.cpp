@@ -1,8 +1,8 @@
 #include "tag/CompactCommand.h"
 
-#include "metadata/SideFileMessage.h"
+#include "asf/HeaderCompact.h"
+#include "catalogue/SideFileMessage.h"
 #include "metadata/TextConversion.h"
-#include "metadata/asf/HeaderCompact.h"
 #include "tag/CatalogueFile.h"
 #include "tag/FileArguments.h"
 #include "tag/JsonFileNames.h"

@@ -1,6 +1,6 @@
 #pragma once
 // quillmark-tag compact: gives back the room each file's header holds
-// beyond a small margin (see metadata/asf/HeaderCompact.h).
+// beyond a small margin (see asf/HeaderCompact.h).
 #include "tag/ToolLines.h"
 
 #include <iosfwd>

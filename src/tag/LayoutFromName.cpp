@@ -1,6 +1,6 @@
 #include "tag/LayoutFromName.h"
 
-#include "metadata/Layouts.h"
+#include "catalogue/Layouts.h"
 
 #include <algorithm>
 #include <string_view>

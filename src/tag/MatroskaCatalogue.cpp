@@ -1,11 +1,13 @@
 #include "tag/MatroskaCatalogue.h"
 
+#include "catalogue/Catalogue.h"
+#include "catalogue/SideFileMessage.h"
 #include "matroska/MatroskaSave.h"
-#include "metadata/Catalogue.h"
-#include "metadata/Layouts.h"
-#include "metadata/SideFileMessage.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/Layouts.h"
+#include "catalogue/SideFileMessage.h"
 #include "metadata/TextConversion.h"
-#include "metadata/fs/FileIo.h"
+#include "fs/FileIo.h"
 #include "tag/ShowCommand.h"
 
 #include <algorithm>
@@ -125,7 +127,7 @@ TCatalogueValues ValuesOf(const Matroska::TMatroskaFile& File, std::optional<std
 
 std::string ReadOpened(const std::string& Path, bool Writable, TMatroskaOpened& Opened)
 {
-  Asf::IFileSystem& Fs = Asf::PosixFileSystem();
+  Fs::IFileSystem& Fs = Fs::PosixFileSystem();
   const int Fd = Opened.File->Descriptor();
   Matroska::RecoverMatroska(Fs, Fd, Path, Writable, Opened.Names, Opened.SideFileReport);
   Opened.SideFile = Utf16ToUtf8(SideFileMessage(Opened.SideFileReport, Path));
@@ -136,16 +138,16 @@ std::string ReadOpened(const std::string& Path, bool Writable, TMatroskaOpened& 
 
 } // namespace
 
-std::unique_ptr<Asf::TLockedFile> OpenIfMatroska(const std::string& Path, bool Writable, bool FollowLinks)
+std::unique_ptr<Fs::TLockedFile> OpenIfMatroska(const std::string& Path, bool Writable, bool FollowLinks)
 {
-  std::unique_ptr<Asf::TLockedFile> File;
+  std::unique_ptr<Fs::TLockedFile> File;
   try {
-    File = std::make_unique<Asf::TLockedFile>(Path, Writable, FollowLinks);
+    File = std::make_unique<Fs::TLockedFile>(Path, Writable, FollowLinks);
   } catch (const std::exception&) {
     return nullptr;
   }
   std::uint8_t Bytes[4] = {};
-  if (Asf::ReadExact(Asf::PosixFileSystem(), File->Descriptor(), Bytes, sizeof Bytes, 0) != 0 ||
+  if (Fs::ReadExact(Fs::PosixFileSystem(), File->Descriptor(), Bytes, sizeof Bytes, 0) != 0 ||
       !Matroska::HasEbmlMagic(Bytes, sizeof Bytes)) {
     return nullptr;
   }
@@ -156,7 +158,7 @@ std::string OpenMatroska(const std::string& Path, bool Writable, bool FollowLink
 {
   try {
     if (!Opened.File) {
-      Opened.File = std::make_unique<Asf::TLockedFile>(Path, Writable, FollowLinks);
+      Opened.File = std::make_unique<Fs::TLockedFile>(Path, Writable, FollowLinks);
     }
     return ReadOpened(Path, Writable, Opened);
   } catch (const Matroska::EMatroskaError& Error) {

@@ -3,11 +3,11 @@
 // layout (the first video track's StereoMode), the half width and half
 // height boxes (its display size against the size of one plane) and the
 // title (the Segment's Info Title); and the change that stores new ones.
+#include "catalogue/Catalogue.h"
+#include "fs/FileLock.h"
+#include "fs/SaveNames.h"
 #include "matroska/MatroskaEdit.h"
-#include "metadata/Catalogue.h"
 #include "metadata/MetadataEditor.h"
-#include "metadata/fs/FileLock.h"
-#include "metadata/fs/SaveNames.h"
 
 #include <array>
 #include <memory>
@@ -24,14 +24,14 @@ inline constexpr std::array<TAttribute, 5> MatroskaAttributes = {
     TAttribute::StereoscopicHalfHeight, TAttribute::Title};
 
 // The file at Path opened and locked as the command then uses it (see
-// Asf::TLockedFile), when it begins with the EBML magic as read through that
+// Fs::TLockedFile), when it begins with the EBML magic as read through that
 // descriptor: what is told apart is what is edited. Null for any other file,
 // or one that cannot be opened so (left to the ASF open to explain).
-std::unique_ptr<Asf::TLockedFile> OpenIfMatroska(const std::string& Path, bool Writable, bool FollowLinks);
+std::unique_ptr<Fs::TLockedFile> OpenIfMatroska(const std::string& Path, bool Writable, bool FollowLinks);
 
 struct TMatroskaOpened {
-  std::unique_ptr<Asf::TLockedFile> File;
-  Asf::TSaveNames Names;
+  std::unique_ptr<Fs::TLockedFile> File;
+  Fs::TSaveNames Names;
   TSideFileReport SideFileReport;
   std::string SideFile; // the line about it; empty for none
   Matroska::TMatroskaFile Parsed;

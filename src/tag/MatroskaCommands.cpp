@@ -1,8 +1,8 @@
 #include "tag/MatroskaCommands.h"
 
+#include "catalogue/Catalogue.h"
 #include "matroska/EbmlDump.h"
 #include "matroska/MatroskaSave.h"
-#include "metadata/Catalogue.h"
 #include "metadata/TextConversion.h"
 #include "tag/AttributeText.h"
 #include "tag/CatalogueJson.h"
@@ -10,7 +10,7 @@
 #include "tag/MatroskaCatalogue.h"
 #include "tag/ToolLines.h"
 #include "tag/ValueOptions.h"
-#include "tag/VideoWork.h"
+#include "tag/VideoHandOff.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -113,7 +113,7 @@ bool DumpMatroska(const std::string& File, THeldFile Held, TJsonFileArray* Files
   std::vector<Matroska::TDumpLine> Lines;
   std::string Message;
   try {
-    Lines = Matroska::DumpHeader(Asf::PosixFileSystem(), Held->Descriptor());
+    Lines = Matroska::DumpHeader(Fs::PosixFileSystem(), Held->Descriptor());
   } catch (const Matroska::EMatroskaError& Error) {
     Message = std::string("Matroska file ") + Error.what();
   } catch (const std::exception& Error) {
@@ -228,7 +228,7 @@ bool Save(const TMatroskaRun& Run, TMatroskaOpened& Opened, const TCatalogueValu
     if (Run.Options.DryRun) {
       return TellDryRun(Run, Differences(Opened, Values));
     }
-    Matroska::SaveInPlace(Asf::PosixFileSystem(), Opened.File->Descriptor(), Opened.Names,
+    Matroska::SaveInPlace(Fs::PosixFileSystem(), Opened.File->Descriptor(), Opened.Names,
                           Opened.Parsed.FileSize, Plan);
   } catch (const Matroska::EMatroskaError& Error) {
     return Refuse(Run, RefusedCode, KindOf(Opened) + " file " + Error.what() + "; left as it was");

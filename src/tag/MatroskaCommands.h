@@ -1,7 +1,7 @@
 #pragma once
 // The commands' work on one Matroska or WebM file: show, dump and set call
 // these for a file that begins with the EBML magic, whatever its name.
-#include "metadata/fs/FileLock.h"
+#include "fs/FileLock.h"
 #include "tag/DumpCommand.h"
 #include "tag/JsonFileNames.h"
 #include "tag/SetCommand.h"
@@ -16,7 +16,7 @@
 
 namespace Quillmark {
 
-using THeldFile = std::unique_ptr<Asf::TLockedFile>;
+using THeldFile = std::unique_ptr<Fs::TLockedFile>;
 
 // Each works on Held, the file as OpenIfMatroska opened it for the command.
 // Each prints the file as the command does an ASF file (on Out, or as one

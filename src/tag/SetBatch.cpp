@@ -1,7 +1,7 @@
 #include "tag/SetBatch.h"
 #include "tag/BatchPace.h"
 
-#include "metadata/asf/MetadataEditorImpl.h"
+#include "asf/MetadataEditorImpl.h"
 #include "tag/ToolLines.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 #include "tag/SetCommand.h"
 
-#include "metadata/Catalogue.h"
-#include "metadata/PictureRules.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/PictureRules.h"
 #include "metadata/TextConversion.h"
-#include "metadata/fs/JournalPlace.h"
+#include "fs/JournalPlace.h"
 #include "tag/CatalogueFile.h"
 #include "tag/FileArguments.h"
 #include "tag/LayoutFromName.h"
@@ -16,7 +16,7 @@
 #include "tag/ToolLines.h"
 #include "tag/ValueOptions.h"
 #include "tag/ValuesFile.h"
-#include "tag/VideoWork.h"
+#include "tag/VideoHandOff.h"
 
 #include <algorithm>
 #include <ostream>
@@ -405,7 +405,7 @@ int RunSet(const TSetOptions& Options, std::ostream& Out, std::ostream& Err)
   Batch.SetVerbose(Options.Verbosity == TVerbosity::Verbose);
   Batch.ReportTo(Report);
   TReadAhead Ahead(Files);
-  const Asf::TPrivateFolderMemory RememberFolder;
+  const Fs::TPrivateFolderMemory RememberFolder;
   for (std::size_t Position = 0; Position < Files.size(); ++Position) {
     Ahead.Reached(Position);
     if (!Options.DryRun && !Batch.MakeRoom(Files[Position])) {

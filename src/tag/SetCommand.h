@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "metadata/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "tag/ToolLines.h"
 #include "tag/VideoOptions.h"
 

@@ -1,6 +1,6 @@
 #include "tag/ShowCommand.h"
 
-#include "metadata/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "metadata/TextConversion.h"
 #include "tag/AttributeText.h"
 #include "tag/CatalogueFile.h"

@@ -1,7 +1,7 @@
 #pragma once
 // quillmark-tag show: the sixteen values of each file as the window shows
 // them after opening it.
-#include "metadata/Catalogue.h"
+#include "catalogue/Catalogue.h"
 
 #include "tag/ToolLines.h"
 

@@ -1,15 +1,15 @@
 #include "tag/TagTool.h"
 
-#include "metadata/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "metadata/TextConversion.h"
 #include "tag/CompactCommand.h"
-#include "tag/DetectCommand.h"
 #include "tag/DumpCommand.h"
 #include "tag/SetCommand.h"
 #include "tag/ShowCommand.h"
 #include "tag/ToolLines.h"
 #include "tag/ValueOptions.h"
-#include "tag/VideoWork.h"
+#include "tag/VideoHandOff.h"
+#include "tag/VideoOptions.h"
 
 #include <algorithm>
 #include <array>

@@ -11,7 +11,7 @@ struct TVideoWork;
 
 // Exit status: 0 success, 1 a file could not be read, 2 a usage error.
 // Without Video, a command that looks at videos is handed to the video
-// program (see VideoWork.h).
+// program (see VideoHandOff.h).
 int RunTagTool(int ArgumentCount, const char* const* Arguments, std::ostream& Out, std::ostream& Err,
                const TVideoWork* Video);
 // Every option name the tool takes, short and long, by command ("" for

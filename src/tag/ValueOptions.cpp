@@ -1,6 +1,6 @@
 #include "tag/ValueOptions.h"
 
-#include "metadata/CatalogueWriting.h"
+#include "catalogue/CatalogueWriting.h"
 #include "metadata/TextConversion.h"
 
 namespace Quillmark {

@@ -2,7 +2,7 @@
 // The options of set that give one value as text: every catalogued value
 // held as a text, named by the catalogue's option column. The command line,
 // its help and its refusals all take them from here.
-#include "metadata/Catalogue.h"
+#include "catalogue/Catalogue.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "tag/ValuesFile.h"
 
-#include "metadata/BoundedRead.h"
+#include "catalogue/BoundedRead.h"
 #include "tag/BoundedJson.h"
 #include "tag/CatalogueJson.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "metadata/Catalogue.h"
+#include "catalogue/Catalogue.h"
 
 namespace Quillmark {
 

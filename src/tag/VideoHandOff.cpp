@@ -1,4 +1,4 @@
-#include "tag/VideoWork.h"
+#include "tag/VideoHandOff.h"
 
 #include <array>
 #include <cerrno>

@@ -1,15 +1,23 @@
 #pragma once
 // The options of quillmark-tag that look at a file's video. They are parsed
 // by every build of the tool; the work itself is done by the video program
-// (see VideoWork.h).
+// (see VideoHandOff.h).
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace CLI {
 class App;
 }
 
 namespace Quillmark {
+
+// quillmark-tag detect's.
+struct TDetectOptions {
+  bool Json = false;
+  bool Recursive = false; // folders among Files: their subfolders too
+  std::vector<std::string> Files;
+};
 
 struct TVideoChangeOptions {
   bool DetectLayout = false;

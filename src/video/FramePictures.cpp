@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "metadata/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "metadata/TextConversion.h"
 #include "video/JpegEncoder.h"
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "metadata/PictureRules.h"
+#include "catalogue/PictureRules.h"
 #include "video/VideoFile.h"
 
 namespace Quillmark {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "metadata/Catalogue.h"
+#include "catalogue/Catalogue.h"
 
 namespace Quillmark {
 namespace {

@@ -8,8 +8,8 @@
 #include <optional>
 #include <thread>
 
-#include "metadata/Catalogue.h"
-#include "metadata/NumberSyntax.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/NumberSyntax.h"
 #include "metadata/TextConversion.h"
 
 namespace Quillmark {

@@ -8,9 +8,9 @@
 #include <string>
 #include <utility>
 
-#include "metadata/Catalogue.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/PictureRules.h"
 #include "metadata/MetadataEditor.h"
-#include "metadata/PictureRules.h"
 #include "video/FramePictures.h"
 #include "video/LayoutDetection.h"
 #include "video/VideoFile.h"

@@ -3,7 +3,7 @@
 // the time, and the dialog shows the frame there and the picture that will
 // be made from it. Each new frame is read on a thread of its own, so the
 // dialog keeps answering while the video is searched.
-#include "metadata/PictureRules.h"
+#include "catalogue/PictureRules.h"
 #include "video/FramePictures.h"
 #include "video/VideoFile.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // Turning a JPEG picture into what a control draws, unscaled.
-#include "metadata/JpegImage.h"
+#include "catalogue/JpegImage.h"
 
 #include <QImage>
 #include <QPixmap>

@@ -2,10 +2,10 @@
 // The main window: one fixed-size window with a menu bar, a tab control of
 // three pages (Stereo, General, Movie Disk) and a status bar. Its controls
 // are the editing model: reading a file fills them, saving reads them back.
-#include "metadata/Catalogue.h"
-#include "metadata/JpegImage.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/JpegImage.h"
+#include "catalogue/PictureRules.h"
 #include "metadata/MetadataEditor.h"
-#include "metadata/PictureRules.h"
 #include "support/Platform.h"
 #include "ui_MainForm.h"
 #include "window/PictureView.h"

@@ -1,5 +1,5 @@
 // The preview image and the title poster: loading from JPEG files, deleting.
-#include "metadata/PictureRules.h"
+#include "catalogue/PictureRules.h"
 #include "metadata/TextConversion.h"
 #include "window/Main.h"
 #include "window/OpenDialog.h"

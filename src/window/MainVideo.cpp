@@ -2,8 +2,8 @@
 // and making the preview or the title poster from one of them. The video is
 // read on a thread of its own; the window's values change only as the
 // controls do, and nothing is saved until File > Save.
-#include "metadata/Catalogue.h"
-#include "metadata/DecimalSeparator.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/DecimalSeparator.h"
 #include "support/ErrorDisplay.h"
 #include "video/VideoLook.h"
 #include "window/FrameDialog.h"

@@ -2,7 +2,7 @@
 // A picture control whose JPEG is decoded on a thread of its own, so that a
 // large poster never stalls the window. While the picture decodes the
 // control says so; only the picture it was given last is ever drawn.
-#include "metadata/JpegImage.h"
+#include "catalogue/JpegImage.h"
 
 #include <QImage>
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "window/WindowTexts.h"
 
-#include "metadata/CatalogueWriting.h"
+#include "catalogue/CatalogueWriting.h"
 #include "metadata/TextConversion.h"
 #include "window/Main.h"
 

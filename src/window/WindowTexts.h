@@ -3,9 +3,9 @@
 // refused value, a picture that cannot be used or opened, the side file of
 // an interrupted save, the cause of a failure. Each is one whole sentence
 // with its arguments, translated for the user's language.
-#include "metadata/Catalogue.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/PictureRules.h"
 #include "metadata/MetadataEditor.h"
-#include "metadata/PictureRules.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "common/AsfBuilder.h"
 
-#include "metadata/asf/AsfGuids.h"
+#include "asf/AsfGuids.h"
 
 namespace QuillmarkTest {
 

@@ -6,7 +6,7 @@
 //   Builder.Add(ContentDescriptionObject({u"Title"}));
 //   Builder.AddToExtension(LibraryObject({StringRecord(u"WM/Genre", u"Jazz")}));
 //   WriteFileBytes(Path, Builder.File());      // header + Data Object with a few packets
-#include "metadata/asf/AsfGuids.h"
+#include "asf/AsfGuids.h"
 
 #include <array>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #pragma once
 // Looking into an editor through its interfaces, for tests.
+#include "asf/MetadataEditorImpl.h"
 #include "common/AsfBuilder.h"
 #include "metadata/MetadataEditor.h"
-#include "metadata/asf/MetadataEditorImpl.h"
 
 #include <memory>
 #include <string>

@@ -2,9 +2,9 @@
 // its own cause, never read past its bytes; and the encodings it writes
 // read back as written.
 #include "common/TestFiles.h"
+#include "fs/FileSystem.h"
 #include "matroska/EbmlBuilder.h"
 #include "matroska/MatroskaFile.h"
-#include "metadata/fs/FileSystem.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -24,7 +24,7 @@ std::string ReadError(const TBytes& Bytes, TMatroskaFile* Read = nullptr)
   const int Fd = open(Dir.File("f.mkv").c_str(), O_RDONLY | O_CLOEXEC);
   std::string Message;
   try {
-    TMatroskaFile File = ReadMatroska(Quillmark::Asf::PosixFileSystem(), Fd);
+    TMatroskaFile File = ReadMatroska(Quillmark::Fs::PosixFileSystem(), Fd);
     if (Read != nullptr) {
       *Read = std::move(File);
     }

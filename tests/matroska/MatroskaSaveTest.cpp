@@ -5,8 +5,8 @@
 #include "matroska/MatroskaSave.h"
 #include "common/TestFiles.h"
 #include "matroska/MatroskaJournal.h"
-#include "metadata/CommitFaultFileSystem.h"
-#include "metadata/fs/FileIo.h"
+#include "fs/CommitFaultFileSystem.h"
+#include "fs/FileIo.h"
 
 #include <fcntl.h>
 #include <filesystem>
@@ -68,14 +68,14 @@ std::string Output(const std::string& Command)
 }
 
 // Opens, recovers, reads, plans and saves through Fs.
-void Save(Quillmark::Asf::IFileSystem& Fs, const fs::path& Path, const TMatroskaChange& Change)
+void Save(Quillmark::Fs::IFileSystem& Fs, const fs::path& Path, const TMatroskaChange& Change)
 {
   int Fd = -1;
   if (Fs.Open(Path, O_RDWR | O_CLOEXEC, 0, Fd) != 0) {
     throw EMatroskaError("cannot be opened");
   }
-  Quillmark::Asf::TScopedFd Closer(Fs, Fd);
-  Quillmark::Asf::TSaveNames Names;
+  Quillmark::Fs::TScopedFd Closer(Fs, Fd);
+  Quillmark::Fs::TSaveNames Names;
   Quillmark::TSideFileReport Report;
   RecoverMatroska(Fs, Fd, Path, true, Names, Report);
   const TMatroskaFile File = ReadMatroska(Fs, Fd);
@@ -85,7 +85,7 @@ void Save(Quillmark::Asf::IFileSystem& Fs, const fs::path& Path, const TMatroska
 TMatroskaFile Reread(const fs::path& Path)
 {
   const int Fd = open(Path.c_str(), O_RDONLY | O_CLOEXEC);
-  TMatroskaFile File = ReadMatroska(Quillmark::Asf::PosixFileSystem(), Fd);
+  TMatroskaFile File = ReadMatroska(Quillmark::Fs::PosixFileSystem(), Fd);
   close(Fd);
   return File;
 }
@@ -143,7 +143,7 @@ TEST(MatroskaSave, GstreamerReadsEachLayoutSet)
     ASSERT_TRUE(Made(Maker, Path));
     for (const auto& [Mode, Layout] : Modes) {
       SCOPED_TRACE(std::string(Maker.Name) + " stereo mode " + std::to_string(Mode));
-      ASSERT_NO_THROW(Save(Quillmark::Asf::PosixFileSystem(), Path, Change(Mode, "")));
+      ASSERT_NO_THROW(Save(Quillmark::Fs::PosixFileSystem(), Path, Change(Mode, "")));
       EXPECT_EQ(GstreamerLayout(Path), Layout);
     }
   }
@@ -165,7 +165,7 @@ TEST(MatroskaSave, PeersReadTheLayoutSetAndTheSameFrames)
     const std::string Before = Output(Frames);
     const std::uint64_t Size = fs::file_size(Path);
     // A title long enough to take the room of more than one Void.
-    ASSERT_NO_THROW(Save(Quillmark::Asf::PosixFileSystem(), Path, Change(3, std::string(60, 'T'))));
+    ASSERT_NO_THROW(Save(Quillmark::Fs::PosixFileSystem(), Path, Change(3, std::string(60, 'T'))));
     EXPECT_EQ(fs::file_size(Path), Size);
     const TMatroskaFile File = Reread(Path);
     EXPECT_EQ(File.Video->StereoMode, 3U);
@@ -238,7 +238,7 @@ TEST(MatroskaSave, WhatOutgrowsItsRoomMovesToTheEndAndPeersFollowIt)
       const std::uint64_t FirstCluster = Reread(Path).FirstCluster;
       for (const std::size_t Length : {10000, 12000, 20}) {
         const std::string Title(Length, 'L');
-        ASSERT_NO_THROW(Save(Quillmark::Asf::PosixFileSystem(), Path, Change(1, Title)));
+        ASSERT_NO_THROW(Save(Quillmark::Fs::PosixFileSystem(), Path, Change(1, Title)));
         const TMatroskaFile File = Reread(Path);
         EXPECT_EQ(File.Title, Title);
         EXPECT_EQ(File.Video->StereoMode, 1U);
@@ -267,7 +267,7 @@ TEST(MatroskaSave, RefusesToGrowASegmentFollowedByMoreAndLeavesTheFile)
   WriteFileBytes(Path, Old);
   TMatroskaChange Long;
   Long.Title = std::string(5000, 'x');
-  EXPECT_THROW(Save(Quillmark::Asf::PosixFileSystem(), Path, Long), EMatroskaError);
+  EXPECT_THROW(Save(Quillmark::Fs::PosixFileSystem(), Path, Long), EMatroskaError);
   EXPECT_EQ(ReadFileBytes(Path), Old);
   EXPECT_EQ(std::distance(fs::directory_iterator(Dir.Path()), fs::directory_iterator()), 1);
 }
@@ -285,7 +285,7 @@ TEST(MatroskaSave, JournalsOfFarChangesAndOfANewEndAreKnownToRecovery)
   Longer.Patches.push_back({5, TBytes(3, 0x42)});
   Longer.EndFrom = Size - 10;
   Longer.End = TBytes(700, 0x77);
-  auto& Fs = Quillmark::Asf::PosixFileSystem();
+  auto& Fs = Quillmark::Fs::PosixFileSystem();
   for (const TSavePlan* Plan : {&Far, &Longer}) {
     TTempDir Dir;
     const fs::path Path = Dir.File("far.mkv");
@@ -294,12 +294,12 @@ TEST(MatroskaSave, JournalsOfFarChangesAndOfANewEndAreKnownToRecovery)
     const TBytes Old = ReadFileBytes(Path);
     const int Fd = open(Path.c_str(), O_RDWR | O_CLOEXEC);
     ASSERT_GE(Fd, 0);
-    const Quillmark::Asf::TJournal Journal = MakeJournal(Fs, Fd, Size, *Plan);
-    EXPECT_EQ(Journal.Kind, Quillmark::Asf::TJournalKind::Relocate);
-    EXPECT_EQ(CheckJournal(Fs, Fd, Journal, Quillmark::Asf::TJournalWhere::Beside), TVerdict::RollBack);
+    const Quillmark::Fs::TJournal Journal = MakeJournal(Fs, Fd, Size, *Plan);
+    EXPECT_EQ(Journal.Kind, Quillmark::Fs::TJournalKind::Relocate);
+    EXPECT_EQ(CheckJournal(Fs, Fd, Journal, Quillmark::Fs::TJournalWhere::Beside), TVerdict::RollBack);
     ASSERT_EQ(WriteNewBytes(Fs, Fd, Journal), 0);
-    EXPECT_EQ(CheckJournal(Fs, Fd, Journal, Quillmark::Asf::TJournalWhere::Beside), TVerdict::Completed);
-    ASSERT_EQ(Quillmark::Asf::RollBack(Fs, Fd, Journal), 0);
+    EXPECT_EQ(CheckJournal(Fs, Fd, Journal, Quillmark::Fs::TJournalWhere::Beside), TVerdict::Completed);
+    ASSERT_EQ(Quillmark::Fs::RollBack(Fs, Fd, Journal), 0);
     close(Fd);
     EXPECT_TRUE(ReadFileBytes(Path) == Old);
   }
@@ -324,7 +324,7 @@ TEST(MatroskaSave, EveryCallFailedOrCrashedLeavesTheOldFileOrTheNew)
       const TBytes Old = ReadFileBytes(Made1);
       const fs::path Path = Dir.File(Maker.File);
       WriteFileBytes(Path, Old);
-      Save(Quillmark::Asf::PosixFileSystem(), Path, Change(1, Title));
+      Save(Quillmark::Fs::PosixFileSystem(), Path, Change(1, Title));
       const TBytes New = ReadFileBytes(Path);
       ASSERT_NE(New, Old);
       for (const TFault Fault : {TFault::Io, TFault::Crash}) {
@@ -346,9 +346,9 @@ TEST(MatroskaSave, EveryCallFailedOrCrashedLeavesTheOldFileOrTheNew)
           ASSERT_NO_THROW(Reread(Path));
           {
             const int Fd = open(Path.c_str(), O_RDWR | O_CLOEXEC);
-            Quillmark::Asf::TSaveNames Names;
+            Quillmark::Fs::TSaveNames Names;
             Quillmark::TSideFileReport Report;
-            RecoverMatroska(Quillmark::Asf::PosixFileSystem(), Fd, Path, true, Names, Report);
+            RecoverMatroska(Quillmark::Fs::PosixFileSystem(), Fd, Path, true, Names, Report);
             close(Fd);
           }
           const TBytes Now = ReadFileBytes(Path);

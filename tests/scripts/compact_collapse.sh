@@ -3,14 +3,14 @@
 # removed poster left goes by collapsing a range in place (the same inode,
 # the length down by whole blocks, as much as the dry run said, the media
 # bytes and the values unchanged). Then the compaction tests of
-# test_metadata run there, so that they run on a file system that collapses
+# test_asf run there, so that they run on a file system that collapses
 # ranges even where the temporary folder's cannot. Arguments: build dir,
 # source dir. Skips (exit 77 with a message) when not root, without ffmpeg
 # or mkfs.ext4, or when the image cannot be mounted.
 set -eu
 BUILD_DIR="$1"
 TOOL="$BUILD_DIR/src/app/quillmark-tag"
-TESTS="$BUILD_DIR/tests/test_metadata"
+TESTS="$BUILD_DIR/tests/test_asf"
 
 if [ ! -x "$TOOL" ]; then echo "skipped: $TOOL not built"; exit 77; fi
 if [ "$(id -u)" != 0 ]; then echo "skipped: not root (it mounts an image)"; exit 77; fi

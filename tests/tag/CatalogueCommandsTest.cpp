@@ -1,8 +1,8 @@
 // quillmark-tag show and set, run in-process on files the tests make.
+#include "catalogue/Catalogue.h"
 #include "common/AsfBuilder.h"
 #include "common/TestFiles.h"
 #include "common/TestJpeg.h"
-#include "metadata/Catalogue.h"
 #include "metadata/MetadataEditor.h"
 #include "metadata/TextConversion.h"
 #include "tag/ToolRun.h"

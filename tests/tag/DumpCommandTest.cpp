@@ -1,7 +1,7 @@
 // quillmark-tag dump, run in-process on files the tests make.
+#include "asf/AsfGuids.h"
 #include "common/AsfBuilder.h"
 #include "common/TestFiles.h"
-#include "metadata/asf/AsfGuids.h"
 #include "tag/ToolRun.h"
 
 #include <gtest/gtest.h>

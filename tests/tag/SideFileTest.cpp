@@ -3,7 +3,7 @@
 // journal, and refuses to save beside one it cannot trust.
 #include "common/AsfBuilder.h"
 #include "common/TestFiles.h"
-#include "metadata/fs/Journal.h"
+#include "fs/Journal.h"
 #include "tag/ToolRun.h"
 
 #include <functional>
@@ -15,7 +15,7 @@
 namespace QuillmarkTest {
 namespace {
 
-using namespace Quillmark::Asf;
+using namespace Quillmark::Fs;
 
 class TagSideFiles : public ::testing::Test {
 protected:

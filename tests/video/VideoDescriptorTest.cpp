@@ -1,8 +1,8 @@
 // The video is read through the one descriptor it was opened and checked
 // with, and within its read budget.
+#include "catalogue/Catalogue.h"
 #include "common/SyntheticVideo.h"
 #include "common/TestFiles.h"
-#include "metadata/Catalogue.h"
 #include "video/VideoLook.h"
 
 #include <gtest/gtest.h>

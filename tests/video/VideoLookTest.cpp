@@ -1,8 +1,8 @@
 // Detection and pictures on small videos made by ffmpeg for each layout.
 #include "video/VideoLook.h"
+#include "catalogue/Catalogue.h"
 #include "common/SyntheticVideo.h"
 #include "common/TestFiles.h"
-#include "metadata/Catalogue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The window given names that are no UTF-8 (from the command line and from
 // drops), pictures that are no regular files, and files that do not open.
 #include "MainFormTestSupport.h"
+#include "asf/MetadataEditorImpl.h"
 #include "common/AsfBuilder.h"
 #include "common/ScriptedPlatform.h"
 #include "common/TestFiles.h"
 #include "metadata/TextConversion.h"
-#include "metadata/asf/MetadataEditorImpl.h"
 #include "window/LocalPaths.h"
 
 #include <QApplication>

@@ -3,12 +3,12 @@
 // as stored; changing a field replaces every instance of its attribute; and
 // every stereo field's edit is protected by the save prompt.
 #include "MainFormTestSupport.h"
+#include "asf/HeaderParser.h"
 #include "common/AsfBuilder.h"
 #include "common/EditorProbe.h"
 #include "common/ScriptedPlatform.h"
 #include "common/TestFiles.h"
 #include "common/TestJpeg.h"
-#include "metadata/asf/HeaderParser.h"
 #include "window/Main.h"
 
 #include <QCheckBox>
@@ -65,7 +65,7 @@ protected:
     const TBytes File = ReadFileBytes(FDir.File("video.wmv"));
     const Asf::TAsfHeader Header = Asf::ParseHeader(Asf::TMemorySource(File));
     std::vector<TBytes> Forms;
-    for (const Asf::TAttribute& Attribute : Header.Attributes.All()) {
+    for (const Asf::TStoredAttribute& Attribute : Header.Attributes.All()) {
       if (Attribute.Stream == 0 && Attribute.Name == Name) {
         Forms.push_back(Attribute.Verbatim.value_or(Attribute.Value));
       }

@@ -1,8 +1,8 @@
 // The Video menu: detection and pictures made from the open file's frames,
 // on small videos made by ffmpeg, through the scripted platform.
+#include "catalogue/Catalogue.h"
 #include "common/SyntheticVideo.h"
 #include "common/TestFiles.h"
-#include "metadata/Catalogue.h"
 #include "window/FrameDialog.h"
 #include "window/MainFormTestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "tag/DetectCommand.h"
+#include "tag/video/DetectCommand.h"
 
 #include "tag/CatalogueFile.h"
 #include "tag/EachFile.h"

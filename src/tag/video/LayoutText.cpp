@@ -1,6 +1,6 @@
 #include "tag/video/LayoutText.h"
 
-#include "metadata/Layouts.h"
+#include "catalogue/Layouts.h"
 #include "metadata/TextConversion.h"
 #include "video/VideoLook.h"
 

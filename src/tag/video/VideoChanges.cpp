@@ -1,6 +1,6 @@
 #include "tag/video/VideoChanges.h"
 
-#include "metadata/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "metadata/TextConversion.h"
 #include "tag/ToolLines.h"
 #include "tag/video/LayoutText.h"

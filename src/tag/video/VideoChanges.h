@@ -4,7 +4,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "metadata/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "metadata/MetadataEditor.h"
 #include "tag/VideoOptions.h"
 

@@ -1,5 +1,6 @@
 #include "tag/video/VideoWork.h"
 
+#include "tag/video/DetectCommand.h"
 #include "tag/video/VideoChanges.h"
 
 namespace Quillmark {

@@ -1,6 +1,6 @@
 #pragma once
 // The video work of quillmark-tag-video, for RunTagTool.
-#include "tag/VideoWork.h"
+#include "tag/VideoHandOff.h"
 
 namespace Quillmark {
 
