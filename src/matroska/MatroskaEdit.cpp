@@ -1,7 +1,7 @@
 #include "matroska/MatroskaEdit.h"
 
-#include "matroska/MatroskaRelocate.h"
 #include "fs/Crc32.h"
+#include "matroska/MatroskaRelocate.h"
 
 #include <algorithm>
 #include <functional>

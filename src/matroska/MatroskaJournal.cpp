@@ -1,7 +1,7 @@
 #include "matroska/MatroskaJournal.h"
 
-#include "matroska/MatroskaFile.h"
 #include "fs/FileIo.h"
+#include "matroska/MatroskaFile.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -8,8 +8,8 @@
 // end anew is a relocation: the same, plus the far range from its first
 // changed byte to its last (or to the end of the file, which may then have
 // another length), before and after.
-#include "matroska/MatroskaEdit.h"
 #include "fs/Journal.h"
+#include "matroska/MatroskaEdit.h"
 
 namespace Quillmark::Matroska {
 

@@ -1,8 +1,8 @@
 #include "matroska/MatroskaSave.h"
 
-#include "matroska/MatroskaJournal.h"
 #include "fs/FileIo.h"
 #include "fs/JournalPlace.h"
+#include "matroska/MatroskaJournal.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,13 +1,11 @@
 #include "tag/MatroskaCatalogue.h"
 
 #include "catalogue/Catalogue.h"
-#include "catalogue/SideFileMessage.h"
-#include "matroska/MatroskaSave.h"
-#include "catalogue/Catalogue.h"
 #include "catalogue/Layouts.h"
 #include "catalogue/SideFileMessage.h"
-#include "metadata/TextConversion.h"
 #include "fs/FileIo.h"
+#include "matroska/MatroskaSave.h"
+#include "metadata/TextConversion.h"
 #include "tag/ShowCommand.h"
 
 #include <algorithm>

@@ -2,8 +2,8 @@
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/PictureRules.h"
-#include "metadata/TextConversion.h"
 #include "fs/JournalPlace.h"
+#include "metadata/TextConversion.h"
 #include "tag/CatalogueFile.h"
 #include "tag/FileArguments.h"
 #include "tag/LayoutFromName.h"

@@ -4,9 +4,9 @@
 // instant of a crash, leaves the old file or the new one and no side file.
 #include "matroska/MatroskaSave.h"
 #include "common/TestFiles.h"
-#include "matroska/MatroskaJournal.h"
 #include "fs/CommitFaultFileSystem.h"
 #include "fs/FileIo.h"
+#include "matroska/MatroskaJournal.h"
 
 #include <fcntl.h>
 #include <filesystem>
