@@ -193,34 +193,6 @@
         <translation>Bitte geben Sie einen gültigen Titelindex ein!</translation>
     </message>
     <message>
-        <source>The title is too long to be saved. Please shorten it to %1 characters or fewer.</source>
-        <translation>Der Titel ist zu lang, um gespeichert zu werden. Bitte kürzen Sie ihn auf höchstens %1 Zeichen.</translation>
-    </message>
-    <message>
-        <source>The author is too long to be saved. Please shorten it to %1 characters or fewer.</source>
-        <translation>Der Autor ist zu lang, um gespeichert zu werden. Bitte kürzen Sie ihn auf höchstens %1 Zeichen.</translation>
-    </message>
-    <message>
-        <source>The copyright is too long to be saved. Please shorten it to %1 characters or fewer.</source>
-        <translation>Der Urheberrechtsvermerk ist zu lang, um gespeichert zu werden. Bitte kürzen Sie ihn auf höchstens %1 Zeichen.</translation>
-    </message>
-    <message>
-        <source>The description is too long to be saved. Please shorten it to %1 characters or fewer.</source>
-        <translation>Die Beschreibung ist zu lang, um gespeichert zu werden. Bitte kürzen Sie sie auf höchstens %1 Zeichen.</translation>
-    </message>
-    <message>
-        <source>The source is too long to be saved. Please shorten it to %1 characters or fewer.</source>
-        <translation>Die Quelle ist zu lang, um gespeichert zu werden. Bitte kürzen Sie sie auf höchstens %1 Zeichen.</translation>
-    </message>
-    <message>
-        <source>The disc name is too long to be saved. Please shorten it to %1 characters or fewer.</source>
-        <translation>Der Name der Disc ist zu lang, um gespeichert zu werden. Bitte kürzen Sie ihn auf höchstens %1 Zeichen.</translation>
-    </message>
-    <message>
-        <source>The title name is too long to be saved. Please shorten it to %1 characters or fewer.</source>
-        <translation>Der Titelname ist zu lang, um gespeichert zu werden. Bitte kürzen Sie ihn auf höchstens %1 Zeichen.</translation>
-    </message>
-    <message>
         <source>Could not delete %1</source>
         <translation>%1 konnte nicht gelöscht werden</translation>
     </message>
@@ -619,6 +591,34 @@
     <message>
         <source>About...</source>
         <translation>Über...</translation>
+    </message>
+    <message>
+        <source>The title is too long to be saved. Please shorten it to %1 characters or fewer.</source>
+        <translation>Der Titel ist zu lang, um gespeichert zu werden. Bitte kürzen Sie ihn auf höchstens %1 Zeichen.</translation>
+    </message>
+    <message>
+        <source>The author is too long to be saved. Please shorten it to %1 characters or fewer.</source>
+        <translation>Der Autor ist zu lang, um gespeichert zu werden. Bitte kürzen Sie ihn auf höchstens %1 Zeichen.</translation>
+    </message>
+    <message>
+        <source>The copyright is too long to be saved. Please shorten it to %1 characters or fewer.</source>
+        <translation>Der Urheberrechtsvermerk ist zu lang, um gespeichert zu werden. Bitte kürzen Sie ihn auf höchstens %1 Zeichen.</translation>
+    </message>
+    <message>
+        <source>The description is too long to be saved. Please shorten it to %1 characters or fewer.</source>
+        <translation>Die Beschreibung ist zu lang, um gespeichert zu werden. Bitte kürzen Sie sie auf höchstens %1 Zeichen.</translation>
+    </message>
+    <message>
+        <source>The source is too long to be saved. Please shorten it to %1 characters or fewer.</source>
+        <translation>Die Quelle ist zu lang, um gespeichert zu werden. Bitte kürzen Sie sie auf höchstens %1 Zeichen.</translation>
+    </message>
+    <message>
+        <source>The disc name is too long to be saved. Please shorten it to %1 characters or fewer.</source>
+        <translation>Der Name der Disc ist zu lang, um gespeichert zu werden. Bitte kürzen Sie ihn auf höchstens %1 Zeichen.</translation>
+    </message>
+    <message>
+        <source>The title name is too long to be saved. Please shorten it to %1 characters or fewer.</source>
+        <translation>Der Titelname ist zu lang, um gespeichert zu werden. Bitte kürzen Sie ihn auf höchstens %1 Zeichen.</translation>
     </message>
 </context>
 </TS>

@@ -193,34 +193,6 @@
         <translation>Veuillez saisir un index de titre valide !</translation>
     </message>
     <message>
-        <source>The title is too long to be saved. Please shorten it to %1 characters or fewer.</source>
-        <translation>Le titre est trop long pour être enregistré. Veuillez le raccourcir à %1 caractères au plus.</translation>
-    </message>
-    <message>
-        <source>The author is too long to be saved. Please shorten it to %1 characters or fewer.</source>
-        <translation>L&apos;auteur est trop long pour être enregistré. Veuillez le raccourcir à %1 caractères au plus.</translation>
-    </message>
-    <message>
-        <source>The copyright is too long to be saved. Please shorten it to %1 characters or fewer.</source>
-        <translation>La mention de copyright est trop longue pour être enregistrée. Veuillez la raccourcir à %1 caractères au plus.</translation>
-    </message>
-    <message>
-        <source>The description is too long to be saved. Please shorten it to %1 characters or fewer.</source>
-        <translation>La description est trop longue pour être enregistrée. Veuillez la raccourcir à %1 caractères au plus.</translation>
-    </message>
-    <message>
-        <source>The source is too long to be saved. Please shorten it to %1 characters or fewer.</source>
-        <translation>La source est trop longue pour être enregistrée. Veuillez la raccourcir à %1 caractères au plus.</translation>
-    </message>
-    <message>
-        <source>The disc name is too long to be saved. Please shorten it to %1 characters or fewer.</source>
-        <translation>Le nom du disque est trop long pour être enregistré. Veuillez le raccourcir à %1 caractères au plus.</translation>
-    </message>
-    <message>
-        <source>The title name is too long to be saved. Please shorten it to %1 characters or fewer.</source>
-        <translation>Le nom du titre est trop long pour être enregistré. Veuillez le raccourcir à %1 caractères au plus.</translation>
-    </message>
-    <message>
         <source>Could not delete %1</source>
         <translation>Impossible de supprimer %1</translation>
     </message>
@@ -619,6 +591,34 @@
     <message>
         <source>About...</source>
         <translation>À propos...</translation>
+    </message>
+    <message>
+        <source>The title is too long to be saved. Please shorten it to %1 characters or fewer.</source>
+        <translation>Le titre est trop long pour être enregistré. Veuillez le raccourcir à %1 caractères au plus.</translation>
+    </message>
+    <message>
+        <source>The author is too long to be saved. Please shorten it to %1 characters or fewer.</source>
+        <translation>L&apos;auteur est trop long pour être enregistré. Veuillez le raccourcir à %1 caractères au plus.</translation>
+    </message>
+    <message>
+        <source>The copyright is too long to be saved. Please shorten it to %1 characters or fewer.</source>
+        <translation>La mention de copyright est trop longue pour être enregistrée. Veuillez la raccourcir à %1 caractères au plus.</translation>
+    </message>
+    <message>
+        <source>The description is too long to be saved. Please shorten it to %1 characters or fewer.</source>
+        <translation>La description est trop longue pour être enregistrée. Veuillez la raccourcir à %1 caractères au plus.</translation>
+    </message>
+    <message>
+        <source>The source is too long to be saved. Please shorten it to %1 characters or fewer.</source>
+        <translation>La source est trop longue pour être enregistrée. Veuillez la raccourcir à %1 caractères au plus.</translation>
+    </message>
+    <message>
+        <source>The disc name is too long to be saved. Please shorten it to %1 characters or fewer.</source>
+        <translation>Le nom du disque est trop long pour être enregistré. Veuillez le raccourcir à %1 caractères au plus.</translation>
+    </message>
+    <message>
+        <source>The title name is too long to be saved. Please shorten it to %1 characters or fewer.</source>
+        <translation>Le nom du titre est trop long pour être enregistré. Veuillez le raccourcir à %1 caractères au plus.</translation>
     </message>
 </context>
 </TS>

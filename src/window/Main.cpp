@@ -215,9 +215,12 @@ void TMainForm::FormCreate()
   SetLeft(DeleteButton, LoadButton->x());
 
   const QSize Page = PageControl->PageAreaSize();
-  for (QWidget* Edit :
-       std::initializer_list<QWidget*>{TitleEdit, AuthorEdit, CopyrightEdit, DescriptionMemo}) {
-    SetWidth(Edit, Page.width() - 2 * Edit->x());
+  // The texts of the general page span the page.
+  for (const TCatalogueEntry& Row : Catalogue) {
+    if (Row.Tab == TTab::General && Row.Field.Kind == TFieldKind::Text) {
+      QWidget* Edit = Control(Row.Attribute);
+      SetWidth(Edit, Page.width() - 2 * Edit->x());
+    }
   }
   SetHeight(DescriptionMemo, Page.height() - DescriptionMemo->y() - DescriptionMemo->x() - 1);
   SetWidth(DiscNameEdit, Page.width() - DiscNameEdit->x() - DiscNameLabel->x());

@@ -73,7 +73,7 @@ public:
   {
     static_cast<void>(Text);
     FForm.ShowField(Attribute);
-    Show(RefusalText(Attribute));
+    Show(RefusalText(Attribute, FForm.FieldOf(Attribute)));
     FForm.ShowField(Attribute);
   }
 

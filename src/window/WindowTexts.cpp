@@ -4,7 +4,7 @@
 #include "metadata/TextConversion.h"
 #include "window/Main.h"
 
-#include <QCoreApplication>
+#include <QWidget>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -17,11 +17,6 @@ QString Quoted(const QString& Text)
   return u"'"_s + Text + u"'"_s;
 }
 
-QString TooLong(const char* Sentence)
-{
-  return QCoreApplication::translate("Quillmark::TMainForm", Sentence).arg(MaxTextCharacters);
-}
-
 } // namespace
 
 QString NameOf(const QString& Path)
@@ -30,8 +25,16 @@ QString NameOf(const QString& Path)
   return Shown.mid(Shown.lastIndexOf(u'/') + 1);
 }
 
-QString RefusalText(TAttribute Attribute)
+QString RefusalText(TAttribute Attribute, const QWidget* Field)
 {
+  // A text is refused for its length only; the form gives each text field
+  // its own sentence, translated with the form.
+  if (Entry(Attribute).Field.Kind == TFieldKind::Text && Field != nullptr) {
+    const QString Sentence = Field->property(TooLongProperty).toString();
+    if (!Sentence.isEmpty()) {
+      return Sentence.arg(MaxTextCharacters);
+    }
+  }
   switch (Attribute) {
   case TAttribute::StereoscopicSkip:
     return TMainForm::tr("Please enter a valid 2D intro duration!");
@@ -41,34 +44,11 @@ QString RefusalText(TAttribute Attribute)
     return TMainForm::tr("Please select a stereoscopic layout!");
   case TAttribute::StereoDiscTitleIndex:
     return TMainForm::tr("Please enter a valid title index!");
-  case TAttribute::Title:
-    return TooLong(QT_TRANSLATE_NOOP("Quillmark::TMainForm", "The title is too long to be saved. Please "
-                                                             "shorten it to %1 characters or fewer."));
-  case TAttribute::Author:
-    return TooLong(QT_TRANSLATE_NOOP("Quillmark::TMainForm", "The author is too long to be saved. Please "
-                                                             "shorten it to %1 characters or fewer."));
-  case TAttribute::Copyright:
-    return TooLong(QT_TRANSLATE_NOOP("Quillmark::TMainForm", "The copyright is too long to be saved. Please "
-                                                             "shorten it to %1 characters or fewer."));
-  case TAttribute::Description:
-    return TooLong(QT_TRANSLATE_NOOP("Quillmark::TMainForm", "The description is too long to be saved. "
-                                                             "Please shorten it to %1 characters or fewer."));
-  case TAttribute::Source:
-    return TooLong(QT_TRANSLATE_NOOP("Quillmark::TMainForm", "The source is too long to be saved. Please "
-                                                             "shorten it to %1 characters or fewer."));
-  case TAttribute::StereoDiscName:
-    return TooLong(QT_TRANSLATE_NOOP("Quillmark::TMainForm", "The disc name is too long to be saved. Please "
-                                                             "shorten it to %1 characters or fewer."));
-  case TAttribute::StereoDiscTitleName:
-    return TooLong(QT_TRANSLATE_NOOP("Quillmark::TMainForm", "The title name is too long to be saved. Please "
-                                                             "shorten it to %1 characters or fewer."));
   case TAttribute::StereoscopicPreview:
     return PictureLoadText(TPictureKind::Preview, TPictureLoad::Rejected, QString());
   case TAttribute::StereoDiscTitlePoster:
     return PictureLoadText(TPictureKind::Poster, TPictureLoad::Rejected, QString());
-  case TAttribute::Stereoscopic:
-  case TAttribute::StereoscopicHalfWidth:
-  case TAttribute::StereoscopicHalfHeight:
+  default:
     break;
   }
   return TMainForm::tr("Could not save metadata!");

@@ -9,10 +9,17 @@
 
 #include <QString>
 
+class QWidget;
+
 namespace Quillmark {
 
-// Why saving refused the value of Attribute's field.
-QString RefusalText(TAttribute Attribute);
+// The property of a text field in the form that holds the sentence telling
+// the user that its text is too long, with %1 for the most characters.
+inline constexpr const char* TooLongProperty = "tooLongText";
+
+// Why saving refused the value of Attribute's field, Field (FieldOf): a
+// text field's own sentence, else the attribute's.
+QString RefusalText(TAttribute Attribute, const QWidget* Field);
 
 // "Could not delete %1", Name being the attribute's.
 QString DeleteFailedText(const QString& Name);

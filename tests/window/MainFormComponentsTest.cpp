@@ -4,6 +4,8 @@
 #include "MainFormTestSupport.h"
 #include "window/OpenDialog.h"
 #include "window/Product.h"
+#include "catalogue/CatalogueWriting.h"
+#include "window/WindowTexts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -158,6 +160,12 @@ TEST(MainFormComponents, EveryCatalogueControlIsInTheFormWithItsKindsClass)
       break;
     }
     EXPECT_TRUE(Fits) << Row.Control << " is a " << Control->metaObject()->className();
+    // A text refused for its length says so in the field's own sentence.
+    if (Row.Field.Kind == Quillmark::TFieldKind::Text) {
+      const QString Refusal = Quillmark::RefusalText(Row.Attribute, Form.FieldOf(Row.Attribute));
+      EXPECT_TRUE(Refusal.contains(QString::number(Quillmark::MaxTextCharacters))) << Row.Control;
+      EXPECT_TRUE(Refusal.contains(QString::fromLatin1(Row.Noun))) << Row.Control;
+    }
   }
   // The list's items are the layout table's captions, by position.
   auto* Combo = Form.Get<QComboBox>("LayoutComboBox");

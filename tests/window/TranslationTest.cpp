@@ -118,8 +118,8 @@ TEST(Translation, NoVisibleTextOfAPageMenuOrDialogStaysEnglishUnderGerman)
             u"Die aktuelle Datei wurde nicht gespeichert. Möchten Sie sie jetzt speichern?"_s);
   EXPECT_EQ(PictureLoadText(TPictureKind::Poster, TPictureLoad::CannotOpen, u"/a/b.jpg"_s),
             u"Die Datei „b.jpg“ konnte nicht geöffnet werden!"_s);
-  EXPECT_EQ(RefusalText(TAttribute::Title).contains(u"32766"_s), true);
-  EXPECT_TRUE(RefusalText(TAttribute::Title).startsWith(u"Der Titel"_s));
+  EXPECT_EQ(RefusalText(TAttribute::Title, Form.FieldOf(TAttribute::Title)).contains(u"32766"_s), true);
+  EXPECT_TRUE(RefusalText(TAttribute::Title, Form.FieldOf(TAttribute::Title)).startsWith(u"Der Titel"_s));
   Form.FModified = false;
 }
 
@@ -135,7 +135,7 @@ TEST(Translation, EnglishNeedsNoCatalogueAndStaysAsDesigned)
 {
   const TTranslations Translations(QLocale(QLocale::English, QLocale::UnitedStates));
   EXPECT_FALSE(Translations.HasOwn());
-  EXPECT_EQ(RefusalText(TAttribute::StereoscopicSkip), u"Please enter a valid 2D intro duration!"_s);
+  EXPECT_EQ(RefusalText(TAttribute::StereoscopicSkip, nullptr), u"Please enter a valid 2D intro duration!"_s);
 }
 
 // Each catalogue, as the sources keep it: no entry unfinished, none empty,
