@@ -2,9 +2,9 @@
 // them: kinds, texts, lists, menus, dialogs, the timer, the icon and the
 // order of the Tab key.
 #include "MainFormTestSupport.h"
+#include "catalogue/CatalogueWriting.h"
 #include "window/OpenDialog.h"
 #include "window/Product.h"
-#include "catalogue/CatalogueWriting.h"
 #include "window/WindowTexts.h"
 
 #include <QAction>
