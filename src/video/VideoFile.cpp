@@ -328,6 +328,8 @@ struct TVideoFile::TState {
   std::int64_t StartStamp = 0;
   double Duration = 0;
   double SampleAspect = 1;
+  // The coded size of the key frame the last frame was decoded from.
+  std::size_t KeyFrameBytes = 0;
 
   // The processor time of this reader's step is counted from StepStart,
   // taken on the thread that reads; -1 between steps.
@@ -627,7 +629,19 @@ TFramePtr TVideoFile::TState::DecodeKeyFrame(double Seconds)
       CheckStop();
       break;
     }
-    if (Packet->stream_index != Stream || (Packet->flags & AV_PKT_FLAG_KEY) == 0) {
+    if (Packet->stream_index != Stream) {
+      av_packet_unref(Packet.get());
+      continue;
+    }
+    // Decoding times only grow and a frame is never shown before it is
+    // decoded: once a packet is decoded after the time, no key frame still
+    // to come is shown at or before it, and reading on to the next one
+    // (at 8K as large as the frame taken) would be wasted.
+    if (Have && Packet->dts != AV_NOPTS_VALUE && SecondsOf(Packet->dts) > Seconds + 1e-3) {
+      av_packet_unref(Packet.get());
+      break;
+    }
+    if ((Packet->flags & AV_PKT_FLAG_KEY) == 0) {
       av_packet_unref(Packet.get());
       continue;
     }
@@ -646,6 +660,7 @@ TFramePtr TVideoFile::TState::DecodeKeyFrame(double Seconds)
   if (!Have) {
     throw EVideo("No picture of the video can be decoded there");
   }
+  KeyFrameBytes = static_cast<std::size_t>(Chosen->size);
   avcodec_send_packet(Codec.get(), Chosen.get());
   TFramePtr Frame = ReceiveFrame();
   if (!Frame) {
@@ -681,6 +696,9 @@ TFramePtr TVideoFile::TState::Decode(double Seconds, bool Exact)
         const bool Wanted =
             Packet->stream_index == Stream && (KeySeen || (Packet->flags & AV_PKT_FLAG_KEY) != 0);
         if (Wanted) {
+          if (!KeySeen) {
+            KeyFrameBytes = static_cast<std::size_t>(Packet->size);
+          }
           KeySeen = true;
           avcodec_send_packet(Codec.get(), Packet.get());
         }
@@ -804,6 +822,7 @@ TGrayFrame TVideoFile::LumaAt(double Seconds, bool Exact, int MaxWidth, int MaxH
   const int Factor = ShrinkFactor(Frame, MaxWidth, MaxHeight);
   TGrayFrame Result;
   Result.Seconds = Decoded.second;
+  Result.KeyFrameBytes = FState->KeyFrameBytes;
   Result.Image = ToGray(Frame, std::max(1, Frame.width / Factor), std::max(1, Frame.height / Factor));
   return Result;
 }

@@ -11,6 +11,7 @@
 // a message instead of being read to its end.
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -103,6 +104,9 @@ struct TGrayImage {
 struct TGrayFrame {
   TGrayImage Image;
   double Seconds = 0; // from the start of the video
+  // The coded size of the key frame decoding started from: what decoding
+  // the frame cost, as nearly all of it goes into that key frame.
+  std::size_t KeyFrameBytes = 0;
 };
 
 struct TVideoFrame {
