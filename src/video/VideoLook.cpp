@@ -43,17 +43,11 @@ bool IsLargeFrame(int Width, int Height)
   return static_cast<long long>(Width) * Height > LargeFramePixels;
 }
 
-struct TSample {
-  bool Read = false;
-  double Seconds = 0;
-  TFrameVotes Votes;
-};
-
-// Reads the samples Start, Start + Step, ... of Times from Video.
-void ReadSamples(TVideoFile& Video, const std::vector<double>& Times, std::size_t Start, std::size_t Step,
-                 std::vector<TSample>& Samples)
+// Reads the samples Indices of Times from Video.
+void ReadSamples(TVideoFile& Video, const std::vector<double>& Times, const std::vector<std::size_t>& Indices,
+                 std::vector<TDetectionSample>& Samples)
 {
-  for (std::size_t Index = Start; Index < Times.size(); Index += Step) {
+  for (const std::size_t Index : Indices) {
     TGrayFrame Frame;
     try {
       Frame = Video.LumaAt(Times[Index], false, MaxAnalysisWidth, MaxAnalysisHeight);
@@ -64,15 +58,15 @@ void ReadSamples(TVideoFile& Video, const std::vector<double>& Times, std::size_
     } catch (const EVideo&) {
       continue; // a damaged stretch: the other samples still count
     }
-    Samples[Index] = {true, Frame.Seconds, CompareHalves(Frame.Image)};
+    Samples[Index] = {true, Frame.Seconds, Frame.KeyFrameBytes, CompareHalves(Frame.Image)};
   }
 }
 
-TLayoutGuess JudgeSamples(const std::vector<TSample>& Samples, double DisplayAspect)
+TLayoutGuess JudgeSamples(const std::vector<TDetectionSample>& Samples, double DisplayAspect)
 {
   std::vector<TFrameVotes> Frames;
-  const TSample* Last = nullptr;
-  for (const TSample& Sample : Samples) {
+  const TDetectionSample* Last = nullptr;
+  for (const TDetectionSample& Sample : Samples) {
     // Samples closer than the key frame spacing land on the same frame.
     if (!Sample.Read || (Last != nullptr && Last->Seconds == Sample.Seconds)) {
       continue;
@@ -122,31 +116,37 @@ TVideoDescriptor EditorVideoDescriptor(const TRef<IWMMetadataEditor>& Editor)
 
 namespace {
 
-// Decoding is most of the work: a second reader of the same descriptor
-// takes every other sample at the same time. It is opened here, before
-// Video reads on, as it takes over what Video found out.
-void ReadSamplesOnTwoReaders(TVideoFile& Video, const std::vector<double>& Times,
-                             std::vector<TSample>& Samples)
+// Every other one of Indices, from the First.
+std::vector<std::size_t> Alternate(const std::vector<std::size_t>& Indices, std::size_t First)
 {
-  std::exception_ptr HelperError;
-  std::unique_ptr<TVideoFile> Second;
-  try {
-    Second = Video.SecondReader();
-  } catch (...) {
-    HelperError = std::current_exception();
+  std::vector<std::size_t> Taken;
+  for (std::size_t Index = First; Index < Indices.size(); Index += 2) {
+    Taken.push_back(Indices[Index]);
   }
+  return Taken;
+}
+
+// Decoding is most of the work: Second, a second reader of the same
+// descriptor, takes every other sample at the same time. Without it (it
+// did not open) Video reads them all.
+void ReadSamplesOnTwoReaders(TVideoFile& Video, TVideoFile* Second, const std::vector<double>& Times,
+                             const std::vector<std::size_t>& Indices, std::vector<TDetectionSample>& Samples)
+{
+  if (Second == nullptr) {
+    ReadSamples(Video, Times, Indices, Samples);
+    return;
+  }
+  std::exception_ptr HelperError;
   std::thread Helper([&] {
     try {
-      if (Second) {
-        ReadSamples(*Second, Times, 1, 2, Samples);
-      }
+      ReadSamples(*Second, Times, Alternate(Indices, 1), Samples);
     } catch (...) {
       HelperError = std::current_exception();
     }
   });
   std::exception_ptr Error;
   try {
-    ReadSamples(Video, Times, 0, 2, Samples);
+    ReadSamples(Video, Times, Alternate(Indices, 0), Samples);
   } catch (...) {
     Error = std::current_exception();
   }
@@ -155,27 +155,107 @@ void ReadSamplesOnTwoReaders(TVideoFile& Video, const std::vector<double>& Times
     std::rethrow_exception(Error);
   }
   if (HelperError) {
-    try {
-      std::rethrow_exception(HelperError);
-    } catch (const EVideoCancelled&) {
-      throw;
-    } catch (const EVideoBudget&) {
-      throw;
-    } catch (const EVideo&) {
-      // The second reader did not open: its samples are read here.
-      ReadSamples(Video, Times, 1, 2, Samples);
-    }
+    std::rethrow_exception(HelperError);
   }
+}
+
+// The second reader, made before Video reads on, as it takes over what
+// Video found out; none when it cannot be opened, unless the look was
+// cancelled or its budget spent.
+std::unique_ptr<TVideoFile> OpenSecondReader(const TVideoFile& Video)
+{
+  try {
+    return Video.SecondReader();
+  } catch (const EVideoCancelled&) {
+    throw;
+  } catch (const EVideoBudget&) {
+    throw;
+  } catch (const EVideo&) {
+    return nullptr;
+  }
+}
+
+// The first round: two samples a quarter of the count in from either end,
+// past a 2D intro or a fade-in of the first quarter and apart enough to
+// show different scenes.
+std::vector<std::size_t> FirstRound(std::size_t Count)
+{
+  if (Count < 2) {
+    return {};
+  }
+  return {Count / 4, Count - 1 - Count / 4};
+}
+
+bool SameAnswer(const TLayoutGuess& One, const TLayoutGuess& Other)
+{
+  return One.LayoutIndex == Other.LayoutIndex && One.HalfWidth == Other.HalfWidth &&
+         One.HalfHeight == Other.HalfHeight;
+}
+
+// True when neither frame has an edge that tells the eyes apart in the
+// split of Guess.
+bool NoEyeEdges(const std::vector<TDetectionSample>& Round, const TLayoutGuess& Guess)
+{
+  const std::optional<TLayout> Layout = LayoutAt(Guess.LayoutIndex);
+  const TSplit Split = Layout && LayoutEntry(*Layout).Family == TLayoutFamily::SideBySide ? TSplit::SideBySide
+                                                                                          : TSplit::OverUnder;
+  return std::all_of(Round.begin(), Round.end(), [&](const TDetectionSample& Sample) {
+    const TSplitVotes& Votes = Sample.Votes.Of(Split);
+    return Votes.FirstLeft == 0 && Votes.FirstRight == 0;
+  });
 }
 
 } // namespace
 
-TLayoutGuess DetectLayout(TVideoFile& Video, double IntroSeconds)
+bool FirstRoundSettles(const std::vector<TDetectionSample>& Round, int Width, int Height,
+                       double DisplayAspect, TEarlyAnswer Rule)
+{
+  if (Round.size() != 2 || !Round[0].Read || !Round[1].Read || Round[0].Seconds == Round[1].Seconds) {
+    return false;
+  }
+  const bool Costly = IsLargeFrame(Width, Height) &&
+                      std::all_of(Round.begin(), Round.end(), [](const TDetectionSample& Sample) {
+                        return Sample.KeyFrameBytes >= CostlyKeyFrameBytes;
+                      });
+  if (Rule == TEarlyAnswer::WhenCostly && !Costly) {
+    return false;
+  }
+  const TLayoutGuess Together = JudgeLayout({Round[0].Votes, Round[1].Votes}, DisplayAspect);
+  if (!IsStereoLayout(Together.LayoutIndex) || !Together.LayoutSure()) {
+    return false;
+  }
+  for (const TDetectionSample& Sample : Round) {
+    const TLayoutGuess Alone = JudgeLayout({Sample.Votes}, DisplayAspect);
+    if (!Alone.LayoutSure() || !SameAnswer(Alone, Together)) {
+      return false;
+    }
+  }
+  return Together.EyeOrderSure() || NoEyeEdges(Round, Together);
+}
+
+TLayoutGuess DetectLayout(TVideoFile& Video, double IntroSeconds, TEarlyAnswer Rule)
 {
   const std::vector<double> Times =
       SampleTimes(Video.Duration(), IntroSeconds, DetectionSampleCount(Video.Width(), Video.Height()));
-  std::vector<TSample> Samples(Times.size());
-  ReadSamplesOnTwoReaders(Video, Times, Samples);
+  std::vector<TDetectionSample> Samples(Times.size());
+  const std::unique_ptr<TVideoFile> Second = OpenSecondReader(Video);
+  const bool TwoRounds = Rule == TEarlyAnswer::Always || IsLargeFrame(Video.Width(), Video.Height());
+  const std::vector<std::size_t> First = TwoRounds ? FirstRound(Times.size()) : std::vector<std::size_t>{};
+  std::vector<std::size_t> Rest;
+  for (std::size_t Index = 0; Index < Times.size(); ++Index) {
+    if (std::find(First.begin(), First.end(), Index) == First.end()) {
+      Rest.push_back(Index);
+    }
+  }
+  bool Settled = false;
+  if (!First.empty()) {
+    ReadSamplesOnTwoReaders(Video, Second.get(), Times, First, Samples);
+    const std::vector<TDetectionSample> Round = {Samples[First[0]], Samples[First[1]]};
+    Settled = FirstRoundSettles(Round, Video.Width(), Video.Height(), Video.DisplayAspect(), Rule);
+  }
+  if (!Settled) {
+    ReadSamplesOnTwoReaders(Video, Second.get(), Times, Rest, Samples);
+  }
   // Detection reads a stretch of the video at each sample, which at 8K
   // takes most of the budget: what is read after it (the pictures of the
   // layout found) is a look of its own.

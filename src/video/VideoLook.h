@@ -3,10 +3,12 @@
 // frames sampled across it, and making the preview or the title poster from
 // one of its frames, by seeking and decoding a handful of frames.
 #include <atomic>
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/PictureRules.h"
@@ -28,6 +30,37 @@ inline constexpr int LargeFrameSamples = 5;
 // The number of frames sampled from a video of frames Width x Height.
 int DetectionSampleCount(int Width, int Height);
 
+// A key frame of this many bytes or more is costly: H.264 decodes about
+// 10 MB of a key frame a second on one core here, so five samples, three of
+// them one after another on one reader, would take over a second of
+// decoding alone (an 8K key frame of Windows Media Video 8 is about 2 MB).
+inline constexpr std::size_t CostlyKeyFrameBytes = 4U << 20;
+
+// One frame sampled for detection.
+struct TDetectionSample {
+  bool Read = false;
+  double Seconds = 0;
+  std::size_t KeyFrameBytes = 0;
+  TFrameVotes Votes;
+};
+
+// When the first round of samples may settle detection alone.
+enum class TEarlyAnswer {
+  WhenCostly, // only for frames beyond 4K UHD whose key frames are costly
+  Always,     // whatever the frames cost: to measure the rule on any video
+};
+
+// True when the first round (two frames well inside the video, one per
+// reader) settles the answer for a video of frames Width x Height, so the
+// other samples need not be read: two different frames, each judged alone
+// and both judged together, give the same stereo family, halves and eye
+// order, the layout sure all three times; and the eye order either sure
+// together, or told by no edge at all (a guess from the sign of the
+// disparities, which more frames of the same scenes leave a guess). A 2D
+// answer always reads on: a stereo stretch may follow a long 2D one.
+bool FirstRoundSettles(const std::vector<TDetectionSample>& Round, int Width, int Height,
+                       double DisplayAspect, TEarlyAnswer Rule);
+
 // The 2D intro the values state, in seconds; 0 when none or unreadable.
 double StatedIntroSeconds(const TCatalogueValues& Values, char16_t Separator);
 
@@ -39,7 +72,10 @@ TVideoDescriptor EditorVideoDescriptor(const TRef<IWMMetadataEditor>& Editor);
 // Detection on an open video, skipping IntroSeconds at its start. Up to
 // 4K, a second reader of the same descriptor takes every other sample on a
 // thread of its own.
-TLayoutGuess DetectLayout(TVideoFile& Video, double IntroSeconds);
+// Frames beyond 4K UHD are read in two rounds: the first may settle the
+// answer (FirstRoundSettles); Rule Always reads every video so.
+TLayoutGuess DetectLayout(TVideoFile& Video, double IntroSeconds,
+                          TEarlyAnswer Rule = TEarlyAnswer::WhenCostly);
 TLayoutGuess DetectLayout(const std::string& Path, double IntroSeconds,
                           const std::atomic<bool>* Cancel = nullptr);
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <initializer_list>
 #include <map>
 
 using namespace Quillmark;
@@ -115,6 +116,24 @@ TEST_F(TVideos, DetectsLayoutEyeOrderAndHalves)
       EXPECT_EQ(Guess.LayoutIndex, Right.LayoutIndex) << DescribeLayout(Guess);
     }
     EXPECT_LE(Guess.Confidence, 1.0);
+  }
+}
+
+// Where the first round of samples settles detection, the answer is the one
+// all the samples give.
+TEST_F(TVideos, FirstRoundAnswersAsAllSamplesDo)
+{
+  // 2D, full views side by side, half views over/under, and after an intro.
+  for (const std::size_t Index : std::initializer_list<std::size_t>{0, 1, 8, 9}) {
+    const TSceneCase& Case = SceneCases.at(Index);
+    SCOPED_TRACE(Case.Name);
+    const std::string Path = VideoOf(Case.Name, Case.Scene);
+    const TLayoutGuess All = DetectLayout(Path, 0);
+    TVideoFile Video(Path);
+    const TLayoutGuess Early = DetectLayout(Video, 0, TEarlyAnswer::Always);
+    EXPECT_EQ(DescribeLayout(Early), DescribeLayout(All));
+    EXPECT_EQ(Early.Sure(), All.Sure());
+    EXPECT_EQ(Early.LayoutSure(), All.LayoutSure());
   }
 }
 
@@ -441,4 +460,92 @@ TEST(LayoutJudgement, SqueezedHalvesFollowTheShape)
   const TFrameVotes Frame = Votes({900, 700, 60, 500, 400, 300, 20, 1}, NoMatch);
   EXPECT_TRUE(JudgeLayout({Frame}, 16.0 / 9.0).HalfWidth);
   EXPECT_FALSE(JudgeLayout({Frame}, 32.0 / 9.0).HalfWidth);
+}
+
+TEST(LayoutJudgement, FirstRoundSettlesOnlyCostlyAgreeingSureFrames)
+{
+  const TSplitVotes Stereo{900, 700, 60, 500, 400, 300, 20, 1};
+  const TSplitVotes Swapped{900, 700, 60, 500, 300, 400, 1, 20};
+  const TSplitVotes SignOnly{900, 700, 60, 500, 0, 700, 0, 0};
+  const TSplitVotes FewEdges{900, 700, 60, 500, 0, 700, 2, 0};
+  const TSplitVotes Handful{30, 25, 2, 15, 10, 5, 3, 0};
+  constexpr std::size_t Costly = 15U << 20;
+  constexpr std::size_t Cheap = 2U << 20;
+  const auto Sample = [](double Seconds, std::size_t Bytes, TFrameVotes Votes) {
+    return TDetectionSample{true, Seconds, Bytes, Votes};
+  };
+  struct TCase {
+    const char* Name;
+    std::vector<TDetectionSample> Round;
+    int Width;
+    TEarlyAnswer Rule;
+    bool Settles;
+  };
+  const std::vector<TCase> Cases = {
+      {"two costly frames agree, sure",
+       {Sample(2, Costly, Votes(Stereo, NoMatch)), Sample(6, Costly, Votes(Stereo, NoMatch))},
+       7680,
+       TEarlyAnswer::WhenCostly,
+       true},
+      {"no edges in either: the eye order stays the same guess",
+       {Sample(2, Costly, Votes(SignOnly, NoMatch)), Sample(6, Costly, Votes(SignOnly, NoMatch))},
+       7680,
+       TEarlyAnswer::WhenCostly,
+       true},
+      {"small key frames",
+       {Sample(2, Cheap, Votes(Stereo, NoMatch)), Sample(6, Costly, Votes(Stereo, NoMatch))},
+       7680,
+       TEarlyAnswer::WhenCostly,
+       false},
+      {"frames of 4K UHD",
+       {Sample(2, Costly, Votes(Stereo, NoMatch)), Sample(6, Costly, Votes(Stereo, NoMatch))},
+       3840,
+       TEarlyAnswer::WhenCostly,
+       false},
+      {"small frames when the rule is forced",
+       {Sample(2, Cheap, Votes(Stereo, NoMatch)), Sample(6, Cheap, Votes(Stereo, NoMatch))},
+       1920,
+       TEarlyAnswer::Always,
+       true},
+      {"families disagree",
+       {Sample(2, Costly, Votes(Stereo, NoMatch)), Sample(6, Costly, Votes(NoMatch, Stereo))},
+       7680,
+       TEarlyAnswer::WhenCostly,
+       false},
+      {"eye orders disagree",
+       {Sample(2, Costly, Votes(Stereo, NoMatch)), Sample(6, Costly, Votes(Swapped, NoMatch))},
+       7680,
+       TEarlyAnswer::WhenCostly,
+       false},
+      {"a few edges: more frames may settle the eye order",
+       {Sample(2, Costly, Votes(FewEdges, NoMatch)), Sample(6, Costly, Votes(FewEdges, NoMatch))},
+       7680,
+       TEarlyAnswer::WhenCostly,
+       false},
+      {"one frame unsure on its own",
+       {Sample(2, Costly, Votes(Stereo, NoMatch)), Sample(6, Costly, Votes(Handful, NoMatch))},
+       7680,
+       TEarlyAnswer::WhenCostly,
+       false},
+      {"2D reads on: stereo may follow",
+       {Sample(2, Costly, Votes(NoMatch, NoMatch)), Sample(6, Costly, Votes(NoMatch, NoMatch))},
+       7680,
+       TEarlyAnswer::Always,
+       false},
+      {"both samples landed on one key frame",
+       {Sample(2, Costly, Votes(Stereo, NoMatch)), Sample(2, Costly, Votes(Stereo, NoMatch))},
+       7680,
+       TEarlyAnswer::WhenCostly,
+       false},
+      {"a sample could not be decoded",
+       {Sample(2, Costly, Votes(Stereo, NoMatch)), TDetectionSample{}},
+       7680,
+       TEarlyAnswer::Always,
+       false},
+  };
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.Name);
+    const int Height = Case.Width * 9 / 16;
+    EXPECT_EQ(FirstRoundSettles(Case.Round, Case.Width, Height, 16.0 / 9.0, Case.Rule), Case.Settles);
+  }
 }
