@@ -6,7 +6,12 @@ exact answers, right family (side by side, over/under, 2D), right eye order
 (of the stereo files whose family was right), right halves, wrong answers
 reported sure, right answers reported unsure, and the time per file.
 
-    /usr/bin/python3 bench/bench_detect.py [BUILD_DIR] [SET_FOLDER]
+    /usr/bin/python3 bench/bench_detect.py [--early-stop] [BUILD_DIR] [SET_FOLDER]
+
+--early-stop runs BUILD_DIR/bench/DetectEarlyStop (configured with
+-DQUILLMARK_BENCH=ON) instead: detection whose first round of samples may
+settle the answer on every video, not only on costly ones, which shows
+whether that rule changes any answer of the set.
 
 SET_FOLDER defaults to BUILD_DIR/bench-data/detect-set, made first when it
 holds no expected.json. A sure answer is one whose `sure` is true (older
@@ -31,8 +36,10 @@ def family(layout):
 
 
 def main():
-    build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
-    folder = sys.argv[2] if len(sys.argv) > 2 else os.path.join(build, "bench-data", "detect-set")
+    arguments = [argument for argument in sys.argv[1:] if argument != "--early-stop"]
+    early_stop = len(arguments) < len(sys.argv) - 1
+    build = os.path.abspath(arguments[0] if arguments else "build")
+    folder = arguments[1] if len(arguments) > 1 else os.path.join(build, "bench-data", "detect-set")
     if not os.path.exists(os.path.join(folder, "expected.json")):
         subprocess.run([sys.executable, os.path.join(HERE, "make_detect_set.py"), folder], check=True)
     with open(os.path.join(folder, "expected.json")) as source:
@@ -40,6 +47,11 @@ def main():
     tool = os.path.join(build, "src", "app", "quillmark-tag-video")
     if not os.access(tool, os.X_OK):
         tool = os.path.join(build, "src", "app", "quillmark-tag")
+    command = [tool, "detect", "--json"]
+    if early_stop:
+        command = [os.path.join(build, "bench", "DetectEarlyStop")]
+        if not os.access(command[0], os.X_OK):
+            sys.exit(f"build DetectEarlyStop in {build} first (-DQUILLMARK_BENCH=ON)")
 
     counts = dict(exact=0, family=0, eye=0, eyed=0, halves=0, wrong_sure=0, right_unsure=0,
                   family_wrong_sure=0, eye_wrong_sure=0, failed=0)
@@ -47,8 +59,7 @@ def main():
     print(f"{'file':26} {'right':14} {'answer':14} {'conf':>5} {'lay':>5} {'eye':>5}  verdict        time")
     for name, right in expected.items():
         start = time.monotonic()
-        run = subprocess.run([tool, "detect", "--json", os.path.join(folder, name)], capture_output=True,
-                             text=True)
+        run = subprocess.run(command + [os.path.join(folder, name)], capture_output=True, text=True)
         seconds = time.monotonic() - start
         times.append(seconds)
         if run.returncode != 0:
