@@ -23,8 +23,26 @@ install(FILES resources/example.quillmark.Quillmark.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT window)
 install(FILES resources/example.quillmark.Quillmark.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT window)
-install(FILES resources/quillmark-tag.bash RENAME quillmark-tag
+
+# The completion script and the manual page of quillmark-tag list its
+# options as the tool itself defines them: the build writes them from their
+# templates with the tool's own lists.
+set(QUILLMARK_COMPLETION ${PROJECT_BINARY_DIR}/completions/quillmark-tag)
+add_custom_command(OUTPUT ${QUILLMARK_COMPLETION}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/completions
+  COMMAND quillmark-tag-reference completion ${PROJECT_SOURCE_DIR}/resources/quillmark-tag.bash.in
+    ${QUILLMARK_COMPLETION}
+  DEPENDS quillmark-tag-reference ${PROJECT_SOURCE_DIR}/resources/quillmark-tag.bash.in
+  COMMENT "Writing the completion script of quillmark-tag")
+add_custom_target(quillmark_completion ALL DEPENDS ${QUILLMARK_COMPLETION})
+install(FILES ${QUILLMARK_COMPLETION}
   DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions COMPONENT tag)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/man/quillmark-tag.1
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+  COMMAND quillmark-tag-reference manual ${PROJECT_SOURCE_DIR}/docs/man/quillmark-tag.1.in
+    ${PROJECT_BINARY_DIR}/man/quillmark-tag.1
+  DEPENDS quillmark-tag-reference ${PROJECT_SOURCE_DIR}/docs/man/quillmark-tag.1.in
+  COMMENT "Writing the manual page of quillmark-tag")
 
 # Every date a build writes is the last commit's (SOURCE_DATE_EPOCH, unless
 # the builder gives one), so that builds on different days give the same
@@ -56,13 +74,14 @@ configure_file(${PROJECT_SOURCE_DIR}/cmake/CPackProject.cmake.in ${PROJECT_BINAR
 # compressed with gzip -n -9 (no name or time inside, so builds repeat).
 find_program(GZIP gzip REQUIRED)
 set(QUILLMARK_DOC_FILES)
-foreach(PAGE quillmark-tag.1 quillmark.1)
-  set(GZ ${PROJECT_BINARY_DIR}/man/${PAGE}.gz)
+foreach(PAGE ${PROJECT_BINARY_DIR}/man/quillmark-tag.1 ${PROJECT_SOURCE_DIR}/docs/man/quillmark.1)
+  get_filename_component(NAME ${PAGE} NAME)
+  set(GZ ${PROJECT_BINARY_DIR}/man/${NAME}.gz)
   add_custom_command(OUTPUT ${GZ}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
-    COMMAND ${GZIP} -n -9 -c ${PROJECT_SOURCE_DIR}/docs/man/${PAGE} > ${GZ}
-    DEPENDS ${PROJECT_SOURCE_DIR}/docs/man/${PAGE}
-    COMMENT "Compressing ${PAGE}")
+    COMMAND ${GZIP} -n -9 -c ${PAGE} > ${GZ}
+    DEPENDS ${PAGE}
+    COMMENT "Compressing ${NAME}")
   list(APPEND QUILLMARK_DOC_FILES ${GZ})
 endforeach()
 install(FILES ${PROJECT_BINARY_DIR}/man/quillmark-tag.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tag)

@@ -6,6 +6,30 @@
 
 namespace Quillmark::Asf {
 
+namespace {
+
+// The stream indices of the attributes that match, highest first.
+template <class TMatch>
+std::vector<std::uint16_t> IndicesWhere(const std::vector<TStoredAttribute>& Items, std::uint16_t Stream,
+                                        TMatch&& Match)
+{
+  std::vector<std::uint16_t> Result;
+  std::size_t Index = 0;
+  for (const TStoredAttribute& A : Items) {
+    if (A.Stream != Stream) {
+      continue;
+    }
+    if (Match(A)) {
+      Result.push_back(static_cast<std::uint16_t>(Index));
+    }
+    ++Index;
+  }
+  std::reverse(Result.begin(), Result.end());
+  return Result;
+}
+
+} // namespace
+
 TBytes StoredValue(const TStoredAttribute& Attribute, std::size_t BoolWidth)
 {
   if (Attribute.Origin && Attribute.Verbatim) {
@@ -56,37 +80,17 @@ TStoredAttribute* TAttributeList::At(std::uint16_t Stream, std::size_t Index)
 std::vector<std::uint16_t> TAttributeList::IndicesOf(std::uint16_t Stream, std::u16string_view Name,
                                                      const std::uint16_t* Language) const
 {
-  std::vector<std::uint16_t> Result;
-  std::size_t Index = 0;
-  for (const TStoredAttribute& A : FItems) {
-    if (A.Stream != Stream) {
-      continue;
-    }
-    if (A.Name == Name && (Language == nullptr || A.Language == *Language)) {
-      Result.push_back(static_cast<std::uint16_t>(Index));
-    }
-    ++Index;
-  }
-  std::reverse(Result.begin(), Result.end());
-  return Result;
+  return IndicesWhere(FItems, Stream, [&](const TStoredAttribute& A) {
+    return A.Name == Name && (Language == nullptr || A.Language == *Language);
+  });
 }
 
 std::vector<std::uint16_t> TAttributeList::IndicesOf(std::uint16_t Stream,
                                                      const std::uint16_t* Language) const
 {
-  std::vector<std::uint16_t> Result;
-  std::size_t Index = 0;
-  for (const TStoredAttribute& A : FItems) {
-    if (A.Stream != Stream) {
-      continue;
-    }
-    if (Language == nullptr || A.Language == *Language) {
-      Result.push_back(static_cast<std::uint16_t>(Index));
-    }
-    ++Index;
-  }
-  std::reverse(Result.begin(), Result.end());
-  return Result;
+  return IndicesWhere(FItems, Stream, [&](const TStoredAttribute& A) {
+    return Language == nullptr || A.Language == *Language;
+  });
 }
 
 std::optional<std::size_t> TAttributeList::FirstOf(std::uint16_t Stream, std::u16string_view Name) const

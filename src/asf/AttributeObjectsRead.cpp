@@ -32,6 +32,34 @@ void CheckCount(std::uint64_t Count, std::uint64_t MinSize, const TByteReader& R
   Require(CheckedMul(Count, MinSize) <= Reader.Remaining(), "more records than the object can hold");
 }
 
+// An attribute's value as read, with the bytes kept as stored and where
+// they stood. BoolWidth: the bytes a stored BOOL takes in this object.
+void TakeValue(TStoredAttribute& Attribute, std::span<const std::uint8_t> Value, std::size_t BoolWidth,
+               TOrigin Origin)
+{
+  Attribute.Value = ValueFromDisk(Attribute.Type, Value, BoolWidth);
+  Attribute.Verbatim = VerbatimOf(Attribute.Type, Value, BoolWidth);
+  Attribute.Origin = Origin;
+}
+
+// Reads the entries of an object that counts them in a WORD first, each
+// with ReadOne(Reader, Index); no bytes may follow the last.
+template <class TReadOne>
+std::vector<TStoredAttribute> ReadCounted(std::span<const std::uint8_t> Payload, std::uint64_t MinSize,
+                                          const char* Trailing, TReadOne&& ReadOne)
+{
+  TByteReader Reader(Payload);
+  std::uint16_t Count = Reader.Word();
+  CheckCount(Count, MinSize, Reader);
+  std::vector<TStoredAttribute> Result;
+  Result.reserve(Count);
+  for (std::uint32_t I = 0; I < Count; ++I) {
+    Result.push_back(ReadOne(Reader, I));
+  }
+  Require(Reader.Remaining() == 0, Trailing);
+  return Result;
+}
+
 } // namespace
 
 std::u16string NameFromBytes(std::span<const std::uint8_t> Terminated)
@@ -74,9 +102,7 @@ std::vector<TStoredAttribute> ReadContentDescription(std::span<const std::uint8_
     TStoredAttribute Attribute;
     Attribute.Name = std::u16string(ContentDescriptionNames[I]);
     Attribute.Type = WMT_TYPE_STRING;
-    Attribute.Value = ValueFromDisk(WMT_TYPE_STRING, Text, 4);
-    Attribute.Verbatim = VerbatimOf(WMT_TYPE_STRING, Text, 4);
-    Attribute.Origin = TOrigin{TStore::ContentDescription, static_cast<std::uint32_t>(I)};
+    TakeValue(Attribute, Text, 4, {TStore::ContentDescription, static_cast<std::uint32_t>(I)});
     Result.push_back(std::move(Attribute));
   }
   Require(Reader.Remaining() == 0, "bytes after the Content Description strings");
@@ -85,49 +111,31 @@ std::vector<TStoredAttribute> ReadContentDescription(std::span<const std::uint8_
 
 std::vector<TStoredAttribute> ReadExtendedContent(std::span<const std::uint8_t> Payload)
 {
-  TByteReader Reader(Payload);
-  std::uint16_t Count = Reader.Word();
-  CheckCount(Count, MinDescriptorSize, Reader);
-  std::vector<TStoredAttribute> Result;
-  Result.reserve(Count);
-  for (std::uint32_t I = 0; I < Count; ++I) {
-    TStoredAttribute Attribute;
-    Attribute.Name = ReadName(Reader, Reader.Word());
-    Attribute.Type = ReadType(Reader);
-    std::span<const std::uint8_t> Value = Reader.Take(Reader.Word());
-    Attribute.Value = ValueFromDisk(Attribute.Type, Value, 4);
-    Attribute.Verbatim = VerbatimOf(Attribute.Type, Value, 4);
-    Attribute.Origin = TOrigin{TStore::ExtendedContent, I};
-    Result.push_back(std::move(Attribute));
-  }
-  Require(Reader.Remaining() == 0, "bytes after the last content descriptor");
-  return Result;
+  return ReadCounted(Payload, MinDescriptorSize, "bytes after the last content descriptor",
+                     [](TByteReader& Reader, std::uint32_t I) {
+                       TStoredAttribute Attribute;
+                       Attribute.Name = ReadName(Reader, Reader.Word());
+                       Attribute.Type = ReadType(Reader);
+                       TakeValue(Attribute, Reader.Take(Reader.Word()), 4, {TStore::ExtendedContent, I});
+                       return Attribute;
+                     });
 }
 
 std::vector<TStoredAttribute> ReadMetadataRecords(std::span<const std::uint8_t> Payload, TStore Store)
 {
-  TByteReader Reader(Payload);
-  std::uint16_t Count = Reader.Word();
-  CheckCount(Count, MinRecordSize, Reader);
-  std::vector<TStoredAttribute> Result;
-  Result.reserve(Count);
-  for (std::uint32_t I = 0; I < Count; ++I) {
-    TStoredAttribute Attribute;
-    Attribute.Language = Reader.Word();
-    Attribute.Stream = Reader.Word();
-    Require(Attribute.Stream <= MaxStreamNumber, "stream number above 127");
-    std::uint16_t NameLength = Reader.Word();
-    Attribute.Type = ReadType(Reader);
-    std::uint32_t DataLength = Reader.Dword();
-    Attribute.Name = ReadName(Reader, NameLength);
-    std::span<const std::uint8_t> Value = Reader.Take(DataLength);
-    Attribute.Value = ValueFromDisk(Attribute.Type, Value, 2);
-    Attribute.Verbatim = VerbatimOf(Attribute.Type, Value, 2);
-    Attribute.Origin = TOrigin{Store, I};
-    Result.push_back(std::move(Attribute));
-  }
-  Require(Reader.Remaining() == 0, "bytes after the last metadata record");
-  return Result;
+  return ReadCounted(Payload, MinRecordSize, "bytes after the last metadata record",
+                     [Store](TByteReader& Reader, std::uint32_t I) {
+                       TStoredAttribute Attribute;
+                       Attribute.Language = Reader.Word();
+                       Attribute.Stream = Reader.Word();
+                       Require(Attribute.Stream <= MaxStreamNumber, "stream number above 127");
+                       std::uint16_t NameLength = Reader.Word();
+                       Attribute.Type = ReadType(Reader);
+                       std::uint32_t DataLength = Reader.Dword();
+                       Attribute.Name = ReadName(Reader, NameLength);
+                       TakeValue(Attribute, Reader.Take(DataLength), 2, {Store, I});
+                       return Attribute;
+                     });
 }
 
 std::size_t ReadLanguageList(std::span<const std::uint8_t> Payload)

@@ -5,27 +5,11 @@
 
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 namespace Quillmark::Asf {
 
-template <class TCall> HRESULT Guarded(TCall&& Call) noexcept
-{
-  try {
-    return Call();
-  } catch (const EAsfError& Error) {
-    return Error.Result();
-  } catch (const Fs::EFsError& Error) {
-    return AsfErrorOf(Error).Result();
-  } catch (const std::bad_alloc&) {
-    return E_OUT_OF_MEMORY;
-  } catch (const std::length_error&) {
-    return E_OUT_OF_MEMORY;
-  } catch (...) {
-    return E_INVALID_REQUEST;
-  }
-}
-
-// As Guarded, and keeps the reason of an engine error in Reason (cleared
+// Runs Call, keeping the reason of an engine error in Reason (cleared
 // first), for the caller to ask after a failure.
 template <class TCall> HRESULT GuardedRecording(TFailureReason& Reason, TCall&& Call) noexcept
 {
@@ -50,6 +34,13 @@ template <class TCall> HRESULT GuardedRecording(TFailureReason& Reason, TCall&& 
   } catch (...) {
     return E_INVALID_REQUEST;
   }
+}
+
+// As GuardedRecording, for a call whose failure has no reason to keep.
+template <class TCall> HRESULT Guarded(TCall&& Call) noexcept
+{
+  TFailureReason Ignored;
+  return GuardedRecording(Ignored, std::forward<TCall>(Call));
 }
 
 } // namespace Quillmark::Asf

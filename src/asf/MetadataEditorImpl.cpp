@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <utility>
 
 namespace Quillmark {
 
@@ -83,6 +84,25 @@ void TMetadataEditor::Release()
   FNames = {};
 }
 
+template <class TWork> HRESULT TMetadataEditor::Opening(TWork&& Work)
+{
+  try {
+    Work();
+  } catch (...) {
+    Release();
+    throw;
+  }
+  return S_OK;
+}
+
+void TMetadataEditor::TakeHeader(TBytes Bytes, bool Writable)
+{
+  FOriginalHeader = std::move(Bytes);
+  FHeader = ParseHeaderBytes(FOriginalHeader);
+  FWritable = Writable;
+  FOpen = true;
+}
+
 int TMetadataEditor::DuplicateDescriptor() const
 {
   if (!FFile) {
@@ -108,7 +128,7 @@ HRESULT TMetadataEditor::OpenEx(const char16_t* FileName, DWORD DesiredAccess, D
     }
     FSideFile = {};
     FLastSaveWay.reset();
-    try {
+    return Opening([&] {
       bool Writable = DesiredAccess == ReadWrite;
       FFile = std::make_unique<TLockedFile>(Utf16ToPath(FileName), Writable, FFollowLinks);
       // A save interrupted by a crash left its journal: put the old header
@@ -125,15 +145,8 @@ HRESULT TMetadataEditor::OpenEx(const char16_t* FileName, DWORD DesiredAccess, D
         FFile->RefreshIdentity();
       }
       TFileSource Source(FFile->Descriptor(), FFile->Identity().Size);
-      FOriginalHeader = ReadHeaderBytes(Source, TParseOptions{});
-      FHeader = ParseHeaderBytes(FOriginalHeader);
-      FWritable = Writable;
-      FOpen = true;
-    } catch (...) {
-      Release();
-      throw;
-    }
-    return S_OK;
+      TakeHeader(ReadHeaderBytes(Source, TParseOptions{}), Writable);
+    });
   });
 }
 
@@ -143,17 +156,10 @@ HRESULT TMetadataEditor::OpenMemory(std::span<const std::uint8_t> Bytes)
     if (FOpen) {
       return E_INVALID_STATE;
     }
-    try {
+    return Opening([&] {
       TMemorySource Source(Bytes);
-      FOriginalHeader = ReadHeaderBytes(Source, TParseOptions{.RequireDataObject = false});
-      FHeader = ParseHeaderBytes(FOriginalHeader);
-      FWritable = true;
-      FOpen = true;
-    } catch (...) {
-      Release();
-      throw;
-    }
-    return S_OK;
+      TakeHeader(ReadHeaderBytes(Source, TParseOptions{.RequireDataObject = false}), true);
+    });
   });
 }
 
@@ -164,16 +170,12 @@ HRESULT TMetadataEditor::OpenCopyOf(const TMetadataEditor& Other)
       return E_INVALID_STATE;
     }
     Other.RequireOpen();
-    try {
+    return Opening([&] {
       FOriginalHeader = Other.FOriginalHeader;
       FHeader = Other.FHeader;
       FWritable = true;
       FOpen = true;
-    } catch (...) {
-      Release();
-      throw;
-    }
-    return S_OK;
+    });
   });
 }
 

@@ -83,6 +83,10 @@ private:
   void RequireOpen() const;
   void RequireWritable() const;
   void Release();
+  // Runs the work of an open; when it throws, the editor is left closed.
+  template <class TWork> HRESULT Opening(TWork&& Work);
+  // Takes a header read whole as the one open.
+  void TakeHeader(TBytes Bytes, bool Writable);
   void CommitChanges();
   TFailureReason SaveFailureReason(HRESULT Result) const;
 

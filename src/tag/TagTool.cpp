@@ -295,20 +295,33 @@ std::map<std::string, std::vector<std::string>> ToolOptionNames()
   TCommands Commands;
   BuildApp(App, Commands);
   std::map<std::string, std::vector<std::string>> Names;
-  auto Add = [&Names](const std::string& Command, const CLI::App& From) {
-    for (const CLI::Option* Option : From.get_options()) {
-      for (const std::string& Short : Option->get_snames()) {
-        Names[Command].push_back("-" + Short);
-      }
-      for (const std::string& Long : Option->get_lnames()) {
-        Names[Command].push_back("--" + Long);
+  auto Add = [&Names](const std::string& Command, const CLI::Option& Option) {
+    for (const std::string& Short : Option.get_snames()) {
+      Names[Command].push_back("-" + Short);
+    }
+    for (const std::string& Long : Option.get_lnames()) {
+      Names[Command].push_back("--" + Long);
+    }
+  };
+  std::vector<std::string> Keys = {""};
+  for (const CLI::App* Command : App.get_subcommands({})) {
+    Keys.push_back(Command->get_name());
+    for (const CLI::Option* Option : Command->get_options()) {
+      Add(Command->get_name(), *Option);
+    }
+  }
+  // The tool's own options, of which all but help and version may also
+  // follow a command.
+  for (const CLI::Option* Option : App.get_options()) {
+    const bool First = Option == App.get_help_ptr() || Option == App.get_version_ptr();
+    for (const std::string& Key : Keys) {
+      if (Key.empty() || !First) {
+        Add(Key, *Option);
       }
     }
-    Names[Command].emplace_back("--help");
-  };
-  Add("", App);
-  for (const CLI::App* Command : App.get_subcommands({})) {
-    Add(Command->get_name(), *Command);
+  }
+  for (const std::string& Key : Keys) {
+    Names[Key].emplace_back("--help");
   }
   for (auto& [Command, List] : Names) {
     std::sort(List.begin(), List.end());

@@ -15,7 +15,8 @@ struct TVideoWork;
 int RunTagTool(int ArgumentCount, const char* const* Arguments, std::ostream& Out, std::ostream& Err,
                const TVideoWork* Video);
 // Every option name the tool takes, short and long, by command ("" for
-// the tool's own), sorted: what its completion must offer.
+// the tool's own, before any command; a command's list holds those of the
+// tool's own that may follow it), sorted: what its completion offers.
 std::map<std::string, std::vector<std::string>> ToolOptionNames();
 // The same on the process's own output streams.
 int RunTagTool(int ArgumentCount, char** Arguments, const TVideoWork* Video);

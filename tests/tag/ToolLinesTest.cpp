@@ -6,12 +6,9 @@
 #include "metadata/TextConversion.h"
 #include "tag/ToolRun.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <regex>
-#include <set>
-#include <sstream>
 
 namespace QuillmarkTest {
 namespace {
@@ -158,54 +155,6 @@ TEST_F(ToolLines, HelpIsGroupedWithoutExclusionLists)
     ASSERT_NE(Found, std::string::npos) << Group;
     EXPECT_GT(Found, At) << Group;
     At = Found;
-  }
-}
-
-// The option lists of the completion script, by command ("" for none yet).
-std::map<std::string, std::set<std::string>> CompletionOptions()
-{
-  std::ifstream Script(std::string(QUILLMARK_SOURCE_DIR) + "/resources/quillmark-tag.bash");
-  std::stringstream Text;
-  Text << Script.rdbuf();
-  const std::string All = Text.str();
-  auto Words = [&All](const std::string& Start) {
-    const std::size_t From = All.find(Start);
-    EXPECT_NE(From, std::string::npos) << Start;
-    const std::size_t Begin = From + Start.size();
-    std::istringstream List(All.substr(Begin, All.find('"', Begin) - Begin));
-    std::set<std::string> Set;
-    for (std::string Word; List >> Word;) {
-      Set.insert(Word);
-    }
-    return Set;
-  };
-  const std::set<std::string> Common = Words("local options=\"");
-  std::set<std::string> Set = Common;
-  const std::set<std::string> Extra = Words("set)\n        options=\"$options ");
-  Set.insert(Extra.begin(), Extra.end());
-  std::set<std::string> Compact = Common;
-  const std::set<std::string> CompactExtra = Words("compact) options=\"$options ");
-  Compact.insert(CompactExtra.begin(), CompactExtra.end());
-  return {{"", Words("local tool_options=\"")},
-          {"dump", Common},
-          {"show", Common},
-          {"detect", Common},
-          {"set", Set},
-          {"compact", Compact}};
-}
-
-TEST(ToolCompletion, OffersEachCommandsOptions)
-{
-  const auto Offered = CompletionOptions();
-  const auto Taken = Quillmark::ToolOptionNames();
-  const std::set<std::string> ToolOwn = {"-q", "--quiet", "-v", "--verbose"};
-  ASSERT_EQ(Taken.size(), Offered.size());
-  for (const auto& [Command, Names] : Taken) {
-    std::set<std::string> Expected(Names.begin(), Names.end());
-    if (!Command.empty()) {
-      Expected.insert(ToolOwn.begin(), ToolOwn.end());
-    }
-    EXPECT_EQ(Offered.at(Command), Expected) << "command '" << Command << "'";
   }
 }
 
