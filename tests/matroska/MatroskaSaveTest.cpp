@@ -1,16 +1,20 @@
 // Saves in place of files made by ffmpeg's Matroska and WebM writers and by
 // mkvmerge: the peers read the values set and the same frames, mkvpropedit
 // still edits the file; and every call of a save, failed or made the
-// instant of a crash, leaves the old file or the new one and no side file.
+// instant of a crash, leaves the old file or the new one and no side file;
+// so does a batch of such saves, which shares its syncs.
 #include "matroska/MatroskaSave.h"
 #include "common/TestFiles.h"
 #include "fs/CommitFaultFileSystem.h"
 #include "fs/FileIo.h"
+#include "matroska/MatroskaBatch.h"
 #include "matroska/MatroskaJournal.h"
 
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <unistd.h>
 
 namespace QuillmarkTest {
@@ -365,6 +369,143 @@ TEST(MatroskaSave, EveryCallFailedOrCrashedLeavesTheOldFileOrTheNew)
             break;
           }
         }
+      }
+    }
+  }
+}
+
+// Files of every maker in one folder, each saved in place and moved to the
+// end, as one batch: its old bytes, and its new ones as a save alone
+// leaves them.
+struct TBatchFiles {
+  TTempDir Dir;
+  std::vector<fs::path> Paths;
+  std::vector<TBytes> Old;
+  std::vector<TBytes> New;
+  std::vector<TMatroskaChange> Changes;
+};
+
+bool MakeBatchFiles(TBatchFiles& Files)
+{
+  TTempDir Alone;
+  for (const TMaker& Maker : Makers()) {
+    const fs::path Made1 = Alone.File(std::string("orig.") + Maker.File);
+    if (!Made(Maker, Made1)) {
+      return false;
+    }
+    for (const std::string& Title : {std::string("New title"), std::string(10000, 'N')}) {
+      const std::string Name = std::string(Maker.Name) + std::to_string(Title.size()) + "." + Maker.File;
+      Files.Paths.push_back(Files.Dir.File(Name));
+      Files.Old.push_back(ReadFileBytes(Made1));
+      Files.Changes.push_back(Change(1, Title));
+      WriteFileBytes(Alone.File(Name), Files.Old.back());
+      Save(Quillmark::Fs::PosixFileSystem(), Alone.File(Name), Files.Changes.back());
+      Files.New.push_back(ReadFileBytes(Alone.File(Name)));
+    }
+  }
+  return true;
+}
+
+// Opens, recovers and reads each file through Fs and saves them as one
+// batch; Counted hears Fs just before the batch commits.
+void SaveBatch(TFaultFileSystem& Fs, const TBatchFiles& Files, TMatroskaBatch& Batch,
+               const std::function<void()>& Counted = {})
+{
+  std::vector<std::unique_ptr<Quillmark::Fs::TScopedFd>> Open;
+  for (std::size_t At = 0; At < Files.Paths.size(); ++At) {
+    int Fd = -1;
+    if (Fs.Open(Files.Paths[At], O_RDWR | O_CLOEXEC, 0, Fd) != 0) {
+      throw EMatroskaError("cannot be opened");
+    }
+    Open.push_back(std::make_unique<Quillmark::Fs::TScopedFd>(Fs, Fd));
+    Quillmark::Fs::TSaveNames Names;
+    Quillmark::TSideFileReport Report;
+    RecoverMatroska(Fs, Fd, Files.Paths[At], true, Names, Report);
+    const TMatroskaFile File = ReadMatroska(Fs, Fd);
+    Batch.Add(Fd, Names, File.FileSize, PlanSave(File, Files.Changes[At]));
+  }
+  if (Counted) {
+    Counted();
+  }
+  Batch.Commit();
+}
+
+int Syncs(const TFaultFileSystem& Fs)
+{
+  using Quillmark::Fs::TFsCall;
+  return Fs.CallsOf(TFsCall::SyncFs) + Fs.CallsOf(TFsCall::FSync) + Fs.CallsOf(TFsCall::FDataSync);
+}
+
+// Six saves, three that move elements to the end, pay three syncs in all
+// where alone they pay eighteen, and leave what saves alone leave.
+TEST(MatroskaBatch, SavesOfAFolderShareThreeSyncs)
+{
+  if (!HaveTools()) {
+    GTEST_SKIP() << "ffmpeg or mkvtoolnix missing";
+  }
+  TBatchFiles Files;
+  ASSERT_TRUE(MakeBatchFiles(Files));
+  for (std::size_t At = 0; At < Files.Paths.size(); ++At) {
+    WriteFileBytes(Files.Paths[At], Files.Old[At]);
+  }
+  TFaultFileSystem Counting;
+  TMatroskaBatch Batch(Counting);
+  int Before = 0;
+  SaveBatch(Counting, Files, Batch, [&] { Before = Syncs(Counting); });
+  EXPECT_EQ(Before, 0);
+  EXPECT_LE(Syncs(Counting), 3);
+  for (std::size_t At = 0; At < Files.Paths.size(); ++At) {
+    EXPECT_EQ(Batch.Failure(At), "");
+    EXPECT_TRUE(ReadFileBytes(Files.Paths[At]) == Files.New[At]) << Files.Paths[At];
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(Files.Dir.Path()), fs::directory_iterator()),
+            static_cast<long>(Files.Paths.size()));
+}
+
+// Every call of the batch fails, then is where it stops dead; after the
+// next open each file is its old one or its new one, nothing beside it,
+// and a file whose save was not told failed is its new one.
+TEST(MatroskaBatch, EveryCallFailedOrCrashedLeavesEachFileOldOrNew)
+{
+  if (!HaveTools()) {
+    GTEST_SKIP() << "ffmpeg or mkvtoolnix missing";
+  }
+  TBatchFiles Files;
+  ASSERT_TRUE(MakeBatchFiles(Files));
+  for (const TFault Fault : {TFault::Io, TFault::Crash}) {
+    for (int Nth = 1;; ++Nth) {
+      SCOPED_TRACE((Fault == TFault::Io ? "failing call " : "crash at call ") + std::to_string(Nth));
+      for (std::size_t At = 0; At < Files.Paths.size(); ++At) {
+        WriteFileBytes(Files.Paths[At], Files.Old[At]);
+      }
+      TFaultFileSystem Faulty;
+      Fault == TFault::Io ? Faulty.FailNth(Nth, EIO) : Faulty.CrashAtNth(Nth);
+      TMatroskaBatch Batch(Faulty);
+      bool Threw = false;
+      try {
+        SaveBatch(Faulty, Files, Batch);
+      } catch (const std::exception&) {
+        Threw = true;
+      }
+      Faulty.CloseLeftovers();
+      for (std::size_t At = 0; At < Files.Paths.size(); ++At) {
+        const fs::path& Path = Files.Paths[At];
+        ASSERT_NO_THROW(Reread(Path)) << Path;
+        const int Fd = open(Path.c_str(), O_RDWR | O_CLOEXEC);
+        Quillmark::Fs::TSaveNames Names;
+        Quillmark::TSideFileReport Report;
+        RecoverMatroska(Quillmark::Fs::PosixFileSystem(), Fd, Path, true, Names, Report);
+        close(Fd);
+        const TBytes Now = ReadFileBytes(Path);
+        EXPECT_TRUE(Now == Files.Old[At] || Now == Files.New[At]) << Path;
+        if (!Threw && !Faulty.Crashed() && Batch.Failure(At).empty()) {
+          EXPECT_TRUE(Now == Files.New[At]) << Path;
+        }
+      }
+      EXPECT_EQ(std::distance(fs::directory_iterator(Files.Dir.Path()), fs::directory_iterator()),
+                static_cast<long>(Files.Paths.size()));
+      if (Faulty.Calls() < Nth) {
+        break;
       }
     }
   }
