@@ -9,6 +9,7 @@
 namespace Quillmark::Matroska {
 
 enum class TMatroskaBatch::TStage {
+  Alone, // saved alone, as its file system's syncfs may not wait for it
   Planned,
   JournalWritten, // not yet synced
   Journaled,      // on disk: the file may be written
@@ -70,13 +71,7 @@ void TMatroskaBatch::Add(int Fd, const Fs::TSaveNames& Names, std::uint64_t OldS
   if (ChangesNothing(Entry->Journal)) {
     Entry->Stage = TStage::Done;
   } else if (!FShared.On(Entry->Device(), Fd)) {
-    try {
-      SaveJournaled(FFs, Fd, Entry->Names, Entry->Journal);
-      Entry->Stage = TStage::Done;
-    } catch (const EMatroskaError& Error) {
-      Entry->Stage = TStage::Failed;
-      Entry->Failure = Error.what();
-    }
+    Entry->Stage = TStage::Alone;
   } else {
     FJournalBytes += RecordBytes(Entry->Journal);
   }
@@ -233,8 +228,33 @@ void TMatroskaBatch::RemoveJournals()
   }
 }
 
+// A save alone on its file system syncs its own files: a syncfs would also
+// wait for whatever other programs have written there.
+void TMatroskaBatch::SaveAlone()
+{
+  std::map<dev_t, int> Planned;
+  for (auto& Entry : FEntries) {
+    Planned[Entry->Device()] += Entry->Stage == TStage::Planned ? 1 : 0;
+  }
+  for (auto& Entry : FEntries) {
+    const bool Alone =
+        Entry->Stage == TStage::Alone || (Entry->Stage == TStage::Planned && Planned[Entry->Device()] == 1);
+    if (!Alone) {
+      continue;
+    }
+    try {
+      SaveJournaled(FFs, Entry->Fd, Entry->Names, Entry->Journal);
+      Entry->Stage = TStage::Done;
+    } catch (const EMatroskaError& Error) {
+      Entry->Stage = TStage::Failed;
+      Entry->Failure = Error.what();
+    }
+  }
+}
+
 void TMatroskaBatch::Commit()
 {
+  SaveAlone();
   WriteJournals();
   SyncStage(TStage::JournalWritten, "its journal cannot be written", false);
   WriteFiles();

@@ -21,7 +21,8 @@
 // is dropped. A failure of one file rolls that file back alone; a failed
 // sync rolls back every file of its file system the sync was to make safe.
 // Files on a file system whose syncfs may not wait for every file (see
-// fs/SharedSyncs.h) are saved alone as they are added.
+// fs/SharedSyncs.h), and a file that is the only one of its file system in
+// the batch, are saved alone, syncing their own files.
 #include "fs/Journal.h"
 #include "fs/SaveNames.h"
 #include "fs/SharedSyncs.h"
@@ -65,6 +66,7 @@ private:
   struct TEntry;
   enum class TStage;
 
+  void SaveAlone();
   void WriteJournals();
   void WriteSharedJournal(const std::vector<TEntry*>& Group, Fs::TJournalSync Sync);
   void SyncStage(TStage Stage, const char* What, bool RollBack);
