@@ -7,6 +7,7 @@
 #include "common/TestFiles.h"
 #include "fs/CommitFaultFileSystem.h"
 #include "fs/FileIo.h"
+#include "matroska/EbmlBuilder.h"
 #include "matroska/MatroskaBatch.h"
 #include "matroska/MatroskaJournal.h"
 
@@ -508,6 +509,100 @@ TEST(MatroskaBatch, EveryCallFailedOrCrashedLeavesEachFileOldOrNew)
         break;
       }
     }
+  }
+}
+
+// A Seek entry whose position takes Width bytes.
+TBytes SeekTo(std::uint32_t Target, std::uint64_t Position, unsigned Width)
+{
+  TBytes Id;
+  PutId(Id, Target);
+  TBytes Where(Width);
+  for (unsigned At = 0; At < Width; ++At) {
+    Where[Width - 1 - At] = static_cast<std::uint8_t>(Position >> (8 * At));
+  }
+  return Element(Id::Seek, Join({Element(Id::SeekId, Id), Element(Id::SeekPosition, Where)}));
+}
+
+// A file whose first SeekHead leads only to a second one after the
+// Clusters, which leads to Info and Tracks (positions Width bytes wide),
+// with a Cluster of FarBytes after it.
+TBytes SecondSeekHeadFile(unsigned Width, std::size_t FarBytes)
+{
+  const TBytes Info = Element(Id::Info, Text(Id::Title, "old"));
+  const TBytes Tracks = VideoTracks();
+  const TBytes Cluster = SomeCluster();
+  const std::size_t FirstRoom = Element(Id::SeekHead, SeekTo(Id::SeekHead, 0, 8)).size() + 80;
+  const std::uint64_t InfoAt = FirstRoom;
+  const std::uint64_t TracksAt = InfoAt + Info.size();
+  const std::uint64_t SecondAt = TracksAt + Tracks.size() + Cluster.size();
+  const TBytes First = Element(Id::SeekHead, SeekTo(Id::SeekHead, SecondAt, 8));
+  const TBytes Second =
+      Element(Id::SeekHead, Join({SeekTo(Id::Info, InfoAt, Width), SeekTo(Id::Tracks, TracksAt, Width)}));
+  const TBytes Far = FarBytes == 0 ? TBytes{} : Element(Id::Cluster, TBytes(FarBytes), 8);
+  return File(Join({First, VoidOf(FirstRoom - First.size()), Info, Tracks, Cluster, Second, Far}));
+}
+
+// Whether every entry of every SeekHead leads to an element of its ID.
+bool SeekHeadsLeadRight(const fs::path& Path)
+{
+  const TMatroskaFile Read = Reread(Path);
+  const TBytes Bytes = ReadFileBytes(Path);
+  std::vector<TTopElement> Heads = Read.OtherSeekHeads;
+  Heads.push_back(*Read.SeekHead);
+  for (const TTopElement& Head : Heads) {
+    for (const TSeekEntry& Entry : SeekEntries(Head)) {
+      const std::uint64_t At = Read.Segment.DataOffset + Entry.Position;
+      if (At >= Bytes.size() || ReadHead(Bytes.data(), Bytes.size(), At, 0).Id != Entry.Target) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+// Info and Tracks that move to the end are led to by every SeekHead, the
+// second one written again in its room, or where the new positions do not
+// fit there, without its entries for them; one far among the Clusters is
+// refused and the file left as it was.
+TEST(MatroskaSave, ASecondSeekHeadNeverLeadsToTheVoidsLeft)
+{
+  struct TCase {
+    const char* Name;
+    unsigned Width;
+    std::size_t FarBytes;
+    bool Refused;
+    std::size_t SecondEntries; // after the save
+  };
+  // A Cluster of 400 bytes puts the end past where one byte can lead; the
+  // title moves Info alone, so Tracks keeps its entry.
+  const TCase Cases[] = {
+      {"wide positions", 8, 400, false, 2},
+      {"narrow positions", 1, 400, false, 1},
+      {"far among the Clusters", 8, MaxMasterBytes + 1000, true, 0},
+  };
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.Name);
+    TTempDir Dir;
+    const fs::path Path = Dir.File("two.mkv");
+    const TBytes Old = SecondSeekHeadFile(Case.Width, Case.FarBytes);
+    WriteFileBytes(Path, Old);
+    ASSERT_TRUE(SeekHeadsLeadRight(Path));
+    ASSERT_EQ(Reread(Path).OtherSeekHeads.size(), 1U);
+    TMatroskaChange Longer;
+    Longer.Title = std::string(300, 'T');
+    if (Case.Refused) {
+      EXPECT_THROW(Save(Quillmark::Fs::PosixFileSystem(), Path, Longer), EMatroskaError);
+      EXPECT_TRUE(ReadFileBytes(Path) == Old);
+      continue;
+    }
+    Save(Quillmark::Fs::PosixFileSystem(), Path, Longer);
+    EXPECT_TRUE(SeekHeadsLeadRight(Path));
+    const TMatroskaFile Saved = Reread(Path);
+    EXPECT_EQ(Saved.Title, Longer.Title);
+    EXPECT_GT(Saved.Info->Head.Offset, Saved.FirstCluster);
+    ASSERT_EQ(Saved.OtherSeekHeads.size(), 1U);
+    EXPECT_EQ(SeekEntries(Saved.OtherSeekHeads.front()).size(), Case.SecondEntries);
   }
 }
 
