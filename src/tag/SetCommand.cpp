@@ -412,7 +412,11 @@ int RunSet(const TSetOptions& Options, std::ostream& Out, std::ostream& Err)
   const Fs::TPrivateFolderMemory RememberFolder;
   for (std::size_t Position = 0; Position < Files.size(); ++Position) {
     Ahead.Reached(Position);
-    if (!Options.DryRun && !(Batch.MakeRoom(Files[Position]) && MatroskaBatch.MakeRoom(Files[Position]))) {
+    // Each group is asked, whatever the other answers.
+    if (!Options.DryRun && !Batch.MakeRoom(Files[Position])) {
+      Status = 1;
+    }
+    if (!Options.DryRun && !MatroskaBatch.MakeRoom(Files[Position])) {
       Status = 1;
     }
     if (!SetFile({Options, Changes, Position, Files[Position], Listed[Position], Batch, MatroskaBatch, Report,
@@ -420,7 +424,10 @@ int RunSet(const TSetOptions& Options, std::ostream& Out, std::ostream& Err)
       Status = 1;
     }
   }
-  if (!Batch.Save() || !MatroskaBatch.Save()) {
+  if (!Batch.Save()) {
+    Status = 1;
+  }
+  if (!MatroskaBatch.Save()) {
     Status = 1;
   }
   Batch.BreakLine();
