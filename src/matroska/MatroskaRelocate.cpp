@@ -198,7 +198,8 @@ void UpdateOtherSeekHeads(const TMatroskaFile& File, const TMoves& Moves, TSaveP
     std::vector<TSeekEntry> Entries = SeekEntries(Other);
     std::vector<TSeekEntry> Kept;
     for (TSeekEntry& Entry : Entries) {
-      const auto Moved = Moves.find(Segment + Entry.Position);
+      const auto Moved =
+          Entry.Position < File.Segment.Size ? Moves.find(Segment + Entry.Position) : Moves.end();
       if (Moved == Moves.end()) {
         Kept.push_back(Entry);
       } else {
