@@ -24,6 +24,7 @@ struct TMatroskaBatch::TEntry {
   Fs::TSaveNames Names;
   Fs::TJournal Journal;
   TStage Stage = TStage::Planned;
+  bool OneSector = false; // no journal file: see WithinOneSector
   std::string Failure;
   dev_t Device() const { return static_cast<dev_t>(Journal.Device); }
 };
@@ -68,10 +69,13 @@ void TMatroskaBatch::Add(int Fd, const Fs::TSaveNames& Names, std::uint64_t OldS
   Entry->Fd = Fd;
   Entry->Names = Names;
   Entry->Journal = PrepareSave(FFs, Fd, Names, OldSize, Plan);
+  Entry->OneSector = WithinOneSector(Entry->Journal);
   if (ChangesNothing(Entry->Journal)) {
     Entry->Stage = TStage::Done;
   } else if (!FShared.On(Entry->Device(), Fd)) {
     Entry->Stage = TStage::Alone;
+  } else if (Entry->OneSector) {
+    Entry->Stage = TStage::Journaled; // needs no journal file
   } else {
     FJournalBytes += RecordBytes(Entry->Journal);
   }
@@ -82,7 +86,9 @@ void TMatroskaBatch::Add(int Fd, const Fs::TSaveNames& Names, std::uint64_t OldS
 // stays, and the next open rolls back.
 void TMatroskaBatch::Fail(TEntry& Entry, std::string Why, bool RollBack)
 {
-  if (RollBack) {
+  if (Entry.OneSector) {
+    Fs::RollBack(FFs, Entry.Fd, Entry.Journal);
+  } else if (RollBack) {
     UndoSave(FFs, Entry.Fd, Entry.Names, Entry.Journal);
   } else {
     Fs::RemoveJournal(FFs, Entry.Names.Journal);
@@ -220,6 +226,10 @@ void TMatroskaBatch::RemoveJournals()
     if (Entry->Stage != TStage::Synced) {
       continue;
     }
+    if (Entry->OneSector) {
+      Entry->Stage = TStage::Done;
+      continue;
+    }
     if (int Error = Fs::RemoveJournal(FFs, Entry->Names.Journal, false); Error != 0) {
       Fail(*Entry, SaveFailure("its journal cannot be removed", Error), true);
     } else {
@@ -228,17 +238,23 @@ void TMatroskaBatch::RemoveJournals()
   }
 }
 
+// Whether the entry waits for the phases: a journal to write, or (a change
+// within one sector) its bytes.
+bool TMatroskaBatch::Waits(const TEntry& Entry)
+{
+  return Entry.Stage == TStage::Planned || Entry.Stage == TStage::Journaled;
+}
+
 // A save alone on its file system syncs its own files: a syncfs would also
 // wait for whatever other programs have written there.
 void TMatroskaBatch::SaveAlone()
 {
   std::map<dev_t, int> Planned;
   for (auto& Entry : FEntries) {
-    Planned[Entry->Device()] += Entry->Stage == TStage::Planned ? 1 : 0;
+    Planned[Entry->Device()] += Waits(*Entry) ? 1 : 0;
   }
   for (auto& Entry : FEntries) {
-    const bool Alone =
-        Entry->Stage == TStage::Alone || (Entry->Stage == TStage::Planned && Planned[Entry->Device()] == 1);
+    const bool Alone = Entry->Stage == TStage::Alone || (Waits(*Entry) && Planned[Entry->Device()] == 1);
     if (!Alone) {
       continue;
     }

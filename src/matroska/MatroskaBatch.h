@@ -14,6 +14,8 @@
 //      effect;
 //   5. every journal name is removed, unsynced, as a save alone leaves it.
 //
+// A change within one sector needs no journal file (WithinOneSector): it
+// skips 1, 2 and 5.
 // A crash anywhere leaves each file old or new, as for a save alone: before
 // 2 no file was touched and a journal cut short is dropped on the next
 // open; from 2 to 4 each journal puts the old bytes back unless it finds
@@ -66,6 +68,7 @@ private:
   struct TEntry;
   enum class TStage;
 
+  static bool Waits(const TEntry& Entry);
   void SaveAlone();
   void WriteJournals();
   void WriteSharedJournal(const std::vector<TEntry*>& Group, Fs::TJournalSync Sync);

@@ -90,6 +90,20 @@ void RecoverAt(TRecovery& Context, Fs::TSideFile& Place, Fs::TJournalWhere Where
   Fail(What, Error);
 }
 
+// The bytes of one sector need no journal file: whatever reached the disk,
+// the sector holds the old bytes or the new.
+void SaveOneSector(Fs::IFileSystem& Fs, int Fd, const Fs::TJournal& Journal)
+{
+  int Error = WriteNewBytes(Fs, Fd, Journal);
+  if (Error == 0) {
+    Error = Fs.FDataSync(Fd);
+  }
+  if (Error != 0) {
+    Fs::RollBack(Fs, Fd, Journal);
+    Fail("cannot be written", Error);
+  }
+}
+
 } // namespace
 
 void UndoSave(Fs::IFileSystem& Fs, int Fd, const Fs::TSaveNames& Names, const Fs::TJournal& Journal)
@@ -150,6 +164,10 @@ void SaveJournaled(Fs::IFileSystem& Fs, int Fd, Fs::TSaveNames& Names, const Fs:
 {
   if (ChangesNothing(Journal)) {
     return; // the file holds these values already
+  }
+  if (WithinOneSector(Journal)) {
+    SaveOneSector(Fs, Fd, Journal);
+    return;
   }
   if (int Error = Fs::WriteJournal(Fs, Names, Journal); Error != 0) {
     Fail("its journal cannot be written", Error);

@@ -104,6 +104,13 @@ TMatroskaChange Change(std::uint64_t Mode, const std::string& Title)
   return Result;
 }
 
+TMatroskaChange LayoutOnly(std::uint64_t Mode)
+{
+  TMatroskaChange Result;
+  Result.StereoMode.emplace(Mode);
+  return Result;
+}
+
 bool HaveTools()
 {
   return RunCommand(
@@ -320,16 +327,20 @@ TEST(MatroskaSave, EveryCallFailedOrCrashedLeavesTheOldFileOrTheNew)
   if (!HaveTools()) {
     GTEST_SKIP() << "ffmpeg or mkvtoolnix missing";
   }
-  // In place, and moved to the end.
-  for (const std::string& Title : {std::string("New title"), std::string(10000, 'N')}) {
+  // In place, moved to the end, and within one sector of a file saved once.
+  for (const std::string& Title : {std::string("New title"), std::string(10000, 'N'), std::string()}) {
+    const TMatroskaChange Changing = Title.empty() ? LayoutOnly(2) : Change(1, Title);
     for (const TMaker& Maker : Makers()) {
       TTempDir Dir;
       const fs::path Made1 = Dir.File(std::string("orig.") + Maker.File);
       ASSERT_TRUE(Made(Maker, Made1));
+      if (Title.empty()) {
+        Save(Quillmark::Fs::PosixFileSystem(), Made1, Change(1, "New title"));
+      }
       const TBytes Old = ReadFileBytes(Made1);
       const fs::path Path = Dir.File(Maker.File);
       WriteFileBytes(Path, Old);
-      Save(Quillmark::Fs::PosixFileSystem(), Path, Change(1, Title));
+      Save(Quillmark::Fs::PosixFileSystem(), Path, Changing);
       const TBytes New = ReadFileBytes(Path);
       ASSERT_NE(New, Old);
       for (const TFault Fault : {TFault::Io, TFault::Crash}) {
@@ -341,7 +352,7 @@ TEST(MatroskaSave, EveryCallFailedOrCrashedLeavesTheOldFileOrTheNew)
           Fault == TFault::Io ? Faulty.FailNth(Nth, EIO) : Faulty.CrashAtNth(Nth);
           bool Threw = false;
           try {
-            Save(Faulty, Path, Change(1, Title));
+            Save(Faulty, Path, Changing);
           } catch (const std::exception&) {
             Threw = true;
           }
@@ -375,9 +386,9 @@ TEST(MatroskaSave, EveryCallFailedOrCrashedLeavesTheOldFileOrTheNew)
   }
 }
 
-// Files of every maker in one folder, each saved in place and moved to the
-// end, as one batch: its old bytes, and its new ones as a save alone
-// leaves them.
+// Files of every maker in one folder, each saved in place, moved to the
+// end, and (once saved) given another layout, a change within one sector,
+// as one batch: its old bytes, and its new ones as a save alone leaves them.
 struct TBatchFiles {
   TTempDir Dir;
   std::vector<fs::path> Paths;
@@ -394,11 +405,16 @@ bool MakeBatchFiles(TBatchFiles& Files)
     if (!Made(Maker, Made1)) {
       return false;
     }
-    for (const std::string& Title : {std::string("New title"), std::string(10000, 'N')}) {
+    for (const std::string& Title : {std::string("New title"), std::string(10000, 'N'), std::string()}) {
       const std::string Name = std::string(Maker.Name) + std::to_string(Title.size()) + "." + Maker.File;
       Files.Paths.push_back(Files.Dir.File(Name));
-      Files.Old.push_back(ReadFileBytes(Made1));
-      Files.Changes.push_back(Change(1, Title));
+      if (Title.empty()) {
+        Files.Old.push_back(Files.New[Files.New.size() - 2]);
+        Files.Changes.push_back(LayoutOnly(2));
+      } else {
+        Files.Old.push_back(ReadFileBytes(Made1));
+        Files.Changes.push_back(Change(1, Title));
+      }
       WriteFileBytes(Alone.File(Name), Files.Old.back());
       Save(Quillmark::Fs::PosixFileSystem(), Alone.File(Name), Files.Changes.back());
       Files.New.push_back(ReadFileBytes(Alone.File(Name)));
@@ -437,8 +453,9 @@ int Syncs(const TFaultFileSystem& Fs)
   return Fs.CallsOf(TFsCall::SyncFs) + Fs.CallsOf(TFsCall::FSync) + Fs.CallsOf(TFsCall::FDataSync);
 }
 
-// Six saves, three that move elements to the end, pay three syncs in all
-// where alone they pay eighteen, and leave what saves alone leave.
+// Nine saves, three that move elements to the end and three within one
+// sector, pay three syncs in all where alone they pay twenty-one, and leave
+// what saves alone leave; one within a sector, alone, pays one.
 TEST(MatroskaBatch, SavesOfAFolderShareThreeSyncs)
 {
   if (!HaveTools()) {
@@ -461,6 +478,10 @@ TEST(MatroskaBatch, SavesOfAFolderShareThreeSyncs)
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(Files.Dir.Path()), fs::directory_iterator()),
             static_cast<long>(Files.Paths.size()));
+  TFaultFileSystem Alone;
+  Save(Alone, Files.Paths[2], LayoutOnly(11));
+  EXPECT_EQ(Syncs(Alone), 1);
+  EXPECT_EQ(Reread(Files.Paths[2]).Video->StereoMode, 11U);
 }
 
 // Every call of the batch fails, then is where it stops dead; after the
