@@ -2,10 +2,10 @@
 #include "asf/CommitImage.h"
 
 #include "asf/CommitPaths.h"
+#include "fs/SharedSyncs.h"
 
 #include <cerrno>
 #include <fcntl.h>
-#include <linux/magic.h>
 #include <map>
 #include <new>
 #include <string>
@@ -40,31 +40,6 @@ struct THeaderBatch::TEntry {
   HRESULT Result = S_OK;
 };
 
-namespace {
-
-// File systems whose syncfs writes back every dirty file and its metadata
-// and waits for the disk; elsewhere (FUSE, network file systems) it may
-// only start the writes, so each save syncs its own files.
-bool SharesSyncs(IFileSystem& Fs, int Fd)
-{
-  struct statfs Info {};
-  if (Fs.FStatFs(Fd, Info) != 0) {
-    return false;
-  }
-  switch (static_cast<unsigned long>(Info.f_type)) {
-  case EXT4_SUPER_MAGIC:
-  case XFS_SUPER_MAGIC:
-  case BTRFS_SUPER_MAGIC:
-  case F2FS_SUPER_MAGIC:
-  case TMPFS_MAGIC:
-    return true;
-  default:
-    return false;
-  }
-}
-
-} // namespace
-
 THeaderBatch::THeaderBatch(IFileSystem* Fs) : FFs(Fs != nullptr ? *Fs : PosixFileSystem()) {}
 
 // Asked once per file system, not once per file.
@@ -73,7 +48,7 @@ bool THeaderBatch::SharesSyncsOn(const TCommitContext& Context)
   const dev_t Device = Context.Info.st_dev;
   auto Known = FSharesSyncs.find(Device);
   if (Known == FSharesSyncs.end()) {
-    Known = FSharesSyncs.emplace(Device, SharesSyncs(FFs, Context.Request.Fd)).first;
+    Known = FSharesSyncs.emplace(Device, Fs::SharesSyncs(FFs, Context.Request.Fd)).first;
   }
   return Known->second;
 }

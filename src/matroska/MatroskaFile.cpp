@@ -78,7 +78,7 @@ void ReadSegment(const TSource& Source, const THead& Header, TMatroskaFile& File
 
 TTopElement ReadTop(const TSource& Source, const THead& Head, const THead& Segment)
 {
-  Need(Head.Size <= MaxMasterBytes, "holds a Tracks or Info element too large to be a header");
+  Need(Head.Size <= MaxMasterBytes, "holds a SeekHead, Info or Tracks element too large to be a header");
   TTopElement Element{Head, ReadBytes(Source, Head.Offset, Head.Length()), std::nullopt};
   if (Head.End() < Segment.End()) {
     const THead Next = ReadHeadAt(Source, Head.End());
@@ -103,6 +103,21 @@ std::optional<TTopElement>* Slot(TMatroskaFile& File, std::uint32_t ElementId)
   }
 }
 
+bool KnownSeekHead(const TMatroskaFile& File, std::uint64_t Offset)
+{
+  return (File.SeekHead && File.SeekHead->Head.Offset == Offset) ||
+         std::any_of(File.OtherSeekHeads.begin(), File.OtherSeekHeads.end(),
+                     [Offset](const TTopElement& Other) { return Other.Head.Offset == Offset; });
+}
+
+void TakeOtherSeekHead(const TSource& Source, TMatroskaFile& File, const THead& Head)
+{
+  if (!KnownSeekHead(File, Head.Offset)) {
+    Need(File.OtherSeekHeads.size() < MaxOtherSeekHeads, "holds too many SeekHeads");
+    File.OtherSeekHeads.push_back(ReadTop(Source, Head, File.Segment));
+  }
+}
+
 void Take(const TSource& Source, TMatroskaFile& File, const THead& Head)
 {
   std::optional<TTopElement>* Place = Slot(File, Head.Id);
@@ -114,6 +129,8 @@ void Take(const TSource& Source, TMatroskaFile& File, const THead& Head)
   Need(!Place->has_value() || Head.Id == Id::SeekHead, "holds two Info or two Tracks elements");
   if (!Place->has_value()) {
     *Place = ReadTop(Source, Head, File.Segment);
+  } else {
+    TakeOtherSeekHead(Source, File, Head);
   }
 }
 
@@ -138,35 +155,38 @@ void WalkTopLevel(const TSource& Source, TMatroskaFile& File)
   }
 }
 
-// Info or Tracks after the first Cluster, where the SeekHead says.
+// The element an entry leads to, which must be what the entry says.
+THead SoughtHead(const TSource& Source, const TMatroskaFile& File, const TSeekEntry& Entry)
+{
+  Need(Entry.Position < File.Segment.Size, "its SeekHead points past the end of the Segment");
+  const THead Found = ReadHeadAt(Source, File.Segment.DataOffset + Entry.Position);
+  Need(Found.Id == Entry.Target, "its SeekHead points to the wrong element");
+  Need(Found.Size != UnknownSize && Found.DataOffset <= File.Segment.End() &&
+           Found.Size <= File.Segment.End() - Found.DataOffset,
+       "an element is larger than the Segment that holds it");
+  return Found;
+}
+
+// The SeekHeads the first points to, then Info or Tracks after the first
+// Cluster, where a SeekHead says.
 void Seek(const TSource& Source, TMatroskaFile& File)
 {
-  const TTopElement& Head = *File.SeekHead;
-  for (const THead& Entry : Children(Head.Bytes, Head.Head.Offset, Head.Head)) {
-    if (Entry.Id != Id::Seek) {
-      continue;
+  for (const TSeekEntry& Entry : SeekEntries(*File.SeekHead)) {
+    if (Entry.Target == Id::SeekHead) {
+      TakeOtherSeekHead(Source, File, SoughtHead(Source, File, Entry));
     }
-    std::uint64_t Target = 0;
-    std::optional<std::uint64_t> Position;
-    for (const THead& Field : Children(Head.Bytes, Head.Head.Offset, Entry)) {
-      const std::uint8_t* Body = Head.Bytes.data() + (Field.DataOffset - Head.Head.Offset);
-      if (Field.Id == Id::SeekId) {
-        Target = Field.Size <= 4 ? ReadUInt(Body, Field.Size) : 0;
-      } else if (Field.Id == Id::SeekPosition) {
-        Position = ReadUInt(Body, Field.Size);
+  }
+  std::vector<const TTopElement*> Heads{&*File.SeekHead};
+  for (const TTopElement& Other : File.OtherSeekHeads) {
+    Heads.push_back(&Other);
+  }
+  for (const TTopElement* Head : Heads) {
+    for (const TSeekEntry& Entry : SeekEntries(*Head)) {
+      std::optional<TTopElement>* Place = Slot(File, Entry.Target);
+      if (Place != nullptr && Entry.Target != Id::SeekHead && !Place->has_value()) {
+        *Place = ReadTop(Source, SoughtHead(Source, File, Entry), File.Segment);
       }
     }
-    std::optional<TTopElement>* Place = Slot(File, static_cast<std::uint32_t>(Target));
-    if (Place == nullptr || Target == Id::SeekHead || Place->has_value() || !Position) {
-      continue;
-    }
-    Need(*Position < File.Segment.Size, "its SeekHead points past the end of the Segment");
-    const THead Found = ReadHeadAt(Source, File.Segment.DataOffset + *Position);
-    Need(Found.Id == Target, "its SeekHead points to the wrong element");
-    Need(Found.Size != UnknownSize && Found.DataOffset <= File.Segment.End() &&
-             Found.Size <= File.Segment.End() - Found.DataOffset,
-         "an element is larger than the Segment that holds it");
-    *Place = ReadTop(Source, Found, File.Segment);
   }
 }
 
@@ -243,6 +263,32 @@ std::vector<THead> Children(const std::vector<std::uint8_t>& Bytes, std::uint64_
   return Result;
 }
 
+std::vector<TSeekEntry> SeekEntries(const TTopElement& SeekHead)
+{
+  std::vector<TSeekEntry> Entries;
+  const std::uint64_t Base = SeekHead.Head.Offset;
+  for (const THead& Seek : Children(SeekHead.Bytes, Base, SeekHead.Head)) {
+    if (Seek.Id != Id::Seek) {
+      continue;
+    }
+    TSeekEntry Entry;
+    bool HasPosition = false;
+    for (const THead& Field : Children(SeekHead.Bytes, Base, Seek)) {
+      const std::uint8_t* Body = SeekHead.Bytes.data() + (Field.DataOffset - Base);
+      if (Field.Id == Id::SeekId && Field.Size >= 1 && Field.Size <= 4) {
+        Entry.Target = static_cast<std::uint32_t>(ReadUInt(Body, Field.Size));
+      } else if (Field.Id == Id::SeekPosition && Field.Size <= 8) {
+        Entry.Position = ReadUInt(Body, Field.Size);
+        HasPosition = true;
+      }
+    }
+    if (Entry.Target != 0 && HasPosition) {
+      Entries.push_back(Entry);
+    }
+  }
+  return Entries;
+}
+
 TVideoPath FindVideo(const std::vector<std::uint8_t>& Tracks, std::uint64_t Base)
 {
   Need(!Tracks.empty(), "its Tracks element is empty");
@@ -280,7 +326,7 @@ TMatroskaFile ReadMatroska(Fs::IFileSystem& Fs, int Fd)
   File.DocType = ReadDocType(Source, Header);
   ReadSegment(Source, Header, File);
   WalkTopLevel(Source, File);
-  if ((!File.Info || !File.Tracks) && File.SeekHead) {
+  if (File.SeekHead) {
     Seek(Source, File);
   }
   Need(File.Tracks.has_value(), "holds no Tracks element");

@@ -24,6 +24,9 @@ constexpr std::uint64_t MaxMasterBytes = 16ULL << 20;
 constexpr unsigned MaxTopElements = 4096;
 constexpr unsigned MaxDepth = 8;
 constexpr std::size_t MaxChildren = 65536;
+// SeekHeads besides the first (one that a first too small to hold every
+// entry points to, after the Clusters, is common; more are not).
+constexpr std::size_t MaxOtherSeekHeads = 4;
 
 // A top-level element of the Segment read whole, and the Void after it.
 struct TTopElement {
@@ -47,6 +50,8 @@ struct TMatroskaFile {
   std::uint64_t FileSize = 0;
   THead Segment;
   std::optional<TTopElement> SeekHead;
+  // The others, met before the first Cluster or pointed to by the first.
+  std::vector<TTopElement> OtherSeekHeads;
   std::optional<TTopElement> Info;
   std::optional<TTopElement> Tracks;
   std::optional<TVideoTrack> Video; // none when the file has no video track
@@ -76,6 +81,15 @@ struct TVideoPath {
   THead Video;
 };
 TVideoPath FindVideo(const std::vector<std::uint8_t>& Tracks, std::uint64_t Base);
+
+// An entry of a SeekHead: the ID of the element it leads to and its
+// position from the start of the Segment's body.
+struct TSeekEntry {
+  std::uint32_t Target = 0;
+  std::uint64_t Position = 0;
+};
+// The entries of a SeekHead read whole, but those that lack either field.
+std::vector<TSeekEntry> SeekEntries(const TTopElement& SeekHead);
 
 // Reads the children of the master element Parent held in Bytes (which
 // begin at file offset Base).

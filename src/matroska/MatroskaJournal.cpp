@@ -151,6 +151,19 @@ bool ChangesNothing(const Fs::TJournal& Journal)
   return Journal.OldHeader == Journal.NewBytes;
 }
 
+bool WithinOneSector(const Fs::TJournal& Journal)
+{
+  const std::vector<std::uint8_t>& Old = Journal.OldHeader;
+  const std::vector<std::uint8_t>& New = Journal.NewBytes;
+  if (Journal.Kind != Fs::TJournalKind::Overwrite || Old.size() != New.size()) {
+    return false;
+  }
+  const auto First = std::mismatch(Old.begin(), Old.end(), New.begin()).first - Old.begin();
+  const auto Last = Old.rend() - std::mismatch(Old.rbegin(), Old.rend(), New.rbegin()).first;
+  const auto Sector = static_cast<std::ptrdiff_t>(SectorSize);
+  return First < Last && First / Sector == (Last - 1) / Sector;
+}
+
 int WriteNewBytes(Fs::IFileSystem& Fs, int Fd, const Fs::TJournal& Journal)
 {
   std::uint64_t Head = Journal.NewBytes.size();

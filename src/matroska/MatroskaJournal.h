@@ -26,6 +26,12 @@ bool ChangesNothing(const Fs::TJournal& Journal);
 // Not synced.
 int WriteNewBytes(Fs::IFileSystem& Fs, int Fd, const Fs::TJournal& Journal);
 
+// Whether every byte an overwrite changes lies in one sector of the file.
+// A disk writes a sector whole or not at all (the check below rests on
+// that too), so a crash leaves such a sector old or new: its save needs no
+// journal file, the journal staying in memory for a rollback.
+bool WithinOneSector(const Fs::TJournal& Journal);
+
 enum class TVerdict { NotThisFile, RollBack, Completed };
 
 // What the journal found for Fd means: not this file's (so left alone), a

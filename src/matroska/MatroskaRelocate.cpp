@@ -52,38 +52,6 @@ std::vector<const TTopElement*> EndRun(const TMatroskaFile& File)
   return Run;
 }
 
-struct TSeekEntry {
-  std::uint32_t Target = 0;
-  std::uint64_t Position = 0; // from the Segment's body
-};
-
-std::vector<TSeekEntry> SeekEntries(const TMatroskaFile& File)
-{
-  std::vector<TSeekEntry> Entries;
-  if (!File.SeekHead) {
-    return Entries;
-  }
-  const TTopElement& Head = *File.SeekHead;
-  const std::uint64_t Base = Head.Head.Offset;
-  for (const THead& Seek : Children(Head.Bytes, Base, Head.Head)) {
-    TSeekEntry Entry;
-    bool HasPosition = false;
-    for (const THead& Field : Seek.Id == Id::Seek ? Children(Head.Bytes, Base, Seek) : std::vector<THead>{}) {
-      const std::uint8_t* Body = Head.Bytes.data() + (Field.DataOffset - Base);
-      if (Field.Id == Id::SeekId && Field.Size >= 1 && Field.Size <= 4) {
-        Entry.Target = static_cast<std::uint32_t>(ReadUInt(Body, Field.Size));
-      } else if (Field.Id == Id::SeekPosition && Field.Size <= 8) {
-        Entry.Position = ReadUInt(Body, Field.Size);
-        HasPosition = true;
-      }
-    }
-    if (Entry.Target != 0 && HasPosition) {
-      Entries.push_back(Entry);
-    }
-  }
-  return Entries;
-}
-
 void PutSeek(std::vector<std::uint8_t>& Out, const TSeekEntry& Entry)
 {
   std::vector<std::uint8_t> Target;
@@ -104,36 +72,12 @@ bool HasCrc(const TTopElement& Element)
   return !Kids.empty() && Kids.front().Id == Id::Crc32 && Kids.front().Size == 4;
 }
 
-// The SeekHead that leads to every element at a new place, with the other
-// entries of the old one; empty when the old one already does.
-std::vector<std::uint8_t> NewSeekHead(const TMatroskaFile& File,
-                                      const std::map<std::uint32_t, std::uint64_t>& Placed)
+// A SeekHead of these entries, with a CRC-32 first when Crc.
+std::vector<std::uint8_t> EncodeSeekHead(const std::vector<TSeekEntry>& Entries, bool Crc)
 {
-  const std::uint64_t Segment = File.Segment.DataOffset;
-  std::vector<TSeekEntry> Entries;
-  bool Same = File.SeekHead.has_value();
-  std::map<std::uint32_t, std::uint64_t> Missing = Placed;
-  for (const TSeekEntry& Entry : SeekEntries(File)) {
-    const auto Found = Placed.find(Entry.Target);
-    if (Found == Placed.end()) {
-      Entries.push_back(Entry);
-    } else if (Missing.erase(Entry.Target) != 0) {
-      Same = Same && Entry.Position == Found->second - Segment;
-      Entries.push_back({Entry.Target, Found->second - Segment});
-    }
-  }
-  for (const auto& [Target, Offset] : Missing) {
-    Entries.push_back({Target, Offset - Segment});
-    Same = false;
-  }
-  if (Same) {
-    return {};
-  }
-  std::vector<std::uint8_t> Body;
-  const bool Crc = File.SeekHead && HasCrc(*File.SeekHead);
-  if (Crc) {
-    Body.insert(Body.end(), {0xBF, 0x84, 0, 0, 0, 0});
-  }
+  // A CRC-32 element, its sum filled in below.
+  std::vector<std::uint8_t> Body =
+      Crc ? std::vector<std::uint8_t>{0xBF, 0x84, 0, 0, 0, 0} : std::vector<std::uint8_t>{};
   for (const TSeekEntry& Entry : Entries) {
     PutSeek(Body, Entry);
   }
@@ -149,6 +93,37 @@ std::vector<std::uint8_t> NewSeekHead(const TMatroskaFile& File,
   Out.insert(Out.end(), Body.begin(), Body.end());
   return Out;
 }
+
+// The SeekHead that leads to every element at a new place, with the other
+// entries of the old one; empty when the old one already does.
+std::vector<std::uint8_t> NewSeekHead(const TMatroskaFile& File,
+                                      const std::map<std::uint32_t, std::uint64_t>& Placed)
+{
+  const std::uint64_t Segment = File.Segment.DataOffset;
+  std::vector<TSeekEntry> Entries;
+  bool Same = File.SeekHead.has_value();
+  std::map<std::uint32_t, std::uint64_t> Missing = Placed;
+  for (const TSeekEntry& Entry : File.SeekHead ? SeekEntries(*File.SeekHead) : std::vector<TSeekEntry>{}) {
+    const auto Found = Placed.find(Entry.Target);
+    if (Found == Placed.end()) {
+      Entries.push_back(Entry);
+    } else if (Missing.erase(Entry.Target) != 0) {
+      Same = Same && Entry.Position == Found->second - Segment;
+      Entries.push_back({Entry.Target, Found->second - Segment});
+    }
+  }
+  for (const auto& [Target, Offset] : Missing) {
+    Entries.push_back({Target, Offset - Segment});
+    Same = false;
+  }
+  if (Same) {
+    return {};
+  }
+  return EncodeSeekHead(Entries, File.SeekHead && HasCrc(*File.SeekHead));
+}
+
+// Where elements moved: from their old offsets in the file to the new.
+using TMoves = std::map<std::uint64_t, std::uint64_t>;
 
 // A room of the header to fill: its offset and length.
 struct TRoom {
@@ -181,9 +156,9 @@ TPatch SegmentSize(const THead& Segment, std::uint64_t Size)
 
 // The rooms freed by the elements moved away become Voids, but the first
 // one the new SeekHead fits in when the old SeekHead's own room does not
-// take it; the old one is then a Void.
+// take it; the old one is then a Void, and Moves hears where it went.
 void PlaceSeekHead(const TMatroskaFile& File, const std::vector<TRoom>& Freed,
-                   std::vector<std::uint8_t> SeekHead, TSavePlan& Plan)
+                   std::vector<std::uint8_t> SeekHead, TSavePlan& Plan, TMoves& Moves)
 {
   const bool OwnRoom = File.SeekHead && InRegion(File, *File.SeekHead);
   Need(!File.SeekHead || OwnRoom || SeekHead.empty(),
@@ -199,6 +174,9 @@ void PlaceSeekHead(const TMatroskaFile& File, const std::vector<TRoom>& Freed,
   }
   for (const TRoom& Room : Freed) {
     if (!SeekHead.empty() && Fits(SeekHead.size(), Room)) {
+      if (File.SeekHead) {
+        Moves[File.SeekHead->Head.Offset] = Room.Offset;
+      }
       Plan.Patches.push_back(Filled(Room, std::move(SeekHead)));
       SeekHead.clear();
     } else {
@@ -206,6 +184,42 @@ void PlaceSeekHead(const TMatroskaFile& File, const std::vector<TRoom>& Freed,
     }
   }
   Need(SeekHead.empty(), "has no room in its header for a SeekHead to the moved elements");
+}
+
+// Each other SeekHead that leads to an element moved is written again in
+// its room, leading to the new place, or where that does not fit, without
+// those entries (the first SeekHead leads there): none is left pointing at
+// the Void an element left. One far among the Clusters cannot be journaled
+// with the Segment's new end and is refused.
+void UpdateOtherSeekHeads(const TMatroskaFile& File, const TMoves& Moves, TSavePlan& Plan)
+{
+  const std::uint64_t Segment = File.Segment.DataOffset;
+  for (const TTopElement& Other : File.OtherSeekHeads) {
+    std::vector<TSeekEntry> Entries = SeekEntries(Other);
+    std::vector<TSeekEntry> Kept;
+    for (TSeekEntry& Entry : Entries) {
+      const auto Moved =
+          Entry.Position < File.Segment.Size ? Moves.find(Segment + Entry.Position) : Moves.end();
+      if (Moved == Moves.end()) {
+        Kept.push_back(Entry);
+      } else {
+        Entry.Position = Moved->second - Segment;
+      }
+    }
+    if (Kept.size() == Entries.size()) {
+      continue;
+    }
+    Need(InRegion(File, Other) || File.FileSize - Other.Head.Offset <= MaxMasterBytes,
+         "has a second SeekHead, far among its Clusters, that leads to its Info or Tracks; they are not "
+         "moved");
+    const TRoom Own{Other.Head.Offset, RoomEnd(Other) - Other.Head.Offset};
+    std::vector<std::uint8_t> Bytes = EncodeSeekHead(Entries, HasCrc(Other));
+    if (!Fits(Bytes.size(), Own)) {
+      Bytes = EncodeSeekHead(Kept, HasCrc(Other));
+      Need(Fits(Bytes.size(), Own), "has a second SeekHead that cannot be written again in its room");
+    }
+    Plan.Patches.push_back(Filled(Own, std::move(Bytes)));
+  }
 }
 
 } // namespace
@@ -218,9 +232,11 @@ TSavePlan Relocate(const TMatroskaFile& File, const std::vector<TNewElement>& Ch
   TSavePlan Plan;
   Plan.EndFrom = Run.empty() ? File.Segment.End() : Run.front()->Head.Offset;
   std::map<std::uint32_t, std::uint64_t> Placed;
+  TMoves Moves;
   for (const TTopElement* Element : Run) {
     const std::vector<std::uint8_t>* New = NewBytesOf(Changed, *Element);
     Placed[Element->Head.Id] = *Plan.EndFrom + Plan.End.size();
+    Moves[Element->Head.Offset] = Placed[Element->Head.Id];
     const std::vector<std::uint8_t>& Bytes = New ? *New : Element->Bytes;
     Plan.End.insert(Plan.End.end(), Bytes.begin(), Bytes.end());
   }
@@ -232,9 +248,11 @@ TSavePlan Relocate(const TMatroskaFile& File, const std::vector<TNewElement>& Ch
     Need(InRegion(File, *New.Old), "has its Info or Tracks among its Clusters, with no room to grow there");
     Freed.push_back({New.Old->Head.Offset, RoomEnd(*New.Old) - New.Old->Head.Offset});
     Placed[New.Old->Head.Id] = *Plan.EndFrom + Plan.End.size();
+    Moves[New.Old->Head.Offset] = Placed[New.Old->Head.Id];
     Plan.End.insert(Plan.End.end(), New.Bytes.begin(), New.Bytes.end());
   }
-  PlaceSeekHead(File, Freed, NewSeekHead(File, Placed), Plan);
+  PlaceSeekHead(File, Freed, NewSeekHead(File, Placed), Plan, Moves);
+  UpdateOtherSeekHeads(File, Moves, Plan);
   Plan.Patches.push_back(
       SegmentSize(File.Segment, *Plan.EndFrom + Plan.End.size() - File.Segment.DataOffset));
   return Plan;

@@ -14,7 +14,7 @@ namespace {
 
 [[noreturn]] void Fail(const char* What, int Error)
 {
-  throw EMatroskaError(std::string(What) + ": " + std::strerror(Error));
+  throw EMatroskaError(SaveFailure(What, Error));
 }
 
 struct TRecovery {
@@ -83,18 +83,40 @@ void RecoverAt(TRecovery& Context, Fs::TSideFile& Place, Fs::TJournalWhere Where
   }
 }
 
-// The save failed after its journal was written: the old bytes go back,
-// and only then the journal.
 [[noreturn]] void Abandon(Fs::IFileSystem& Fs, int Fd, const Fs::TSaveNames& Names,
                           const Fs::TJournal& Journal, const char* What, int Error)
+{
+  UndoSave(Fs, Fd, Names, Journal);
+  Fail(What, Error);
+}
+
+// The bytes of one sector need no journal file: whatever reached the disk,
+// the sector holds the old bytes or the new.
+void SaveOneSector(Fs::IFileSystem& Fs, int Fd, const Fs::TJournal& Journal)
+{
+  int Error = WriteNewBytes(Fs, Fd, Journal);
+  if (Error == 0) {
+    Error = Fs.FDataSync(Fd);
+  }
+  if (Error != 0) {
+    Fs::RollBack(Fs, Fd, Journal);
+    Fail("cannot be written", Error);
+  }
+}
+
+} // namespace
+
+void UndoSave(Fs::IFileSystem& Fs, int Fd, const Fs::TSaveNames& Names, const Fs::TJournal& Journal)
 {
   if (Fs::RollBack(Fs, Fd, Journal) == 0) {
     Fs::RemoveJournal(Fs, Names.Journal);
   }
-  Fail(What, Error);
 }
 
-} // namespace
+std::string SaveFailure(const char* What, int Error)
+{
+  return std::string(What) + ": " + std::strerror(Error);
+}
 
 void RecoverMatroska(Fs::IFileSystem& Fs, int Fd, const std::string& Path, bool MayWrite,
                      Fs::TSaveNames& Names, TSideFileReport& Report)
@@ -121,17 +143,31 @@ void RecoverMatroska(Fs::IFileSystem& Fs, int Fd, const std::string& Path, bool 
   }
 }
 
-void SaveInPlace(Fs::IFileSystem& Fs, int Fd, Fs::TSaveNames& Names, std::uint64_t OldSize,
-                 const TSavePlan& Plan)
+Fs::TJournal PrepareSave(Fs::IFileSystem& Fs, int Fd, const Fs::TSaveNames& Names, std::uint64_t OldSize,
+                         const TSavePlan& Plan)
 {
   Need(Names.Folder != nullptr, "has no folder the save can act in");
   Need(!Fs::SideFileExists(Fs, Names.Journal) &&
            (Names.PrivateJournal.Name.empty() || !Names.PrivateJournal.Folder ||
             !Fs::SideFileExists(Fs, Names.PrivateJournal)),
        "has a side file of an interrupted save beside it; it is not saved while that is there");
-  const Fs::TJournal Journal = MakeJournal(Fs, Fd, OldSize, Plan);
+  return MakeJournal(Fs, Fd, OldSize, Plan);
+}
+
+void SaveInPlace(Fs::IFileSystem& Fs, int Fd, Fs::TSaveNames& Names, std::uint64_t OldSize,
+                 const TSavePlan& Plan)
+{
+  SaveJournaled(Fs, Fd, Names, PrepareSave(Fs, Fd, Names, OldSize, Plan));
+}
+
+void SaveJournaled(Fs::IFileSystem& Fs, int Fd, Fs::TSaveNames& Names, const Fs::TJournal& Journal)
+{
   if (ChangesNothing(Journal)) {
     return; // the file holds these values already
+  }
+  if (WithinOneSector(Journal)) {
+    SaveOneSector(Fs, Fd, Journal);
+    return;
   }
   if (int Error = Fs::WriteJournal(Fs, Names, Journal); Error != 0) {
     Fail("its journal cannot be written", Error);

@@ -9,6 +9,7 @@
 // A journal found when the file is next opened is acted on only when it is
 // provably this file's (CheckJournal). All new: the save had reached its
 // end and stands. Otherwise the old bytes and length go back.
+#include "fs/Journal.h"
 #include "fs/SaveNames.h"
 #include "matroska/MatroskaEdit.h"
 #include "metadata/MetadataEditor.h"
@@ -32,5 +33,20 @@ void RecoverMatroska(Fs::IFileSystem& Fs, int Fd, const std::string& Path, bool 
 // back fail, the journal stays for the next open).
 void SaveInPlace(Fs::IFileSystem& Fs, int Fd, Fs::TSaveNames& Names, std::uint64_t OldSize,
                  const TSavePlan& Plan);
+
+// The steps of SaveInPlace, for a batch that runs them for many files
+// (MatroskaBatch.h). PrepareSave makes the checks before a journal (a
+// folder to act in, no side file of an interrupted save) and returns the
+// plan's journal, throwing as SaveInPlace does; SaveJournaled saves it
+// alone, three syncs of its own; UndoSave, for a save that failed after
+// its journal was written, puts the old bytes back and only then removes
+// the journal (should that fail, the journal stays for the next open).
+Fs::TJournal PrepareSave(Fs::IFileSystem& Fs, int Fd, const Fs::TSaveNames& Names, std::uint64_t OldSize,
+                         const TSavePlan& Plan);
+void SaveJournaled(Fs::IFileSystem& Fs, int Fd, Fs::TSaveNames& Names, const Fs::TJournal& Journal);
+void UndoSave(Fs::IFileSystem& Fs, int Fd, const Fs::TSaveNames& Names, const Fs::TJournal& Journal);
+
+// "What: the errno's text", as a save's failures read.
+std::string SaveFailure(const char* What, int Error);
 
 } // namespace Quillmark::Matroska

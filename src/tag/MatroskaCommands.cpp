@@ -2,6 +2,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "matroska/EbmlDump.h"
+#include "matroska/MatroskaJournal.h"
 #include "matroska/MatroskaSave.h"
 #include "metadata/TextConversion.h"
 #include "tag/AttributeText.h"
@@ -194,6 +195,7 @@ struct TMatroskaRun {
   TSetReport& Report;
   std::ostream& Out;
   std::ostream& Err;
+  TMatroskaSetBatch* Batch;
 };
 
 bool Refuse(const TMatroskaRun& Run, const std::string& Code, const std::string& Message)
@@ -217,25 +219,35 @@ bool TellDryRun(const TMatroskaRun& Run, const std::vector<TValueChange>& Change
   return true;
 }
 
+// Without a batch the file is saved at once, alone.
 bool Save(const TMatroskaRun& Run, TMatroskaOpened& Opened, const TCatalogueValues& Values)
 {
   Matroska::TMatroskaChange Change;
   if (std::string Refusal = MatroskaChange(Opened, Values, Change); !Refusal.empty()) {
     return Refuse(Run, RefusedCode, KindOf(Opened) + " file " + Refusal + "; left as it was");
   }
+  std::string Way;
   try {
     const Matroska::TSavePlan Plan = Matroska::PlanSave(Opened.Parsed, Change);
     if (Run.Options.DryRun) {
       return TellDryRun(Run, Differences(Opened, Values));
     }
-    Matroska::SaveInPlace(Fs::PosixFileSystem(), Opened.File->Descriptor(), Opened.Names,
-                          Opened.Parsed.FileSize, Plan);
+    if (Run.Batch != nullptr) {
+      Run.Batch->Add(Run.Position, Run.File, Opened, Plan);
+      return true;
+    }
+    Fs::IFileSystem& Fs = Fs::PosixFileSystem();
+    const int Fd = Opened.File->Descriptor();
+    const Fs::TJournal Journal = Matroska::PrepareSave(Fs, Fd, Opened.Names, Opened.Parsed.FileSize, Plan);
+    Matroska::SaveJournaled(Fs, Fd, Opened.Names, Journal);
+    Way = Matroska::ChangesNothing(Journal) ? "" : MatroskaSaveWay(Plan);
   } catch (const Matroska::EMatroskaError& Error) {
     return Refuse(Run, RefusedCode, KindOf(Opened) + " file " + Error.what() + "; left as it was");
   }
-  Run.Report.Saved(Run.Position, Change.Any() ? "in place" : "", {});
-  if (Run.Options.Verbosity == TVerbosity::Verbose && !Run.Options.Json) {
-    Run.Err << FileLine(Run.File, Change.Any() ? "saved in place" : "already held these values");
+  Run.Report.Saved(Run.Position, Way, {});
+  if (Run.Options.Verbosity == TVerbosity::Verbose) {
+    Run.Err << FileLine(Run.File,
+                        Way.empty() ? "saved: the file held these values already" : "saved: " + Way);
   }
   return true;
 }
@@ -265,9 +277,9 @@ std::vector<std::string> OptionsMatroskaLacks(const TSetOptions& O)
 }
 
 bool SetMatroska(const TSetOptions& Options, const std::string& File, THeldFile Held, std::size_t Position,
-                 TSetReport& Report, std::ostream& Out, std::ostream& Err)
+                 TSetReport& Report, std::ostream& Out, std::ostream& Err, TMatroskaSetBatch* Batch)
 {
-  const TMatroskaRun Run{Options, File, Position, Report, Out, Err};
+  const TMatroskaRun Run{Options, File, Position, Report, Out, Err, Batch};
   Report.Begin(Position, File);
   TMatroskaOpened Opened;
   Opened.File = std::move(Held);

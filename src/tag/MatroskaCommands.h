@@ -4,6 +4,7 @@
 #include "fs/FileLock.h"
 #include "tag/DumpCommand.h"
 #include "tag/JsonFileNames.h"
+#include "tag/MatroskaSetBatch.h"
 #include "tag/SetCommand.h"
 #include "tag/SetReport.h"
 #include "tag/ShowCommand.h"
@@ -32,7 +33,10 @@ std::vector<std::string> OptionsMatroskaLacks(const TSetOptions& Options);
 
 // One file of set: the options applied to what it holds and saved in place
 // (a dry run tells what would change). Position is its place in Report.
+// With a batch, the save joins its group and is told of when the group is
+// saved; without, it is made at once.
 bool SetMatroska(const TSetOptions& Options, const std::string& File, THeldFile Held, std::size_t Position,
-                 TSetReport& Report, std::ostream& Out, std::ostream& Err);
+                 TSetReport& Report, std::ostream& Out, std::ostream& Err,
+                 TMatroskaSetBatch* Batch = nullptr);
 
 } // namespace Quillmark

@@ -43,6 +43,8 @@ public:
   bool Save();
   // Ends a progress line still open, so that a message starts on its own.
   void BreakLine();
+  // The most files a group holds open.
+  std::size_t MaxGroupFiles() const { return FGroupSize; }
   // Tells Report of each file saved or not; it must outlive the batch.
   void ReportTo(TSetReport& Report) { FReport = &Report; }
   // Verbose: a line for each file saved, how it was written and which

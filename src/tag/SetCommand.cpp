@@ -233,6 +233,7 @@ struct TFileRun {
   const std::string& File;
   bool Listed; // found in a folder: a link at its name is not followed
   TSetBatch& Batch;
+  TMatroskaSetBatch& MatroskaBatch;
   TSetReport& Report;
   std::ostream& Out;
   std::ostream& Err;
@@ -318,7 +319,8 @@ bool MatroskaOptionsFit(const TSetOptions& Options, const std::vector<std::strin
 bool SetFile(const TFileRun& Run)
 {
   if (THeldFile Held = OpenIfMatroska(Run.File, !Run.Options.DryRun, !Run.Listed)) {
-    return SetMatroska(Run.Options, Run.File, std::move(Held), Run.Position, Run.Report, Run.Out, Run.Err);
+    return SetMatroska(Run.Options, Run.File, std::move(Held), Run.Position, Run.Report, Run.Out, Run.Err,
+                       &Run.MatroskaBatch);
   }
   const TSetOptions& Options = Run.Options;
   const std::string& File = Run.File;
@@ -404,18 +406,28 @@ int RunSet(const TSetOptions& Options, std::ostream& Out, std::ostream& Err)
   TSetBatch Batch(Files.size(), Options.ShowProgress && !Options.DryRun, Err);
   Batch.SetVerbose(Options.Verbosity == TVerbosity::Verbose);
   Batch.ReportTo(Report);
+  TMatroskaSetBatch MatroskaBatch(Batch.MaxGroupFiles(), Report, Options.Verbosity == TVerbosity::Verbose,
+                                  Err);
   TReadAhead Ahead(Files);
   const Fs::TPrivateFolderMemory RememberFolder;
   for (std::size_t Position = 0; Position < Files.size(); ++Position) {
     Ahead.Reached(Position);
+    // Each group is asked, whatever the other answers.
     if (!Options.DryRun && !Batch.MakeRoom(Files[Position])) {
       Status = 1;
     }
-    if (!SetFile({Options, Changes, Position, Files[Position], Listed[Position], Batch, Report, Out, Err})) {
+    if (!Options.DryRun && !MatroskaBatch.MakeRoom(Files[Position])) {
+      Status = 1;
+    }
+    if (!SetFile({Options, Changes, Position, Files[Position], Listed[Position], Batch, MatroskaBatch, Report,
+                  Out, Err})) {
       Status = 1;
     }
   }
   if (!Batch.Save()) {
+    Status = 1;
+  }
+  if (!MatroskaBatch.Save()) {
     Status = 1;
   }
   Batch.BreakLine();

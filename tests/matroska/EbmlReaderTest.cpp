@@ -88,6 +88,8 @@ std::vector<THostileCase> HostileCases()
   const TBytes Unknown = Join({EbmlHeader(),
                                {0x18, 0x53, 0x80, 0x67, 0x01, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
                                VideoTracks()});
+  // Where what follows a SeekHead of one entry starts.
+  const std::size_t AfterSeekHead = Element(Id::SeekHead, Seek(Id::SeekHead, 0)).size();
   return {
       {"empty", {}, "cut off"},
       {"not EBML", {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11}, "not an EBML file"},
@@ -125,6 +127,14 @@ std::vector<THostileCase> HostileCases()
       {"SeekHead to the wrong element",
        File(Join({Element(Id::SeekHead, Seek(Id::Tracks, 0)), SomeCluster(), VideoTracks()})),
        "wrong element"},
+      {"SeekHead to a second one that is not",
+       File(Join({Element(Id::SeekHead, Seek(Id::SeekHead, AfterSeekHead)), VideoTracks(), SomeCluster()})),
+       "wrong element"},
+      {"SeekHeads beyond the few a file has",
+       File(Join({Element(Id::SeekHead, {}), Element(Id::SeekHead, {}), Element(Id::SeekHead, {}),
+                  Element(Id::SeekHead, {}), Element(Id::SeekHead, {}), Element(Id::SeekHead, {}),
+                  VideoTracks(), SomeCluster()})),
+       "too many SeekHeads"},
       {"thousands of elements", File(Join({ManyVoids(MaxTopElements + 1), VideoTracks()})),
        "too many elements"},
       {"Tracks deeper than the reader goes",

@@ -1,16 +1,21 @@
 // Saves in place of files made by ffmpeg's Matroska and WebM writers and by
 // mkvmerge: the peers read the values set and the same frames, mkvpropedit
 // still edits the file; and every call of a save, failed or made the
-// instant of a crash, leaves the old file or the new one and no side file.
+// instant of a crash, leaves the old file or the new one and no side file;
+// so does a batch of such saves, which shares its syncs.
 #include "matroska/MatroskaSave.h"
 #include "common/TestFiles.h"
 #include "fs/CommitFaultFileSystem.h"
 #include "fs/FileIo.h"
+#include "matroska/EbmlBuilder.h"
+#include "matroska/MatroskaBatch.h"
 #include "matroska/MatroskaJournal.h"
 
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <unistd.h>
 
 namespace QuillmarkTest {
@@ -96,6 +101,13 @@ TMatroskaChange Change(std::uint64_t Mode, const std::string& Title)
   Result.StereoMode.emplace(Mode);
   Result.DisplaySize = std::make_pair(320, 180);
   Result.Title = Title;
+  return Result;
+}
+
+TMatroskaChange LayoutOnly(std::uint64_t Mode)
+{
+  TMatroskaChange Result;
+  Result.StereoMode.emplace(Mode);
   return Result;
 }
 
@@ -315,16 +327,20 @@ TEST(MatroskaSave, EveryCallFailedOrCrashedLeavesTheOldFileOrTheNew)
   if (!HaveTools()) {
     GTEST_SKIP() << "ffmpeg or mkvtoolnix missing";
   }
-  // In place, and moved to the end.
-  for (const std::string& Title : {std::string("New title"), std::string(10000, 'N')}) {
+  // In place, moved to the end, and within one sector of a file saved once.
+  for (const std::string& Title : {std::string("New title"), std::string(10000, 'N'), std::string()}) {
+    const TMatroskaChange Changing = Title.empty() ? LayoutOnly(2) : Change(1, Title);
     for (const TMaker& Maker : Makers()) {
       TTempDir Dir;
       const fs::path Made1 = Dir.File(std::string("orig.") + Maker.File);
       ASSERT_TRUE(Made(Maker, Made1));
+      if (Title.empty()) {
+        Save(Quillmark::Fs::PosixFileSystem(), Made1, Change(1, "New title"));
+      }
       const TBytes Old = ReadFileBytes(Made1);
       const fs::path Path = Dir.File(Maker.File);
       WriteFileBytes(Path, Old);
-      Save(Quillmark::Fs::PosixFileSystem(), Path, Change(1, Title));
+      Save(Quillmark::Fs::PosixFileSystem(), Path, Changing);
       const TBytes New = ReadFileBytes(Path);
       ASSERT_NE(New, Old);
       for (const TFault Fault : {TFault::Io, TFault::Crash}) {
@@ -336,7 +352,7 @@ TEST(MatroskaSave, EveryCallFailedOrCrashedLeavesTheOldFileOrTheNew)
           Fault == TFault::Io ? Faulty.FailNth(Nth, EIO) : Faulty.CrashAtNth(Nth);
           bool Threw = false;
           try {
-            Save(Faulty, Path, Change(1, Title));
+            Save(Faulty, Path, Changing);
           } catch (const std::exception&) {
             Threw = true;
           }
@@ -367,6 +383,247 @@ TEST(MatroskaSave, EveryCallFailedOrCrashedLeavesTheOldFileOrTheNew)
         }
       }
     }
+  }
+}
+
+// Files of every maker in one folder, each saved in place, moved to the
+// end, and (once saved) given another layout, a change within one sector,
+// as one batch: its old bytes, and its new ones as a save alone leaves them.
+struct TBatchFiles {
+  TTempDir Dir;
+  std::vector<fs::path> Paths;
+  std::vector<TBytes> Old;
+  std::vector<TBytes> New;
+  std::vector<TMatroskaChange> Changes;
+};
+
+bool MakeBatchFiles(TBatchFiles& Files)
+{
+  TTempDir Alone;
+  for (const TMaker& Maker : Makers()) {
+    const fs::path Made1 = Alone.File(std::string("orig.") + Maker.File);
+    if (!Made(Maker, Made1)) {
+      return false;
+    }
+    for (const std::string& Title : {std::string("New title"), std::string(10000, 'N'), std::string()}) {
+      const std::string Name = std::string(Maker.Name) + std::to_string(Title.size()) + "." + Maker.File;
+      Files.Paths.push_back(Files.Dir.File(Name));
+      if (Title.empty()) {
+        Files.Old.push_back(Files.New[Files.New.size() - 2]);
+        Files.Changes.push_back(LayoutOnly(2));
+      } else {
+        Files.Old.push_back(ReadFileBytes(Made1));
+        Files.Changes.push_back(Change(1, Title));
+      }
+      WriteFileBytes(Alone.File(Name), Files.Old.back());
+      Save(Quillmark::Fs::PosixFileSystem(), Alone.File(Name), Files.Changes.back());
+      Files.New.push_back(ReadFileBytes(Alone.File(Name)));
+    }
+  }
+  return true;
+}
+
+// Opens, recovers and reads each file through Fs and saves them as one
+// batch; Counted hears Fs just before the batch commits.
+void SaveBatch(TFaultFileSystem& Fs, const TBatchFiles& Files, TMatroskaBatch& Batch,
+               const std::function<void()>& Counted = {})
+{
+  std::vector<std::unique_ptr<Quillmark::Fs::TScopedFd>> Open;
+  for (std::size_t At = 0; At < Files.Paths.size(); ++At) {
+    int Fd = -1;
+    if (Fs.Open(Files.Paths[At], O_RDWR | O_CLOEXEC, 0, Fd) != 0) {
+      throw EMatroskaError("cannot be opened");
+    }
+    Open.push_back(std::make_unique<Quillmark::Fs::TScopedFd>(Fs, Fd));
+    Quillmark::Fs::TSaveNames Names;
+    Quillmark::TSideFileReport Report;
+    RecoverMatroska(Fs, Fd, Files.Paths[At], true, Names, Report);
+    const TMatroskaFile File = ReadMatroska(Fs, Fd);
+    Batch.Add(Fd, Names, File.FileSize, PlanSave(File, Files.Changes[At]));
+  }
+  if (Counted) {
+    Counted();
+  }
+  Batch.Commit();
+}
+
+int Syncs(const TFaultFileSystem& Fs)
+{
+  using Quillmark::Fs::TFsCall;
+  return Fs.CallsOf(TFsCall::SyncFs) + Fs.CallsOf(TFsCall::FSync) + Fs.CallsOf(TFsCall::FDataSync);
+}
+
+// Nine saves, three that move elements to the end and three within one
+// sector, pay three syncs in all where alone they pay twenty-one, and leave
+// what saves alone leave; one within a sector, alone, pays one.
+TEST(MatroskaBatch, SavesOfAFolderShareThreeSyncs)
+{
+  if (!HaveTools()) {
+    GTEST_SKIP() << "ffmpeg or mkvtoolnix missing";
+  }
+  TBatchFiles Files;
+  ASSERT_TRUE(MakeBatchFiles(Files));
+  for (std::size_t At = 0; At < Files.Paths.size(); ++At) {
+    WriteFileBytes(Files.Paths[At], Files.Old[At]);
+  }
+  TFaultFileSystem Counting;
+  TMatroskaBatch Batch(Counting);
+  int Before = 0;
+  SaveBatch(Counting, Files, Batch, [&] { Before = Syncs(Counting); });
+  EXPECT_EQ(Before, 0);
+  EXPECT_LE(Syncs(Counting), 3);
+  for (std::size_t At = 0; At < Files.Paths.size(); ++At) {
+    EXPECT_EQ(Batch.Failure(At), "");
+    EXPECT_TRUE(ReadFileBytes(Files.Paths[At]) == Files.New[At]) << Files.Paths[At];
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(Files.Dir.Path()), fs::directory_iterator()),
+            static_cast<long>(Files.Paths.size()));
+  TFaultFileSystem Alone;
+  Save(Alone, Files.Paths[2], LayoutOnly(11));
+  EXPECT_EQ(Syncs(Alone), 1);
+  EXPECT_EQ(Reread(Files.Paths[2]).Video->StereoMode, 11U);
+}
+
+// Every call of the batch fails, then is where it stops dead; after the
+// next open each file is its old one or its new one, nothing beside it,
+// and a file whose save was not told failed is its new one.
+TEST(MatroskaBatch, EveryCallFailedOrCrashedLeavesEachFileOldOrNew)
+{
+  if (!HaveTools()) {
+    GTEST_SKIP() << "ffmpeg or mkvtoolnix missing";
+  }
+  TBatchFiles Files;
+  ASSERT_TRUE(MakeBatchFiles(Files));
+  for (const TFault Fault : {TFault::Io, TFault::Crash}) {
+    for (int Nth = 1;; ++Nth) {
+      SCOPED_TRACE((Fault == TFault::Io ? "failing call " : "crash at call ") + std::to_string(Nth));
+      for (std::size_t At = 0; At < Files.Paths.size(); ++At) {
+        WriteFileBytes(Files.Paths[At], Files.Old[At]);
+      }
+      TFaultFileSystem Faulty;
+      Fault == TFault::Io ? Faulty.FailNth(Nth, EIO) : Faulty.CrashAtNth(Nth);
+      TMatroskaBatch Batch(Faulty);
+      bool Threw = false;
+      try {
+        SaveBatch(Faulty, Files, Batch);
+      } catch (const std::exception&) {
+        Threw = true;
+      }
+      Faulty.CloseLeftovers();
+      for (std::size_t At = 0; At < Files.Paths.size(); ++At) {
+        const fs::path& Path = Files.Paths[At];
+        ASSERT_NO_THROW(Reread(Path)) << Path;
+        const int Fd = open(Path.c_str(), O_RDWR | O_CLOEXEC);
+        Quillmark::Fs::TSaveNames Names;
+        Quillmark::TSideFileReport Report;
+        RecoverMatroska(Quillmark::Fs::PosixFileSystem(), Fd, Path, true, Names, Report);
+        close(Fd);
+        const TBytes Now = ReadFileBytes(Path);
+        EXPECT_TRUE(Now == Files.Old[At] || Now == Files.New[At]) << Path;
+        if (!Threw && !Faulty.Crashed() && Batch.Failure(At).empty()) {
+          EXPECT_TRUE(Now == Files.New[At]) << Path;
+        }
+      }
+      EXPECT_EQ(std::distance(fs::directory_iterator(Files.Dir.Path()), fs::directory_iterator()),
+                static_cast<long>(Files.Paths.size()));
+      if (Faulty.Calls() < Nth) {
+        break;
+      }
+    }
+  }
+}
+
+// A Seek entry whose position takes Width bytes.
+TBytes SeekTo(std::uint32_t Target, std::uint64_t Position, unsigned Width)
+{
+  TBytes Id;
+  PutId(Id, Target);
+  TBytes Where(Width);
+  for (unsigned At = 0; At < Width; ++At) {
+    Where[Width - 1 - At] = static_cast<std::uint8_t>(Position >> (8 * At));
+  }
+  return Element(Id::Seek, Join({Element(Id::SeekId, Id), Element(Id::SeekPosition, Where)}));
+}
+
+// A file whose first SeekHead leads only to a second one after the
+// Clusters, which leads to Info and Tracks (positions Width bytes wide),
+// with a Cluster of FarBytes after it.
+TBytes SecondSeekHeadFile(unsigned Width, std::size_t FarBytes)
+{
+  const TBytes Info = Element(Id::Info, Text(Id::Title, "old"));
+  const TBytes Tracks = VideoTracks();
+  const TBytes Cluster = SomeCluster();
+  const std::size_t FirstRoom = Element(Id::SeekHead, SeekTo(Id::SeekHead, 0, 8)).size() + 80;
+  const std::uint64_t InfoAt = FirstRoom;
+  const std::uint64_t TracksAt = InfoAt + Info.size();
+  const std::uint64_t SecondAt = TracksAt + Tracks.size() + Cluster.size();
+  const TBytes First = Element(Id::SeekHead, SeekTo(Id::SeekHead, SecondAt, 8));
+  const TBytes Second =
+      Element(Id::SeekHead, Join({SeekTo(Id::Info, InfoAt, Width), SeekTo(Id::Tracks, TracksAt, Width)}));
+  const TBytes Far = FarBytes == 0 ? TBytes{} : Element(Id::Cluster, TBytes(FarBytes), 8);
+  return File(Join({First, VoidOf(FirstRoom - First.size()), Info, Tracks, Cluster, Second, Far}));
+}
+
+// Whether every entry of every SeekHead leads to an element of its ID.
+bool SeekHeadsLeadRight(const fs::path& Path)
+{
+  const TMatroskaFile Read = Reread(Path);
+  const TBytes Bytes = ReadFileBytes(Path);
+  std::vector<TTopElement> Heads = Read.OtherSeekHeads;
+  Heads.push_back(*Read.SeekHead);
+  for (const TTopElement& Head : Heads) {
+    for (const TSeekEntry& Entry : SeekEntries(Head)) {
+      const std::uint64_t At = Read.Segment.DataOffset + Entry.Position;
+      if (At >= Bytes.size() || ReadHead(Bytes.data(), Bytes.size(), At, 0).Id != Entry.Target) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+// Info and Tracks that move to the end are led to by every SeekHead, the
+// second one written again in its room, or where the new positions do not
+// fit there, without its entries for them; one far among the Clusters is
+// refused and the file left as it was.
+TEST(MatroskaSave, ASecondSeekHeadNeverLeadsToTheVoidsLeft)
+{
+  struct TCase {
+    const char* Name;
+    unsigned Width;
+    std::size_t FarBytes;
+    bool Refused;
+    std::size_t SecondEntries; // after the save
+  };
+  // A Cluster of 400 bytes puts the end past where one byte can lead; the
+  // title moves Info alone, so Tracks keeps its entry.
+  const TCase Cases[] = {
+      {"wide positions", 8, 400, false, 2},
+      {"narrow positions", 1, 400, false, 1},
+      {"far among the Clusters", 8, MaxMasterBytes + 1000, true, 0},
+  };
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.Name);
+    TTempDir Dir;
+    const fs::path Path = Dir.File("two.mkv");
+    const TBytes Old = SecondSeekHeadFile(Case.Width, Case.FarBytes);
+    WriteFileBytes(Path, Old);
+    ASSERT_TRUE(SeekHeadsLeadRight(Path));
+    ASSERT_EQ(Reread(Path).OtherSeekHeads.size(), 1U);
+    TMatroskaChange Longer;
+    Longer.Title = std::string(300, 'T');
+    if (Case.Refused) {
+      EXPECT_THROW(Save(Quillmark::Fs::PosixFileSystem(), Path, Longer), EMatroskaError);
+      EXPECT_TRUE(ReadFileBytes(Path) == Old);
+      continue;
+    }
+    Save(Quillmark::Fs::PosixFileSystem(), Path, Longer);
+    EXPECT_TRUE(SeekHeadsLeadRight(Path));
+    const TMatroskaFile Saved = Reread(Path);
+    EXPECT_EQ(Saved.Title, Longer.Title);
+    EXPECT_GT(Saved.Info->Head.Offset, Saved.FirstCluster);
+    ASSERT_EQ(Saved.OtherSeekHeads.size(), 1U);
+    EXPECT_EQ(SeekEntries(Saved.OtherSeekHeads.front()).size(), Case.SecondEntries);
   }
 }
 

@@ -136,6 +136,27 @@ TEST_F(MatroskaCommands, DetectedLayoutIsStoredFromTheOpenFile)
   EXPECT_FALSE(Shown[0].contains("halfWidth"));
 }
 
+// Each save of a group says how it was written: Info moved to the end for a
+// title its room cannot take, then in place; a file named twice is saved
+// before it is opened again, and then holds the values.
+TEST_F(MatroskaCommands, EachSaveSaysHowItWasWritten)
+{
+  const std::string Long(3000, 'L');
+  const TRun Moved =
+      RunTool({"set", "-v", "--json", "--title", Long, Path("a.mkv"), Path("b.webm"), Path("a.mkv")});
+  ASSERT_EQ(Moved.Status, 0) << Moved.Err;
+  const nlohmann::json Report = nlohmann::json::parse(Moved.Out);
+  ASSERT_EQ(Report.size(), 3U);
+  EXPECT_EQ(Report[0]["way"], "moved to the end of the file");
+  EXPECT_EQ(Report[1]["way"], "moved to the end of the file");
+  EXPECT_TRUE(Report[2]["way"].is_null());
+  EXPECT_NE(Moved.Err.find("b.webm: saved: moved to the end of the file"), std::string::npos) << Moved.Err;
+  EXPECT_NE(Moved.Err.find("a.mkv: saved: the file held these values already"), std::string::npos);
+  const TRun InPlace = RunTool({"set", "-v", "--title", "Short", Path("a.mkv")});
+  ASSERT_EQ(InPlace.Status, 0) << InPlace.Err;
+  EXPECT_NE(InPlace.Err.find("a.mkv: saved: in place"), std::string::npos) << InPlace.Err;
+}
+
 } // namespace
 
 } // namespace QuillmarkTest
