@@ -59,34 +59,64 @@ void AddOrFlush(const std::vector<TRef<IWMMetadataEditor>>& Editors, Asf::THeade
 
 } // namespace
 
-void FlushEditors(const std::vector<TRef<IWMMetadataEditor>>& Editors, std::vector<HRESULT>& Results,
-                  const std::function<void(std::size_t Position)>& OnSaving)
-{
-  Results.assign(Editors.size(), S_OK);
+struct TEditorFlush::TState {
+  std::vector<TRef<IWMMetadataEditor>> Editors;
+  std::vector<HRESULT> Results;
   Asf::THeaderBatch Batch;
   std::vector<TQueued> Queued;
-  AddOrFlush(Editors, Batch, Queued, Results, OnSaving);
+};
+
+TEditorFlush::TEditorFlush(std::vector<TRef<IWMMetadataEditor>> Editors) : FState(std::make_unique<TState>())
+{
+  FState->Editors = std::move(Editors);
+  FState->Results.assign(FState->Editors.size(), S_OK);
+}
+
+TEditorFlush::~TEditorFlush() = default;
+
+void TEditorFlush::Plan(const std::function<void(std::size_t Position)>& OnSaving)
+{
+  AddOrFlush(FState->Editors, FState->Batch, FState->Queued, FState->Results, OnSaving);
+}
+
+void TEditorFlush::Commit(const std::function<void(std::size_t Position)>& OnSaving)
+{
+  TState& State = *FState;
   // Out of memory midway, the saves not finished fail and their journals
   // are left for the next open to roll back.
   Asf::Guarded([&] {
-    Batch.Commit([&](std::size_t Entry) {
+    State.Batch.Commit([&](std::size_t Entry) {
       if (OnSaving) {
-        OnSaving(Queued[Entry].Position);
+        OnSaving(State.Queued[Entry].Position);
       }
     });
     return S_OK;
   });
-  for (std::size_t Entry = 0; Entry < Queued.size(); ++Entry) {
-    const HRESULT Result = Batch.Result(Entry);
-    Results[Queued[Entry].Position] = Result;
+  for (std::size_t Entry = 0; Entry < State.Queued.size(); ++Entry) {
+    const HRESULT Result = State.Batch.Result(Entry);
+    State.Results[State.Queued[Entry].Position] = Result;
     // As after Flush: a saved file is let go, a failed one stays open.
     if (Result == S_OK) {
-      Queued[Entry].Editor->NoteSaveWay(Batch.Way(Entry));
-      Queued[Entry].Editor->Close();
+      State.Queued[Entry].Editor->NoteSaveWay(State.Batch.Way(Entry));
+      State.Queued[Entry].Editor->Close();
     } else {
-      Queued[Entry].Editor->NoteSaveFailure(Result);
+      State.Queued[Entry].Editor->NoteSaveFailure(Result);
     }
   }
+}
+
+const std::vector<HRESULT>& TEditorFlush::Results() const
+{
+  return FState->Results;
+}
+
+void FlushEditors(const std::vector<TRef<IWMMetadataEditor>>& Editors, std::vector<HRESULT>& Results,
+                  const std::function<void(std::size_t Position)>& OnSaving)
+{
+  TEditorFlush Flush(Editors);
+  Flush.Plan(OnSaving);
+  Flush.Commit(OnSaving);
+  Results = Flush.Results();
 }
 
 } // namespace Quillmark

@@ -326,4 +326,25 @@ HRESULT WMCreateEditor(TRef<IWMMetadataEditor>& Editor);
 void FlushEditors(const std::vector<TRef<IWMMetadataEditor>>& Editors, std::vector<HRESULT>& Results,
                   const std::function<void(std::size_t Position)>& OnSaving = {});
 
+// FlushEditors in two halves, so that one thread can plan a group of saves
+// while another writes and syncs the group before it: Plan checks and plans
+// each save (flushing at once those that cannot share syncs), Commit writes
+// and syncs the rest, and Results then holds one result per editor. Commit
+// may run in another thread than Plan, never at the same time.
+class TEditorFlush {
+public:
+  explicit TEditorFlush(std::vector<TRef<IWMMetadataEditor>> Editors);
+  ~TEditorFlush();
+  TEditorFlush(const TEditorFlush&) = delete;
+  TEditorFlush& operator=(const TEditorFlush&) = delete;
+
+  void Plan(const std::function<void(std::size_t Position)>& OnSaving = {});
+  void Commit(const std::function<void(std::size_t Position)>& OnSaving = {});
+  const std::vector<HRESULT>& Results() const;
+
+private:
+  struct TState;
+  std::unique_ptr<TState> FState;
+};
+
 } // namespace Quillmark

@@ -5,9 +5,12 @@
 #include "tag/ToolLines.h"
 
 #include <algorithm>
+#include <atomic>
+#include <future>
 #include <ostream>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
 
 namespace Quillmark {
 
@@ -68,15 +71,40 @@ std::string SavedText(const std::string& Way, const std::vector<std::string>& Ke
 
 } // namespace
 
-TSetBatch::TSetBatch(std::size_t Total, bool ShowProgress, std::ostream& Err, std::uint64_t PictureBudget)
-    : FTotal(Total), FShowProgress(ShowProgress), FErr(Err), FGroupSize(GroupSize()),
-      FPictureBudget(PictureBudget)
+// The group a second thread saves while the next one is opened. Its
+// progress is only noted there; the first thread, which alone writes to the
+// terminal and the report, shows it.
+struct TSetBatch::TSaving {
+  static constexpr std::size_t NoFile = static_cast<std::size_t>(-1);
+  std::vector<TPending> Group;
+  std::unique_ptr<TEditorFlush> Flush;
+  std::future<void> Finished;
+  std::thread Worker;
+  std::atomic<std::size_t> At{NoFile};   // the entry whose header is written
+  std::atomic<std::uint64_t> Percent{0}; // entry << 8 | 1 + percent of its save
+  std::size_t ShownAt = NoFile;
+  std::uint64_t ShownPercent = 0;
+};
+
+TSetBatch::TSetBatch(std::size_t Total, bool ShowProgress, std::ostream& Err, std::uint64_t PictureBudget,
+                     std::size_t GroupFiles)
+    : FTotal(Total), FShowProgress(ShowProgress), FErr(Err),
+      FGroupSize(GroupFiles > 0 ? GroupFiles : GroupSize()), FPictureBudget(PictureBudget)
 {
 }
 
-bool TSetBatch::Holds(dev_t Device, ino_t Inode) const
+// Left early (an exception), the second thread is let finish: its files
+// are saved or not as it went, and only the telling is lost.
+TSetBatch::~TSetBatch()
 {
-  for (const TPending& Pending : FPending) {
+  if (FSaving && FSaving->Worker.joinable()) {
+    FSaving->Worker.join();
+  }
+}
+
+bool TSetBatch::Holds(const std::vector<TPending>& Group, dev_t Device, ino_t Inode)
+{
+  for (const TPending& Pending : Group) {
     if (Pending.Device == Device && Pending.Inode == Inode) {
       return true;
     }
@@ -89,11 +117,24 @@ bool TSetBatch::MakeRoom(const std::string& File)
   struct stat Info {};
   const bool Known = stat(File.c_str(), &Info) == 0;
   FNext = {Known ? Info.st_dev : 0, Known ? Info.st_ino : 0};
-  if (FPending.size() >= FGroupSize || (!FPending.empty() && FPictureBytes >= FPictureBudget) ||
-      (Known && Holds(Info.st_dev, Info.st_ino))) {
+  if (FSaving && FShowProgress) {
+    ShowSecondThread(*FSaving);
+  }
+  // A group cut short by its pictures or by this very file is saved here:
+  // its memory is let go, and its files are free, before the next opens.
+  if ((!FPending.empty() && FPictureBytes >= FPictureBudget) ||
+      (Known && Holds(FPending, Info.st_dev, Info.st_ino))) {
     return Save();
   }
-  return true;
+  bool Saved = true;
+  if (FPending.size() >= FGroupSize) {
+    Saved = StartSaving();
+  }
+  // The second thread holds its files locked until their group is saved.
+  if (FSaving && Known && Holds(FSaving->Group, Info.st_dev, Info.st_ino)) {
+    Saved = FinishSaving() && Saved;
+  }
+  return Saved;
 }
 
 void TSetBatch::Add(std::size_t Position, const std::string& File, TOpenedCatalogue Opened)
@@ -122,32 +163,125 @@ void TSetBatch::BreakLine()
   }
 }
 
+// "n of N, R files/s, M:SS left  FILE" as a header is about to be written.
+void TSetBatch::ShowSaving(std::size_t Position, const std::string& File)
+{
+  if (FShowProgress && FTotal > 1) {
+    ShowLine(std::to_string(Position + 1) + " of " + std::to_string(FTotal) +
+             PaceText(Position, FTotal, std::chrono::steady_clock::now() - FStarted) + "  " + File);
+  }
+}
+
+void TSetBatch::ShowPercent(const std::string& Name, QWORD Done, QWORD Total)
+{
+  ShowLine(Name + ": saving " + std::to_string(Total == 0 ? 100 : Done * 100 / Total) + "%");
+}
+
+std::string TSetBatch::ProgressName(const TPending& Pending) const
+{
+  const std::string Counter =
+      FTotal > 1 ? std::to_string(Pending.Position + 1) + " of " + std::to_string(FTotal) + "  " : "";
+  return Counter + Pending.File;
+}
+
+// What the second thread noted since it was last shown.
+void TSetBatch::ShowSecondThread(TSaving& Saving)
+{
+  const std::size_t At = Saving.At.load(std::memory_order_relaxed);
+  const std::uint64_t Percent = Saving.Percent.load(std::memory_order_relaxed);
+  if (Percent != Saving.ShownPercent && (Percent >> 8) < Saving.Group.size()) {
+    Saving.ShownPercent = Percent;
+    ShowPercent(ProgressName(Saving.Group[Percent >> 8]), (Percent & 0xff) - 1, 100);
+  } else if (At != Saving.ShownAt && At < Saving.Group.size()) {
+    Saving.ShownAt = At;
+    ShowSaving(Saving.Group[At].Position, Saving.Group[At].File);
+  }
+}
+
+// The group waiting goes to a second thread, once the one it saved before
+// is done: its syncs are waited for while this thread opens the next files.
+bool TSetBatch::StartSaving()
+{
+  const bool Saved = FinishSaving();
+  auto Saving = std::make_unique<TSaving>();
+  Saving->Group = std::move(FPending);
+  FPending.clear();
+  FPictureBytes = 0;
+  std::vector<TRef<IWMMetadataEditor>> Editors;
+  for (std::size_t At = 0; At < Saving->Group.size(); ++At) {
+    Editors.push_back(Saving->Group[At].Opened.Editor);
+    if (FShowProgress) {
+      SetProgress(Saving->Group[At].Opened.Editor, [Noted = Saving.get(), At](QWORD Done, QWORD Total) {
+        const QWORD Share = Total == 0 ? 100 : Done * 100 / Total;
+        Noted->Percent.store(static_cast<std::uint64_t>(At) << 8 | (Share + 1), std::memory_order_relaxed);
+      });
+    }
+  }
+  // Planned here, the group's headers are made in this thread's memory,
+  // which the next group takes up again once they are let go.
+  Saving->Flush = std::make_unique<TEditorFlush>(std::move(Editors));
+  const auto Note = [Noted = Saving.get()](std::size_t At) {
+    Noted->At.store(At, std::memory_order_relaxed);
+  };
+  Saving->Flush->Plan(Note);
+  std::packaged_task<void()> Task([Noted = Saving.get(), Note] { Noted->Flush->Commit(Note); });
+  Saving->Finished = Task.get_future();
+  Saving->Worker = std::thread(std::move(Task));
+  FSaving = std::move(Saving);
+  return Saved;
+}
+
+// Waits for the second thread's group, showing its progress, and tells of
+// each of its files; its failure to save (out of memory) is this thread's.
+bool TSetBatch::FinishSaving()
+{
+  if (!FSaving) {
+    return true;
+  }
+  std::unique_ptr<TSaving> Saving = std::move(FSaving);
+  while (Saving->Finished.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
+    if (FShowProgress) {
+      ShowSecondThread(*Saving);
+    }
+  }
+  Saving->Worker.join();
+  Saving->Finished.get();
+  return Tell(Saving->Group, Saving->Flush->Results());
+}
+
 bool TSetBatch::Save()
+{
+  const bool Saved = FinishSaving();
+  return SaveNow() && Saved;
+}
+
+bool TSetBatch::SaveNow()
 {
   std::vector<TRef<IWMMetadataEditor>> Editors;
   for (TPending& Pending : FPending) {
     Editors.push_back(Pending.Opened.Editor);
     if (FShowProgress) {
-      const std::string Counter =
-          FTotal > 1 ? std::to_string(Pending.Position + 1) + " of " + std::to_string(FTotal) + "  " : "";
-      const std::string Name = Counter + Pending.File;
-      SetProgress(Pending.Opened.Editor, [this, Name](QWORD Done, QWORD Total) {
-        ShowLine(Name + ": saving " + std::to_string(Total == 0 ? 100 : Done * 100 / Total) + "%");
+      SetProgress(Pending.Opened.Editor, [this, Name = ProgressName(Pending)](QWORD Done, QWORD Total) {
+        ShowPercent(Name, Done, Total);
       });
     }
   }
   std::vector<HRESULT> Results;
-  FlushEditors(Editors, Results, [this](std::size_t At) {
-    if (FShowProgress && FTotal > 1) {
-      const std::size_t Position = FPending[At].Position;
-      ShowLine(std::to_string(Position + 1) + " of " + std::to_string(FTotal) +
-               PaceText(Position, FTotal, std::chrono::steady_clock::now() - FStarted) + "  " +
-               FPending[At].File);
-    }
-  });
+  FlushEditors(Editors, Results,
+               [this](std::size_t At) { ShowSaving(FPending[At].Position, FPending[At].File); });
+  const bool Saved = Tell(FPending, Results);
+  FPending.clear();
+  FPictureBytes = 0;
+  return Saved;
+}
+
+// Each file of a saved group: its failure or, when asked, how it was saved;
+// then its editor is closed.
+bool TSetBatch::Tell(const std::vector<TPending>& Group, const std::vector<HRESULT>& Results)
+{
   bool Saved = true;
-  for (std::size_t At = 0; At < FPending.size(); ++At) {
-    const TPending& Pending = FPending[At];
+  for (std::size_t At = 0; At < Group.size(); ++At) {
+    const TPending& Pending = Group[At];
     if (Results[At] != S_OK) {
       const TFailureReason Reason = LastFailureOf(Pending.Opened.Editor, Results[At]);
       const std::string Message = NotSavedText(Reason);
@@ -157,7 +291,7 @@ bool TSetBatch::Save()
         FReport->Failed(Pending.Position, CauseCode(Reason, "other"), Message);
       }
       Saved = false;
-      FPending[At].Opened.Editor->Close();
+      Pending.Opened.Editor->Close();
       continue;
     }
     const std::string Way = WayOf(Pending.Opened.Editor);
@@ -169,10 +303,8 @@ bool TSetBatch::Save()
       FReport->Saved(Pending.Position, Way, Pending.Opened.KeptInStep);
     }
     // A failed save leaves the changes in the editor: they are discarded.
-    FPending[At].Opened.Editor->Close();
+    Pending.Opened.Editor->Close();
   }
-  FPending.clear();
-  FPictureBytes = 0;
   return Saved;
 }
 

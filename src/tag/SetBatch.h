@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <sys/types.h>
 #include <utility>
@@ -24,20 +25,26 @@ public:
 
   // Total: the number of files of the command; progress is shown when
   // ShowProgress, "n of N" only when there is more than one file.
+  // GroupFiles: the files of a group, 0 for as many as the descriptors the
+  // process may open allow.
   TSetBatch(std::size_t Total, bool ShowProgress, std::ostream& Err,
-            std::uint64_t PictureBudget = DefaultPictureBudget);
+            std::uint64_t PictureBudget = DefaultPictureBudget, std::size_t GroupFiles = 0);
+  ~TSetBatch();
   TSetBatch(const TSetBatch&) = delete;
   TSetBatch& operator=(const TSetBatch&) = delete;
 
   // Called before File is opened: saves the group waiting when it is full
   // (in files or in picture bytes) or holds this very file (which it keeps
-  // locked). False when a save of that group failed.
+  // locked). A group full of files is saved by a second thread while the
+  // next one is opened; the one before it is waited for first, so at most
+  // two groups are held. False when a save of a group finished here failed.
   bool MakeRoom(const std::string& File);
   // Takes the file MakeRoom was last called for, with its new values in
   // its open editor; Position counts from 0 among the command's files. The
   // values themselves are let go: the editor holds them.
   void Add(std::size_t Position, const std::string& File, TOpenedCatalogue Opened);
-  // Saves the group waiting and lets go of its files; each failure is a line
+  // Waits for the group saved by the second thread, then saves the group
+  // waiting, and lets go of their files; each failure is a line
   // "quillmark-tag: FILE: cause; not saved", the cause as the editor gives
   // it (a side file's own name among them). False when one failed.
   bool Save();
@@ -60,7 +67,17 @@ private:
     ino_t Inode = 0;
   };
 
-  bool Holds(dev_t Device, ino_t Inode) const;
+  struct TSaving;
+
+  static bool Holds(const std::vector<TPending>& Group, dev_t Device, ino_t Inode);
+  bool StartSaving();
+  bool FinishSaving();
+  bool SaveNow();
+  bool Tell(const std::vector<TPending>& Group, const std::vector<HRESULT>& Results);
+  void ShowSaving(std::size_t Position, const std::string& File);
+  void ShowPercent(const std::string& Name, QWORD Done, QWORD Total);
+  std::string ProgressName(const TPending& Pending) const;
+  void ShowSecondThread(TSaving& Saving);
   void ShowLine(const std::string& Text);
 
   std::size_t FTotal;
@@ -73,6 +90,7 @@ private:
   std::uint64_t FPictureBytes = 0; // of the group waiting
   std::pair<dev_t, ino_t> FNext{}; // the file MakeRoom looked at last
   std::vector<TPending> FPending;
+  std::unique_ptr<TSaving> FSaving; // the group the second thread saves
   TSetReport* FReport = nullptr;
   bool FVerbose = false;
 };

@@ -15,6 +15,7 @@
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace QuillmarkTest {
 namespace {
@@ -23,12 +24,15 @@ using nlohmann::json;
 
 class CollectionCommands : public ::testing::Test {
 protected:
-  std::string MakeFile(const std::string& Name)
+  // Padding 0: a header with no room, which grows on its first save.
+  std::string MakeFile(const std::string& Name, std::uint64_t Padding = 20000)
   {
     std::filesystem::create_directories(FDir.File(Name).parent_path());
     TAsfBuilder Builder;
     Builder.Add(ContentDescriptionObject({u"Old title", std::nullopt, std::nullopt, std::nullopt}));
-    Builder.Add(PaddingObject(20000));
+    if (Padding > 0) {
+      Builder.Add(PaddingObject(Padding));
+    }
     WriteFileBytes(FDir.File(Name), Builder.File());
     return FDir.File(Name).string();
   }
@@ -369,6 +373,44 @@ TEST_F(CollectionCommands, BatchesSaveEveryFileInGroupsWithProgressOnATerminal)
   EXPECT_EQ(Quillmark::RunSet(Options, Out, Err), 1);
   EXPECT_EQ(Err.str(), "quillmark-tag: " + Path("missing.wmv") + ": not found\n\r1 of 3  " + Files[0] +
                            "\x1b[K\r3 of 3  " + Files[1] + "\x1b[K\n");
+}
+
+// A group is saved by a second thread while the next one is opened. A file
+// named again (by a second link) while the group holding it is being saved
+// is opened once that save is done; every header grows and every file is
+// saved and told of, in order.
+TEST_F(CollectionCommands, GroupsSavedWhileTheNextIsOpenedSaveEveryFileOnce)
+{
+  std::vector<std::string> Files;
+  for (int Index = 0; Index < 40; ++Index) {
+    Files.push_back(MakeFile("groups/clip" + std::to_string(100 + Index) + ".wmv", 0));
+  }
+  ASSERT_EQ(link(Files[0].c_str(), Path("groups/again.wmv").c_str()), 0);
+  // The link comes as the second thread has just taken the first group.
+  Files.insert(Files.begin() + 10, Path("groups/again.wmv"));
+  std::ostringstream Err;
+  Quillmark::TSetBatch Batch(Files.size(), false, Err, Quillmark::TSetBatch::DefaultPictureBudget, 9);
+  Batch.SetVerbose(true);
+  for (std::size_t Position = 0; Position < Files.size(); ++Position) {
+    ASSERT_TRUE(Batch.MakeRoom(Files[Position]));
+    Quillmark::TOpenedCatalogue Opened;
+    ASSERT_EQ(Quillmark::OpenCatalogue(Files[Position], Quillmark::TOpenAccess::ReadWrite, Opened), "")
+        << Files[Position];
+    Opened.Values.Title = Position < 10 ? u"First" : u"Grouped";
+    Opened.Values.Changed.Mark(Quillmark::TAttribute::Title);
+    std::vector<std::string> Messages;
+    ASSERT_TRUE(Quillmark::WriteValues(Opened, Messages));
+    Batch.Add(Position, Files[Position], std::move(Opened));
+  }
+  ASSERT_TRUE(Batch.Save());
+  std::istringstream Lines(Err.str());
+  std::string Line;
+  for (std::size_t Position = 0; Position < Files.size(); ++Position) {
+    ASSERT_TRUE(std::getline(Lines, Line));
+    EXPECT_EQ(Line.rfind("quillmark-tag: " + Files[Position] + ": saved: ", 0), 0) << Line;
+    // The first file is saved again through its link.
+    EXPECT_EQ(Shown(Files[Position])["title"], Position > 0 && Position < 10 ? "First" : "Grouped");
+  }
 }
 
 // Files whose pictures pass the group's budget are saved before the next
