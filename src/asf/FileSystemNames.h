@@ -38,6 +38,7 @@ using Fs::TSideFile;
 using Fs::CopyBufferSize;
 using Fs::FsCallKinds;
 using Fs::JournalFixedSize;
+using Fs::JournalSectorSize;
 using Fs::MaxJournalNames;
 using Fs::MaxSharedJournalBytes;
 

@@ -29,8 +29,6 @@ enum class TJournalVerdict {
   Completed,   // the overwrite had reached its end: the file stands
 };
 
-constexpr std::uint64_t JournalSectorSize = 512;
-
 // Reads the open video, never writes it. Where is where the journal was
 // found. The result is an errno for a failure to read it.
 int CheckJournal(IFileSystem& Fs, int Fd, const TJournal& Journal, TJournalWhere Where,

@@ -121,6 +121,10 @@ constexpr std::uint64_t MaxJournalSize()
   return JournalFixedSize + 8 + 4 + MaxJournalHeader + MaxJournalRoom;
 }
 
+// A change within one sector of this size reaches the disk whole or not at
+// all, so it needs no journal; a journal's comparisons go by such sectors.
+constexpr std::uint64_t JournalSectorSize = 512;
+
 // The most names, and so records, of one shared journal, and the most bytes
 // a batch puts in one: a larger batch writes several.
 constexpr std::size_t MaxJournalNames = 1024;

@@ -11,7 +11,6 @@ namespace Quillmark::Matroska {
 
 namespace {
 
-constexpr std::uint64_t SectorSize = 512;
 constexpr std::uint64_t MagicLength = 4;
 
 std::vector<std::uint8_t> ReadRange(Fs::IFileSystem& Fs, int Fd, std::uint64_t Offset, std::uint64_t Count)
@@ -75,7 +74,8 @@ bool EverySector(Fs::IFileSystem& Fs, int Fd, std::uint64_t Offset, const std::u
     return false;
   }
   for (std::uint64_t At = 0; At < Count;) {
-    const std::uint64_t Step = std::min(SectorSize - (Offset + At) % SectorSize, Count - At);
+    const std::uint64_t Step =
+        std::min(Fs::JournalSectorSize - (Offset + At) % Fs::JournalSectorSize, Count - At);
     const bool IsNew = std::memcmp(Now.data() + At, New + At, Step) == 0;
     if (!IsNew && std::memcmp(Now.data() + At, Old + At, Step) != 0) {
       return false;
@@ -160,7 +160,7 @@ bool WithinOneSector(const Fs::TJournal& Journal)
   }
   const auto First = std::mismatch(Old.begin(), Old.end(), New.begin()).first - Old.begin();
   const auto Last = Old.rend() - std::mismatch(Old.rbegin(), Old.rend(), New.rbegin()).first;
-  const auto Sector = static_cast<std::ptrdiff_t>(SectorSize);
+  const auto Sector = static_cast<std::ptrdiff_t>(Fs::JournalSectorSize);
   return First < Last && First / Sector == (Last - 1) / Sector;
 }
 
